@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The registry store: hives in SQLite under the prefix (Prefix.h). HKEY_LOCAL_MACHINE and
+// HKEY_CURRENT_USER are one database each; HKEY_CLASSES_ROOT is HKLM\Software\Classes.
+// Key paths use "\" between levels; names compare without regard to case and keep their case.
+// Every function returns a Windows error code (RegError) and never throws. Every change is one
+// transaction, durable when the call returns.
+
+using HKEY = quint32;
+inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
+inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
+inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
+
+enum RegType : quint32 {
+    REG_NONE = 0,
+    REG_SZ = 1,
+    REG_EXPAND_SZ = 2,
+    REG_BINARY = 3,
+    REG_DWORD = 4,
+    REG_DWORD_BIG_ENDIAN = 5,
+    REG_LINK = 6,
+    REG_MULTI_SZ = 7,
+    REG_QWORD = 11,
+};
+
+enum RegError : long {
+    ERROR_SUCCESS = 0,
+    ERROR_FILE_NOT_FOUND = 2,
+    ERROR_ACCESS_DENIED = 5,
+    ERROR_INVALID_PARAMETER = 87,
+    ERROR_MORE_DATA = 234,
+};
+
+// One value: its name ("" is the default value), type and raw bytes as Windows stores them.
+struct RegValue {
+    QString name;
+    quint32 type = REG_NONE;
+    QByteArray data;
+    bool operator==(const RegValue&) const = default;
+
+    static RegValue String(const QString& name, const QString& text, quint32 type = REG_SZ);
+    static RegValue Dword(const QString& name, quint32 number);
+    // The text of a REG_SZ/REG_EXPAND_SZ value: UTF-16LE up to the first zero.
+    QString Text() const;
+    // The number of a REG_DWORD value (4 bytes little-endian); 0 when shorter.
+    quint32 Number() const;
+};
+
+// UTF-16LE with its terminating zero, as Windows stores a string value.
+QByteArray EncodeRegString(const QString& text);
+
+namespace RegistryStore {
+
+// Root names: "HKLM", "HKEY_LOCAL_MACHINE", "HKCU", ..., "HKCR"; returns false if unknown.
+bool ParseRoot(const QString& name, HKEY* root);
+QString RootName(HKEY root); // long form, "HKEY_LOCAL_MACHINE"
+
+bool KeyExists(HKEY root, const QString& key);
+// Creates the key and every missing level above it; an existing key is success.
+long CreateKey(HKEY root, const QString& key);
+long QueryValue(HKEY root, const QString& key, const QString& name, RegValue* out);
+// Creates the key when missing; replaces a value of the same name (keeping its position).
+long SetValue(HKEY root, const QString& key, const RegValue& value);
+// Direct subkeys, sorted without regard to case, names as written.
+long EnumKeys(HKEY root, const QString& key, QStringList* out);
+// Values in the order they were created.
+long EnumValues(HKEY root, const QString& key, QList<RegValue>* out);
+long DeleteValue(HKEY root, const QString& key, const QString& name);
+// Deletes the key with its whole subtree.
+long DeleteTree(HKEY root, const QString& key);
+// Whether the hive of root may be written (false when its file is read-only).
+bool IsWritable(HKEY root);
+
+} // namespace RegistryStore
