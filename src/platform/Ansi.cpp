@@ -1,1 +1,5 @@
-// Not written yet.
+#include "platform/Ansi.h"
+
+QByteArray ToAnsi(const QString& text) { return text.toUtf8(); }
+
+QString FromAnsi(const QByteArray& bytes) { return QString::fromUtf8(bytes); }

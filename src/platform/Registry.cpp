@@ -1,1 +1,256 @@
-// Not written yet.
+#include "platform/Registry.h"
+
+#include "platform/HiveFile.h"
+#include "platform/Prefix.h"
+#include "platform/RegistryHive.h"
+#include "platform/SqliteDb.h"
+
+#include <QLoggingCategory>
+#include <QMutex>
+#include <QtEndian>
+
+#include <map>
+#include <memory>
+
+Q_LOGGING_CATEGORY(lcRegistry, "kx4.registry")
+
+RegValue RegValue::String(const QString& name, const QString& text, quint32 type) {
+    return RegValue{name, type, EncodeRegString(text)};
+}
+
+RegValue RegValue::Dword(const QString& name, quint32 number) {
+    QByteArray data(4, '\0');
+    qToLittleEndian(number, data.data());
+    return RegValue{name, REG_DWORD, data};
+}
+
+QString RegValue::Text() const {
+    const qsizetype units = data.size() / 2;
+    QString text;
+    text.reserve(units);
+    for (qsizetype i = 0; i < units; ++i) {
+        const char16_t unit = qFromLittleEndian<quint16>(data.constData() + 2 * i);
+        if (unit == 0)
+            break;
+        text += QChar(unit);
+    }
+    return text;
+}
+
+quint32 RegValue::Number() const {
+    return data.size() < 4 ? 0 : qFromLittleEndian<quint32>(data.constData());
+}
+
+QByteArray EncodeRegString(const QString& text) {
+    QByteArray data((text.size() + 1) * 2, '\0');
+    for (qsizetype i = 0; i < text.size(); ++i)
+        qToLittleEndian(quint16(text.at(i).unicode()), data.data() + 2 * i);
+    return data;
+}
+
+namespace RegistryStore {
+
+namespace {
+
+QMutex g_mutex;
+// One connection per hive file; a test that switches prefixes gets new entries, and a file that
+// was replaced is reopened (HiveFile checks on every use).
+std::map<QString, std::unique_ptr<HiveFile>> g_hives;
+
+// HKCR is a view of HKLM\Software\Classes.
+bool Resolve(HKEY root, const QString& key, HKEY* hiveRoot, QStringList* names, long* rc) {
+    if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER && root != HKEY_CLASSES_ROOT) {
+        *rc = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    *rc = RegistryHive::SplitKeyPath(key, names);
+    if (*rc != ERROR_SUCCESS)
+        return false;
+    *hiveRoot = root == HKEY_CLASSES_ROOT ? HKEY_LOCAL_MACHINE : root;
+    if (root == HKEY_CLASSES_ROOT)
+        *names = QStringList{QStringLiteral("Software"), QStringLiteral("Classes")} + *names;
+    return true;
+}
+
+HiveFile& Hive(HKEY hiveRoot) {
+    const QString path = HiveFilePath(hiveRoot);
+    auto& entry = g_hives[path];
+    if (!entry)
+        entry = std::make_unique<HiveFile>(path);
+    return *entry;
+}
+
+// Runs fn(hive, names) on root's hive under the lock; an empty hive passes a null hive.
+template <class Fn>
+long RunRead(HKEY root, const QString& key, Fn&& fn) {
+    HKEY hiveRoot = 0;
+    QStringList names;
+    long rc = ERROR_SUCCESS;
+    if (!Resolve(root, key, &hiveRoot, &names, &rc))
+        return rc;
+    QMutexLocker lock(&g_mutex);
+    SqliteDb* db = nullptr;
+    if ((rc = Hive(hiveRoot).Acquire(false, &db)) != ERROR_SUCCESS)
+        return rc;
+    if (!db)
+        return fn(static_cast<RegistryHive*>(nullptr), names);
+    RegistryHive hive(*db, QStringLiteral("main"));
+    return fn(&hive, names);
+}
+
+// Runs fn(hive, names) in one IMMEDIATE transaction, committed (durably) before returning.
+template <class Fn>
+long RunWrite(HKEY root, const QString& key, Fn&& fn) {
+    HKEY hiveRoot = 0;
+    QStringList names;
+    long rc = ERROR_SUCCESS;
+    if (!Resolve(root, key, &hiveRoot, &names, &rc))
+        return rc;
+    QMutexLocker lock(&g_mutex);
+    SqliteDb* db = nullptr;
+    if ((rc = Hive(hiveRoot).Acquire(true, &db)) != ERROR_SUCCESS)
+        return rc;
+    if (!db)
+        return ERROR_REGISTRY_IO_FAILED;
+    RegistryHive hive(*db, QStringLiteral("main"));
+    SqliteTransaction tx(*db);
+    if (tx.BeginResult() != 0) {
+        qCWarning(lcRegistry) << "cannot begin a change of" << RootName(root) << key << ":" << db->LastError();
+        return RegistryHive::ErrorFromSqlite(tx.BeginResult());
+    }
+    if ((rc = fn(hive, names)) != ERROR_SUCCESS)
+        return rc;
+    if (const int sql = tx.Commit(); sql != 0) {
+        qCWarning(lcRegistry) << "cannot commit a change of" << RootName(root) << key << ":" << db->LastError();
+        return RegistryHive::ErrorFromSqlite(sql);
+    }
+    return ERROR_SUCCESS;
+}
+
+// The key's id for a read; the root of an empty hive exists, nothing else does.
+long FindForRead(RegistryHive* hive, const QStringList& names, qint64* id) {
+    if (!hive) {
+        *id = 0;
+        return names.isEmpty() ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    }
+    return hive->FindKey(names, id);
+}
+
+} // namespace
+
+bool ParseRoot(const QString& name, HKEY* root) {
+    const QString upper = name.toUpper();
+    if (upper == u"HKLM" || upper == u"HKEY_LOCAL_MACHINE")
+        *root = HKEY_LOCAL_MACHINE;
+    else if (upper == u"HKCU" || upper == u"HKEY_CURRENT_USER")
+        *root = HKEY_CURRENT_USER;
+    else if (upper == u"HKCR" || upper == u"HKEY_CLASSES_ROOT")
+        *root = HKEY_CLASSES_ROOT;
+    else
+        return false;
+    return true;
+}
+
+QString RootName(HKEY root) {
+    switch (root) {
+    case HKEY_LOCAL_MACHINE:
+        return QStringLiteral("HKEY_LOCAL_MACHINE");
+    case HKEY_CURRENT_USER:
+        return QStringLiteral("HKEY_CURRENT_USER");
+    case HKEY_CLASSES_ROOT:
+        return QStringLiteral("HKEY_CLASSES_ROOT");
+    default:
+        return QString();
+    }
+}
+
+QString HiveFilePath(HKEY root) {
+    const QString file = root == HKEY_CURRENT_USER ? QStringLiteral("user.db") : QStringLiteral("system.db");
+    return Prefix::Path() + u'/' + file;
+}
+
+bool KeyExists(HKEY root, const QString& key) {
+    return RunRead(root, key, [](RegistryHive* hive, const QStringList& names) {
+               qint64 id = 0;
+               return FindForRead(hive, names, &id);
+           }) == ERROR_SUCCESS;
+}
+
+long CreateKey(HKEY root, const QString& key) {
+    return RunWrite(root, key, [](RegistryHive& hive, const QStringList& names) {
+        qint64 id = 0;
+        return hive.CreateKey(names, &id);
+    });
+}
+
+long QueryValue(HKEY root, const QString& key, const QString& name, RegValue* out) {
+    if (!RegistryHive::IsValidValueName(name))
+        return ERROR_INVALID_PARAMETER;
+    return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
+        qint64 id = 0;
+        if (const long rc = FindForRead(hive, names, &id); rc != ERROR_SUCCESS || !hive)
+            return rc == ERROR_SUCCESS ? long(ERROR_FILE_NOT_FOUND) : rc;
+        return hive->QueryValue(id, name, out);
+    });
+}
+
+long SetValue(HKEY root, const QString& key, const RegValue& value) {
+    if (!RegistryHive::IsValidValueName(value.name))
+        return ERROR_INVALID_PARAMETER;
+    return RunWrite(root, key, [&](RegistryHive& hive, const QStringList& names) {
+        qint64 id = 0;
+        if (const long rc = hive.CreateKey(names, &id); rc != ERROR_SUCCESS)
+            return rc;
+        return hive.SetValue(id, value);
+    });
+}
+
+long EnumKeys(HKEY root, const QString& key, QStringList* out) {
+    out->clear();
+    return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
+        qint64 id = 0;
+        if (const long rc = FindForRead(hive, names, &id); rc != ERROR_SUCCESS || !hive)
+            return rc;
+        return hive->EnumKeys(id, out);
+    });
+}
+
+long EnumValues(HKEY root, const QString& key, QList<RegValue>* out) {
+    out->clear();
+    return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
+        qint64 id = 0;
+        if (const long rc = FindForRead(hive, names, &id); rc != ERROR_SUCCESS || !hive)
+            return rc;
+        return hive->EnumValues(id, out);
+    });
+}
+
+long DeleteValue(HKEY root, const QString& key, const QString& name) {
+    if (!RegistryHive::IsValidValueName(name))
+        return ERROR_INVALID_PARAMETER;
+    return RunWrite(root, key, [&](RegistryHive& hive, const QStringList& names) {
+        qint64 id = 0;
+        if (const long rc = hive.FindKey(names, &id); rc != ERROR_SUCCESS)
+            return rc;
+        return hive.DeleteValue(id, name);
+    });
+}
+
+long DeleteTree(HKEY root, const QString& key) {
+    // Deleting a root itself empties it; the root key stays, as on Windows.
+    QStringList own;
+    if (const long rc = RegistryHive::SplitKeyPath(key, &own); rc != ERROR_SUCCESS)
+        return rc;
+    const bool keepKey = own.isEmpty();
+    return RunWrite(root, key, [&](RegistryHive& hive, const QStringList& names) {
+        return hive.DeleteTree(names, keepKey);
+    });
+}
+
+bool IsWritable(HKEY root) {
+    if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER && root != HKEY_CLASSES_ROOT)
+        return false;
+    return HiveFile::IsWritablePath(HiveFilePath(root));
+}
+
+} // namespace RegistryStore

@@ -32,8 +32,11 @@ enum RegError : long {
     ERROR_SUCCESS = 0,
     ERROR_FILE_NOT_FOUND = 2,
     ERROR_ACCESS_DENIED = 5,
+    ERROR_INVALID_HANDLE = 6,       // not a root key (or, for raw reads, not an open key)
     ERROR_INVALID_PARAMETER = 87,
+    ERROR_BUSY = 170,               // another process held the hive past the busy timeout
     ERROR_MORE_DATA = 234,
+    ERROR_REGISTRY_IO_FAILED = 1016, // the hive file could not be read or written
 };
 
 // One value: its name ("" is the default value), type and raw bytes as Windows stores them.
@@ -75,5 +78,7 @@ long DeleteValue(HKEY root, const QString& key, const QString& name);
 long DeleteTree(HKEY root, const QString& key);
 // Whether the hive of root may be written (false when its file is read-only).
 bool IsWritable(HKEY root);
+// The database file that holds root's hive in the current prefix (HKCR: the HKLM file).
+QString HiveFilePath(HKEY root);
 
 } // namespace RegistryStore
