@@ -1,1 +1,98 @@
-// Not written yet.
+#include "RegistryService.h"
+
+#include "studio/Failure.h"
+#include "studio/Variant.h"
+
+namespace {
+
+QString FullName(HKEY root, const QString& key, const QString& valueName = QString()) {
+    QString name = RegistryStore::RootName(root) + QLatin1Char('\\') + key;
+    if (!valueName.isNull())
+        name += QStringLiteral("\" value \"") + (valueName.isEmpty() ? QStringLiteral("(Default)") : valueName);
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+QString Reason(long code) {
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND: return QStringLiteral("not found");
+    case ERROR_ACCESS_DENIED: return QStringLiteral("access denied (the hive is read-only)");
+    case ERROR_INVALID_PARAMETER: return QStringLiteral("bad parameter");
+    case ERROR_MORE_DATA: return QStringLiteral("more data than the buffer holds");
+    default: return QStringLiteral("registry error %1").arg(code);
+    }
+}
+
+// Registry failures keep the store's own error code as their number.
+[[noreturn]] void Fail(long code, const QString& what, const QString& name) {
+    throw Failure(int(code), what + QLatin1Char(' ') + name + QStringLiteral(": ") + Reason(code));
+}
+
+QVariant FromRaw(const RegValue& value) {
+    switch (value.type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ: return value.Text();
+    case REG_DWORD: return qint32(value.Number());
+    case REG_QWORD: {
+        qint64 number = 0;
+        memcpy(&number, value.data.constData(), qMin<qsizetype>(8, value.data.size()));
+        return number;
+    }
+    case REG_MULTI_SZ: {
+        QString all = QString::fromUtf16(reinterpret_cast<const char16_t*>(value.data.constData()),
+                                         value.data.size() / 2);
+        QStringList parts = all.split(QChar(0));
+        while (!parts.isEmpty() && parts.last().isEmpty())
+            parts.removeLast();
+        return parts;
+    }
+    default: return value.data;
+    }
+}
+
+} // namespace
+
+QVariant RegistryService::GetValue(HKEY root, const QString& key, const QString& valueName,
+                                   const QVariant& defaultValue) {
+    RegValue value;
+    const long rc = RegistryStore::QueryValue(root, key, valueName, &value);
+    if (rc == ERROR_FILE_NOT_FOUND)
+        return Variant::IsMissing(defaultValue) ? QVariant(QString()) : defaultValue;
+    if (rc != ERROR_SUCCESS)
+        Fail(rc, QStringLiteral("cannot read"), FullName(root, key, valueName));
+    return FromRaw(value);
+}
+
+void RegistryService::SetValue(HKEY root, const QString& key, const QVariant& valueName, const QVariant& value,
+                               int valueKind) {
+    const QString name = Variant::ToText(valueName);
+    RegValue raw;
+    switch (valueKind) {
+    case REG_SZ:
+    case REG_EXPAND_SZ: raw = RegValue::String(name, Variant::ToText(value), quint32(valueKind)); break;
+    case REG_DWORD: raw = RegValue::Dword(name, quint32(Variant::ToInt32(value))); break;
+    default:
+        throw Failure(Failure::InvalidCall, QStringLiteral("cannot write %1: value kind %2 is not supported")
+                                                .arg(FullName(root, key, name))
+                                                .arg(valueKind));
+    }
+    const long rc = RegistryStore::SetValue(root, key, raw);
+    if (rc != ERROR_SUCCESS)
+        Fail(rc, QStringLiteral("cannot write"), FullName(root, key, name));
+}
+
+QStringList RegistryService::EnumKeys(HKEY root, const QString& key) {
+    QStringList names;
+    const long rc = RegistryStore::EnumKeys(root, key, &names);
+    if (rc == ERROR_FILE_NOT_FOUND)
+        return {};
+    if (rc != ERROR_SUCCESS)
+        Fail(rc, QStringLiteral("cannot enumerate"), FullName(root, key));
+    return names;
+}
+
+void RegistryService::DeleteKey(HKEY root, const QString& key) {
+    const long rc = RegistryStore::DeleteTree(root, key);
+    // Gone already (another process was quicker) is what the caller wanted.
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+        Fail(rc, QStringLiteral("cannot delete registry key"), FullName(root, key));
+}

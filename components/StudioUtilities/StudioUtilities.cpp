@@ -1,1 +1,24 @@
-// Not written yet.
+#include "FilesService.h"
+#include "FoldersService.h"
+#include "RegistryService.h"
+
+namespace {
+
+class Utilities : public IStudioUtilities {
+public:
+    IFoldersService& Folders() override { return m_folders; }
+    IFilesService& Files() override { return m_files; }
+    IRegistryService& Registry() override { return m_registry; }
+
+private:
+    FoldersService m_folders;
+    FilesService m_files;
+    RegistryService m_registry;
+};
+
+} // namespace
+
+IStudioUtilities& StudioUtilities() {
+    static Utilities utilities;
+    return utilities;
+}
