@@ -8,7 +8,11 @@
 
 QString StudioLocalPath(const QString& path) {
     const bool rootedWithoutDrive = path.startsWith(QLatin1Char('\\')) && !path.startsWith(QStringLiteral("\\\\"));
-    return Prefix::ToLocalPath(rootedWithoutDrive ? QStringLiteral("C:") + path : path);
+    const QString windowsPath = rootedWithoutDrive ? QStringLiteral("C:") + path : path;
+    // Windows paths name files without regard to case; plain local paths keep the disk's rules.
+    const bool windowsStyle = windowsPath.contains(QLatin1Char('\\')) ||
+                              (windowsPath.size() >= 2 && windowsPath.at(1) == QLatin1Char(':'));
+    return windowsStyle ? Prefix::ToLocalPathNoCase(windowsPath) : Prefix::ToLocalPath(windowsPath);
 }
 
 QString FilesService::GetProjectPath(const QString& path) {

@@ -9,5 +9,6 @@ public:
 };
 
 // A studio path (Windows-style or local) as a local path. A rooted path without a drive
-// ("\KestrixStudio\Projects") lies on the current drive, which is C:.
+// ("\KestrixStudio\Projects") lies on the current drive, which is C:. Windows-style paths
+// match existing files and folders without regard to case.
 QString StudioLocalPath(const QString& path);
