@@ -1,0 +1,303 @@
+#include "script/MScriptScan.h"
+
+#include "editors/CBlindEditor.h"
+#include "platform/MessageBox.h"
+#include "script/ScriptFileReader.h"
+#include "script/ScriptProgressWindow.h"
+#include "studio/Failure.h"
+#include "studio/Variant.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <memory>
+
+Q_LOGGING_CATEGORY(lcScript, "kx4.script", QtWarningMsg)
+
+namespace MScriptScan {
+
+namespace {
+
+std::unique_ptr<CBlindEditor> ReadEditor;
+std::unique_ptr<CBlindEditor> WriteEditor;
+qint16 UpdateFlag = 3;
+
+const QString EditorComponent = QStringLiteral("KXLanguage");
+const QString MainKey = QStringLiteral("IDX0");
+const QString IndexGroups = QStringLiteral("<IndexGroups>");
+const QString FailureTitle = QStringLiteral("KestrixStudio - Script");
+constexpr int DeviceIOError = 57;
+
+enum class Arguments { TwoQuoted, OneQuoted, Selector };
+
+struct CommandWord {
+    QLatin1StringView word;
+    Arguments arguments;
+};
+
+constexpr CommandWord CommandWords[] = {
+    {QLatin1StringView("set"), Arguments::Selector},
+    {QLatin1StringView("copy"), Arguments::TwoQuoted},
+    {QLatin1StringView("delete"), Arguments::OneQuoted},
+    {QLatin1StringView("copynonh"), Arguments::TwoQuoted},
+    {QLatin1StringView("addlanguage"), Arguments::OneQuoted},
+    {QLatin1StringView("updategroup"), Arguments::TwoQuoted},
+    {QLatin1StringView("updateflag"), Arguments::OneQuoted},
+    {QLatin1StringView("rename"), Arguments::TwoQuoted},
+};
+
+constexpr QLatin1StringView Selectors[] = {QLatin1StringView("dbread"), QLatin1StringView("dbwrite"),
+                                           QLatin1StringView("prjread"), QLatin1StringView("prjwrite")};
+
+// The next run of characters other than a space, from pos on; the runs of spaces between words
+// only give empty words, which count for nothing.
+QStringView NextWord(QStringView line, qsizetype& pos) {
+    while (pos < line.size() && line[pos] == u' ')
+        ++pos;
+    const qsizetype start = pos;
+    while (pos < line.size() && line[pos] != u' ')
+        ++pos;
+    return line.sliced(start, pos - start);
+}
+
+// Words compare as their lower-case form; most words are no command and are sorted out by length.
+bool IsWord(QStringView word, QLatin1StringView lowerCase) {
+    return word.size() == lowerCase.size() && word.toString().toLower() == lowerCase;
+}
+
+[[noreturn]] void ThrowTooFewQuotes(const QString& command, int found) {
+    const QString text =
+        command == QLatin1String("set")
+            ? QStringLiteral("index out of range: \"set\" with a selector takes a quoted project path; "
+                             "the line has no double quote")
+        : found == 0 && (command == QLatin1String("delete") || command == QLatin1String("addlanguage") ||
+                         command == QLatin1String("updateflag"))
+            ? QStringLiteral("index out of range: \"%1\" takes a quoted argument; the line has no double quote")
+                  .arg(command)
+            : QStringLiteral("index out of range: \"%1\" takes two quoted names and needs at least 3 double "
+                             "quotes; the line has %2")
+                  .arg(command)
+                  .arg(found);
+    throw Failure(Failure::IndexOutOfRange, text);
+}
+
+CBlindEditor& Side(const std::unique_ptr<CBlindEditor>& editor, bool read) {
+    if (!editor)
+        throw Failure(Failure::ObjectNotSet,
+                      read ? QStringLiteral("object not set: no read side selected (no \"set\" line with "
+                                            "\"dbread\" or \"prjread\" before)")
+                           : QStringLiteral("object not set: no write side selected (no \"set\" line with "
+                                            "\"dbwrite\" or \"prjwrite\" before)"));
+    return *editor;
+}
+
+void Select(std::unique_ptr<CBlindEditor>& editor, const QString& project) {
+    // The old component disconnects before the new one connects.
+    editor.reset();
+    editor = std::make_unique<CBlindEditor>();
+    editor->CreateBlindEditor(EditorComponent, project);
+}
+
+void CopyAndPaste(const QString& copyCommand, const QString& source, const QString& target) {
+    CBlindEditor& read = Side(ReadEditor, true);
+    read.Start(MainKey);
+    CBlindEditor& write = Side(WriteEditor, false);
+    write.Start(MainKey);
+    const QVariant copy = read.GlobalMessage(copyCommand, QVariantList{IndexGroups, source});
+    write.GlobalMessage(QStringLiteral("Paste"), QVariantList{copy, IndexGroups, target, QVariant(true),
+                                                              QString(), Variant::Int16(0), QVariant(true)});
+}
+
+void SetUpdateFlag(const QString& text) {
+    const double number = Variant::RoundHalfEven(Variant::LenientNumber(text));
+    if (!(number >= -32768.0 && number <= 32767.0))
+        throw Failure(Failure::Overflow,
+                      QStringLiteral("overflow: the update flag \"%1\" is outside -32768..32767").arg(text));
+    UpdateFlag = static_cast<qint16>(number);
+}
+
+} // namespace
+
+void ScanScriptLine(const QString& Line, QString& Command, QString& Param1, QString& Param2) {
+    Command.clear();
+    Param1.clear();
+    Param2.clear();
+    QString line = Line;
+    if (line.contains(u'\t'))
+        line.replace(u'\t', u' ');
+    const QStringView view(line);
+
+    qsizetype pos = 0;
+    const QStringView first = NextWord(view, pos);
+    const CommandWord* found = nullptr;
+    for (const CommandWord& candidate : CommandWords) {
+        if (IsWord(first, candidate.word)) {
+            found = &candidate;
+            break;
+        }
+    }
+    if (!found)
+        return;
+    Command = found->word;
+
+    // The arguments are the pieces between double quotes: piece 1 after the first, piece 3 after
+    // the third, each up to the next quote or the end of the line.
+    qsizetype quotes[4] = {};
+    int quoteCount = 0;
+    for (qsizetype i = 0; i < view.size(); ++i) {
+        if (view[i] == u'"') {
+            if (quoteCount < 4)
+                quotes[quoteCount] = i;
+            ++quoteCount;
+        }
+    }
+    const auto piece = [&](int number) {
+        const qsizetype start = quotes[number - 1] + 1;
+        const qsizetype end = quoteCount > number ? quotes[number] : view.size();
+        return view.sliced(start, end - start).toString();
+    };
+
+    switch (found->arguments) {
+    case Arguments::TwoQuoted:
+        if (quoteCount < 3)
+            ThrowTooFewQuotes(Command, quoteCount);
+        Param1 = piece(1);
+        Param2 = piece(3);
+        break;
+    case Arguments::OneQuoted:
+        if (quoteCount < 1)
+            ThrowTooFewQuotes(Command, quoteCount);
+        Param1 = piece(1);
+        break;
+    case Arguments::Selector:
+        // The selector is the first such word after "set", inside the quoted path or not.
+        for (QStringView word = NextWord(view, pos); !word.isEmpty(); word = NextWord(view, pos)) {
+            for (const QLatin1StringView selector : Selectors) {
+                if (IsWord(word, selector)) {
+                    if (quoteCount < 1)
+                        ThrowTooFewQuotes(Command, quoteCount);
+                    Param1 = selector;
+                    Param2 = piece(1);
+                    return;
+                }
+            }
+        }
+        break;
+    }
+}
+
+void ExecuteScriptCommand(const QString& Command, const QString& Param1, const QString& Param2) {
+    if (Command == QLatin1String("set")) {
+        if (Param1 == QLatin1String("dbread") || Param1 == QLatin1String("prjread"))
+            Select(ReadEditor, Param2);
+        else if (Param1 == QLatin1String("dbwrite") || Param1 == QLatin1String("prjwrite"))
+            Select(WriteEditor, Param2);
+    } else if (Command == QLatin1String("copy")) {
+        CopyAndPaste(QStringLiteral("Copy"), Param1, Param2);
+    } else if (Command == QLatin1String("copynonh")) {
+        CopyAndPaste(QStringLiteral("Copynonh"), Param1, Param2);
+    } else if (Command == QLatin1String("updategroup")) {
+        CBlindEditor& read = Side(ReadEditor, true);
+        read.Start(MainKey);
+        CBlindEditor& write = Side(WriteEditor, false);
+        write.Start(MainKey);
+        const QVariant copy = read.GlobalMessage(QStringLiteral("Copynonh"), QVariantList{IndexGroups, Param1});
+        write.GlobalMessage(QStringLiteral("Updategroup"), QVariantList{Param2, copy, Variant::Int16(UpdateFlag)});
+    } else if (Command == QLatin1String("delete")) {
+        CBlindEditor& write = Side(WriteEditor, false);
+        write.Start(MainKey);
+        write.GlobalMessage(QStringLiteral("Delete"), QVariantList{IndexGroups, Param1});
+    } else if (Command == QLatin1String("addlanguage")) {
+        CBlindEditor& write = Side(WriteEditor, false);
+        write.Start(MainKey);
+        write.GlobalMessage(QStringLiteral("AddLanguage"), QVariantList{Param1});
+    } else if (Command == QLatin1String("rename")) {
+        CBlindEditor& write = Side(WriteEditor, false);
+        write.Start(MainKey);
+        write.GlobalMessage(QStringLiteral("Rename"), QVariantList{Param1, Param2});
+    } else if (Command == QLatin1String("updateflag")) {
+        SetUpdateFlag(Param1);
+    }
+}
+
+void RunScriptFile(const QString& FileName, const ProgressHook& progress) {
+    UpdateFlag = 3;
+    ReleaseEditors();
+    // However the run ends, both components are disconnected before it returns or throws.
+    struct EditorRelease {
+        ~EditorRelease() { ReleaseEditors(); }
+    } release;
+
+    ScriptFileReader reader(FileName);
+    if (!reader.Open())
+        throw Failure(Failure::FileNotFound,
+                      QStringLiteral("cannot open the script file \"%1\": %2").arg(FileName, reader.ErrorString()));
+    const QString shownName = QFileInfo(FileName).fileName();
+
+    QString line;
+    QString command;
+    QString param1;
+    QString param2;
+    qint64 lineNumber = 0;
+    while (reader.ReadLine(line)) {
+        ++lineNumber;
+        try {
+            ScanScriptLine(line, command, param1, param2);
+            if (command.isEmpty())
+                continue;
+            if (progress)
+                progress(lineNumber, command);
+            ExecuteScriptCommand(command, param1, param2);
+        } catch (const Failure& failure) {
+            qCInfo(lcScript) << shownName << lineNumber << failure.Text();
+            throw Failure(failure.Number(), QStringLiteral("%1, line %2 (%3): %4")
+                                                .arg(shownName, QString::number(lineNumber), command,
+                                                     failure.Description()));
+        }
+    }
+    if (!reader.ErrorString().isEmpty())
+        throw Failure(DeviceIOError, QStringLiteral("%1, line %2: reading the script file failed: %3")
+                                         .arg(shownName, QString::number(lineNumber + 1), reader.ErrorString()));
+}
+
+void mnuExtra_Click(int Index, QWidget* frame) {
+    if (Index != 0)
+        return;
+    QFileDialog cdl(frame);
+    cdl.setAcceptMode(QFileDialog::AcceptOpen);
+    cdl.setFileMode(QFileDialog::ExistingFile);
+    cdl.setNameFilter(QStringLiteral("*.txt"));
+    cdl.setDirectory(QCoreApplication::applicationDirPath());
+    if (cdl.exec() != QDialog::Accepted || cdl.selectedFiles().isEmpty())
+        return;
+    const QString fileName = cdl.selectedFiles().constFirst();
+
+    try {
+        ScriptProgressWindow window(frame, fileName, ScriptFileReader::CountLines(fileName));
+        RunScriptFile(fileName, [&window](qint64 lineNumber, const QString& command) {
+            window.Update(lineNumber, command);
+        });
+    } catch (const Failure& failure) {
+        MessageBox::Show(failure.Text(), FailureTitle, MessageBox::Icon::Critical, frame);
+    }
+}
+
+void ReleaseEditors() {
+    ReadEditor.reset();
+    WriteEditor.reset();
+}
+
+qint16 CurrentUpdateFlag() {
+    return UpdateFlag;
+}
+
+bool HasReadEditor() {
+    return ReadEditor != nullptr;
+}
+
+bool HasWriteEditor() {
+    return WriteEditor != nullptr;
+}
+
+} // namespace MScriptScan
