@@ -1,0 +1,1 @@
+#include "TestPlainPlugin.h"
