@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// One project registration as the listing sees it.
+struct RegisteredProject {
+    QString Name;        // the registration's subkey name, as enumerated
+    QString ProjectType; // "ProjectType" as stored, "" when missing
+    qint32 TypeCode = 0; // code of ProjectType; 0 for an unknown type
+    QString Path;        // "Path" as stored, "" when missing
+    QString ProjectFile; // Path + "\" + Name + ".vbg" for a group, ".kxs" otherwise
+
+    bool operator==(const RegisteredProject&) const = default;
+};
