@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 
 // One project registration as the listing sees it.
@@ -12,3 +13,5 @@ struct RegisteredProject {
 
     bool operator==(const RegisteredProject&) const = default;
 };
+
+Q_DECLARE_METATYPE(RegisteredProject)

@@ -1,0 +1,115 @@
+// FProjectOpen::ShowDialog in silent mode over N registrations, half of them stale, then again
+// over the N/2 that remain; then where the time of the first call goes.
+//
+//   bench_FProjectOpen [N [folder]]     N defaults to 10000, folder to the system temp folder
+//
+// Run it with N and 2N to see how the cost grows. The prefix is seeded once through the
+// registry store and its machine hive copied, so each measurement starts from the same state.
+#include "platform/Registry.h"
+#include "projects/FProjectOpen.h"
+#include "projects/MKX4FunctionsSpecial.h"
+#include "studio/IStudioUtilities.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTreeWidget>
+
+namespace {
+
+QTextStream out(stdout);
+
+const char* const Types[] = {"Single", "Server", "Client", "Terminal Server", "Terminal Client"};
+
+QString Name(int i) {
+    return QStringLiteral("Project %1").arg(i, 6, 10, QChar('0'));
+}
+
+void Seed(int count, const QString& projectsFolder) {
+    for (int i = 0; i < count; ++i) {
+        const QString key = StudioKeys::Projects + '\\' + Name(i);
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("ProjectType", Types[i % 5]));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("Path", projectsFolder));
+        if (i % 2 == 0) // every other project keeps its file; the rest are stale
+            QFile(projectsFolder + '/' + Name(i) + ".kxs").open(QIODevice::WriteOnly);
+    }
+}
+
+bool Restore(const QString& saved) {
+    const QString hive = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
+    QFile::remove(hive);
+    return QFile::copy(saved, hive);
+}
+
+double Milliseconds(const QElapsedTimer& timer) {
+    return timer.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? QString(argv[1]).toInt() : 10000;
+    QTemporaryDir dir(argc > 2 ? QString(argv[2]) + "/kx4bench-XXXXXX" : QDir::tempPath() + "/kx4bench-XXXXXX");
+    if (count <= 0 || !dir.isValid()) {
+        out << "usage: bench_FProjectOpen [N [folder]]\n";
+        return 2;
+    }
+    qputenv("KX4_PREFIX", QFile::encodeName(dir.path() + "/prefix"));
+    const QString projects = dir.path() + "/projects";
+    QDir().mkpath(projects);
+
+    QElapsedTimer timer;
+    timer.start();
+    Seed(count, projects);
+    out << "seeded " << count << " registrations in " << dir.path() << " in " << Milliseconds(timer) << " ms\n";
+    const QString saved = dir.path() + "/system.db.saved";
+    QFile::copy(RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE), saved);
+
+    FProjectOpen& dialog = FProjectOpen::Instance();
+    timer.restart();
+    dialog.ShowDialog(Name(count - 2), true);
+    const double first = Milliseconds(timer);
+    timer.restart();
+    const QString found = dialog.ShowDialog(Name(count - 2), true);
+    const double second = Milliseconds(timer);
+    out << "ShowDialog silent over " << count << " (half stale): " << first << " ms\n";
+    out << "ShowDialog silent over the " << count / 2 << " left:  " << second << " ms (found \"" << found << "\")\n";
+
+    // Where the first call's time goes: the same calls one kind at a time, from the same state.
+    if (!Restore(saved)) {
+        out << "cannot restore the hive\n";
+        return 1;
+    }
+    IStudioUtilities& utilities = StudioUtilities();
+    timer.restart();
+    const QStringList names = utilities.Registry().EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects);
+    out << "  EnumKeys:            " << Milliseconds(timer) << " ms for " << names.size() << " keys\n";
+    timer.restart();
+    QList<RegisteredProject> registrations;
+    for (const QString& name : names)
+        registrations << MKX4FunctionsSpecial::ReadRegisteredProject(name);
+    out << "  GetValue x " << 2 * names.size() << ":     " << Milliseconds(timer) << " ms\n";
+    timer.restart();
+    QStringList stale;
+    for (const RegisteredProject& project : registrations)
+        if (!utilities.Files().FileExists(project.ProjectFile))
+            stale << project.Name;
+    out << "  FileExists x " << names.size() << ":   " << Milliseconds(timer) << " ms\n";
+    timer.restart();
+    for (const QString& name : stale)
+        utilities.Registry().DeleteKey(HKEY_LOCAL_MACHINE, StudioKeys::Projects + '\\' + name);
+    out << "  DeleteKey x " << stale.size() << ":    " << Milliseconds(timer) << " ms\n";
+    QTreeWidget list;
+    list.setColumnCount(3);
+    list.resize(600, 300);
+    timer.restart();
+    MKX4FunctionsSpecial::FillRegisteredProjects(&list, MKX4FunctionsSpecial::OpenableProjectTypes);
+    out << "  FillRegisteredProjects over the " << list.topLevelItemCount() << " left: " << Milliseconds(timer)
+        << " ms\n";
+    return 0;
+}
