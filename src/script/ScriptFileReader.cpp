@@ -75,7 +75,7 @@ bool ScriptFileReader::DetectEncoding() {
                 m_error = m_file.errorString();
                 return false;
             }
-            (void)probe.decode(chunk);
+            const QString decoded = probe.decode(chunk); // decoding happens on conversion
             if (probe.hasError()) {
                 m_encoding = Encoding::Windows1252;
                 break;
