@@ -41,7 +41,9 @@ QString PluginFile(const QString& serverKey, QString* why) {
         return {};
     }
     const QString local = Prefix::ToLocalPath(written);
-    return QDir::isAbsolutePath(local) ? QDir::cleanPath(local) : QDir(ComponentDir()).filePath(local);
+    const QString file = QDir::isAbsolutePath(local) ? QDir::cleanPath(local) : QDir(ComponentDir()).filePath(local);
+    // Registrations written on Windows do not care about case; the file system here does.
+    return Prefix::ToLocalPathNoCase(file);
 }
 
 } // namespace

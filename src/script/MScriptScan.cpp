@@ -66,19 +66,24 @@ bool IsWord(QStringView word, QLatin1StringView lowerCase) {
     return word.size() == lowerCase.size() && word.toString().toLower() == lowerCase;
 }
 
-[[noreturn]] void ThrowTooFewQuotes(const QString& command, int found) {
-    const QString text =
-        command == QLatin1String("set")
-            ? QStringLiteral("index out of range: \"set\" with a selector takes a quoted project path; "
-                             "the line has no double quote")
-        : found == 0 && (command == QLatin1String("delete") || command == QLatin1String("addlanguage") ||
-                         command == QLatin1String("updateflag"))
-            ? QStringLiteral("index out of range: \"%1\" takes a quoted argument; the line has no double quote")
-                  .arg(command)
-            : QStringLiteral("index out of range: \"%1\" takes two quoted names and needs at least 3 double "
-                             "quotes; the line has %2")
-                  .arg(command)
-                  .arg(found);
+[[noreturn]] void ThrowTooFewQuotes(const CommandWord& command, int found) {
+    QString text;
+    switch (command.arguments) {
+    case Arguments::TwoQuoted:
+        text = QStringLiteral("index out of range: \"%1\" takes two quoted names and needs at least 3 double "
+                              "quotes; the line has %2")
+                   .arg(command.word)
+                   .arg(found);
+        break;
+    case Arguments::OneQuoted:
+        text = QStringLiteral("index out of range: \"%1\" takes a quoted argument; the line has no double quote")
+                   .arg(command.word);
+        break;
+    case Arguments::Selector:
+        text = QStringLiteral("index out of range: \"set\" with a selector takes a quoted project path; the line "
+                              "has no double quote");
+        break;
+    }
     throw Failure(Failure::IndexOutOfRange, text);
 }
 
@@ -161,13 +166,13 @@ void ScanScriptLine(const QString& Line, QString& Command, QString& Param1, QStr
     switch (found->arguments) {
     case Arguments::TwoQuoted:
         if (quoteCount < 3)
-            ThrowTooFewQuotes(Command, quoteCount);
+            ThrowTooFewQuotes(*found, quoteCount);
         Param1 = piece(1);
         Param2 = piece(3);
         break;
     case Arguments::OneQuoted:
         if (quoteCount < 1)
-            ThrowTooFewQuotes(Command, quoteCount);
+            ThrowTooFewQuotes(*found, quoteCount);
         Param1 = piece(1);
         break;
     case Arguments::Selector:
@@ -176,7 +181,7 @@ void ScanScriptLine(const QString& Line, QString& Command, QString& Param1, QStr
             for (const QLatin1StringView selector : Selectors) {
                 if (IsWord(word, selector)) {
                     if (quoteCount < 1)
-                        ThrowTooFewQuotes(Command, quoteCount);
+                        ThrowTooFewQuotes(*found, quoteCount);
                     Param1 = selector;
                     Param2 = piece(1);
                     return;

@@ -91,24 +91,35 @@ void tst_CreateObject::failures() {
 void tst_CreateObject::creates_data() {
     QTest::addColumn<QString>("progIdAsAsked");
     QTest::addColumn<QString>("progIdAsRegistered");
-    QTest::addColumn<bool>("relative");
+    QTest::addColumn<QString>("written"); // the plugin as registered: "absolute", "relative", or a path
     QTest::addColumn<bool>("addIn");
 
-    QTest::newRow("absolute plugin path") << "KXTestEditor.Connect" << "KXTestEditor.Connect" << false << true;
-    QTest::newRow("plugin file beside the program") << "KXTestEditor.Connect" << "KXTestEditor.Connect" << true
-                                                    << true;
-    QTest::newRow("identifier in other case") << "kxtesteditor.CONNECT" << "KXTestEditor.Connect" << true << true;
-    QTest::newRow("object without add-in") << "KXTestNoAddIn.Connect" << "KXTestNoAddIn.Connect" << true << false;
+    QTest::newRow("absolute plugin path") << "KXTestEditor.Connect" << "KXTestEditor.Connect" << "absolute" << true;
+    QTest::newRow("plugin file beside the program") << "KXTestEditor.Connect" << "KXTestEditor.Connect"
+                                                    << "relative" << true;
+    QTest::newRow("identifier in other case") << "kxtesteditor.CONNECT" << "KXTestEditor.Connect" << "relative"
+                                              << true;
+    QTest::newRow("object without add-in") << "KXTestNoAddIn.Connect" << "KXTestNoAddIn.Connect" << "relative"
+                                           << false;
+    // drives/c of the prefix is linked to the folder the plugin was built in.
+    QTest::newRow("Windows path on a drive, other case") << "KXTestEditor.Connect" << "KXTestEditor.Connect"
+                                                         << "C:\\LIBKX4TESTEDITOR.SO" << true;
 }
 
 void tst_CreateObject::creates() {
     QFETCH(QString, progIdAsAsked);
     QFETCH(QString, progIdAsRegistered);
-    QFETCH(bool, relative);
+    QFETCH(QString, written);
     QFETCH(bool, addIn);
 
     const QString plugin = TestComponents::EditorPlugin();
-    QVERIFY(TestComponents::RegisterClass(progIdAsRegistered, relative ? QFileInfo(plugin).fileName() : plugin));
+    QVERIFY(QDir(m_prefix->path()).mkpath(QStringLiteral("drives")));
+    QVERIFY(QFile::link(QFileInfo(plugin).absolutePath(), m_prefix->filePath(QStringLiteral("drives/c"))));
+    if (written == QLatin1String("absolute"))
+        written = plugin;
+    else if (written == QLatin1String("relative"))
+        written = QFileInfo(plugin).fileName();
+    QVERIFY(TestComponents::RegisterClass(progIdAsRegistered, written));
     const ObjectRef object = CreateObject(progIdAsAsked);
     QVERIFY(object);
     QCOMPARE(ObjectFactory::Query<IEditorAddIn>(object) != nullptr, addIn);
