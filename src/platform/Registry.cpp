@@ -57,21 +57,6 @@ QMutex g_mutex;
 // was replaced is reopened (HiveFile checks on every use).
 std::map<QString, std::unique_ptr<HiveFile>> g_hives;
 
-// HKCR is a view of HKLM\Software\Classes.
-bool Resolve(HKEY root, const QString& key, HKEY* hiveRoot, QStringList* names, long* rc) {
-    if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER && root != HKEY_CLASSES_ROOT) {
-        *rc = ERROR_INVALID_HANDLE;
-        return false;
-    }
-    *rc = RegistryHive::SplitKeyPath(key, names);
-    if (*rc != ERROR_SUCCESS)
-        return false;
-    *hiveRoot = root == HKEY_CLASSES_ROOT ? HKEY_LOCAL_MACHINE : root;
-    if (root == HKEY_CLASSES_ROOT)
-        *names = QStringList{QStringLiteral("Software"), QStringLiteral("Classes")} + *names;
-    return true;
-}
-
 HiveFile& Hive(HKEY hiveRoot) {
     const QString path = HiveFilePath(hiveRoot);
     auto& entry = g_hives[path];
@@ -85,8 +70,8 @@ template <class Fn>
 long RunRead(HKEY root, const QString& key, Fn&& fn) {
     HKEY hiveRoot = 0;
     QStringList names;
-    long rc = ERROR_SUCCESS;
-    if (!Resolve(root, key, &hiveRoot, &names, &rc))
+    long rc = RegistryHive::Resolve(root, key, &hiveRoot, &names);
+    if (rc != ERROR_SUCCESS)
         return rc;
     QMutexLocker lock(&g_mutex);
     SqliteDb* db = nullptr;
@@ -103,8 +88,8 @@ template <class Fn>
 long RunWrite(HKEY root, const QString& key, Fn&& fn) {
     HKEY hiveRoot = 0;
     QStringList names;
-    long rc = ERROR_SUCCESS;
-    if (!Resolve(root, key, &hiveRoot, &names, &rc))
+    long rc = RegistryHive::Resolve(root, key, &hiveRoot, &names);
+    if (rc != ERROR_SUCCESS)
         return rc;
     QMutexLocker lock(&g_mutex);
     SqliteDb* db = nullptr;

@@ -56,6 +56,17 @@ long RegistryHive::SplitKeyPath(const QString& key, QStringList* names) {
     return ERROR_SUCCESS;
 }
 
+long RegistryHive::Resolve(HKEY root, const QString& key, HKEY* hiveRoot, QStringList* names) {
+    if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER && root != HKEY_CLASSES_ROOT)
+        return ERROR_INVALID_HANDLE;
+    if (const long rc = SplitKeyPath(key, names); rc != ERROR_SUCCESS)
+        return rc;
+    *hiveRoot = root == HKEY_CLASSES_ROOT ? HKEY_LOCAL_MACHINE : root;
+    if (root == HKEY_CLASSES_ROOT)
+        *names = QStringList{QStringLiteral("Software"), QStringLiteral("Classes")} + *names;
+    return ERROR_SUCCESS;
+}
+
 bool RegistryHive::IsValidValueName(const QString& name) { return name.size() <= MaxValueNameLength; }
 
 QString RegistryHive::FoldedPath(const QStringList& names, int count) {

@@ -23,6 +23,9 @@ public:
     // for an empty name inside the path or a name longer than 255 characters.
     static long SplitKeyPath(const QString& key, QStringList* names);
     static bool IsValidValueName(const QString& name);
+    // The hive a root lives in and the key's names inside it: HKCR is HKLM\Software\Classes.
+    // Returns ERROR_INVALID_HANDLE for anything but the three roots, 87 for a bad path.
+    static long Resolve(HKEY root, const QString& key, HKEY* hiveRoot, QStringList* names);
 
     // The key's row id, or ERROR_FILE_NOT_FOUND.
     long FindKey(const QStringList& names, qint64* id);

@@ -1,0 +1,85 @@
+#include "RegQueryPrinter.h"
+
+#include <QtEndian>
+
+namespace RegQueryPrinter {
+
+QString TypeName(quint32 type) {
+    switch (type) {
+    case REG_NONE:
+        return QStringLiteral("REG_NONE");
+    case REG_SZ:
+        return QStringLiteral("REG_SZ");
+    case REG_EXPAND_SZ:
+        return QStringLiteral("REG_EXPAND_SZ");
+    case REG_BINARY:
+        return QStringLiteral("REG_BINARY");
+    case REG_DWORD:
+        return QStringLiteral("REG_DWORD");
+    case REG_DWORD_BIG_ENDIAN:
+        return QStringLiteral("REG_DWORD_BIG_ENDIAN");
+    case REG_LINK:
+        return QStringLiteral("REG_LINK");
+    case REG_MULTI_SZ:
+        return QStringLiteral("REG_MULTI_SZ");
+    case 8:
+        return QStringLiteral("REG_RESOURCE_LIST");
+    case 9:
+        return QStringLiteral("REG_FULL_RESOURCE_DESCRIPTOR");
+    case 10:
+        return QStringLiteral("REG_RESOURCE_REQUIREMENTS_LIST");
+    case REG_QWORD:
+        return QStringLiteral("REG_QWORD");
+    default:
+        return QStringLiteral("0x%1").arg(type, 0, 16);
+    }
+}
+
+QString DataText(const RegValue& value) {
+    switch (value.type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+        return value.Text();
+    case REG_MULTI_SZ: {
+        QStringList parts;
+        QString current;
+        for (qsizetype i = 0; i + 1 < value.data.size(); i += 2) {
+            const char16_t unit = qFromLittleEndian<quint16>(value.data.constData() + i);
+            if (unit == 0) {
+                parts << current;
+                current.clear();
+            } else {
+                current += QChar(unit);
+            }
+        }
+        if (!current.isEmpty())
+            parts << current;
+        // The list ends at its terminators, not with empty strings.
+        while (!parts.isEmpty() && parts.last().isEmpty())
+            parts.removeLast();
+        return parts.join(QStringLiteral("\\0"));
+    }
+    case REG_DWORD:
+        if (value.data.size() == 4)
+            return QStringLiteral("0x%1").arg(value.Number(), 0, 16);
+        break;
+    case REG_DWORD_BIG_ENDIAN:
+        if (value.data.size() == 4)
+            return QStringLiteral("0x%1").arg(qFromBigEndian<quint32>(value.data.constData()), 0, 16);
+        break;
+    case REG_QWORD:
+        if (value.data.size() == 8)
+            return QStringLiteral("0x%1").arg(qFromLittleEndian<quint64>(value.data.constData()), 0, 16);
+        break;
+    default:
+        break;
+    }
+    return QString::fromLatin1(value.data.toHex().toUpper());
+}
+
+QString ValueLine(const RegValue& value) {
+    const QString name = value.name.isEmpty() ? QStringLiteral("(Default)") : value.name;
+    return QStringLiteral("    %1    %2    %3").arg(name, TypeName(value.type), DataText(value));
+}
+
+} // namespace RegQueryPrinter
