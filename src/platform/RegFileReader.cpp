@@ -250,8 +250,8 @@ bool RegFileReader::Parse(const QByteArray& bytes, QList<RegFileEntry>* entries,
             QString list = parser.Rest().trimmed();
             while (list.endsWith(u'\\')) {
                 list.chop(1);
-                if (++index >= lines.size())
-                    return parser.Fail(error, QStringLiteral("the hex data goes on past the end of the file"));
+                if (++index >= lines.size() || lines.at(index).trimmed().isEmpty())
+                    return parser.Fail(error, QStringLiteral("the hex data ends with \"\\\" but no line follows"));
                 list += lines.at(index).trimmed();
             }
             if (!ParseHexBytes(list, &value.data))

@@ -112,13 +112,15 @@ long RunWrite(HKEY root, const QString& key, Fn&& fn) {
     return ERROR_SUCCESS;
 }
 
-// The key's id for a read; the root of an empty hive exists, nothing else does.
-long FindForRead(RegistryHive* hive, const QStringList& names, qint64* id) {
+// The key's id for a read. The roots always exist, HKCR too (its key may not yet), even in an
+// empty hive.
+long FindForRead(HKEY root, RegistryHive* hive, const QStringList& names, qint64* id) {
+    const bool viewRoot = root == HKEY_CLASSES_ROOT && names.size() == 2;
     if (!hive) {
-        *id = 0;
-        return names.isEmpty() ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+        *id = -1;
+        return names.isEmpty() || viewRoot ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     }
-    return hive->FindKey(names, id);
+    return hive->FindKeyOrView(names, viewRoot, id);
 }
 
 } // namespace
@@ -155,9 +157,9 @@ QString HiveFilePath(HKEY root) {
 }
 
 bool KeyExists(HKEY root, const QString& key) {
-    return RunRead(root, key, [](RegistryHive* hive, const QStringList& names) {
+    return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
                qint64 id = 0;
-               return FindForRead(hive, names, &id);
+               return FindForRead(root, hive, names, &id);
            }) == ERROR_SUCCESS;
 }
 
@@ -173,7 +175,7 @@ long QueryValue(HKEY root, const QString& key, const QString& name, RegValue* ou
         return ERROR_INVALID_PARAMETER;
     return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
         qint64 id = 0;
-        if (const long rc = FindForRead(hive, names, &id); rc != ERROR_SUCCESS || !hive)
+        if (const long rc = FindForRead(root, hive, names, &id); rc != ERROR_SUCCESS || !hive)
             return rc == ERROR_SUCCESS ? long(ERROR_FILE_NOT_FOUND) : rc;
         return hive->QueryValue(id, name, out);
     });
@@ -194,7 +196,7 @@ long EnumKeys(HKEY root, const QString& key, QStringList* out) {
     out->clear();
     return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
         qint64 id = 0;
-        if (const long rc = FindForRead(hive, names, &id); rc != ERROR_SUCCESS || !hive)
+        if (const long rc = FindForRead(root, hive, names, &id); rc != ERROR_SUCCESS || !hive)
             return rc;
         return hive->EnumKeys(id, out);
     });
@@ -204,7 +206,7 @@ long EnumValues(HKEY root, const QString& key, QList<RegValue>* out) {
     out->clear();
     return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
         qint64 id = 0;
-        if (const long rc = FindForRead(hive, names, &id); rc != ERROR_SUCCESS || !hive)
+        if (const long rc = FindForRead(root, hive, names, &id); rc != ERROR_SUCCESS || !hive)
             return rc;
         return hive->EnumValues(id, out);
     });

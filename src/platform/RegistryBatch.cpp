@@ -13,6 +13,13 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcRegistry)
 
+namespace {
+
+// HKCR's own key, which exists for readers even before anything was written below it.
+bool IsViewRoot(HKEY root, const QStringList& names) { return root == HKEY_CLASSES_ROOT && names.size() == 2; }
+
+} // namespace
+
 struct RegistryBatch::Impl {
     SqliteDb db;
     // The schema each hive is reachable under; empty when the hive is not open (or empty).
@@ -199,9 +206,9 @@ bool RegistryBatch::KeyExists(HKEY root, const QString& key) {
     long rc = ERROR_SUCCESS;
     auto hive = d->Hive(root, key, &names, &rc);
     if (!hive)
-        return rc == ERROR_FILE_NOT_FOUND && names.isEmpty();
+        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names));
     qint64 id = 0;
-    return hive->FindKey(names, &id) == ERROR_SUCCESS;
+    return hive->FindKeyOrView(names, IsViewRoot(root, names), &id) == ERROR_SUCCESS;
 }
 
 long RegistryBatch::QueryValue(HKEY root, const QString& key, const QString& name, RegValue* out) {
@@ -222,9 +229,9 @@ long RegistryBatch::EnumKeys(HKEY root, const QString& key, QStringList* out) {
     long rc = ERROR_SUCCESS;
     auto hive = d->Hive(root, key, &names, &rc);
     if (!hive)
-        return rc == ERROR_FILE_NOT_FOUND && names.isEmpty() ? long(ERROR_SUCCESS) : rc;
+        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names)) ? long(ERROR_SUCCESS) : rc;
     qint64 id = 0;
-    if ((rc = hive->FindKey(names, &id)) != ERROR_SUCCESS)
+    if ((rc = hive->FindKeyOrView(names, IsViewRoot(root, names), &id)) != ERROR_SUCCESS)
         return rc;
     return hive->EnumKeys(id, out);
 }
@@ -235,9 +242,9 @@ long RegistryBatch::EnumValues(HKEY root, const QString& key, QList<RegValue>* o
     long rc = ERROR_SUCCESS;
     auto hive = d->Hive(root, key, &names, &rc);
     if (!hive)
-        return rc == ERROR_FILE_NOT_FOUND && names.isEmpty() ? long(ERROR_SUCCESS) : rc;
+        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names)) ? long(ERROR_SUCCESS) : rc;
     qint64 id = 0;
-    if ((rc = hive->FindKey(names, &id)) != ERROR_SUCCESS)
+    if ((rc = hive->FindKeyOrView(names, IsViewRoot(root, names), &id)) != ERROR_SUCCESS)
         return rc;
     return hive->EnumValues(id, out);
 }

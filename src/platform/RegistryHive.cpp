@@ -112,6 +112,15 @@ long RegistryHive::FindKey(const QStringList& names, qint64* id) {
     return st.Done() ? ERROR_FILE_NOT_FOUND : ErrorFromSqlite(st.Result());
 }
 
+long RegistryHive::FindKeyOrView(const QStringList& names, bool isViewRoot, qint64* id) {
+    const long rc = FindKey(names, id);
+    if (rc == ERROR_FILE_NOT_FOUND && isViewRoot) {
+        *id = -1;
+        return ERROR_SUCCESS;
+    }
+    return rc;
+}
+
 long RegistryHive::CreateKey(const QStringList& names, qint64* id) {
     if (FindKey(names, id) == ERROR_SUCCESS)
         return ERROR_SUCCESS;

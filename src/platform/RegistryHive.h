@@ -29,6 +29,9 @@ public:
 
     // The key's row id, or ERROR_FILE_NOT_FOUND.
     long FindKey(const QStringList& names, qint64* id);
+    // As FindKey, but a root that is a view (HKCR) always exists: when its key is missing the
+    // id is one no key has, so it reads as empty.
+    long FindKeyOrView(const QStringList& names, bool isViewRoot, qint64* id);
     // Creates the key and every missing level above it.
     long CreateKey(const QStringList& names, qint64* id);
     long QueryValue(qint64 key, const QString& name, RegValue* out);
