@@ -184,6 +184,11 @@ int GetWindowTextA(qint32 hwnd, char* buffer, int maxCount) {
     return static_cast<int>(length);
 }
 
+int GetWindowTextLengthA(qint32 hwnd) {
+    QWidget* widget = WidgetOf(hwnd);
+    return widget ? static_cast<int>(ToAnsi(widget->windowTitle()).size()) : 0;
+}
+
 qint32 SetParent(qint32 child, qint32 newParent) {
     QWidget* widget = WidgetOf(child);
     if (!widget)

@@ -76,6 +76,8 @@ int EnumChildWindows(qint32 hWndParent, WNDENUMPROC callback, qintptr lParam);
 // character boundary and zero-terminated. Returns the bytes copied without the zero; 0 for
 // an empty title, a failing handle, no buffer or maxCount < 1.
 int GetWindowTextA(qint32 hwnd, char* buffer, int maxCount);
+// The length of the whole title in the ANSI code page, in bytes; 0 for a failing handle.
+int GetWindowTextLengthA(qint32 hwnd);
 
 // Makes child a child of newParent (0 or DesktopWindow: a top-level window), keeping its
 // visibility, caption and geometry. Returns the previous parent's handle (DesktopWindow for a

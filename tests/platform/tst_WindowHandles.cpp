@@ -172,12 +172,14 @@ void tst_WindowHandles::windowText() {
     QCOMPARE(length, int(expected.toUtf8().size()));
     QCOMPARE(buffer.at(length), '\0');
     QCOMPARE(QString::fromUtf8(buffer.constData(), length), expected);
+    QCOMPARE(GetWindowTextLengthA(HandleOf(&window)), int(title.toUtf8().size()));
 }
 
 void tst_WindowHandles::windowTextOfBadHandles() {
     int length = -1;
     QCOMPARE(TitleOf(0, 255, &length), QString());
     QCOMPARE(length, 0);
+    QCOMPARE(GetWindowTextLengthA(0), 0);
     QWidget window;
     window.setWindowTitle(QStringLiteral("t"));
     QCOMPARE(GetWindowTextA(HandleOf(&window), nullptr, 255), 0);
