@@ -1,5 +1,6 @@
 #include "MWindowControl.h"
 
+#include "platform/Ansi.h"
 #include "platform/WindowHandles.h"
 
 #include <array>
@@ -35,7 +36,7 @@ qint32 ReparentWindowByCaption(const qint32& ParentHwnd, const qint32& NewParent
         // A full buffer may hold only the start of a longer title, which must not pass for it.
         if (length == TitleBufferSize - 1 && GetWindowTextLengthA(hwnd) > length)
             continue;
-        const QString title = QString::fromUtf8(buffer.data(), length);
+        const QString title = FromAnsi(QByteArray(buffer.data(), length));
         if (title == Caption && SetParent(hwnd, NewParentHwnd) != 0)
             return hwnd;
     }

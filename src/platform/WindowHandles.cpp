@@ -1,5 +1,6 @@
 #include "WindowHandles.h"
 
+#include "Ansi.h"
 #include "WidgetBirthOrder.h"
 #include "WindowFrameGuard.h"
 
@@ -27,8 +28,6 @@ constexpr qint32 HandleStep = 4;
 
 QHash<qint32, QPointer<QWidget>> widgets;
 qint32 nextHandle = FirstHandle;
-
-QByteArray ToAnsi(const QString& text) { return text.toUtf8(); } // the ANSI code page here is UTF-8
 
 bool InMdiArea(const QWidget* widget) {
     auto* sub = qobject_cast<const QMdiSubWindow*>(widget);
