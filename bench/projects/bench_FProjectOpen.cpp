@@ -1,7 +1,11 @@
 // FProjectOpen::ShowDialog in silent mode over N registrations, half of them stale, then again
 // over the N/2 that remain; then where the time of the first call goes.
 //
-//   bench_FProjectOpen [N [folder]]     N defaults to 10000, folder to the system temp folder
+//   bench_FProjectOpen [N [folder [layout]]]
+//
+// N defaults to 10000, folder (where the prefix and the projects go) to the system temp folder.
+// layout "own" (the default) gives each project a folder of its own, a stale one keeps its
+// empty folder; "shared" puts every project file into one folder.
 //
 // Run it with N and 2N to see how the cost grows. The prefix is seeded once through the
 // registry store and its machine hive copied, so each measurement starts from the same state.
@@ -28,13 +32,15 @@ QString Name(int i) {
     return QStringLiteral("Project %1").arg(i, 6, 10, QChar('0'));
 }
 
-void Seed(int count, const QString& projectsFolder) {
+void Seed(int count, const QString& projectsFolder, bool shared) {
     for (int i = 0; i < count; ++i) {
+        const QString folder = shared ? projectsFolder : projectsFolder + '/' + Name(i);
+        QDir().mkpath(folder);
         const QString key = StudioKeys::Projects + '\\' + Name(i);
         RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("ProjectType", Types[i % 5]));
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("Path", projectsFolder));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("Path", folder));
         if (i % 2 == 0) // every other project keeps its file; the rest are stale
-            QFile(projectsFolder + '/' + Name(i) + ".kxs").open(QIODevice::WriteOnly);
+            QFile(folder + '/' + Name(i) + ".kxs").open(QIODevice::WriteOnly);
     }
 }
 
@@ -55,8 +61,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int count = argc > 1 ? QString(argv[1]).toInt() : 10000;
     QTemporaryDir dir(argc > 2 ? QString(argv[2]) + "/kx4bench-XXXXXX" : QDir::tempPath() + "/kx4bench-XXXXXX");
-    if (count <= 0 || !dir.isValid()) {
-        out << "usage: bench_FProjectOpen [N [folder]]\n";
+    const QString layout = argc > 3 ? QString(argv[3]) : QStringLiteral("own");
+    if (count <= 0 || !dir.isValid() || (layout != "own" && layout != "shared")) {
+        out << "usage: bench_FProjectOpen [N [folder [own|shared]]]\n";
         return 2;
     }
     qputenv("KX4_PREFIX", QFile::encodeName(dir.path() + "/prefix"));
@@ -65,8 +72,9 @@ int main(int argc, char** argv) {
 
     QElapsedTimer timer;
     timer.start();
-    Seed(count, projects);
-    out << "seeded " << count << " registrations in " << dir.path() << " in " << Milliseconds(timer) << " ms\n";
+    Seed(count, projects, layout == "shared");
+    out << "seeded " << count << " registrations (" << layout << " folders) in " << dir.path() << " in "
+        << Milliseconds(timer) << " ms\n";
     const QString saved = dir.path() + "/system.db.saved";
     QFile::copy(RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE), saved);
 

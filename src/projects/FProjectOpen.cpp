@@ -68,6 +68,10 @@ FProjectOpen::FProjectOpen(QWidget* parent)
     setTabOrder(cmdOpen, cmdCancel);
     setTabOrder(cmdCancel, cmdHelp);
     resize(620, 380);
+    // Lay out now, outer layout first, so that a list filled before the dialog is shown knows
+    // its width (a hidden widget lays out its children only when shown).
+    layout->activate();
+    frameLayout->activate();
 
     connect(cmdOpen, &QPushButton::clicked, this, &FProjectOpen::cmdOpen_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &FProjectOpen::cmdCancel_Click);

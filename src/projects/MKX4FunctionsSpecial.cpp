@@ -72,7 +72,10 @@ void SizeColumns(QTreeWidget* listView) {
     int available = listView->contentsRect().width();
     if (listView->verticalScrollBar()->isVisible())
         available -= listView->verticalScrollBar()->width();
-    header->resizeSection(last, std::max(header->sectionSizeHint(last), available - used));
+    const int rest = available - used;
+    header->resizeSection(last, std::max(header->sectionSizeHint(last), rest));
+    // Where the rest is wide enough, the last column keeps filling it when the control is resized.
+    header->setStretchLastSection(rest >= header->sectionSizeHint(last));
 }
 
 } // namespace

@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
 
     MResources::InitLanguage();
     FProjectOpen& dialog = FProjectOpen::Instance();
-    QTimer::singleShot(seconds * 1000, &dialog, [&dialog] { dialog.done(QDialog::Rejected); });
+    QTimer::singleShot(seconds * 1000, &dialog, [&dialog] { dialog.reject(); });
     QTextStream(stdout) << "chosen: \"" << dialog.ShowDialog("Leitstand", false) << "\"\n";
     return 0;
 }

@@ -35,6 +35,7 @@ private Q_SLOTS:
     void emptyList();
     void captions_data();
     void captions();
+    void lastColumnFillsTheList();
     void helpButtonCallsHandler();
     void failureUnloadsTheList();
     void earlierChoiceDoesNotLeakIntoNextCall();
@@ -288,6 +289,21 @@ void tst_FProjectOpen::captions() {
     });
     dialog.ShowDialog();
     QCOMPARE(shown, captions);
+}
+
+void tst_FProjectOpen::lastColumnFillsTheList() {
+    FProjectOpen dialog;
+    int sections = 0;
+    int width = 0;
+    WhenShown(dialog, [&] {
+        const QHeaderView* header = List(dialog)->header();
+        sections = header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2);
+        width = List(dialog)->viewport()->width();
+        Key(dialog, Qt::Key_Escape);
+    });
+    dialog.ShowDialog();
+    QVERIFY(width > 300);
+    QCOMPARE(sections, width);
 }
 
 void tst_FProjectOpen::helpButtonCallsHandler() {
