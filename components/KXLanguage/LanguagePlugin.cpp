@@ -1,0 +1,9 @@
+#include "LanguagePlugin.h"
+
+#include "LanguageEditor.h"
+
+QObject* LanguagePlugin::CreateInstance(const QString& progId) {
+    if (progId.compare(QLatin1String("KXLanguage.Connect"), Qt::CaseInsensitive) != 0)
+        return nullptr;
+    return new LanguageEditor;
+}

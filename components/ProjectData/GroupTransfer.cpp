@@ -1,0 +1,162 @@
+#include "GroupTransfer.h"
+
+#include "ProjectFile.h"
+#include "SqliteDatabase.h"
+#include "SqliteStatement.h"
+#include "SqliteTransaction.h"
+#include "studio/Failure.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace {
+
+// Copy language positions to the project's language ids; 0 where the project lacks one.
+QList<qint64> MapLanguages(const ProjectFile& project, const GroupCopy& copy) {
+    QList<qint64> ids;
+    ids.reserve(copy.languages.size());
+    for (const QString& language : copy.languages)
+        ids << project.LanguageId(language);
+    return ids;
+}
+
+void ReadGroup(const ProjectFile& project, qint64 group, const QHash<qint64, int>& languages,
+               bool withSubgroups, CopiedGroup* out) {
+    project.ForEachText(group, [&](qint64 index, qint64 language, const QString& text) {
+        out->texts.append({index, languages.value(language), text});
+    });
+    if (!withSubgroups)
+        return;
+    for (const GroupInfo& child : project.Children(group)) {
+        CopiedGroup copied;
+        copied.name = child.name;
+        ReadGroup(project, child.id, languages, true, &copied);
+        out->children.push_back(std::move(copied));
+    }
+}
+
+void InsertTexts(ProjectFile& project, qint64 group, const CopiedGroup& source, const QList<qint64>& languages) {
+    auto& insert = project.Database().Cached("INSERT INTO texts(grp, idx, language, text) VALUES(?, ?, ?, ?)");
+    for (const CopiedText& text : source.texts) {
+        const qint64 language = languages.at(text.language);
+        if (language == 0 || text.text.isEmpty())
+            continue;
+        insert.Reset().Bind(1, group).Bind(2, text.index).Bind(3, language).Bind(4, text.text).Run();
+    }
+}
+
+void InsertTree(ProjectFile& project, qint64 group, const CopiedGroup& source, const QList<qint64>& languages,
+                bool withTexts) {
+    if (withTexts)
+        InsertTexts(project, group, source, languages);
+    for (const CopiedGroup& child : source.children)
+        InsertTree(project, project.CreateGroup(group, child.name), child, languages, withTexts);
+}
+
+void Merge(ProjectFile& project, qint64 group, const CopiedGroup& source, bool withSubgroups,
+           const QList<qint64>& languages, int flags) {
+    QSet<qint64> targetIndexes;
+    auto& indexes = project.Database().Cached("SELECT DISTINCT idx FROM texts WHERE grp = ?");
+    indexes.Bind(1, group);
+    while (indexes.Step())
+        targetIndexes.insert(indexes.Integer(0));
+
+    QSet<qint64> copyIndexes;
+    for (const CopiedText& text : source.texts) {
+        copyIndexes.insert(text.index);
+        const qint64 language = languages.at(text.language);
+        if (language == 0)
+            continue;
+        const bool inTarget = targetIndexes.contains(text.index);
+        if ((inTarget && (flags & GroupTransfer::UpdateExisting)) || (!inTarget && (flags & GroupTransfer::AddMissing)))
+            project.SetText(group, text.index, language, text.text);
+    }
+    if (flags & GroupTransfer::RemoveExtra) {
+        for (qint64 index : std::as_const(targetIndexes)) {
+            if (!copyIndexes.contains(index))
+                project.RemoveIndex(group, index);
+        }
+    }
+    if (!withSubgroups)
+        return;
+    QSet<qint64> matched;
+    for (const CopiedGroup& child : source.children) {
+        const qint64 existing = project.FindChild(group, child.name);
+        if (existing != 0) {
+            matched.insert(existing);
+            Merge(project, existing, child, true, languages, flags);
+        } else if (flags & GroupTransfer::AddMissing) {
+            InsertTree(project, project.CreateGroup(group, child.name), child, languages, true);
+        }
+    }
+    if (flags & GroupTransfer::RemoveExtra) {
+        for (const GroupInfo& child : project.Children(group)) {
+            if (!matched.contains(child.id))
+                project.DeleteGroup(child.id);
+        }
+    }
+}
+
+} // namespace
+
+namespace GroupTransfer {
+
+GroupCopy Copy(const ProjectFile& project, const QString& path, bool withSubgroups) {
+    SqliteTransaction snapshot(project.Database(), SqliteTransaction::Kind::Read);
+    const qint64 group = project.RequireGroup(path);
+    GroupCopy copy;
+    copy.withSubgroups = withSubgroups;
+    copy.languages = project.Languages();
+    QHash<qint64, int> positions;
+    const QList<qint64> ids = project.LanguageIds();
+    for (int i = 0; i < ids.size(); ++i)
+        positions.insert(ids.at(i), i);
+    copy.root.name = project.GroupPath(group).section(QLatin1Char('\\'), -1);
+    ReadGroup(project, group, positions, withSubgroups, &copy.root);
+    snapshot.Commit();
+    return copy;
+}
+
+void Paste(ProjectFile& project, const GroupCopy& copy, const QString& parentPath, const QString& target,
+           bool replace, int position, bool withTexts) {
+    SqliteTransaction transaction(project.Database(), SqliteTransaction::Kind::Write);
+    qint64 parent = parentPath.isEmpty() ? ProjectFile::TopLevel : project.RequireGroup(parentPath);
+    QString name = copy.root.name;
+    if (!target.isEmpty()) {
+        QStringList levels = project.SplitPath(target);
+        name = levels.takeLast();
+        QString walked = parentPath;
+        for (const QString& level : std::as_const(levels)) {
+            walked = walked.isEmpty() ? level : walked + QLatin1Char('\\') + level;
+            parent = project.FindChild(parent, level);
+            if (parent == 0)
+                throw Failure(Failure::InvalidCall,
+                              QStringLiteral("index group \"%1\" not found in %2").arg(walked, project.Path()));
+        }
+    }
+    const qint64 existing = project.FindChild(parent, name);
+    if (existing != 0) {
+        if (!replace) {
+            throw Failure(Failure::InvalidCall, QStringLiteral("index group \"%1\" already exists in %2")
+                                                    .arg(project.GroupPath(existing), project.Path()));
+        }
+        if (position <= 0)
+            position = project.PositionOf(existing);
+        project.DeleteGroup(existing);
+    }
+    const qint64 group = project.CreateGroup(parent, name, position);
+    InsertTree(project, group, copy.root, MapLanguages(project, copy), withTexts);
+    transaction.Commit();
+}
+
+void Update(ProjectFile& project, const QString& target, const GroupCopy& copy, int flags) {
+    if (flags < 0 || flags > (UpdateExisting | AddMissing | RemoveExtra))
+        throw Failure(Failure::InvalidCall,
+                      QStringLiteral("update flag %1 is not a combination of 1, 2 and 4").arg(flags));
+    SqliteTransaction transaction(project.Database(), SqliteTransaction::Kind::Write);
+    const qint64 group = project.RequireGroup(target);
+    Merge(project, group, copy.root, copy.withSubgroups, MapLanguages(project, copy), flags);
+    transaction.Commit();
+}
+
+} // namespace GroupTransfer

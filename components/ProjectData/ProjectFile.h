@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class SqliteDatabase;
+
+// A group of the tree as its parent lists it.
+struct GroupInfo {
+    qint64 id = 0;
+    QString name;
+    bool operator==(const GroupInfo&) const = default;
+};
+
+// A project file (<Name>.kxs): an SQLite database of languages, a tree of index groups and
+// their index texts per language. The connection stays open for the life of the object.
+//
+// Group paths name a group from the top level with "\" between levels ("Alarme\Texte");
+// names compare without regard to case and keep their case. An empty text is no text.
+// The editing members below assume the caller holds a write SqliteTransaction on Database() when
+// several of them must succeed or fail together; each is a single statement otherwise.
+// Failures throw Failure with a description naming the file and what was wrong.
+class ProjectFile {
+public:
+    static constexpr int SchemaVersion = 1;
+    static constexpr qint64 TopLevel = 0;
+
+    // Opens an existing project. Throws Failure 53 `project "<path>" not found` for a missing
+    // file, and a Failure saying so for a file that is no project database or of a newer schema.
+    explicit ProjectFile(const QString& path);
+    ~ProjectFile();
+    ProjectFile(const ProjectFile&) = delete;
+    ProjectFile& operator=(const ProjectFile&) = delete;
+
+    // Makes a new project file with the given languages; fails when the file exists.
+    static std::unique_ptr<ProjectFile> Create(const QString& path, const QStringList& languages);
+
+    const QString& Path() const;
+    SqliteDatabase& Database() const;
+
+    // Languages in the order the project got them.
+    QStringList Languages() const;
+    QList<qint64> LanguageIds() const;
+    // The language's id, 0 when the project lacks it.
+    qint64 LanguageId(const QString& name) const;
+    // Adds the language; false (and no change) when the project has it in any case.
+    bool AddLanguage(const QString& name);
+
+    // The group's id, 0 when there is none. Throws for a malformed path (an empty level).
+    qint64 FindGroup(const QString& path) const;
+    // As FindGroup; throws `index group "<path>" not found in <file>` when missing.
+    qint64 RequireGroup(const QString& path) const;
+    qint64 FindChild(qint64 parent, const QString& name) const;
+    // Direct subgroups in their order.
+    QList<GroupInfo> Children(qint64 parent) const;
+    qint64 ParentOf(qint64 group) const;
+    // The path of a group, levels joined by "\".
+    QString GroupPath(qint64 group) const;
+    // A new subgroup of parent, the position-th among its siblings (counting from 1); 0 or a
+    // position past the end puts it last. Fails when a sibling has the name.
+    qint64 CreateGroup(qint64 parent, const QString& name, int position = 0);
+    // Creates the missing levels of path; returns the last one's id.
+    qint64 EnsureGroup(const QString& path);
+    // The group's place among its siblings (counting from 1).
+    int PositionOf(qint64 group) const;
+    // Removes the group, its subgroups and all their texts.
+    void DeleteGroup(qint64 group);
+    // Fails when a sibling other than the group itself has the new name.
+    void RenameGroup(qint64 group, const QString& name);
+
+    // Sets the text; an empty text removes it.
+    void SetText(qint64 group, qint64 index, qint64 language, const QString& text);
+    void RemoveText(qint64 group, qint64 index, qint64 language);
+    void RemoveIndex(qint64 group, qint64 index);
+    // The texts of a group ordered by index, then by language order.
+    void ForEachText(qint64 group,
+                     const std::function<void(qint64 index, qint64 language, const QString& text)>& sink) const;
+    // How many texts the group holds per language id.
+    QMap<qint64, qint64> TextCounts(qint64 group) const;
+
+    // Splits a group path into names; throws for an empty level.
+    QStringList SplitPath(const QString& path) const;
+    // Throws when name cannot name a group (empty, or holding "\").
+    void CheckGroupName(const QString& name) const;
+
+private:
+    ProjectFile(const QString& path, bool create);
+    void CheckSchema();
+    void CreateSchema(const QStringList& languages);
+
+    std::unique_ptr<SqliteDatabase> m_db;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <map>
+#include <memory>
+#include <string>
+
+struct sqlite3;
+class SqliteStatement;
+
+// One open SQLite connection. Failures throw Failure with a description that names the file.
+// Statements prepared through Cached() live as long as the connection.
+class SqliteDatabase {
+public:
+    enum class Mode { ReadWrite, Create };
+
+    // Opens path; Mode::Create also creates a missing file. Throws Failure when it cannot.
+    SqliteDatabase(const QString& path, Mode mode);
+    ~SqliteDatabase();
+    SqliteDatabase(const SqliteDatabase&) = delete;
+    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+
+    const QString& Path() const { return m_path; }
+    // Runs one or more statements without results.
+    void Execute(const char* sql);
+    // A single integer answer, e.g. of a PRAGMA; fallback when the statement yields no row.
+    qint64 IntegerOf(const char* sql, qint64 fallback = 0);
+    // A statement prepared once per connection and reset for each use.
+    SqliteStatement& Cached(const char* sql);
+    qint64 LastInsertId() const;
+    int Changes() const;
+    bool InTransaction() const;
+
+    sqlite3* Handle() const { return m_db; }
+    // Throws Failure describing the connection's last error, with what we were doing.
+    [[noreturn]] void Fail(int code, const QString& doing) const;
+
+private:
+    QString m_path;
+    sqlite3* m_db = nullptr;
+    std::map<std::string, std::unique_ptr<SqliteStatement>> m_cache;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+struct sqlite3_stmt;
+class SqliteDatabase;
+
+// A prepared statement, finalized with the object. Parameters and columns count from 1 and 0
+// as in SQLite. Failures throw Failure naming the database file.
+class SqliteStatement {
+public:
+    SqliteStatement(SqliteDatabase& db, const char* sql);
+    ~SqliteStatement();
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+    // Ready for a fresh run: previous results and bindings dropped.
+    SqliteStatement& Reset();
+    SqliteStatement& Bind(int parameter, qint64 value);
+    SqliteStatement& Bind(int parameter, const QString& value);
+    // True while it yields a row; false when done.
+    bool Step();
+    // Steps to the end, for statements without results.
+    void Run();
+    // The first column of the first row, or fallback without a row. Resets afterwards, so the
+    // statement holds no read snapshot once the answer is in.
+    qint64 SingleInteger(qint64 fallback);
+
+    qint64 Integer(int column) const;
+    QString Text(int column) const;
+    bool IsNull(int column) const;
+
+private:
+    SqliteDatabase& m_db;
+    sqlite3_stmt* m_statement = nullptr;
+    QByteArray m_sql;
+};
