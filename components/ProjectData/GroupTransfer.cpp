@@ -86,7 +86,9 @@ void Merge(ProjectFile& project, qint64 group, const CopiedGroup& source, bool w
             matched.insert(existing);
             Merge(project, existing, child, true, languages, flags);
         } else if (flags & GroupTransfer::AddMissing) {
-            InsertTree(project, project.CreateGroup(group, child.name), child, languages, true);
+            const qint64 added = project.CreateGroup(group, child.name);
+            matched.insert(added);
+            InsertTree(project, added, child, languages, true);
         }
     }
     if (flags & GroupTransfer::RemoveExtra) {

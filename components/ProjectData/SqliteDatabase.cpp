@@ -41,7 +41,7 @@ void SqliteDatabase::Fail(int code, const QString& doing) const {
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
         why = QStringLiteral("the file is locked by another program");
     else if (primary == SQLITE_NOTADB)
-        why = QStringLiteral("not a project database");
+        throw Failure(Failure::InvalidCall, QStringLiteral("%1 is not a project database").arg(m_path));
     else if (primary == SQLITE_READONLY)
         why = QStringLiteral("the file is read-only");
     qCWarning(lcProject) << doing << m_path << "failed:" << code << why;
