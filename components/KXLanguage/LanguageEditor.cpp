@@ -4,7 +4,7 @@
 #include "ProjectData/GroupTransfer.h"
 #include "ProjectData/ProjectFile.h"
 #include "ProjectData/ProjectLocator.h"
-#include "ProjectData/SqliteTransaction.h"
+#include "ProjectData/ProjectTransaction.h"
 #include "studio/Failure.h"
 #include "studio/Variant.h"
 
@@ -163,14 +163,14 @@ QVariant LanguageEditor::Dispatch(const QString& command, const QVariantList& li
     if (Is(command, "Delete")) {
         params.Require(2);
         params.Collection(0);
-        SqliteTransaction transaction(project.Database(), SqliteTransaction::Kind::Write);
+        ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
         project.DeleteGroup(project.RequireGroup(params.Text(1)));
         transaction.Commit();
         return {};
     }
     if (Is(command, "AddLanguage")) {
         params.Require(1);
-        SqliteTransaction transaction(project.Database(), SqliteTransaction::Kind::Write);
+        ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
         project.AddLanguage(params.Text(0));
         transaction.Commit();
         return {};
@@ -179,7 +179,7 @@ QVariant LanguageEditor::Dispatch(const QString& command, const QVariantList& li
         params.Require(2);
         const QString oldPath = params.Text(0);
         QString newName = params.Text(1);
-        SqliteTransaction transaction(project.Database(), SqliteTransaction::Kind::Write);
+        ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
         const qint64 group = project.RequireGroup(oldPath);
         // A full path is accepted for the new name as long as it keeps the group's parent.
         if (newName.contains(QLatin1Char('\\'))) {

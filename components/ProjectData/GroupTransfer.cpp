@@ -1,9 +1,9 @@
 #include "GroupTransfer.h"
 
 #include "ProjectFile.h"
-#include "SqliteDatabase.h"
-#include "SqliteStatement.h"
-#include "SqliteTransaction.h"
+#include "ProjectDatabase.h"
+#include "ProjectStatement.h"
+#include "ProjectTransaction.h"
 #include "studio/Failure.h"
 
 #include <QHash>
@@ -104,7 +104,7 @@ void Merge(ProjectFile& project, qint64 group, const CopiedGroup& source, bool w
 namespace GroupTransfer {
 
 GroupCopy Copy(const ProjectFile& project, const QString& path, bool withSubgroups) {
-    SqliteTransaction snapshot(project.Database(), SqliteTransaction::Kind::Read);
+    ProjectTransaction snapshot(project.Database(), ProjectTransaction::Kind::Read);
     const qint64 group = project.RequireGroup(path);
     GroupCopy copy;
     copy.withSubgroups = withSubgroups;
@@ -121,7 +121,7 @@ GroupCopy Copy(const ProjectFile& project, const QString& path, bool withSubgrou
 
 void Paste(ProjectFile& project, const GroupCopy& copy, const QString& parentPath, const QString& target,
            bool replace, int position, bool withTexts) {
-    SqliteTransaction transaction(project.Database(), SqliteTransaction::Kind::Write);
+    ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
     qint64 parent = parentPath.isEmpty() ? ProjectFile::TopLevel : project.RequireGroup(parentPath);
     QString name = copy.root.name;
     if (!target.isEmpty()) {
@@ -155,7 +155,7 @@ void Update(ProjectFile& project, const QString& target, const GroupCopy& copy, 
     if (flags < 0 || flags > (UpdateExisting | AddMissing | RemoveExtra))
         throw Failure(Failure::InvalidCall,
                       QStringLiteral("update flag %1 is not a combination of 1, 2 and 4").arg(flags));
-    SqliteTransaction transaction(project.Database(), SqliteTransaction::Kind::Write);
+    ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
     const qint64 group = project.RequireGroup(target);
     Merge(project, group, copy.root, copy.withSubgroups, MapLanguages(project, copy), flags);
     transaction.Commit();

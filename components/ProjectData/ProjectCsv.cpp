@@ -2,8 +2,8 @@
 
 #include "CsvReader.h"
 #include "ProjectFile.h"
-#include "SqliteDatabase.h"
-#include "SqliteTransaction.h"
+#include "ProjectDatabase.h"
+#include "ProjectTransaction.h"
 #include "studio/Failure.h"
 
 #include <QHash>
@@ -82,7 +82,7 @@ private:
 namespace ProjectCsv {
 
 void Export(const ProjectFile& project, const QString& groupPath, QIODevice* out) {
-    SqliteTransaction snapshot(project.Database(), SqliteTransaction::Kind::Read);
+    ProjectTransaction snapshot(project.Database(), ProjectTransaction::Kind::Read);
     Exporter exporter(project, out);
     if (!groupPath.isEmpty()) {
         const qint64 group = project.RequireGroup(groupPath);
@@ -164,7 +164,7 @@ qsizetype ImportRecords(ProjectFile& project, CsvReader& reader, qsizetype* line
 qsizetype Import(ProjectFile& project, const QByteArray& csv, const QString& source) {
     CsvReader reader(csv);
     qsizetype line = 1;
-    SqliteTransaction transaction(project.Database(), SqliteTransaction::Kind::Write);
+    ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
     qsizetype rows = 0;
     try {
         rows = ImportRecords(project, reader, &line);

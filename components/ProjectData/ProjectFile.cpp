@@ -1,8 +1,8 @@
 #include "ProjectFile.h"
 
-#include "SqliteDatabase.h"
-#include "SqliteStatement.h"
-#include "SqliteTransaction.h"
+#include "ProjectDatabase.h"
+#include "ProjectStatement.h"
+#include "ProjectTransaction.h"
 #include "studio/Failure.h"
 
 #include <QFileInfo>
@@ -46,8 +46,8 @@ ProjectFile::ProjectFile(const QString& path, bool create) {
     if (create && info.exists())
         throw Failure(Failure::InvalidCall, QStringLiteral("%1 already exists").arg(path));
     const QString local = info.absoluteFilePath();
-    m_db = std::make_unique<SqliteDatabase>(
-        local, create ? SqliteDatabase::Mode::Create : SqliteDatabase::Mode::ReadWrite);
+    m_db = std::make_unique<ProjectDatabase>(
+        local, create ? ProjectDatabase::Mode::Create : ProjectDatabase::Mode::ReadWrite);
     m_db->Execute("PRAGMA synchronous = FULL");
     if (!create)
         CheckSchema();
@@ -71,7 +71,7 @@ std::unique_ptr<ProjectFile> ProjectFile::Create(const QString& path, const QStr
 void ProjectFile::CreateSchema(const QStringList& languages) {
     // WAL lets a reader in another process see the last committed state while we write.
     m_db->Execute("PRAGMA journal_mode = WAL");
-    SqliteTransaction transaction(*m_db, SqliteTransaction::Kind::Write);
+    ProjectTransaction transaction(*m_db, ProjectTransaction::Kind::Write);
     m_db->Execute(Schema);
     m_db->Execute(QByteArray("PRAGMA application_id = " + QByteArray::number(ApplicationId)).constData());
     m_db->Execute(QByteArray("PRAGMA user_version = " + QByteArray::number(SchemaVersion)).constData());
@@ -97,7 +97,7 @@ void ProjectFile::CheckSchema() {
 
 const QString& ProjectFile::Path() const { return m_db->Path(); }
 
-SqliteDatabase& ProjectFile::Database() const { return *m_db; }
+ProjectDatabase& ProjectFile::Database() const { return *m_db; }
 
 QStringList ProjectFile::Languages() const {
     QStringList names;

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-class SqliteDatabase;
+class ProjectDatabase;
 
 // A group of the tree as its parent lists it.
 struct GroupInfo {
@@ -21,7 +21,7 @@ struct GroupInfo {
 //
 // Group paths name a group from the top level with "\" between levels ("Alarme\Texte");
 // names compare without regard to case and keep their case. An empty text is no text.
-// The editing members below assume the caller holds a write SqliteTransaction on Database() when
+// The editing members below assume the caller holds a write ProjectTransaction on Database() when
 // several of them must succeed or fail together; each is a single statement otherwise.
 // Failures throw Failure with a description naming the file and what was wrong.
 class ProjectFile {
@@ -40,7 +40,7 @@ public:
     static std::unique_ptr<ProjectFile> Create(const QString& path, const QStringList& languages);
 
     const QString& Path() const;
-    SqliteDatabase& Database() const;
+    ProjectDatabase& Database() const;
 
     // Languages in the order the project got them.
     QStringList Languages() const;
@@ -92,5 +92,5 @@ private:
     void CheckSchema();
     void CreateSchema(const QStringList& languages);
 
-    std::unique_ptr<SqliteDatabase> m_db;
+    std::unique_ptr<ProjectDatabase> m_db;
 };

@@ -7,8 +7,9 @@ namespace ProjectLocator {
 
 // A path ending in ".kxs" (any case; Windows-style paths map through the prefix) or the name
 // of a project registered under HKLM "...\Kestrix\4.0\Projects", whose file is its "Path" +
-// "\" + name + ".kxs". Returns the local path of an existing file; throws Failure 53 saying
-// `project "<text>" not found` (with the file looked for, for a registration) otherwise.
+// "\" + name + ".kxs", both as the utility library's Files().GetProjectPath resolves them.
+// Returns the local path of an existing file; throws Failure 53 otherwise: `project "<text>"
+// not found`, for a registration with the file looked for, or that the name is not registered.
 QString Resolve(const QString& project);
 
 } // namespace ProjectLocator

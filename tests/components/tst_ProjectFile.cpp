@@ -1,7 +1,7 @@
 #include "ProjectFixture.h"
 
-#include "ProjectData/SqliteDatabase.h"
-#include "ProjectData/SqliteTransaction.h"
+#include "ProjectData/ProjectDatabase.h"
+#include "ProjectData/ProjectTransaction.h"
 #include "studio/Failure.h"
 
 #include <QTest>
@@ -36,11 +36,11 @@ private Q_SLOTS:
             if (setup == "text")
                 file.write("group,index,1031\nthis is no database at all, but long enough to have a header page\n");
         } else if (setup == "foreign") {
-            SqliteDatabase db(path, SqliteDatabase::Mode::Create);
+            ProjectDatabase db(path, ProjectDatabase::Mode::Create);
             db.Execute("CREATE TABLE t(x); PRAGMA user_version = 1");
         } else if (setup == "newer") {
             ProjectFile::Create(path, {"1031"});
-            SqliteDatabase db(path, SqliteDatabase::Mode::ReadWrite);
+            ProjectDatabase db(path, ProjectDatabase::Mode::ReadWrite);
             db.Execute("PRAGMA user_version = 2");
         }
         const QByteArray before = ReadAll(path);
@@ -178,7 +178,7 @@ private Q_SLOTS:
             project.DeleteGroup(project.FindGroup("A"));
         }
         QCOMPARE(ProjectFixture::Export(path), QByteArray("group,index,1031\nD,1,d\n"));
-        SqliteDatabase db(path, SqliteDatabase::Mode::ReadWrite);
+        ProjectDatabase db(path, ProjectDatabase::Mode::ReadWrite);
         QCOMPARE(db.IntegerOf("SELECT COUNT(*) FROM texts"), 1);
         QCOMPARE(db.IntegerOf("SELECT COUNT(*) FROM groups"), 1);
     }
@@ -223,7 +223,7 @@ private Q_SLOTS:
         const QByteArray before = ProjectFixture::Export(path);
         {
             ProjectFile project(path);
-            SqliteTransaction transaction(project.Database(), SqliteTransaction::Kind::Write);
+            ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
             project.DeleteGroup(project.FindGroup("A"));
             project.AddLanguage("1033");
         }
@@ -234,7 +234,7 @@ private Q_SLOTS:
         const QString path = ProjectFixture::Make(m_dir, "Busy.kxs", "group,index,1031\nA,1,a\n");
         const QByteArray before = ProjectFixture::Export(path);
         ProjectFile writer(path);
-        SqliteTransaction transaction(writer.Database(), SqliteTransaction::Kind::Write);
+        ProjectTransaction transaction(writer.Database(), ProjectTransaction::Kind::Write);
         writer.SetText(writer.FindGroup("A"), 2, writer.LanguageId("1031"), "b");
         // Another connection, as another process would have, reads meanwhile.
         QCOMPARE(ProjectFixture::Export(path), before);

@@ -1,14 +1,14 @@
-#include "SqliteTransaction.h"
+#include "ProjectTransaction.h"
 
 #include "ProjectLog.h"
-#include "SqliteDatabase.h"
+#include "ProjectDatabase.h"
 #include "studio/Failure.h"
 
-SqliteTransaction::SqliteTransaction(SqliteDatabase& db, Kind kind) : m_db(db) {
+ProjectTransaction::ProjectTransaction(ProjectDatabase& db, Kind kind) : m_db(db) {
     m_db.Execute(kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED");
 }
 
-SqliteTransaction::~SqliteTransaction() {
+ProjectTransaction::~ProjectTransaction() {
     // SQLite may already have rolled back on its own (e.g. after a full disk).
     if (!m_open || !m_db.InTransaction())
         return;
@@ -19,7 +19,7 @@ SqliteTransaction::~SqliteTransaction() {
     }
 }
 
-void SqliteTransaction::Commit() {
+void ProjectTransaction::Commit() {
     m_db.Execute("COMMIT");
     m_open = false;
 }

@@ -6,19 +6,19 @@
 #include <string>
 
 struct sqlite3;
-class SqliteStatement;
+class ProjectStatement;
 
 // One open SQLite connection. Failures throw Failure with a description that names the file.
 // Statements prepared through Cached() live as long as the connection.
-class SqliteDatabase {
+class ProjectDatabase {
 public:
     enum class Mode { ReadWrite, Create };
 
     // Opens path; Mode::Create also creates a missing file. Throws Failure when it cannot.
-    SqliteDatabase(const QString& path, Mode mode);
-    ~SqliteDatabase();
-    SqliteDatabase(const SqliteDatabase&) = delete;
-    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+    ProjectDatabase(const QString& path, Mode mode);
+    ~ProjectDatabase();
+    ProjectDatabase(const ProjectDatabase&) = delete;
+    ProjectDatabase& operator=(const ProjectDatabase&) = delete;
 
     const QString& Path() const { return m_path; }
     // Runs one or more statements without results.
@@ -26,7 +26,7 @@ public:
     // A single integer answer, e.g. of a PRAGMA; fallback when the statement yields no row.
     qint64 IntegerOf(const char* sql, qint64 fallback = 0);
     // A statement prepared once per connection and reset for each use.
-    SqliteStatement& Cached(const char* sql);
+    ProjectStatement& Cached(const char* sql);
     qint64 LastInsertId() const;
     int Changes() const;
     bool InTransaction() const;
@@ -38,5 +38,5 @@ public:
 private:
     QString m_path;
     sqlite3* m_db = nullptr;
-    std::map<std::string, std::unique_ptr<SqliteStatement>> m_cache;
+    std::map<std::string, std::unique_ptr<ProjectStatement>> m_cache;
 };

@@ -4,21 +4,21 @@
 #include <QString>
 
 struct sqlite3_stmt;
-class SqliteDatabase;
+class ProjectDatabase;
 
 // A prepared statement, finalized with the object. Parameters and columns count from 1 and 0
 // as in SQLite. Failures throw Failure naming the database file.
-class SqliteStatement {
+class ProjectStatement {
 public:
-    SqliteStatement(SqliteDatabase& db, const char* sql);
-    ~SqliteStatement();
-    SqliteStatement(const SqliteStatement&) = delete;
-    SqliteStatement& operator=(const SqliteStatement&) = delete;
+    ProjectStatement(ProjectDatabase& db, const char* sql);
+    ~ProjectStatement();
+    ProjectStatement(const ProjectStatement&) = delete;
+    ProjectStatement& operator=(const ProjectStatement&) = delete;
 
     // Ready for a fresh run: previous results and bindings dropped.
-    SqliteStatement& Reset();
-    SqliteStatement& Bind(int parameter, qint64 value);
-    SqliteStatement& Bind(int parameter, const QString& value);
+    ProjectStatement& Reset();
+    ProjectStatement& Bind(int parameter, qint64 value);
+    ProjectStatement& Bind(int parameter, const QString& value);
     // True while it yields a row; false when done.
     bool Step();
     // Steps to the end, for statements without results.
@@ -32,7 +32,7 @@ public:
     bool IsNull(int column) const;
 
 private:
-    SqliteDatabase& m_db;
+    ProjectDatabase& m_db;
     sqlite3_stmt* m_statement = nullptr;
     QByteArray m_sql;
 };

@@ -1,7 +1,7 @@
-#include "SqliteDatabase.h"
+#include "ProjectDatabase.h"
 
 #include "ProjectLog.h"
-#include "SqliteStatement.h"
+#include "ProjectStatement.h"
 #include "studio/Failure.h"
 
 #include <QFile>
@@ -14,7 +14,7 @@ namespace {
 constexpr int BusyTimeoutMs = 10000;
 } // namespace
 
-SqliteDatabase::SqliteDatabase(const QString& path, Mode mode) : m_path(path) {
+ProjectDatabase::ProjectDatabase(const QString& path, Mode mode) : m_path(path) {
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
     if (mode == Mode::Create)
         flags |= SQLITE_OPEN_CREATE;
@@ -29,13 +29,13 @@ SqliteDatabase::SqliteDatabase(const QString& path, Mode mode) : m_path(path) {
     sqlite3_busy_timeout(m_db, BusyTimeoutMs);
 }
 
-SqliteDatabase::~SqliteDatabase() {
+ProjectDatabase::~ProjectDatabase() {
     m_cache.clear();
     if (m_db && sqlite3_close_v2(m_db) != SQLITE_OK)
         qCWarning(lcProject) << "closing" << m_path << "failed:" << sqlite3_errmsg(m_db);
 }
 
-void SqliteDatabase::Fail(int code, const QString& doing) const {
+void ProjectDatabase::Fail(int code, const QString& doing) const {
     QString why = QString::fromUtf8(sqlite3_errmsg(m_db));
     const int primary = code & 0xff;
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
@@ -48,7 +48,7 @@ void SqliteDatabase::Fail(int code, const QString& doing) const {
     throw Failure(Failure::InvalidCall, QStringLiteral("%1 %2: %3").arg(doing, m_path, why));
 }
 
-void SqliteDatabase::Execute(const char* sql) {
+void ProjectDatabase::Execute(const char* sql) {
     char* message = nullptr;
     const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &message);
     sqlite3_free(message);
@@ -56,20 +56,20 @@ void SqliteDatabase::Execute(const char* sql) {
         Fail(rc, QStringLiteral("cannot update"));
 }
 
-qint64 SqliteDatabase::IntegerOf(const char* sql, qint64 fallback) {
-    SqliteStatement statement(*this, sql);
+qint64 ProjectDatabase::IntegerOf(const char* sql, qint64 fallback) {
+    ProjectStatement statement(*this, sql);
     return statement.Step() ? statement.Integer(0) : fallback;
 }
 
-SqliteStatement& SqliteDatabase::Cached(const char* sql) {
+ProjectStatement& ProjectDatabase::Cached(const char* sql) {
     auto& slot = m_cache[sql];
     if (!slot)
-        slot = std::make_unique<SqliteStatement>(*this, sql);
+        slot = std::make_unique<ProjectStatement>(*this, sql);
     return slot->Reset();
 }
 
-qint64 SqliteDatabase::LastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
+qint64 ProjectDatabase::LastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
 
-int SqliteDatabase::Changes() const { return sqlite3_changes(m_db); }
+int ProjectDatabase::Changes() const { return sqlite3_changes(m_db); }
 
-bool SqliteDatabase::InTransaction() const { return sqlite3_get_autocommit(m_db) == 0; }
+bool ProjectDatabase::InTransaction() const { return sqlite3_get_autocommit(m_db) == 0; }

@@ -1,35 +1,35 @@
-#include "SqliteStatement.h"
+#include "ProjectStatement.h"
 
-#include "SqliteDatabase.h"
+#include "ProjectDatabase.h"
 
 #include <sqlite3.h>
 
-SqliteStatement::SqliteStatement(SqliteDatabase& db, const char* sql) : m_db(db), m_sql(sql) {
+ProjectStatement::ProjectStatement(ProjectDatabase& db, const char* sql) : m_db(db), m_sql(sql) {
     const int rc = sqlite3_prepare_v3(db.Handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr);
     if (rc != SQLITE_OK)
         db.Fail(rc, QStringLiteral("cannot read"));
 }
 
-SqliteStatement::~SqliteStatement() { sqlite3_finalize(m_statement); }
+ProjectStatement::~ProjectStatement() { sqlite3_finalize(m_statement); }
 
-SqliteStatement& SqliteStatement::Reset() {
+ProjectStatement& ProjectStatement::Reset() {
     sqlite3_reset(m_statement);
     sqlite3_clear_bindings(m_statement);
     return *this;
 }
 
-SqliteStatement& SqliteStatement::Bind(int parameter, qint64 value) {
+ProjectStatement& ProjectStatement::Bind(int parameter, qint64 value) {
     sqlite3_bind_int64(m_statement, parameter, value);
     return *this;
 }
 
-SqliteStatement& SqliteStatement::Bind(int parameter, const QString& value) {
+ProjectStatement& ProjectStatement::Bind(int parameter, const QString& value) {
     const QByteArray utf8 = value.toUtf8();
     sqlite3_bind_text(m_statement, parameter, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     return *this;
 }
 
-bool SqliteStatement::Step() {
+bool ProjectStatement::Step() {
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW)
         return true;
@@ -41,24 +41,24 @@ bool SqliteStatement::Step() {
     m_db.Fail(rc, writing ? QStringLiteral("cannot update") : QStringLiteral("cannot read"));
 }
 
-void SqliteStatement::Run() {
+void ProjectStatement::Run() {
     while (Step()) {
     }
 }
 
-qint64 SqliteStatement::SingleInteger(qint64 fallback) {
+qint64 ProjectStatement::SingleInteger(qint64 fallback) {
     const qint64 value = Step() ? Integer(0) : fallback;
     sqlite3_reset(m_statement);
     return value;
 }
 
-qint64 SqliteStatement::Integer(int column) const { return sqlite3_column_int64(m_statement, column); }
+qint64 ProjectStatement::Integer(int column) const { return sqlite3_column_int64(m_statement, column); }
 
-QString SqliteStatement::Text(int column) const {
+QString ProjectStatement::Text(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
     return QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column));
 }
 
-bool SqliteStatement::IsNull(int column) const {
+bool ProjectStatement::IsNull(int column) const {
     return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
 }
