@@ -51,12 +51,11 @@ bool WriteScript(const QString& path, qint64 lines, const QString& encoding) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QStringConverter::Encoding target =
-        encoding == QLatin1String("utf16") ? QStringConverter::Utf16LE
-        : encoding == QLatin1String("cp1252") ? QStringConverter::Latin1
-                                               : QStringConverter::Utf8;
+    const QStringConverter::Encoding target = encoding == QLatin1String("utf16") ? QStringConverter::Utf16LE
+                                              : encoding == QLatin1String("cp1252") ? QStringConverter::Latin1
+                                                                                    : QStringConverter::Utf8;
     QStringEncoder encoder(target, encoding == QLatin1String("utf16") ? QStringConverter::Flag::WriteBom
-                                                                    : QStringConverter::Flag::Default);
+                                                                      : QStringConverter::Flag::Default);
     QString text = QStringLiteral("set dbread \"C:\\Projekte\\Quelle\\Quelle.kxs\"\r\n"
                                   "set dbwrite \"C:\\Projekte\\Ziel\\Ziel.kxs\"\r\n");
     for (qint64 i = 2; i < lines; ++i) {
@@ -110,7 +109,8 @@ int main(int argc, char** argv) {
     const long peak = PeakKiB();
     std::printf("lines %lld (%s, %lld bytes): %.3f s, %.0f lines/s (CPU %.3f s, %.0f lines/s); "
                 "peak RSS before run %ld KiB, during run %ld KiB\n",
-                static_cast<long long>(lines), qPrintable(encoding), static_cast<long long>(QFile(script).size()),
-                seconds, lines / seconds, cpuSeconds, lines / cpuSeconds, before, peak);
+                static_cast<long long>(lines), qPrintable(encoding),
+                static_cast<long long>(QFile(script).size()), seconds, lines / seconds, cpuSeconds,
+                lines / cpuSeconds, before, peak);
     return 0;
 }

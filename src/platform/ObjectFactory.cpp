@@ -41,7 +41,8 @@ QString PluginFile(const QString& serverKey, QString* why) {
         return {};
     }
     const QString local = Prefix::ToLocalPath(written);
-    const QString file = QDir::isAbsolutePath(local) ? QDir::cleanPath(local) : QDir(ComponentDir()).filePath(local);
+    const QString file =
+        QDir::isAbsolutePath(local) ? QDir::cleanPath(local) : QDir(ComponentDir()).filePath(local);
     // Registrations written on Windows do not care about case; the file system here does.
     return Prefix::ToLocalPathNoCase(file);
 }
@@ -63,7 +64,8 @@ ObjectRef Create(const QString& progId, QString* why) {
     if (file.isEmpty())
         return nullptr;
     if (!QFileInfo(file).isFile()) {
-        *why = QStringLiteral("plugin file \"%1\" not found (named by HKEY_CLASSES_ROOT\\%2)").arg(file, serverKey);
+        *why = QStringLiteral("plugin file \"%1\" not found (named by HKEY_CLASSES_ROOT\\%2)")
+                   .arg(file, serverKey);
         return nullptr;
     }
 

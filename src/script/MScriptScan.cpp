@@ -76,12 +76,14 @@ bool IsWord(QStringView word, QLatin1StringView lowerCase) {
                    .arg(found);
         break;
     case Arguments::OneQuoted:
-        text = QStringLiteral("index out of range: \"%1\" takes a quoted argument; the line has no double quote")
-                   .arg(command.word);
+        text =
+            QStringLiteral("index out of range: \"%1\" takes a quoted argument; the line has no double quote")
+                .arg(command.word);
         break;
     case Arguments::Selector:
-        text = QStringLiteral("index out of range: \"set\" with a selector takes a quoted project path; the line "
-                              "has no double quote");
+        text = QStringLiteral(
+            "index out of range: \"set\" with a selector takes a quoted project path; the line "
+            "has no double quote");
         break;
     }
     throw Failure(Failure::IndexOutOfRange, text);
@@ -207,8 +209,10 @@ void ExecuteScriptCommand(const QString& Command, const QString& Param1, const Q
         read.Start(MainKey);
         CBlindEditor& write = Side(WriteEditor, false);
         write.Start(MainKey);
-        const QVariant copy = read.GlobalMessage(QStringLiteral("Copynonh"), QVariantList{IndexGroups, Param1});
-        write.GlobalMessage(QStringLiteral("Updategroup"), QVariantList{Param2, copy, Variant::Int16(UpdateFlag)});
+        const QVariant copy =
+            read.GlobalMessage(QStringLiteral("Copynonh"), QVariantList{IndexGroups, Param1});
+        write.GlobalMessage(QStringLiteral("Updategroup"),
+                            QVariantList{Param2, copy, Variant::Int16(UpdateFlag)});
     } else if (Command == QLatin1String("delete")) {
         CBlindEditor& write = Side(WriteEditor, false);
         write.Start(MainKey);
@@ -236,8 +240,9 @@ void RunScriptFile(const QString& FileName, const ProgressHook& progress) {
 
     ScriptFileReader reader(FileName);
     if (!reader.Open())
-        throw Failure(Failure::FileNotFound,
-                      QStringLiteral("cannot open the script file \"%1\": %2").arg(FileName, reader.ErrorString()));
+        throw Failure(
+            Failure::FileNotFound,
+            QStringLiteral("cannot open the script file \"%1\": %2").arg(FileName, reader.ErrorString()));
     const QString shownName = QFileInfo(FileName).fileName();
 
     QString line;
@@ -256,14 +261,15 @@ void RunScriptFile(const QString& FileName, const ProgressHook& progress) {
             ExecuteScriptCommand(command, param1, param2);
         } catch (const Failure& failure) {
             qCInfo(lcScript) << shownName << lineNumber << failure.Text();
-            throw Failure(failure.Number(), QStringLiteral("%1, line %2 (%3): %4")
-                                                .arg(shownName, QString::number(lineNumber), command,
-                                                     failure.Description()));
+            throw Failure(failure.Number(),
+                          QStringLiteral("%1, line %2 (%3): %4")
+                              .arg(shownName, QString::number(lineNumber), command, failure.Description()));
         }
     }
     if (!reader.ErrorString().isEmpty())
-        throw Failure(DeviceIOError, QStringLiteral("%1, line %2: reading the script file failed: %3")
-                                         .arg(shownName, QString::number(lineNumber + 1), reader.ErrorString()));
+        throw Failure(DeviceIOError,
+                      QStringLiteral("%1, line %2: reading the script file failed: %3")
+                          .arg(shownName, QString::number(lineNumber + 1), reader.ErrorString()));
 }
 
 void mnuExtra_Click(int Index, QWidget* frame) {

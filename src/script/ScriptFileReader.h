@@ -35,9 +35,9 @@ private:
     QFile m_file;
     Encoding m_encoding = Encoding::Utf8;
     QStringDecoder m_decoder;
-    QString m_text;            // decoded text not yet handed out as lines
-    qsizetype m_pos = 0;       // start of the next line in m_text
-    qsizetype m_scanned = 0;   // m_text up to here holds no line end after m_pos
+    QString m_text;          // decoded text not yet handed out as lines
+    qsizetype m_pos = 0;     // start of the next line in m_text
+    qsizetype m_scanned = 0; // m_text up to here holds no line end after m_pos
     bool m_atEnd = false;
     int m_oddByte = 0; // UTF-16: bytes read so far were odd in number
     QString m_error;

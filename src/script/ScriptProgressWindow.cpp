@@ -13,11 +13,8 @@ constexpr qint64 RepaintMilliseconds = 100;
 } // namespace
 
 ScriptProgressWindow::ScriptProgressWindow(QWidget* owner, const QString& fileName, qint64 totalLines)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      lblLine(new QLabel(this)),
-      lblCommand(new QLabel(this)),
-      prgLines(new QProgressBar(this)),
-      Total(totalLines) {
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), lblLine(new QLabel(this)),
+      lblCommand(new QLabel(this)), prgLines(new QProgressBar(this)), Total(totalLines) {
     setObjectName(QStringLiteral("ScriptProgressWindow"));
     setWindowTitle(QFileInfo(fileName).fileName());
     setWindowModality(Qt::ApplicationModal);

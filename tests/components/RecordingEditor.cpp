@@ -33,7 +33,8 @@ QString RecordingEditor::Render(const QVariant& value) {
     }
 }
 
-bool RecordingEditor::Call(const QString& operation, const QString& failureKey, const QVariantList& arguments) {
+bool RecordingEditor::Call(const QString& operation, const QString& failureKey,
+                           const QVariantList& arguments) {
     const auto failure = Failures.constFind(failureKey);
     const auto any = Failures.constFind(operation);
     const bool fails = failure != Failures.constEnd() || any != Failures.constEnd();
@@ -43,8 +44,8 @@ bool RecordingEditor::Call(const QString& operation, const QString& failureKey, 
         QStringList rendered;
         for (const QVariant& argument : arguments)
             rendered << Render(argument);
-        QString line = (Project.isEmpty() ? QStringLiteral("?") : Project) + QStringLiteral(": ") + operation +
-                       QLatin1Char('(') + rendered.join(QStringLiteral(", ")) + QLatin1Char(')');
+        QString line = (Project.isEmpty() ? QStringLiteral("?") : Project) + QStringLiteral(": ") +
+                       operation + QLatin1Char('(') + rendered.join(QStringLiteral(", ")) + QLatin1Char(')');
         if (fails)
             line += QStringLiteral(" failed");
         QFile log(LogFile);
@@ -75,7 +76,8 @@ bool RecordingEditor::Disconnect() {
     return Call(QStringLiteral("Disconnect"), QStringLiteral("Disconnect"), {});
 }
 
-bool RecordingEditor::StartEditor(const QString& reserved1, const QString& mainKey, const QString& reserved2) {
+bool RecordingEditor::StartEditor(const QString& reserved1, const QString& mainKey,
+                                  const QString& reserved2) {
     if (!Call(QStringLiteral("StartEditor"), QStringLiteral("StartEditor"), {reserved1, mainKey, reserved2}))
         return false;
     if (!Connected) {

@@ -22,7 +22,8 @@ bool RegisterClass(const QString& progId, const QString& pluginFile) {
 }
 
 bool RegisterComponent(const QString& component, const QString& editorPrefix) {
-    return RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::ServerComponents + QLatin1Char('\\') + component,
+    return RegistryStore::SetValue(HKEY_LOCAL_MACHINE,
+                                   StudioKeys::ServerComponents + QLatin1Char('\\') + component,
                                    RegValue::String(QStringLiteral("Editor"), editorPrefix)) == ERROR_SUCCESS;
 }
 

@@ -44,19 +44,29 @@ void tst_CreateObject::failures_data() {
     QTest::addColumn<QString>("plugin");
     QTest::addColumn<QString>("reason");
 
-    const QString library = qEnvironmentVariable("KX4_BUILD_DIR") + QStringLiteral("/lib/kx4toolbox/libkx4platform.so");
-    QTest::newRow("not registered") << "KXNothing.Connect" << "-" << "not registered";
-    QTest::newRow("registered without a file") << "KXEmpty.Connect" << "" << "names no plugin file";
-    QTest::newRow("absolute file missing") << "KXGone.Connect" << "/nonexistent/libgone.so"
+    const QString library =
+        qEnvironmentVariable("KX4_BUILD_DIR") + QStringLiteral("/lib/kx4toolbox/libkx4platform.so");
+    QTest::newRow("not registered") << "KXNothing.Connect"
+                                    << "-"
+                                    << "not registered";
+    QTest::newRow("registered without a file") << "KXEmpty.Connect"
+                                               << ""
+                                               << "names no plugin file";
+    QTest::newRow("absolute file missing") << "KXGone.Connect"
+                                           << "/nonexistent/libgone.so"
                                            << "plugin file \"/nonexistent/libgone.so\" not found";
-    QTest::newRow("relative file missing beside the program")
-        << "KXGone.Connect" << "libgone.so" << "/lib/kx4toolbox/libgone.so\" not found";
-    QTest::newRow("text file is not a plugin") << "KXText.Connect" << "<text>" << "is not a component plugin";
-    QTest::newRow("shared library is not a plugin") << "KXLib.Connect" << library << "is not a component plugin";
-    QTest::newRow("plugin without class factory") << "KXPlain.Connect" << TestComponents::PlainPlugin()
-                                                   << "offers no class factory";
-    QTest::newRow("plugin without that class") << "KXBogus.Connect" << TestComponents::EditorPlugin()
-                                                << "has no class \"KXBogus.Connect\"";
+    QTest::newRow("relative file missing beside the program") << "KXGone.Connect"
+                                                              << "libgone.so"
+                                                              << "/lib/kx4toolbox/libgone.so\" not found";
+    QTest::newRow("text file is not a plugin") << "KXText.Connect"
+                                               << "<text>"
+                                               << "is not a component plugin";
+    QTest::newRow("shared library is not a plugin")
+        << "KXLib.Connect" << library << "is not a component plugin";
+    QTest::newRow("plugin without class factory")
+        << "KXPlain.Connect" << TestComponents::PlainPlugin() << "offers no class factory";
+    QTest::newRow("plugin without that class")
+        << "KXBogus.Connect" << TestComponents::EditorPlugin() << "has no class \"KXBogus.Connect\"";
 }
 
 void tst_CreateObject::failures() {
@@ -94,15 +104,21 @@ void tst_CreateObject::creates_data() {
     QTest::addColumn<QString>("written"); // the plugin as registered: "absolute", "relative", or a path
     QTest::addColumn<bool>("addIn");
 
-    QTest::newRow("absolute plugin path") << "KXTestEditor.Connect" << "KXTestEditor.Connect" << "absolute" << true;
-    QTest::newRow("plugin file beside the program") << "KXTestEditor.Connect" << "KXTestEditor.Connect"
+    QTest::newRow("absolute plugin path") << "KXTestEditor.Connect"
+                                          << "KXTestEditor.Connect"
+                                          << "absolute" << true;
+    QTest::newRow("plugin file beside the program") << "KXTestEditor.Connect"
+                                                    << "KXTestEditor.Connect"
                                                     << "relative" << true;
-    QTest::newRow("identifier in other case") << "kxtesteditor.CONNECT" << "KXTestEditor.Connect" << "relative"
-                                              << true;
-    QTest::newRow("object without add-in") << "KXTestNoAddIn.Connect" << "KXTestNoAddIn.Connect" << "relative"
-                                           << false;
+    QTest::newRow("identifier in other case") << "kxtesteditor.CONNECT"
+                                              << "KXTestEditor.Connect"
+                                              << "relative" << true;
+    QTest::newRow("object without add-in") << "KXTestNoAddIn.Connect"
+                                           << "KXTestNoAddIn.Connect"
+                                           << "relative" << false;
     // drives/c of the prefix is linked to the folder the plugin was built in.
-    QTest::newRow("Windows path on a drive, other case") << "KXTestEditor.Connect" << "KXTestEditor.Connect"
+    QTest::newRow("Windows path on a drive, other case") << "KXTestEditor.Connect"
+                                                         << "KXTestEditor.Connect"
                                                          << "C:\\LIBKX4TESTEDITOR.SO" << true;
 }
 

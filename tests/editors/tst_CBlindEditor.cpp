@@ -12,7 +12,8 @@
 namespace {
 const QString Project = QStringLiteral("C:\\Projekte\\Anlage\\Anlage.kxs");
 const QString P = QStringLiteral("C:\\Projekte\\Anlage\\Anlage.kxs: ");
-const QString Connected = P + QStringLiteral("Connect(QString:\"C:\\Projekte\\Anlage\\Anlage.kxs\", QString:\"\", null, null)");
+const QString Connected =
+    P + QStringLiteral("Connect(QString:\"C:\\Projekte\\Anlage\\Anlage.kxs\", QString:\"\", null, null)");
 } // namespace
 
 class tst_CBlindEditor : public QObject {
@@ -29,8 +30,7 @@ private Q_SLOTS:
 private:
     QStringList Log() const { return TestComponents::ReadLog(m_logFile); }
     // The failure fn throws, if any.
-    template <class Fn>
-    static std::optional<Failure> FailureOf(Fn fn) {
+    template <class Fn> static std::optional<Failure> FailureOf(Fn fn) {
         try {
             fn();
         } catch (const Failure& failure) {
@@ -64,8 +64,8 @@ void tst_CBlindEditor::connectsStartsMessagesAndDisconnects() {
     QCOMPARE(Log(), QStringList({Connected, P + "Startup()"}));
 
     QVERIFY(!editor->Start(QStringLiteral("IDX0")).isValid());
-    const QVariant copy = editor->GlobalMessage(QStringLiteral("Copy"),
-                                                QVariantList{QStringLiteral("<IndexGroups>"), QStringLiteral("Alarme")});
+    const QVariant copy = editor->GlobalMessage(
+        QStringLiteral("Copy"), QVariantList{QStringLiteral("<IndexGroups>"), QStringLiteral("Alarme")});
     QCOMPARE(copy, QVariant(QByteArray("copy of Alarme from " + Project.toUtf8())));
     // An empty answer comes back empty, and the parameters go over with their types.
     const QVariant none = editor->GlobalMessage(
@@ -74,47 +74,57 @@ void tst_CBlindEditor::connectsStartsMessagesAndDisconnects() {
     editor.reset();
 
     QCOMPARE(Log(),
-             QStringList({Connected, P + "Startup()",
-                          P + "StartEditor(QString:\"\", QString:\"IDX0\", QString:\"\")",
-                          P + "Message(QString:\"GLOBAL\", QString:\"Copy\", "
-                              "QVariantList[QString:\"<IndexGroups>\", QString:\"Alarme\"])",
-                          P + "Message(QString:\"GLOBAL\", QString:\"Paste\", QVariantList[QByteArray:\"copy of "
-                              "Alarme from " + Project + "\", bool:true, short:0, QString:\"\"])",
-                          P + "Disconnect()"}));
+             QStringList(
+                 {Connected, P + "Startup()", P + "StartEditor(QString:\"\", QString:\"IDX0\", QString:\"\")",
+                  P + "Message(QString:\"GLOBAL\", QString:\"Copy\", "
+                      "QVariantList[QString:\"<IndexGroups>\", QString:\"Alarme\"])",
+                  P +
+                      "Message(QString:\"GLOBAL\", QString:\"Paste\", QVariantList[QByteArray:\"copy of "
+                      "Alarme from " +
+                      Project + "\", bool:true, short:0, QString:\"\"])",
+                  P + "Disconnect()"}));
 }
 
 void tst_CBlindEditor::setUp_data() {
     QTest::addColumn<QString>("component");
     QTest::addColumn<QString>("editorValue"); // "-": none registered for the component
     QTest::addColumn<QStringList>("failures");
-    QTest::addColumn<bool>("created");        // what Create answers
+    QTest::addColumn<bool>("created"); // what Create answers
     QTest::addColumn<bool>("hasAddIn");
     QTest::addColumn<QStringList>("setUpCalls");
-    QTest::addColumn<int>("startFailure");    // 0: Start works
-    QTest::addColumn<QString>("startText");   // in the failure's description
+    QTest::addColumn<int>("startFailure");  // 0: Start works
+    QTest::addColumn<QString>("startText"); // in the failure's description
     QTest::addColumn<bool>("disconnects");
 
     const QString startup = P + "Startup()";
     QTest::newRow("no Editor value for the component")
-        << "KXOther" << "-" << QStringList() << true << false << QStringList() << 91
-        << "no \"Editor\" value under HKEY_LOCAL_MACHINE\\Software\\HALVERN GmbH\\Kestrix\\4.0\\ServerComponents\\KXOther"
+        << "KXOther"
+        << "-" << QStringList() << true << false << QStringList() << 91
+        << "no \"Editor\" value under HKEY_LOCAL_MACHINE\\Software\\HALVERN "
+           "GmbH\\Kestrix\\4.0\\ServerComponents\\KXOther"
         << false;
-    QTest::newRow("empty Editor value") << "KXOther" << "" << QStringList() << true << false << QStringList() << 91
-                                        << "no \"Editor\" value" << false;
-    QTest::newRow("no component name") << "" << "-" << QStringList() << true << false << QStringList() << 91
-                                       << "object not set" << false;
+    QTest::newRow("empty Editor value")
+        << "KXOther"
+        << "" << QStringList() << true << false << QStringList() << 91 << "no \"Editor\" value" << false;
+    QTest::newRow("no component name")
+        << ""
+        << "-" << QStringList() << true << false << QStringList() << 91 << "object not set" << false;
     QTest::newRow("Editor names an unregistered class")
-        << "KXOther" << "KXMissing" << QStringList() << false << false << QStringList() << 91
+        << "KXOther"
+        << "KXMissing" << QStringList() << false << false << QStringList() << 91
         << "cannot create object \"KXMissing.Connect\": not registered" << false;
     QTest::newRow("component without add-in interface")
-        << "KXOther" << "KXTestNoAddIn" << QStringList() << true << false << QStringList() << 91
+        << "KXOther"
+        << "KXTestNoAddIn" << QStringList() << true << false << QStringList() << 91
         << "offers no editor add-in interface" << false;
     QTest::newRow("failing Connect skips Startup but disconnects")
-        << "KXLanguage" << "-" << QStringList{"Connect=project file is locked"} << true << true
+        << "KXLanguage"
+        << "-" << QStringList{"Connect=project file is locked"} << true << true
         << QStringList{Connected + " failed"} << CBlindEditor::ComponentFailure
         << "no project connected (connecting to \"" + Project + "\" failed: project file is locked)" << true;
     QTest::newRow("failing Startup leaves the component usable")
-        << "KXLanguage" << "-" << QStringList{"Startup=no licence"} << true << true
+        << "KXLanguage"
+        << "-" << QStringList{"Startup=no licence"} << true << true
         << QStringList{Connected, startup + " failed"} << 0 << QString() << true;
 }
 
@@ -162,8 +172,10 @@ void tst_CBlindEditor::componentFailures_data() {
         << "index group \"Alarme\" not found in Anlage.kxs";
     QTest::newRow("Message fails without a description")
         << "Message Copy=" << false
-        << "the editor component \"KXLanguage\" reported a failure in Message \"Copy\" on \"" + Project + "\"";
-    QTest::newRow("StartEditor fails") << "StartEditor=main key IDX0 unknown" << true << "main key IDX0 unknown";
+        << "the editor component \"KXLanguage\" reported a failure in Message \"Copy\" on \"" + Project +
+               "\"";
+    QTest::newRow("StartEditor fails")
+        << "StartEditor=main key IDX0 unknown" << true << "main key IDX0 unknown";
 }
 
 void tst_CBlindEditor::componentFailures() {
@@ -176,7 +188,8 @@ void tst_CBlindEditor::componentFailures() {
     editor.CreateBlindEditor(QStringLiteral("KXLanguage"), Project);
     const std::optional<Failure> caught = FailureOf([&] {
         editor.Start(QStringLiteral("IDX0"));
-        editor.GlobalMessage(QStringLiteral("Copy"), QVariantList{QStringLiteral("<IndexGroups>"), QStringLiteral("Alarme")});
+        editor.GlobalMessage(QStringLiteral("Copy"),
+                             QVariantList{QStringLiteral("<IndexGroups>"), QStringLiteral("Alarme")});
     });
     QVERIFY(caught);
     QCOMPARE(caught->Number(), CBlindEditor::ComponentFailure);

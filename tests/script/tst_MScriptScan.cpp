@@ -28,7 +28,9 @@ QString Start(const QString& project) {
     return Call(project, QStringLiteral("StartEditor(QString:\"\", QString:\"IDX0\", QString:\"\")"));
 }
 QString Message(const QString& project, const QString& command, const QString& params) {
-    return Call(project, QStringLiteral("Message(QString:\"GLOBAL\", QString:\"%1\", QVariantList[%2])").arg(command, params));
+    return Call(
+        project,
+        QStringLiteral("Message(QString:\"GLOBAL\", QString:\"%1\", QVariantList[%2])").arg(command, params));
 }
 QString Disconnect(const QString& project) {
     return Call(project, QStringLiteral("Disconnect()"));
@@ -78,8 +80,7 @@ private:
     QString WriteScript(const QString& text, const QString& name = QStringLiteral("script.txt"));
     QStringList Log() const { return TestComponents::ReadLog(m_logFile); }
     // Calls action on the first modal dialog of type T that shows up.
-    template <class T>
-    void WhenModal(std::function<void(T*)> action);
+    template <class T> void WhenModal(std::function<void(T*)> action);
 
     std::unique_ptr<QTemporaryDir> m_prefix;
     QString m_logFile;
@@ -117,8 +118,7 @@ QString tst_MScriptScan::WriteScript(const QString& text, const QString& name) {
     return path;
 }
 
-template <class T>
-void tst_MScriptScan::WhenModal(std::function<void(T*)> action) {
+template <class T> void tst_MScriptScan::WhenModal(std::function<void(T*)> action) {
     auto* timer = new QTimer(this);
     timer->setInterval(10);
     connect(timer, &QTimer::timeout, this, [timer, action] {
@@ -139,45 +139,120 @@ void tst_MScriptScan::scanScriptLine_data() {
     QTest::addColumn<int>("failure");
 
     QTest::newRow("tabs and spaces before COPY, names keep their case")
-        << "\t  \tCOPY \"Alarme Kessel\" \"Alarme NEU\"" << "copy" << "Alarme Kessel" << "Alarme NEU" << 0;
-    QTest::newRow("command word glued to its quote is no command") << "copy\"A\" \"B\"" << "" << "" << "" << 0;
-    QTest::newRow("delete without closing quote takes the rest of the line")
-        << "delete \"Alarme Kessel 2 " << "delete" << "Alarme Kessel 2 " << "" << 0;
+        << "\t  \tCOPY \"Alarme Kessel\" \"Alarme NEU\""
+        << "copy"
+        << "Alarme Kessel"
+        << "Alarme NEU" << 0;
+    QTest::newRow("command word glued to its quote is no command") << "copy\"A\" \"B\""
+                                                                   << ""
+                                                                   << ""
+                                                                   << "" << 0;
+    QTest::newRow("delete without closing quote takes the rest of the line") << "delete \"Alarme Kessel 2 "
+                                                                             << "delete"
+                                                                             << "Alarme Kessel 2 "
+                                                                             << "" << 0;
     QTest::newRow("words between and after the arguments are ignored")
-        << "copy \"Quelle\" nach \"Ziel\" sofort" << "copy" << "Quelle" << "Ziel" << 0;
-    QTest::newRow("third quote never closed gives the rest as target")
-        << "rename \"Alt\" \"Neu und mehr" << "rename" << "Alt" << "Neu und mehr" << 0;
-    QTest::newRow("empty quoted argument") << "delete \"\"" << "delete" << "" << "" << 0;
-    QTest::newRow("tabs inside an argument arrive as spaces")
-        << "addlanguage \"English\t(UK)\"" << "addlanguage" << "English (UK)" << "" << 0;
-    QTest::newRow("mixed-case command words") << "UpdateGroup \"Q\" \"Z\"" << "updategroup" << "Q" << "Z" << 0;
-    QTest::newRow("copynonh") << "copynonh \"Q\" \"Z\"" << "copynonh" << "Q" << "Z" << 0;
-    QTest::newRow("umlauts kept") << "rename \"St\u00f6rungen\" \"\u00c4nderungen\"" << "rename"
-                                  << "St\u00f6rungen" << "\u00c4nderungen" << 0;
-    QTest::newRow("set without selector") << "set \"C:\\P\\A.kxs\"" << "set" << "" << "" << 0;
-    QTest::newRow("set without selector and without quotes") << "set" << "set" << "" << "" << 0;
-    QTest::newRow("set with selector in capitals after the path")
-        << "set \"C:\\P\\A.kxs\" DBREAD" << "set" << "dbread" << "C:\\P\\A.kxs" << 0;
-    QTest::newRow("set with selector before the path")
-        << "Set\tprjwrite \"C:\\P\\B.kxs\"" << "set" << "prjwrite" << "C:\\P\\B.kxs" << 0;
+        << "copy \"Quelle\" nach \"Ziel\" sofort"
+        << "copy"
+        << "Quelle"
+        << "Ziel" << 0;
+    QTest::newRow("third quote never closed gives the rest as target") << "rename \"Alt\" \"Neu und mehr"
+                                                                       << "rename"
+                                                                       << "Alt"
+                                                                       << "Neu und mehr" << 0;
+    QTest::newRow("empty quoted argument") << "delete \"\""
+                                           << "delete"
+                                           << ""
+                                           << "" << 0;
+    QTest::newRow("tabs inside an argument arrive as spaces") << "addlanguage \"English\t(UK)\""
+                                                              << "addlanguage"
+                                                              << "English (UK)"
+                                                              << "" << 0;
+    QTest::newRow("mixed-case command words") << "UpdateGroup \"Q\" \"Z\""
+                                              << "updategroup"
+                                              << "Q"
+                                              << "Z" << 0;
+    QTest::newRow("copynonh") << "copynonh \"Q\" \"Z\""
+                              << "copynonh"
+                              << "Q"
+                              << "Z" << 0;
+    QTest::newRow("umlauts kept") << "rename \"St\u00f6rungen\" \"\u00c4nderungen\""
+                                  << "rename"
+                                  << "St\u00f6rungen"
+                                  << "\u00c4nderungen" << 0;
+    QTest::newRow("set without selector") << "set \"C:\\P\\A.kxs\""
+                                          << "set"
+                                          << ""
+                                          << "" << 0;
+    QTest::newRow("set without selector and without quotes") << "set"
+                                                             << "set"
+                                                             << ""
+                                                             << "" << 0;
+    QTest::newRow("set with selector in capitals after the path") << "set \"C:\\P\\A.kxs\" DBREAD"
+                                                                  << "set"
+                                                                  << "dbread"
+                                                                  << "C:\\P\\A.kxs" << 0;
+    QTest::newRow("set with selector before the path") << "Set\tprjwrite \"C:\\P\\B.kxs\""
+                                                       << "set"
+                                                       << "prjwrite"
+                                                       << "C:\\P\\B.kxs" << 0;
     QTest::newRow("selector standing alone inside the quoted path counts")
-        << "set \"C:\\my dbread files\\A.kxs\"" << "set" << "dbread" << "C:\\my dbread files\\A.kxs" << 0;
-    QTest::newRow("selector glued to a quote does not count") << "set \"dbwrite\"" << "set" << "" << "" << 0;
-    QTest::newRow("first selector wins") << "set dbwrite \"B.kxs\" dbread" << "set" << "dbwrite" << "B.kxs" << 0;
-    QTest::newRow("quoted number for updateflag is text") << "updateflag \"2.5\"" << "updateflag" << "2.5" << ""
-                                                          << 0;
-    QTest::newRow("updateflag with an unquoted number fails") << "updateflag 2.5" << "updateflag" << "" << ""
-                                                              << 9;
-    QTest::newRow("set with selector and unquoted path fails") << "set dbread C:\\P\\A.kxs" << "set" << "" << ""
-                                                               << 9;
-    QTest::newRow("copy with only two quotes fails") << "copy \"A\" B" << "copy" << "" << "" << 9;
-    QTest::newRow("rename with one quote fails") << "rename \"A" << "rename" << "" << "" << 9;
-    QTest::newRow("delete without quotes fails") << "delete Alarme" << "delete" << "" << "" << 9;
-    QTest::newRow("empty line") << "" << "" << "" << "" << 0;
-    QTest::newRow("spaces and tabs only") << "  \t  " << "" << "" << "" << 0;
-    QTest::newRow("remark with a command later on the line") << "' copy \"A\" \"B\"" << "" << "" << "" << 0;
-    QTest::newRow("unknown command word") << "move \"A\" \"B\"" << "" << "" << "" << 0;
-    QTest::newRow("command word as a prefix of a longer word") << "copying \"A\" \"B\"" << "" << "" << "" << 0;
+        << "set \"C:\\my dbread files\\A.kxs\""
+        << "set"
+        << "dbread"
+        << "C:\\my dbread files\\A.kxs" << 0;
+    QTest::newRow("selector glued to a quote does not count") << "set \"dbwrite\""
+                                                              << "set"
+                                                              << ""
+                                                              << "" << 0;
+    QTest::newRow("first selector wins") << "set dbwrite \"B.kxs\" dbread"
+                                         << "set"
+                                         << "dbwrite"
+                                         << "B.kxs" << 0;
+    QTest::newRow("quoted number for updateflag is text") << "updateflag \"2.5\""
+                                                          << "updateflag"
+                                                          << "2.5"
+                                                          << "" << 0;
+    QTest::newRow("updateflag with an unquoted number fails") << "updateflag 2.5"
+                                                              << "updateflag"
+                                                              << ""
+                                                              << "" << 9;
+    QTest::newRow("set with selector and unquoted path fails") << "set dbread C:\\P\\A.kxs"
+                                                               << "set"
+                                                               << ""
+                                                               << "" << 9;
+    QTest::newRow("copy with only two quotes fails") << "copy \"A\" B"
+                                                     << "copy"
+                                                     << ""
+                                                     << "" << 9;
+    QTest::newRow("rename with one quote fails") << "rename \"A"
+                                                 << "rename"
+                                                 << ""
+                                                 << "" << 9;
+    QTest::newRow("delete without quotes fails") << "delete Alarme"
+                                                 << "delete"
+                                                 << ""
+                                                 << "" << 9;
+    QTest::newRow("empty line") << ""
+                                << ""
+                                << ""
+                                << "" << 0;
+    QTest::newRow("spaces and tabs only") << "  \t  "
+                                          << ""
+                                          << ""
+                                          << "" << 0;
+    QTest::newRow("remark with a command later on the line") << "' copy \"A\" \"B\""
+                                                             << ""
+                                                             << ""
+                                                             << "" << 0;
+    QTest::newRow("unknown command word") << "move \"A\" \"B\""
+                                          << ""
+                                          << ""
+                                          << "" << 0;
+    QTest::newRow("command word as a prefix of a longer word") << "copying \"A\" \"B\""
+                                                               << ""
+                                                               << ""
+                                                               << "" << 0;
 }
 
 void tst_MScriptScan::scanScriptLine() {
@@ -191,7 +266,8 @@ void tst_MScriptScan::scanScriptLine() {
     QString gotCommand = QStringLiteral("old");
     QString got1 = QStringLiteral("old");
     QString got2 = QStringLiteral("old");
-    const std::optional<Failure> caught = FailureOf([&] { MScriptScan::ScanScriptLine(line, gotCommand, got1, got2); });
+    const std::optional<Failure> caught =
+        FailureOf([&] { MScriptScan::ScanScriptLine(line, gotCommand, got1, got2); });
     QCOMPARE(caught ? caught->Number() : 0, failure);
     if (caught) {
         QVERIFY2(caught->Description().contains(QLatin1Char('"') + command + QLatin1Char('"')),
@@ -214,26 +290,33 @@ void tst_MScriptScan::commands_data() {
     const QString sides = QStringLiteral("set dbread \"A.kxs\"\nset dbwrite \"B.kxs\"\n");
     const QStringList setUp = SetUp(A) + SetUp(B);
     const QStringList end{Disconnect(A), Disconnect(B)};
-    const QString paste = QStringLiteral("%1, QString:\"<IndexGroups>\", QString:\"Ziel\", bool:true, QString:\"\", "
-                                         "short:0, bool:true");
+    const QString paste =
+        QStringLiteral("%1, QString:\"<IndexGroups>\", QString:\"Ziel\", bool:true, QString:\"\", "
+                       "short:0, bool:true");
 
     QTest::newRow("copy starts both sides, copies and pastes")
         << QStringList() << sides + "copy \"Quelle\" \"Ziel\""
-        << setUp + QStringList{Start(A), Start(B),
-                               Message(A, "Copy", "QString:\"<IndexGroups>\", QString:\"Quelle\""),
-                               Message(B, "Paste", paste.arg(CopyOf("Quelle")))} + end
+        << setUp +
+               QStringList{Start(A), Start(B),
+                           Message(A, "Copy", "QString:\"<IndexGroups>\", QString:\"Quelle\""),
+                           Message(B, "Paste", paste.arg(CopyOf("Quelle")))} +
+               end
         << 0 << QString();
     QTest::newRow("copynonh copies without history and pastes the same")
         << QStringList() << sides + "copynonh \"Quelle\" \"Ziel\""
-        << setUp + QStringList{Start(A), Start(B),
-                               Message(A, "Copynonh", "QString:\"<IndexGroups>\", QString:\"Quelle\""),
-                               Message(B, "Paste", paste.arg(CopyOf("Quelle")))} + end
+        << setUp +
+               QStringList{Start(A), Start(B),
+                           Message(A, "Copynonh", "QString:\"<IndexGroups>\", QString:\"Quelle\""),
+                           Message(B, "Paste", paste.arg(CopyOf("Quelle")))} +
+               end
         << 0 << QString();
     QTest::newRow("prjread and prjwrite select the sides as dbread and dbwrite")
         << QStringList() << "set prjread \"A.kxs\"\nset prjwrite \"B.kxs\"\ncopy \"Quelle\" \"Ziel\""
-        << setUp + QStringList{Start(A), Start(B),
-                               Message(A, "Copy", "QString:\"<IndexGroups>\", QString:\"Quelle\""),
-                               Message(B, "Paste", paste.arg(CopyOf("Quelle")))} + end
+        << setUp +
+               QStringList{Start(A), Start(B),
+                           Message(A, "Copy", "QString:\"<IndexGroups>\", QString:\"Quelle\""),
+                           Message(B, "Paste", paste.arg(CopyOf("Quelle")))} +
+               end
         << 0 << QString();
     const QString updategroup = QStringLiteral("updategroup \"Quelle\" \"Ziel\"");
     const QStringList updateCalls{Start(A), Start(B),
@@ -241,59 +324,71 @@ void tst_MScriptScan::commands_data() {
     QTest::newRow("updategroup passes update flag 3 by default")
         << QStringList() << sides + updategroup
         << setUp + updateCalls +
-               QStringList{Message(B, "Updategroup", "QString:\"Ziel\", " + CopyOf("Quelle") + ", short:3")} + end
+               QStringList{Message(B, "Updategroup", "QString:\"Ziel\", " + CopyOf("Quelle") + ", short:3")} +
+               end
         << 0 << QString();
-    const QList<std::pair<QString, QString>> flags{
-        {"2.5", "2"}, {"3.5", "4"}, {"-2.5", "-2"}, {"keine Zahl", "0"}, {"&H10", "16"}, {" 1 2", "12"}, {"32767", "32767"}};
+    const QList<std::pair<QString, QString>> flags{{"2.5", "2"},        {"3.5", "4"},   {"-2.5", "-2"},
+                                                   {"keine Zahl", "0"}, {"&H10", "16"}, {" 1 2", "12"},
+                                                   {"32767", "32767"}};
     for (const auto& [text, value] : flags)
         QTest::addRow("updateflag \"%s\" passes %s", qPrintable(text), qPrintable(value))
             << QStringList() << sides + "updateflag \"" + text + "\"\n" + updategroup
             << setUp + updateCalls +
-                   QStringList{Message(B, "Updategroup", "QString:\"Ziel\", " + CopyOf("Quelle") + ", short:" + value)} +
+                   QStringList{Message(B, "Updategroup",
+                                       "QString:\"Ziel\", " + CopyOf("Quelle") + ", short:" + value)} +
                    end
             << 0 << QString();
     QTest::newRow("updateflag above 32767 overflows")
         << QStringList() << sides + "updateflag \"32767.5\"\n" + updategroup << setUp + end << 6
         << "script.txt, line 3 (updateflag): overflow: the update flag \"32767.5\" is outside -32768..32767";
     QTest::newRow("delete, addlanguage and rename need only the write side")
-        << QStringList() << "set dbwrite \"B.kxs\"\ndelete \"Alt\"\naddlanguage \"en-GB\"\nrename \"Alt\" \"Neu\""
-        << SetUp(B) + QStringList{Start(B), Message(B, "Delete", "QString:\"<IndexGroups>\", QString:\"Alt\""),
-                                  Start(B), Message(B, "AddLanguage", "QString:\"en-GB\""), Start(B),
-                                  Message(B, "Rename", "QString:\"Alt\", QString:\"Neu\""), Disconnect(B)}
+        << QStringList()
+        << "set dbwrite \"B.kxs\"\ndelete \"Alt\"\naddlanguage \"en-GB\"\nrename \"Alt\" \"Neu\""
+        << SetUp(B) +
+               QStringList{Start(B),     Message(B, "Delete", "QString:\"<IndexGroups>\", QString:\"Alt\""),
+                           Start(B),     Message(B, "AddLanguage", "QString:\"en-GB\""),
+                           Start(B),     Message(B, "Rename", "QString:\"Alt\", QString:\"Neu\""),
+                           Disconnect(B)}
         << 0 << QString();
     QTest::newRow("selecting the write side again disconnects the first before connecting")
         << QStringList() << "set dbwrite \"B.kxs\"\nset dbwrite \"C.kxs\"\ndelete \"Alt\""
         << SetUp(B) + QStringList{Disconnect(B)} + SetUp(C) +
-               QStringList{Start(C), Message(C, "Delete", "QString:\"<IndexGroups>\", QString:\"Alt\""), Disconnect(C)}
+               QStringList{Start(C), Message(C, "Delete", "QString:\"<IndexGroups>\", QString:\"Alt\""),
+                           Disconnect(C)}
         << 0 << QString();
     QTest::newRow("set without a selector selects nothing")
         << QStringList() << "set \"A.kxs\"\nset \"B.kxs\" nowhere" << QStringList() << 0 << QString();
     QTest::newRow("copy as the first line fails before any message")
         << QStringList() << "copy \"Quelle\" \"Ziel\"" << QStringList() << 91
-        << "script.txt, line 1 (copy): object not set: no read side selected (no \"set\" line with \"dbread\" or "
+        << "script.txt, line 1 (copy): object not set: no read side selected (no \"set\" line with "
+           "\"dbread\" or "
            "\"prjread\" before)";
     QTest::newRow("copy without a write side fails after starting the read side")
-        << QStringList() << "set dbread \"A.kxs\"\n\ncopy \"Quelle\" \"Ziel\"" << SetUp(A) + QStringList{Start(A), Disconnect(A)}
-        << 91
-        << "script.txt, line 3 (copy): object not set: no write side selected (no \"set\" line with \"dbwrite\" or "
+        << QStringList() << "set dbread \"A.kxs\"\n\ncopy \"Quelle\" \"Ziel\""
+        << SetUp(A) + QStringList{Start(A), Disconnect(A)} << 91
+        << "script.txt, line 3 (copy): object not set: no write side selected (no \"set\" line with "
+           "\"dbwrite\" or "
            "\"prjwrite\" before)";
     QTest::newRow("failing copy stops the run, keeps its number and disconnects both")
         << QStringList{"Message Copy=index group \"Alarme\" not found in A.kxs"}
         << sides + "delete \"Eins\"\ncopy \"Alarme\" \"Ziel\"\ndelete \"Zwei\""
-        << setUp + QStringList{Start(B), Message(B, "Delete", "QString:\"<IndexGroups>\", QString:\"Eins\""),
-                               Start(A), Start(B),
-                               Message(A, "Copy", "QString:\"<IndexGroups>\", QString:\"Alarme\"") + " failed"} +
+        << setUp +
+               QStringList{Start(B), Message(B, "Delete", "QString:\"<IndexGroups>\", QString:\"Eins\""),
+                           Start(A), Start(B),
+                           Message(A, "Copy", "QString:\"<IndexGroups>\", QString:\"Alarme\"") + " failed"} +
                end
         << 440 << "script.txt, line 4 (copy): index group \"Alarme\" not found in A.kxs";
     QTest::newRow("malformed line stops the run")
-        << QStringList() << "set dbwrite \"B.kxs\"\nrename \"Alt\" Neu\ndelete \"Zwei\"" << SetUp(B) + QStringList{Disconnect(B)}
-        << 9
-        << "script.txt, line 2 (rename): index out of range: \"rename\" takes two quoted names and needs at least 3 "
+        << QStringList() << "set dbwrite \"B.kxs\"\nrename \"Alt\" Neu\ndelete \"Zwei\""
+        << SetUp(B) + QStringList{Disconnect(B)} << 9
+        << "script.txt, line 2 (rename): index out of range: \"rename\" takes two quoted names and needs at "
+           "least 3 "
            "double quotes; the line has 2";
     QTest::newRow("side whose component cannot connect fails at its first start")
         << QStringList{"Connect=project file is locked"} << "set dbwrite \"B.kxs\"\ndelete \"Alt\""
         << QStringList{SetUp(B).first() + " failed", Start(B), Disconnect(B)} << 440
-        << "script.txt, line 2 (delete): no project connected (connecting to \"B.kxs\" failed: project file is locked)";
+        << "script.txt, line 2 (delete): no project connected (connecting to \"B.kxs\" failed: project file "
+           "is locked)";
 }
 
 void tst_MScriptScan::commands() {
@@ -317,7 +412,8 @@ void tst_MScriptScan::commands() {
 void tst_MScriptScan::emptyAndRemarkFiles_data() {
     QTest::addColumn<QString>("script");
     QTest::newRow("empty file") << "";
-    QTest::newRow("remarks and blank lines") << "' Migration der Alarme\n\nREM copy \"A\" \"B\"\n   \t\n-- set dbread \"A.kxs\"";
+    QTest::newRow("remarks and blank lines")
+        << "' Migration der Alarme\n\nREM copy \"A\" \"B\"\n   \t\n-- set dbread \"A.kxs\"";
 }
 
 void tst_MScriptScan::emptyAndRemarkFiles() {
@@ -343,7 +439,8 @@ void tst_MScriptScan::twoRunsInARow() {
     QCOMPARE(MScriptScan::CurrentUpdateFlag(), qint16(3));
 
     QFile::remove(m_logFile);
-    MScriptScan::RunScriptFile(WriteScript("set dbread \"A.kxs\"\nset dbwrite \"B.kxs\"\nupdategroup \"Q\" \"Z\""));
+    MScriptScan::RunScriptFile(
+        WriteScript("set dbread \"A.kxs\"\nset dbwrite \"B.kxs\"\nupdategroup \"Q\" \"Z\""));
     QVERIFY(Log().contains(Message(B, "Updategroup", "QString:\"Z\", " + CopyOf("Q") + ", short:3")));
 }
 
@@ -366,10 +463,11 @@ void tst_MScriptScan::fileThatCannotBeOpened() {
 
 void tst_MScriptScan::progressHookSeesCommandLines() {
     QStringList seen;
-    MScriptScan::RunScriptFile(WriteScript("' remark\nset dbwrite \"B.kxs\"\n\r\nDELETE \"x\"\nset \"B.kxs\""),
-                               [&seen](qint64 line, const QString& command) {
-                                   seen << QString::number(line) + QLatin1Char(' ') + command;
-                               });
+    MScriptScan::RunScriptFile(
+        WriteScript("' remark\nset dbwrite \"B.kxs\"\n\r\nDELETE \"x\"\nset \"B.kxs\""),
+        [&seen](qint64 line, const QString& command) {
+            seen << QString::number(line) + QLatin1Char(' ') + command;
+        });
     QCOMPARE(seen, QStringList({"2 set", "4 delete", "5 set"}));
 }
 
@@ -399,7 +497,8 @@ void tst_MScriptScan::menuRunsTheChosenFile() {
     QWidget frame;
     MScriptScan::mnuExtra_Click(0, &frame);
     const QStringList calls = SetUp(B) + QStringList{Start(B), Disconnect(B)};
-    QCOMPARE(Log(), calls.mid(0, 3) + QStringList{Message(B, "Delete", "QString:\"<IndexGroups>\", QString:\"Alt\"")} +
+    QCOMPARE(Log(), calls.mid(0, 3) +
+                        QStringList{Message(B, "Delete", "QString:\"<IndexGroups>\", QString:\"Alt\"")} +
                         calls.mid(3));
     QCOMPARE(m_boxes, QStringList());
     QVERIFY(!frame.findChild<ScriptProgressWindow*>());
@@ -414,8 +513,9 @@ void tst_MScriptScan::menuShowsAFailureAndStays() {
     });
     QWidget frame;
     MScriptScan::mnuExtra_Click(0, &frame);
-    QCOMPARE(m_boxes, QStringList{"KestrixStudio - Script: 440: migrate.txt, line 2 (delete): index group \"Alt\" not "
-                                  "found in B.kxs"});
+    QCOMPARE(m_boxes,
+             QStringList{"KestrixStudio - Script: 440: migrate.txt, line 2 (delete): index group \"Alt\" not "
+                         "found in B.kxs"});
     QCOMPARE(Log().last(), Disconnect(B));
     QVERIFY(!MScriptScan::HasWriteEditor());
     QVERIFY(!frame.findChild<ScriptProgressWindow*>());

@@ -42,17 +42,20 @@ void tst_ScriptFileReader::readsLines_data() {
         << QByteArray("set dbread \"a\"\ndelete \"x\"") << QStringList{"set dbread \"a\"", "delete \"x\""}
         << Encoding::Utf8;
     QTest::newRow("CR LF line ends") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"} << Encoding::Utf8;
-    QTest::newRow("lone CR line ends") << QByteArray("a\rb\rc") << QStringList{"a", "b", "c"} << Encoding::Utf8;
+    QTest::newRow("lone CR line ends")
+        << QByteArray("a\rb\rc") << QStringList{"a", "b", "c"} << Encoding::Utf8;
     QTest::newRow("mixed line ends") << QByteArray("a\r\nb\nc\rd\n") << QStringList{"a", "b", "c", "d"}
                                      << Encoding::Utf8;
-    QTest::newRow("CR before CR LF ends two lines") << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"}
-                                                    << Encoding::Utf8;
-    QTest::newRow("LF CR ends two lines") << QByteArray("a\n\rb") << QStringList{"a", "", "b"} << Encoding::Utf8;
-    QTest::newRow("blank lines kept") << QByteArray("a\n\n\nb\n") << QStringList{"a", "", "", "b"} << Encoding::Utf8;
+    QTest::newRow("CR before CR LF ends two lines")
+        << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"} << Encoding::Utf8;
+    QTest::newRow("LF CR ends two lines")
+        << QByteArray("a\n\rb") << QStringList{"a", "", "b"} << Encoding::Utf8;
+    QTest::newRow("blank lines kept")
+        << QByteArray("a\n\n\nb\n") << QStringList{"a", "", "", "b"} << Encoding::Utf8;
     QTest::newRow("file of one line end") << QByteArray("\r\n") << QStringList{""} << Encoding::Utf8;
     QTest::newRow("UTF-8 without mark") << umlauts.toUtf8() + "\n" << QStringList{umlauts} << Encoding::Utf8;
-    QTest::newRow("UTF-8 with mark") << "\xEF\xBB\xBF" + umlauts.toUtf8() + "\r\nx" << QStringList{umlauts, "x"}
-                                     << Encoding::Utf8;
+    QTest::newRow("UTF-8 with mark") << "\xEF\xBB\xBF" + umlauts.toUtf8() + "\r\nx"
+                                     << QStringList{umlauts, "x"} << Encoding::Utf8;
     QTest::newRow("UTF-16 LE with mark") << Utf16(umlauts + "\r\nx\ry", QStringConverter::Utf16LE)
                                          << QStringList{umlauts, "x", "y"} << Encoding::Utf16LE;
     QTest::newRow("UTF-16 BE with mark") << Utf16(umlauts + "\nx\n", QStringConverter::Utf16BE)
@@ -67,24 +70,25 @@ void tst_ScriptFileReader::readsLines_data() {
         << QByteArray("\xC3\xA4 first\n") + QByteArray(100000, 'x') + "\n\xE4"
         << QStringList{QStringLiteral("\u00C3\u00A4 first"), QString(100000, u'x'), QStringLiteral("\u00E4")}
         << Encoding::Windows1252;
-    QTest::newRow("UTF-8 cut off at the end is Windows-1252") << QByteArray("ab\xC3") << QStringList{"ab\u00C3"}
-                                                              << Encoding::Windows1252;
+    QTest::newRow("UTF-8 cut off at the end is Windows-1252")
+        << QByteArray("ab\xC3") << QStringList{"ab\u00C3"} << Encoding::Windows1252;
     QTest::newRow("unassigned Windows-1252 bytes keep their code")
         << QByteArray("\x81\x8D\x8F\x90\x9D") << QStringList{QStringLiteral("\u0081\u008D\u008F\u0090\u009D")}
         << Encoding::Windows1252;
 
     // Reading goes in chunks of 64 KiB: what straddles a chunk border must come out whole.
     const int chunk = 64 * 1024;
-    QTest::newRow("CR LF split by a chunk border") << QByteArray(chunk - 1, 'a') + "\r\nb"
-                                                   << QStringList{QString(chunk - 1, u'a'), "b"} << Encoding::Utf8;
-    QTest::newRow("lone CR at a chunk border") << QByteArray(chunk - 1, 'a') + "\rb"
-                                               << QStringList{QString(chunk - 1, u'a'), "b"} << Encoding::Utf8;
-    QTest::newRow("UTF-8 character split by a chunk border")
-        << QByteArray(chunk - 1, 'a') + "\xC3\xB6\n" << QStringList{QString(chunk - 1, u'a') + u'\u00f6'}
+    QTest::newRow("CR LF split by a chunk border")
+        << QByteArray(chunk - 1, 'a') + "\r\nb" << QStringList{QString(chunk - 1, u'a'), "b"}
         << Encoding::Utf8;
-    QTest::newRow("line longer than several chunks") << QByteArray(5 * chunk + 7, 'z') + "\nend"
-                                                     << QStringList{QString(5 * chunk + 7, u'z'), "end"}
-                                                     << Encoding::Utf8;
+    QTest::newRow("lone CR at a chunk border")
+        << QByteArray(chunk - 1, 'a') + "\rb" << QStringList{QString(chunk - 1, u'a'), "b"} << Encoding::Utf8;
+    QTest::newRow("UTF-8 character split by a chunk border")
+        << QByteArray(chunk - 1, 'a') + "\xC3\xB6\n"
+        << QStringList{QString(chunk - 1, u'a') + u'\u00f6'} << Encoding::Utf8;
+    QTest::newRow("line longer than several chunks")
+        << QByteArray(5 * chunk + 7, 'z') + "\nend" << QStringList{QString(5 * chunk + 7, u'z'), "end"}
+        << Encoding::Utf8;
 }
 
 void tst_ScriptFileReader::readsLines() {
