@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -67,6 +68,8 @@ private Q_SLOTS:
     void emptyAndRemarkFiles_data();
     void emptyAndRemarkFiles();
     void twoRunsInARow();
+    void scriptsInEveryEncoding_data();
+    void scriptsInEveryEncoding();
     void fileThatCannotBeOpened_data();
     void fileThatCannotBeOpened();
     void progressHookSeesCommandLines();
@@ -442,6 +445,38 @@ void tst_MScriptScan::twoRunsInARow() {
     MScriptScan::RunScriptFile(
         WriteScript("set dbread \"A.kxs\"\nset dbwrite \"B.kxs\"\nupdategroup \"Q\" \"Z\""));
     QVERIFY(Log().contains(Message(B, "Updategroup", "QString:\"Z\", " + CopyOf("Q") + ", short:3")));
+}
+
+void tst_MScriptScan::scriptsInEveryEncoding_data() {
+    QTest::addColumn<QByteArray>("bytes");
+
+    const QString script =
+        QStringLiteral("set dbwrite \"B.kxs\"%1rename \"St\u00f6rungen\" \"\u00c4rger \u20ac\"%1");
+    const auto encoded = [&](QStringConverter::Encoding encoding, const char* lineEnd) -> QByteArray {
+        QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+        return encoder.encode(script.arg(QLatin1String(lineEnd)));
+    };
+    QTest::newRow("UTF-8 with mark, CR LF") << encoded(QStringConverter::Utf8, "\r\n");
+    QTest::newRow("UTF-8 without mark, LF") << script.arg(QLatin1String("\n")).toUtf8();
+    QTest::newRow("UTF-16 LE, CR LF") << encoded(QStringConverter::Utf16LE, "\r\n");
+    QTest::newRow("UTF-16 BE, lone CR") << encoded(QStringConverter::Utf16BE, "\r");
+    QTest::newRow("Windows-1252, CR LF")
+        << QByteArray("set dbwrite \"B.kxs\"\r\nrename \"St\xF6rungen\" \"\xC4rger \x80\"\r\n");
+}
+
+void tst_MScriptScan::scriptsInEveryEncoding() {
+    QFETCH(QByteArray, bytes);
+    const QString path = m_prefix->filePath(QStringLiteral("encoded.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    MScriptScan::RunScriptFile(path);
+    const QString rename =
+        Message(B, "Rename", QStringLiteral("QString:\"St\u00f6rungen\", QString:\"\u00c4rger \u20ac\""));
+    const QStringList calls = SetUp(B) << Start(B) << rename << Disconnect(B);
+    QCOMPARE(Log(), calls);
 }
 
 void tst_MScriptScan::fileThatCannotBeOpened_data() {
