@@ -1,0 +1,263 @@
+#include "ProjectFixture.h"
+
+#include "platform/ObjectFactory.h"
+#include "platform/Registry.h"
+#include "studio/IProjectExplorer.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+namespace {
+
+const QByteArray DemoCsv = "group,index,Deutsch,English\n"
+                           "Alarme,1,Kessel heiß,Boiler hot\n"
+                           "Alarme,2,Pumpe aus,Pump off\n"
+                           "Alarme\\Kessel,7,Druck,Pressure\n"
+                           "Meldungen,1,Start,\n";
+
+const QString English = QStringLiteral("KestrixStudio Project Explorer");
+const QString German = QStringLiteral("KestrixStudio Projekt-Explorer");
+
+struct Frame {
+    QMainWindow window;
+    QMdiArea* area = new QMdiArea;
+    Frame() {
+        window.setCentralWidget(area);
+        window.resize(900, 600);
+        window.show();
+    }
+    QMdiSubWindow* Titled(const QString& title) const {
+        for (QMdiSubWindow* sub : area->subWindowList())
+            if (sub->windowTitle() == title)
+                return sub;
+        return nullptr;
+    }
+};
+
+QTreeWidgetItem* FindGroup(QTreeWidget* tree, const QString& name) {
+    const QList<QTreeWidgetItem*> found = tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+} // namespace
+
+class tst_ProjectExplorer : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_prefix;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_project;
+
+    IProjectExplorer* NewExplorer(ObjectRef* keep) {
+        QString why;
+        *keep = ObjectFactory::Create(ProjectExplorerProgId, &why);
+        IProjectExplorer* explorer = ObjectFactory::Query<IProjectExplorer>(*keep);
+        if (!explorer)
+            qWarning() << "cannot create the explorer:" << why;
+        return explorer;
+    }
+
+    void SetLcid(const QVariant& lcid) {
+        const QString key = QStringLiteral("Software\\HALVERN GmbH\\Kestrix\\4.0");
+        if (lcid.typeId() == QMetaType::QString)
+            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("LCID", lcid.toString()));
+        else if (lcid.isValid())
+            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::Dword("LCID", lcid.toUInt()));
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_prefix = std::make_unique<QTemporaryDir>();
+        m_dir = std::make_unique<QTemporaryDir>();
+        ProjectFixture::UsePrefix(*m_prefix);
+        QCOMPARE(RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXProjectExplorer.Explorer\\InprocServer32",
+                                         RegValue::String("", KX4_EXPLORER_PLUGIN)),
+                 long(ERROR_SUCCESS));
+        m_project = ProjectFixture::Make(*m_dir, "Demo.kxs", DemoCsv);
+    }
+
+    void titleFollowsTheStudioLanguage_data() {
+        QTest::addColumn<QVariant>("lcid");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("1033 is English") << QVariant(1033) << English;
+        QTest::newRow("1031 is German") << QVariant(1031) << German;
+        QTest::newRow("no LCID is German") << QVariant() << German;
+        QTest::newRow("2057 is German") << QVariant(2057) << German;
+        QTest::newRow("1033 as a string is English") << QVariant(QStringLiteral("1033")) << English;
+    }
+    void titleFollowsTheStudioLanguage() {
+        QFETCH(QVariant, lcid);
+        QFETCH(QString, title);
+        SetLcid(lcid);
+        Frame frame;
+        ObjectRef keep;
+        IProjectExplorer* explorer = NewExplorer(&keep);
+        QVERIFY(explorer);
+        QVERIFY2(explorer->LoadProject(&frame.window, m_project), qPrintable(explorer->LastError()));
+        QMdiSubWindow* window = frame.Titled(title);
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(frame.area->subWindowList().size(), 1);
+    }
+
+    void showsTheProjectAndItsGroups() {
+        SetLcid(1033);
+        Frame frame;
+        ObjectRef keep;
+        IProjectExplorer* explorer = NewExplorer(&keep);
+        QVERIFY(explorer->LoadProject(&frame.window, m_project));
+        QMdiSubWindow* window = frame.Titled(English);
+        QVERIFY(window);
+        auto* tree = window->findChild<QTreeWidget*>();
+        QVERIFY(tree);
+        QCOMPARE(tree->topLevelItemCount(), 2);
+        QTreeWidgetItem* alarme = FindGroup(tree, "Alarme");
+        QTreeWidgetItem* kessel = FindGroup(tree, "Kessel");
+        QTreeWidgetItem* meldungen = FindGroup(tree, "Meldungen");
+        QVERIFY(alarme && kessel && meldungen);
+        QCOMPARE(kessel->parent(), alarme);
+        QCOMPARE(alarme->text(1), QStringLiteral("4")); // its own texts, not its subgroup's
+        QCOMPARE(kessel->text(1), QStringLiteral("2"));
+        QCOMPARE(meldungen->text(1), QStringLiteral("1"));
+        QStringList labels;
+        for (QLabel* label : window->findChildren<QLabel*>())
+            labels << label->text();
+        QVERIFY(labels.contains("Demo"));
+        QVERIFY(labels.contains(m_project));
+        QVERIFY(labels.contains("Deutsch, English"));
+    }
+
+    void unreadableProjectsFailNamingTheFile_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("missing file") << QByteArray() << false;
+        QTest::newRow("not a database") << QByteArray("just some text, no database") << true;
+        QTest::newRow("empty file") << QByteArray() << true;
+    }
+    void unreadableProjectsFailNamingTheFile() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, exists);
+        const QString path = m_dir->filePath("Broken.kxs");
+        if (exists) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        Frame frame;
+        ObjectRef keep;
+        IProjectExplorer* explorer = NewExplorer(&keep);
+        QVERIFY(!explorer->LoadProject(&frame.window, path));
+        QVERIFY2(explorer->LastError().contains(path), qPrintable(explorer->LastError()));
+        QVERIFY(frame.area->subWindowList().isEmpty());
+    }
+
+    void doubleClickOpensTheGroupsTexts() {
+        SetLcid(1033);
+        Frame frame;
+        ObjectRef keep;
+        IProjectExplorer* explorer = NewExplorer(&keep);
+        QVERIFY(explorer->LoadProject(&frame.window, m_project));
+        auto* tree = frame.Titled(English)->findChild<QTreeWidget*>();
+        QTreeWidgetItem* alarme = FindGroup(tree, "Alarme");
+        Q_EMIT tree->itemDoubleClicked(alarme, 0);
+        QMdiSubWindow* texts = frame.Titled("Alarme");
+        QVERIFY(texts);
+        auto* table = texts->findChild<QTableWidget*>();
+        QVERIFY(table);
+        QCOMPARE(table->columnCount(), 3);
+        QCOMPARE(table->horizontalHeaderItem(0)->text(), QStringLiteral("Index"));
+        QCOMPARE(table->horizontalHeaderItem(1)->text(), QStringLiteral("Deutsch"));
+        QCOMPARE(table->horizontalHeaderItem(2)->text(), QStringLiteral("English"));
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("1"));
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("Kessel heiß"));
+        QCOMPARE(table->item(1, 2)->text(), QStringLiteral("Pump off"));
+
+        // The same group again comes to the front instead of opening twice.
+        Q_EMIT tree->itemDoubleClicked(alarme, 0);
+        QCOMPARE(frame.area->subWindowList().size(), 2);
+
+        Q_EMIT tree->itemDoubleClicked(FindGroup(tree, "Kessel"), 0);
+        QVERIFY(frame.Titled("Alarme\\Kessel"));
+    }
+
+    void toolButtonOpensTheSelectedGroup() {
+        Frame frame;
+        ObjectRef keep;
+        IProjectExplorer* explorer = NewExplorer(&keep);
+        QVERIFY(!explorer->ToolButtonClick()); // nothing loaded
+        QVERIFY(!explorer->LastError().isEmpty());
+        QVERIFY(explorer->LoadProject(&frame.window, m_project));
+        QVERIFY(!explorer->ToolButtonClick()); // nothing selected
+        auto* tree = frame.Titled(German)->findChild<QTreeWidget*>();
+        QTreeWidgetItem* meldungen = FindGroup(tree, "Meldungen");
+        tree->setCurrentItem(meldungen);
+        QVERIFY2(explorer->ToolButtonClick(), qPrintable(explorer->LastError()));
+        QMdiSubWindow* texts = frame.Titled("Meldungen");
+        QVERIFY(texts);
+        auto* table = texts->findChild<QTableWidget*>();
+        QCOMPARE(table->rowCount(), 1);
+        QVERIFY(!table->item(0, 2)); // no English text
+    }
+
+    void unloadClosesEveryWindowItOpened() {
+        Frame frame;
+        ObjectRef keep;
+        IProjectExplorer* explorer = NewExplorer(&keep);
+        QVERIFY(explorer->LoadProject(&frame.window, m_project));
+        auto* tree = frame.Titled(German)->findChild<QTreeWidget*>();
+        Q_EMIT tree->itemDoubleClicked(FindGroup(tree, "Alarme"), 0);
+        Q_EMIT tree->itemDoubleClicked(FindGroup(tree, "Meldungen"), 0);
+        auto* own = frame.area->addSubWindow(new QLabel("the frame's own"));
+        QCOMPARE(frame.area->subWindowList().size(), 4);
+        QVERIFY(explorer->UnloadProject());
+        QCOMPARE(frame.area->subWindowList(), QList<QMdiSubWindow*>{own});
+        QVERIFY(explorer->UnloadProject()); // a second time does no harm
+    }
+
+    void windowMovedElsewhereIsStillClosed() {
+        Frame frame;
+        auto* pane = new QWidget(&frame.window);
+        ObjectRef keep;
+        IProjectExplorer* explorer = NewExplorer(&keep);
+        QVERIFY(explorer->LoadProject(&frame.window, m_project));
+        QPointer<QMdiSubWindow> window = frame.Titled(German);
+        window->setParent(pane, window->windowFlags()); // the frame takes it into its pane
+        keep.reset();                                   // releasing the explorer unloads it
+        QVERIFY(window.isNull());
+    }
+
+    void loadingAgainReplacesTheProject() {
+        Frame frame;
+        ObjectRef keep;
+        IProjectExplorer* explorer = NewExplorer(&keep);
+        QVERIFY(explorer->LoadProject(&frame.window, m_project));
+        const QString other = ProjectFixture::Make(*m_dir, "Other.kxs", "group,index,Deutsch\nNur,1,eins\n");
+        QVERIFY(explorer->LoadProject(&frame.window, other));
+        QCOMPARE(frame.area->subWindowList().size(), 1);
+        auto* tree = frame.Titled(German)->findChild<QTreeWidget*>();
+        QVERIFY(FindGroup(tree, "Nur"));
+        QVERIFY(!FindGroup(tree, "Alarme"));
+    }
+
+    void frameWithoutMdiAreaGetsAChildWindow() {
+        QWidget frame;
+        ObjectRef keep;
+        IProjectExplorer* explorer = NewExplorer(&keep);
+        QVERIFY(explorer->LoadProject(&frame, m_project));
+        auto* window = frame.findChild<QMdiSubWindow*>();
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), German);
+        QVERIFY(!explorer->LoadProject(nullptr, m_project));
+    }
+};
+
+QTEST_MAIN(tst_ProjectExplorer)
+#include "tst_ProjectExplorer.moc"
