@@ -42,7 +42,7 @@ QString DecodeReferences(const QString& text) {
 
 QHash<QString, QString> Attributes(const QString& text) {
     static const QRegularExpression attribute(
-        QStringLiteral(R"(([A-Za-z_:-]+)\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s>"']+)))"));
+        QStringLiteral(R"re(([A-Za-z_:-]+)\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s>"']+)))re"));
     QHash<QString, QString> result;
     auto match = attribute.globalMatch(text);
     while (match.hasNext()) {

@@ -1,0 +1,80 @@
+#include "platform/ChmSitemap.h"
+
+#include <QTest>
+
+namespace {
+
+SitemapEntry Entry(const QString& name, const QString& local, const QList<SitemapEntry>& children = {}) {
+    return SitemapEntry{name, local, children};
+}
+
+QString Item(const QString& name, const QString& local) {
+    QString html = QStringLiteral("<LI> <OBJECT type=\"text/sitemap\">\n<param name=\"Name\" value=\"%1\">\n").arg(name);
+    if (!local.isEmpty())
+        html += QStringLiteral("<param name=\"Local\" value=\"%1\">\n").arg(local);
+    return html + QStringLiteral("</OBJECT>\n");
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<SitemapEntry>)
+
+class tst_ChmSitemap : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void parse_data();
+    void parse();
+};
+
+void tst_ChmSitemap::parse_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QList<SitemapEntry>>("entries");
+
+    const QString head = QStringLiteral("<HTML><HEAD></HEAD><BODY>\n<OBJECT type=\"text/site properties\">\n"
+                                        "<param name=\"ImageType\" value=\"Folder\"></OBJECT>\n");
+    QTest::newRow("flat list") << head + "<UL>" + Item("Eins", "eins.htm") + Item("Zwei", "zwei.htm") + "</UL>"
+                               << QList<SitemapEntry>{Entry("Eins", "eins.htm"), Entry("Zwei", "zwei.htm")};
+    QTest::newRow("nested lists belong to the entry before them")
+        << head + "<UL>" + Item("Buch", "") + "<UL>" + Item("Kapitel", "k.htm") + "<UL>" + Item("Abschnitt", "a.htm")
+               + "</UL></UL>" + Item("Anhang", "anhang.htm") + "</UL>"
+        << QList<SitemapEntry>{Entry("Buch", "", {Entry("Kapitel", "k.htm", {Entry("Abschnitt", "a.htm")})}),
+                               Entry("Anhang", "anhang.htm")};
+    QTest::newRow("site properties are no entry")
+        << head << QList<SitemapEntry>{};
+    QTest::newRow("lower case tags, bare and single-quoted values")
+        << "<ul><li><object type=text/sitemap><param name=name value='Erste Seite'>"
+           "<param name=local value=erste.htm></object></ul>"
+        << QList<SitemapEntry>{Entry("Erste Seite", "erste.htm")};
+    QTest::newRow("character references decoded")
+        << "<UL>" + Item("Gr&ouml;&szlig;e &amp; &#220;bersicht &#x2013; &quot;Neu&quot;", "a.htm?x=1&amp;y=2") + "</UL>"
+        << QList<SitemapEntry>{Entry(QString::fromUtf8("Größe & Übersicht – \"Neu\""), "a.htm?x=1&y=2")};
+    QTest::newRow("unknown reference kept") << "<UL>" + Item("A &unbekannt; B", "a.htm") + "</UL>"
+                                            << QList<SitemapEntry>{Entry("A &unbekannt; B", "a.htm")};
+    QTest::newRow("first name and local of a merged entry count")
+        << "<UL><LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Eins\">"
+           "<param name=\"Local\" value=\"eins.htm\"><param name=\"Name\" value=\"One\">"
+           "<param name=\"Local\" value=\"one.htm\"></OBJECT></UL>"
+        << QList<SitemapEntry>{Entry("Eins", "eins.htm")};
+    QTest::newRow("commented entry skipped")
+        << "<UL><!--" + Item("Alt", "alt.htm") + "-->" + Item("Neu", "neu.htm") + "</UL>"
+        << QList<SitemapEntry>{Entry("Neu", "neu.htm")};
+    QTest::newRow("list closed too often")
+        << "<UL>" + Item("Eins", "eins.htm") + "</UL></UL></UL>" + Item("Zwei", "zwei.htm")
+        << QList<SitemapEntry>{Entry("Eins", "eins.htm"), Entry("Zwei", "zwei.htm")};
+    QTest::newRow("list never closed")
+        << "<UL>" + Item("Eins", "eins.htm") + "<UL>" + Item("Unter", "unter.htm")
+        << QList<SitemapEntry>{Entry("Eins", "eins.htm", {Entry("Unter", "unter.htm")})};
+    QTest::newRow("values spread over lines")
+        << "<UL><LI><OBJECT\n type=\"text/sitemap\"><param\n name=\"Name\"\n value=\"Zeilen\"></OBJECT></UL>"
+        << QList<SitemapEntry>{Entry("Zeilen", "")};
+}
+
+void tst_ChmSitemap::parse() {
+    QFETCH(QString, html);
+    QFETCH(QList<SitemapEntry>, entries);
+    QCOMPARE(ChmSitemap::Parse(html), entries);
+}
+
+QTEST_GUILESS_MAIN(tst_ChmSitemap)
+#include "tst_ChmSitemap.moc"

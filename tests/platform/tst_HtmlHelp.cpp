@@ -1,0 +1,314 @@
+#include "platform/HelpBrowser.h"
+#include "platform/HelpWindow.h"
+#include "platform/HtmlHelp.h"
+#include "platform/MessageBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTreeWidget>
+
+// Help windows over the fixture, which maps context 1234 to /sub/topic.htm and nothing else.
+class tst_HtmlHelp : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void showContext_data();
+    void showContext();
+    void windowStandsAlone();
+    void contentsTree();
+    void secondRequestReusesWindow();
+    void closeAllClosesEveryWindow();
+    void closedWindowIsNotReused();
+    void unopenableFile_data();
+    void unopenableFile();
+    void link_data();
+    void link();
+    void clickedLinkAndHistory();
+    void picturesAndStylesheets();
+    void otherCommands();
+
+private:
+    qint32 Show(const QString& file, qint32 contextId);
+
+    std::unique_ptr<QTemporaryDir> m_prefix;
+    QStringList m_boxes;
+};
+
+namespace {
+
+const char* const FixturePath = "C:\\Studio\\HelpFiles\\Fixture.chm";
+
+QList<HelpWindow*> HelpWindows() {
+    QList<HelpWindow*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<HelpWindow*>(widget))
+            windows.append(window);
+    return windows;
+}
+
+// Clicks the first link of the page whose target is href, as a user would.
+bool ClickLink(HelpBrowser* browser, const QString& href) {
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().anchorHref() != href)
+                continue;
+            QTextCursor cursor(browser->document());
+            cursor.setPosition(fragment.position() + 1);
+            const QPoint at = browser->cursorRect(cursor).center() - QPoint(2, 0);
+            QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, at);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void tst_HtmlHelp::init() {
+    m_prefix = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_prefix->isValid());
+    qputenv("KX4_PREFIX", QFile::encodeName(m_prefix->path()));
+    // Lower case on disk: the Windows-style path finds it without regard to case.
+    const QString folder = m_prefix->path() + "/drives/c/studio/helpfiles";
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::copy(QStringLiteral(KX4_HELP_FIXTURE), folder + "/fixture.chm"));
+    QVERIFY(QFile::copy(QStringLiteral(KX4_HELP_FIXTURE), folder + "/zweite.chm"));
+    m_boxes.clear();
+    MessageBox::SetHook([this](const QString& text, const QString& title, MessageBox::Icon) {
+        m_boxes.append(title + ": " + text);
+    });
+}
+
+void tst_HtmlHelp::cleanup() {
+    HtmlHelpA(0, nullptr, HH_CLOSE_ALL, 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(HelpWindows().isEmpty());
+    MessageBox::SetHook({});
+    m_prefix.reset();
+}
+
+qint32 tst_HtmlHelp::Show(const QString& file, qint32 contextId) {
+    return HtmlHelpA(0, file.toUtf8().constData(), HH_HELP_CONTEXT, quintptr(quint32(contextId)));
+}
+
+void tst_HtmlHelp::showContext_data() {
+    QTest::addColumn<qint32>("contextId");
+    QTest::addColumn<QString>("topic");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("mapped number opens its topic") << 1234 << "/sub/topic.htm" << "";
+    QTest::newRow("unmapped number opens the default topic and says so")
+        << 4321 << "/start.htm"
+        << "Context number 4321 is not in the map of this help file; showing the start topic.";
+    QTest::newRow("negative number is unmapped too")
+        << -5 << "/start.htm" << "Context number -5 is not in the map of this help file; showing the start topic.";
+}
+
+void tst_HtmlHelp::showContext() {
+    QFETCH(qint32, contextId);
+    QFETCH(QString, topic);
+    QFETCH(QString, status);
+    const qint32 id = Show(FixturePath, contextId);
+    QVERIFY(id != 0);
+    HelpWindow* window = HtmlHelp::Window(id);
+    QVERIFY(window);
+    QCOMPARE(window->CurrentTopic(), topic);
+    QCOMPARE(window->statusBar()->currentMessage(), status);
+    QVERIFY(window->Browser()->toPlainText().contains(contextId == 1234 ? "Thema 1234" : "Startseite"));
+    QVERIFY(m_boxes.isEmpty());
+}
+
+void tst_HtmlHelp::windowStandsAlone() {
+    HelpWindow* window = HtmlHelp::Window(Show(FixturePath, 1234));
+    QVERIFY(window);
+    QVERIFY(window->isWindow());
+    QVERIFY(!window->parentWidget());
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Testhilfe Fixture"));
+    QVERIFY(!window->testAttribute(Qt::WA_QuitOnClose));
+}
+
+void tst_HtmlHelp::contentsTree() {
+    HelpWindow* window = HtmlHelp::Window(Show(FixturePath, 1234));
+    QVERIFY(window);
+    QTreeWidget* tree = window->ContentsTree();
+    QCOMPARE(tree->topLevelItemCount(), 2);
+    QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("Start"));
+    QTreeWidgetItem* folder = tree->topLevelItem(1);
+    QCOMPARE(folder->text(0), QStringLiteral("Unterordner"));
+    QCOMPARE(folder->childCount(), 2);
+    QCOMPARE(folder->child(0)->text(0), QStringLiteral("Thema"));
+    QCOMPARE(folder->child(1)->text(0), QStringLiteral("Anderes Thema"));
+    // The entry of the page shown is the current one.
+    QCOMPARE(tree->currentItem(), folder->child(0));
+
+    tree->scrollToItem(folder->child(1));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(folder->child(1)).center());
+    QCOMPARE(window->CurrentTopic(), QStringLiteral("/sub/other.htm#teil2"));
+    QCOMPARE(tree->currentItem(), folder->child(1));
+    // A heading without a page leaves the page as it is.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(folder).center());
+    QCOMPARE(window->CurrentTopic(), QStringLiteral("/sub/other.htm#teil2"));
+}
+
+void tst_HtmlHelp::secondRequestReusesWindow() {
+    const qint32 first = Show(FixturePath, 4321);
+    // Other spelling, same file.
+    const qint32 second = Show("c:\\STUDIO\\helpfiles\\FIXTURE.CHM", 1234);
+    QVERIFY(first != 0);
+    QCOMPARE(second, first);
+    QCOMPARE(HtmlHelp::WindowCount(), 1);
+    QCOMPARE(HelpWindows().size(), 1);
+    HelpWindow* window = HtmlHelp::Window(first);
+    QCOMPARE(window->CurrentTopic(), QStringLiteral("/sub/topic.htm"));
+    // Navigated to the mapped topic: the complaint about the first number is gone.
+    QCOMPARE(window->statusBar()->currentMessage(), QString());
+}
+
+void tst_HtmlHelp::closeAllClosesEveryWindow() {
+    const qint32 first = Show(FixturePath, 1234);
+    const qint32 second = Show("C:\\Studio\\HelpFiles\\Zweite.chm", 1234);
+    QVERIFY(first != 0 && second != 0);
+    QVERIFY(first != second);
+    QCOMPARE(HtmlHelp::WindowCount(), 2);
+    QPointer<HelpWindow> one = HtmlHelp::Window(first);
+    QPointer<HelpWindow> two = HtmlHelp::Window(second);
+
+    QCOMPARE(HtmlHelpA(0, nullptr, HH_CLOSE_ALL, 0), 0);
+    QCOMPARE(HtmlHelp::WindowCount(), 0);
+    QVERIFY(!HtmlHelp::Window(first));
+    QVERIFY(one && !one->isVisible());
+    QVERIFY(two && !two->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!one);
+    QVERIFY(!two);
+    // Closing with nothing open is harmless.
+    QCOMPARE(HtmlHelpA(0, nullptr, HH_CLOSE_ALL, 0), 0);
+}
+
+void tst_HtmlHelp::closedWindowIsNotReused() {
+    const qint32 first = Show(FixturePath, 1234);
+    HtmlHelp::Window(first)->close();
+    const qint32 second = Show(FixturePath, 1234);
+    QVERIFY(second != 0);
+    QVERIFY(second != first);
+    QVERIFY(HtmlHelp::Window(second)->isVisible());
+    QCOMPARE(HtmlHelp::WindowCount(), 1);
+}
+
+void tst_HtmlHelp::unopenableFile_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("missing file") << "C:\\Studio\\HelpFiles\\Fehlt.chm" << "the file does not exist";
+    QTest::newRow("missing folder") << "D:\\Nirgends\\Toolbox.chm" << "the file does not exist";
+    QTest::newRow("no help file") << "C:\\Studio\\HelpFiles\\Liesmich.txt" << "it is not a compiled help file";
+    QTest::newRow("a folder") << "C:\\Studio\\HelpFiles" << "it is not a file";
+    QTest::newRow("empty path") << "" << "the file does not exist";
+}
+
+void tst_HtmlHelp::unopenableFile() {
+    QFETCH(QString, file);
+    QFETCH(QString, why);
+    QFile text(m_prefix->path() + "/drives/c/studio/helpfiles/liesmich.txt");
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("Keine Hilfedatei.\n");
+    text.close();
+
+    QCOMPARE(Show(file, 1234), 0);
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(m_boxes.first().startsWith("Help: Cannot open the help file \"" + file + "\": " + why + "."),
+             qPrintable(m_boxes.first()));
+    QVERIFY(HelpWindows().isEmpty());
+}
+
+void tst_HtmlHelp::link_data() {
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("topic");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("relative with anchor") << "other.htm#teil2" << "/sub/other.htm#teil2" << "";
+    QTest::newRow("relative upwards") << "../start.htm" << "/start.htm" << "";
+    QTest::newRow("ms-its to this file") << "ms-its:Fixture.chm::/sub/other.htm" << "/sub/other.htm" << "";
+    QTest::newRow("store link to this file by name") << "mk:@MSITStore:C:\\Hilfe\\Fixture.chm::/start.htm"
+                                                      << "/start.htm" << "";
+    QTest::newRow("missing topic keeps the page") << "fehlt.htm" << "/sub/topic.htm"
+                                                  << "The topic /sub/fehlt.htm is not in this help file.";
+}
+
+void tst_HtmlHelp::link() {
+    QFETCH(QString, link);
+    QFETCH(QString, topic);
+    QFETCH(QString, status);
+    HelpWindow* window = HtmlHelp::Window(Show(FixturePath, 1234));
+    QVERIFY(window);
+    window->Browser()->setSource(QUrl(link));
+    QCOMPARE(window->CurrentTopic(), topic);
+    QCOMPARE(window->statusBar()->currentMessage(), status);
+    QCOMPARE(HtmlHelp::WindowCount(), 1);
+}
+
+void tst_HtmlHelp::clickedLinkAndHistory() {
+    HelpWindow* window = HtmlHelp::Window(Show(FixturePath, 1234));
+    QVERIFY(window);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    auto* back = window->findChild<QAction*>("back");
+    auto* forward = window->findChild<QAction*>("forward");
+    QVERIFY(back && forward);
+    QVERIFY(!back->isEnabled());
+
+    QVERIFY(ClickLink(window->Browser(), "other.htm#teil2"));
+    QCOMPARE(window->CurrentTopic(), QStringLiteral("/sub/other.htm#teil2"));
+    QVERIFY(back->isEnabled());
+    QVERIFY(!forward->isEnabled());
+
+    back->trigger();
+    QCOMPARE(window->CurrentTopic(), QStringLiteral("/sub/topic.htm"));
+    QVERIFY(forward->isEnabled());
+    forward->trigger();
+    QCOMPARE(window->CurrentTopic(), QStringLiteral("/sub/other.htm#teil2"));
+
+    // A link to another help file beside this one opens that file's window.
+    window->Browser()->setSource(QUrl("ms-its:Zweite.chm::/sub/other.htm"));
+    QCOMPARE(HtmlHelp::WindowCount(), 2);
+    QCOMPARE(window->CurrentTopic(), QStringLiteral("/sub/other.htm#teil2"));
+    const QList<HelpWindow*> windows = HelpWindows();
+    QCOMPARE(windows.size(), 2);
+    HelpWindow* other = windows.first() == window ? windows.last() : windows.first();
+    QVERIFY(other->File().LocalPath().endsWith("/zweite.chm"));
+    QCOMPARE(other->CurrentTopic(), QStringLiteral("/sub/other.htm"));
+}
+
+void tst_HtmlHelp::picturesAndStylesheets() {
+    HelpWindow* window = HtmlHelp::Window(Show(FixturePath, 1234));
+    QVERIFY(window);
+    HelpBrowser* browser = window->Browser();
+    // Resolved against the page, read from the file.
+    const QVariant picture = browser->loadResource(QTextDocument::ImageResource, QUrl("dot.png"));
+    QImage image;
+    QVERIFY(image.loadFromData(picture.toByteArray()));
+    QCOMPARE(image.size(), QSize(8, 8));
+    QCOMPARE(image.pixelColor(3, 3), QColor("#cc0000"));
+    // The stylesheet of the page coloured its heading.
+    const QTextBlock heading = browser->document()->begin();
+    QCOMPARE(heading.text(), QStringLiteral("Thema 1234"));
+    QCOMPARE(heading.begin().fragment().charFormat().foreground().color(), QColor("#204a87"));
+    // Nothing outside the file: a path on the disk is no resource.
+    QVERIFY(browser->loadResource(QTextDocument::ImageResource, QUrl::fromLocalFile(KX4_HELP_FIXTURE)).isNull());
+}
+
+void tst_HtmlHelp::otherCommands() {
+    QCOMPARE(HtmlHelpA(0, nullptr, HH_HELP_CONTEXT, 1234), 0);
+    QCOMPARE(HtmlHelpA(0, FixturePath, 0x0001, 0), 0);
+    QVERIFY(HelpWindows().isEmpty());
+}
+
+QTEST_MAIN(tst_HtmlHelp)
+#include "tst_HtmlHelp.moc"
