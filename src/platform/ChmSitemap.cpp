@@ -59,6 +59,10 @@ QHash<QString, QString> Attributes(const QString& text) {
 
 } // namespace
 
+bool SitemapEntry::operator==(const SitemapEntry& other) const {
+    return name == other.name && local == other.local && children == other.children;
+}
+
 QList<SitemapEntry> ChmSitemap::Parse(const QString& html) {
     static const QRegularExpression tag(QStringLiteral(R"(<!--.*?-->|<\s*(/?)\s*([A-Za-z]+)([^>]*)>)"),
                                         QRegularExpression::DotMatchesEverythingOption);

@@ -9,7 +9,8 @@ struct SitemapEntry {
     QString name;
     QString local;
     QList<SitemapEntry> children;
-    bool operator==(const SitemapEntry&) const = default;
+    // Not defaulted: QList cannot see the comparison of an entry while the entry is incomplete.
+    bool operator==(const SitemapEntry& other) const;
 };
 
 namespace ChmSitemap {

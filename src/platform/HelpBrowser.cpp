@@ -90,7 +90,7 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
     const QString path = m_file->ResolveTopic(link.topic.section(QLatin1Char('#'), 0, 0));
     const std::optional<QByteArray> bytes = path.isEmpty() ? std::nullopt : m_file->Read(path);
     if (!bytes) {
-        qCInfo(lcHelpBrowser) << "No object" << link.topic << "in" << m_file->LocalPath();
+        qCDebug(lcHelpBrowser) << "No object" << link.topic << "in" << m_file->LocalPath();
         return {};
     }
     if (type == QTextDocument::StyleSheetResource)

@@ -171,12 +171,13 @@ QString HelpWindow::CurrentTopic() const {
     return m_browser->CurrentTopic();
 }
 
-void HelpWindow::OnSourceChanged() {
+void HelpWindow::OnSourceChanged(const QUrl& source) {
     statusBar()->clearMessage();
-    const QString shown = WithoutAnchor(CurrentTopic());
+    // The browser may not report the new source yet when it signals it.
+    const QString shown = source.path(QUrl::FullyDecoded);
     for (QTreeWidgetItemIterator it(m_contents); *it; ++it) {
         const QString topic = WithoutAnchor((*it)->data(0, TopicRole).toString());
-        if (topic.compare(shown, Qt::CaseInsensitive) == 0) {
+        if (!topic.isEmpty() && topic.compare(shown, Qt::CaseInsensitive) == 0) {
             m_contents->setCurrentItem(*it);
             return;
         }

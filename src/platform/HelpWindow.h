@@ -40,7 +40,7 @@ Q_SIGNALS:
 private:
     void FillContents();
     void ShowDefaultTopic(const QString& why);
-    void OnSourceChanged();
+    void OnSourceChanged(const QUrl& source);
     void OnContentsItemChosen(QTreeWidgetItem* item);
 
     std::shared_ptr<const ChmFile> m_file; // shared with the browser, which outlives this object's members

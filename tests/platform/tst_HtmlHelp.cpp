@@ -1,3 +1,4 @@
+#include "platform/ChmFile.h"
 #include "platform/HelpBrowser.h"
 #include "platform/HelpWindow.h"
 #include "platform/HtmlHelp.h"
