@@ -1,5 +1,7 @@
 #include "platform/ChmFile.h"
 
+#include "platform/SystemLanguage.h"
+
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QStringDecoder>
@@ -45,19 +47,19 @@ std::unique_ptr<ChmFile> ChmFile::Open(const QString& localPath, QString* why) {
     };
     const QFileInfo info(localPath);
     if (!info.exists())
-        return fail(QStringLiteral("the file does not exist"));
+        return fail(SystemLanguage::Pick("the file does not exist", "die Datei existiert nicht"));
     if (!info.isFile())
-        return fail(QStringLiteral("it is not a file"));
+        return fail(SystemLanguage::Pick("it is not a file", "das ist keine Datei"));
     if (!info.isReadable())
-        return fail(QStringLiteral("the file cannot be read"));
+        return fail(SystemLanguage::Pick("the file cannot be read", "die Datei ist nicht lesbar"));
     chmFile* handle = chm_open(QFile::encodeName(localPath).constData());
     if (!handle)
-        return fail(QStringLiteral("it is not a compiled help file"));
+        return fail(SystemLanguage::Pick("it is not a compiled help file", "das ist keine kompilierte Hilfedatei"));
 
     std::unique_ptr<ChmFile> file(new ChmFile(handle, localPath));
     // chmlib accepts some damaged headers; a file without a single object is of no use either.
     if (file->m_objects.isEmpty())
-        return fail(QStringLiteral("it is not a compiled help file"));
+        return fail(SystemLanguage::Pick("it is not a compiled help file", "das ist keine kompilierte Hilfedatei"));
     file->ReadSystemFile();
     file->ReadContextMap();
     return file;

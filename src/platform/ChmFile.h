@@ -13,7 +13,8 @@ struct chmFile;
 class ChmFile {
 public:
     // Opens the file at localPath; nullptr when that fails, with *why (if given) saying why
-    // in words for the user ("the file does not exist", "it is not a compiled help file").
+    // in words for the user, in the system's language ("the file does not exist", "it is not a
+    // compiled help file").
     static std::unique_ptr<ChmFile> Open(const QString& localPath, QString* why = nullptr);
     ~ChmFile();
     ChmFile(const ChmFile&) = delete;

@@ -3,6 +3,7 @@
 #include "platform/ChmFile.h"
 #include "platform/ChmSitemap.h"
 #include "platform/HelpBrowser.h"
+#include "platform/SystemLanguage.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -73,17 +74,17 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file, qint32 id) : m_file(std::m
     splitter->setSizes({240, 660});
     setCentralWidget(splitter);
 
-    QToolBar* toolBar = addToolBar(tr("Navigation"));
+    QToolBar* toolBar = addToolBar(SystemLanguage::Pick("Navigation", "Navigation"));
     toolBar->setObjectName(QStringLiteral("navigation"));
     toolBar->setMovable(false);
     toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    QAction* back = toolBar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), tr("Back"));
+    QAction* back = toolBar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), SystemLanguage::Pick("Back", "Zurück"));
     back->setObjectName(QStringLiteral("back"));
     back->setEnabled(false);
-    QAction* forward = toolBar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), tr("Forward"));
+    QAction* forward = toolBar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), SystemLanguage::Pick("Forward", "Vorwärts"));
     forward->setObjectName(QStringLiteral("forward"));
     forward->setEnabled(false);
-    QAction* home = toolBar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), tr("Start"));
+    QAction* home = toolBar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), SystemLanguage::Pick("Start", "Startseite"));
     home->setObjectName(QStringLiteral("home"));
 
     connect(back, &QAction::triggered, m_browser, &QTextBrowser::backward);
@@ -93,7 +94,7 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file, qint32 id) : m_file(std::m
     connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     connect(m_browser, &QTextBrowser::sourceChanged, this, &HelpWindow::OnSourceChanged);
     connect(m_browser, &HelpBrowser::TopicMissing, this, [this](const QString& topic) {
-        statusBar()->showMessage(tr("The topic %1 is not in this help file.").arg(topic));
+        statusBar()->showMessage(SystemLanguage::Pick("The topic %1 is not in this help file.", "Das Thema %1 ist nicht in dieser Hilfedatei.").arg(topic));
     });
     connect(m_browser, &HelpBrowser::OtherFileRequested, this, &HelpWindow::OtherFileRequested);
     connect(m_contents, &QTreeWidget::itemClicked, this, &HelpWindow::OnContentsItemChosen);
@@ -125,13 +126,15 @@ void HelpWindow::FillContents() {
 void HelpWindow::ShowContext(quint32 contextId) {
     const std::optional<QString> written = m_file->ContextTopic(contextId);
     if (!written) {
-        ShowDefaultTopic(tr("Context number %1 is not in the map of this help file; showing the start topic.")
+        ShowDefaultTopic(SystemLanguage::Pick("Context number %1 is not in the map of this help file; showing the start topic.",
+                                                 "Die Kontextnummer %1 ist dieser Hilfedatei unbekannt; die Startseite wird angezeigt.")
                              .arg(qint32(contextId)));
         return;
     }
     const QString topic = m_file->ResolveTopic(*written);
     if (topic.isEmpty()) {
-        ShowDefaultTopic(tr("The topic %1 of context number %2 is not in this help file; showing the start topic.")
+        ShowDefaultTopic(SystemLanguage::Pick("The topic %1 of context number %2 is not in this help file; showing the start topic.",
+                                                 "Das Thema %1 der Kontextnummer %2 ist nicht in dieser Hilfedatei; die Startseite wird angezeigt.")
                              .arg(*written)
                              .arg(qint32(contextId)));
         return;
@@ -147,7 +150,8 @@ void HelpWindow::ShowTopic(const QString& topic) {
     }
     const QString resolved = m_file->ResolveTopic(topic);
     if (resolved.isEmpty()) {
-        ShowDefaultTopic(tr("The topic %1 is not in this help file; showing the start topic.").arg(topic));
+        ShowDefaultTopic(SystemLanguage::Pick("The topic %1 is not in this help file; showing the start topic.",
+                                                 "Das Thema %1 ist nicht in dieser Hilfedatei; die Startseite wird angezeigt.").arg(topic));
         return;
     }
     statusBar()->clearMessage();
@@ -157,7 +161,7 @@ void HelpWindow::ShowTopic(const QString& topic) {
 void HelpWindow::ShowDefaultTopic(const QString& why) {
     const QString topic = m_file->DefaultTopic();
     if (topic.isEmpty()) {
-        statusBar()->showMessage(why.isEmpty() ? tr("This help file names no start topic.") : why);
+        statusBar()->showMessage(why.isEmpty() ? SystemLanguage::Pick("This help file names no start topic.", "Diese Hilfedatei nennt keine Startseite.") : why);
         return;
     }
     statusBar()->clearMessage();
@@ -174,15 +178,26 @@ QString HelpWindow::CurrentTopic() const {
 void HelpWindow::OnSourceChanged(const QUrl& source) {
     statusBar()->clearMessage();
     // The browser may not report the new source yet when it signals it.
-    const QString shown = source.path(QUrl::FullyDecoded);
+    const QString page = source.path(QUrl::FullyDecoded);
+    const QString anchor = source.fragment(QUrl::FullyDecoded);
+    // The entry of this very anchor first, then the page's own entry, then any entry on the page.
+    QTreeWidgetItem* best = nullptr;
+    int bestRank = 0;
     for (QTreeWidgetItemIterator it(m_contents); *it; ++it) {
-        const QString topic = WithoutAnchor((*it)->data(0, TopicRole).toString());
-        if (!topic.isEmpty() && topic.compare(shown, Qt::CaseInsensitive) == 0) {
-            m_contents->setCurrentItem(*it);
-            return;
+        const QString topic = (*it)->data(0, TopicRole).toString();
+        if (WithoutAnchor(topic).isEmpty() || WithoutAnchor(topic).compare(page, Qt::CaseInsensitive) != 0)
+            continue;
+        const QString entryAnchor = topic.section(QLatin1Char('#'), 1);
+        const int rank = entryAnchor == anchor ? 3 : entryAnchor.isEmpty() ? 2 : 1;
+        if (rank > bestRank) {
+            best = *it;
+            bestRank = rank;
         }
     }
-    m_contents->clearSelection();
+    if (best)
+        m_contents->setCurrentItem(best);
+    else
+        m_contents->setCurrentItem(nullptr);
 }
 
 void HelpWindow::OnContentsItemChosen(QTreeWidgetItem* item) {
@@ -191,7 +206,7 @@ void HelpWindow::OnContentsItemChosen(QTreeWidgetItem* item) {
         return; // a heading without a page of its own
     const QString resolved = m_file->ResolveTopic(topic);
     if (resolved.isEmpty()) {
-        statusBar()->showMessage(tr("The topic %1 is not in this help file.").arg(topic));
+        statusBar()->showMessage(SystemLanguage::Pick("The topic %1 is not in this help file.", "Das Thema %1 ist nicht in dieser Hilfedatei.").arg(topic));
         return;
     }
     m_browser->setSource(HelpBrowser::TopicUrl(resolved));

@@ -5,6 +5,7 @@
 #include "platform/HelpWindow.h"
 #include "platform/MessageBox.h"
 #include "platform/Prefix.h"
+#include "platform/SystemLanguage.h"
 
 #include <QApplication>
 #include <QDir>
@@ -47,11 +48,13 @@ void Present(HelpWindow* window) {
 }
 
 void ReportUnopenable(const QString& given, const QString& localPath, const QString& why) {
-    QString text = QStringLiteral("Cannot open the help file \"%1\": %2.").arg(given, why);
+    QString text = SystemLanguage::Pick("Cannot open the help file \"%1\": %2.",
+                                        "Die Hilfedatei \"%1\" kann nicht geöffnet werden: %2.")
+                       .arg(given, why);
     if (QDir::fromNativeSeparators(given) != localPath)
-        text += QStringLiteral(" (Looked for \"%1\".)").arg(localPath);
+        text += SystemLanguage::Pick(" (Looked for \"%1\".)", " (Gesucht als \"%1\".)").arg(localPath);
     qCWarning(lcHtmlHelp).noquote() << text;
-    MessageBox::Show(text, QStringLiteral("Help"), MessageBox::Icon::Exclamation);
+    MessageBox::Show(text, SystemLanguage::Pick("Help", "Hilfe"), MessageBox::Icon::Exclamation);
 }
 
 void OpenOtherFile(HelpWindow* from, const QString& file, const QString& topic);
@@ -65,7 +68,8 @@ HelpWindow* WindowFor(const QString& given, const QString& localPath) {
         if (open.key == key)
             return open.window;
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        ReportUnopenable(given, localPath, QStringLiteral("this process shows no windows"));
+        ReportUnopenable(given, localPath,
+                         SystemLanguage::Pick("this process shows no windows", "dieser Prozess zeigt keine Fenster"));
         return nullptr;
     }
     QString why;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,6 +29,7 @@ private:
 };
 
 void tst_ChmFile::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::English));
     QString why;
     m_file = ChmFile::Open(QStringLiteral(KX4_HELP_FIXTURE), &why);
     QVERIFY2(m_file, qPrintable(why));

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLocale>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,6 +21,7 @@ class tst_HtmlHelp : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void init();
     void cleanup();
     void showContext_data();
@@ -36,6 +38,7 @@ private Q_SLOTS:
     void clickedLinkAndHistory();
     void picturesAndStylesheets();
     void otherCommands();
+    void germanSystemSpeaksGerman();
 
 private:
     qint32 Show(const QString& file, qint32 contextId);
@@ -74,6 +77,11 @@ bool ClickLink(HelpBrowser* browser, const QString& href) {
 }
 
 } // namespace
+
+void tst_HtmlHelp::initTestCase() {
+    // The viewer speaks the system's language; these tests read its English.
+    QLocale::setDefault(QLocale(QLocale::English));
+}
 
 void tst_HtmlHelp::init() {
     m_prefix = std::make_unique<QTemporaryDir>();
@@ -309,6 +317,22 @@ void tst_HtmlHelp::otherCommands() {
     QCOMPARE(HtmlHelpA(0, nullptr, HH_HELP_CONTEXT, 1234), 0);
     QCOMPARE(HtmlHelpA(0, FixturePath, 0x0001, 0), 0);
     QVERIFY(HelpWindows().isEmpty());
+}
+
+void tst_HtmlHelp::germanSystemSpeaksGerman() {
+    QLocale::setDefault(QLocale(QLocale::German));
+    HelpWindow* window = HtmlHelp::Window(Show(FixturePath, 4321));
+    const QString status = window ? window->statusBar()->currentMessage() : QString();
+    const QString back = window ? window->findChild<QAction*>("back")->text() : QString();
+    QCOMPARE(Show("C:\\Studio\\HelpFiles\\Fehlt.chm", 1234), 0);
+    QLocale::setDefault(QLocale(QLocale::English));
+    QVERIFY(window);
+    QCOMPARE(status, QString::fromUtf8("Die Kontextnummer 4321 ist dieser Hilfedatei unbekannt; die Startseite wird angezeigt."));
+    QCOMPARE(back, QString::fromUtf8("Zurück"));
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(m_boxes.first().startsWith(QString::fromUtf8(
+                 "Hilfe: Die Hilfedatei \"C:\\Studio\\HelpFiles\\Fehlt.chm\" kann nicht geöffnet werden: die Datei existiert nicht.")),
+             qPrintable(m_boxes.first()));
 }
 
 QTEST_MAIN(tst_HtmlHelp)
