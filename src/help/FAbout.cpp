@@ -59,7 +59,10 @@ QString FAbout::AppTitle() {
 
 QString FAbout::VersionText() {
     // The revision is the fourth number of the file version; the third (the build) is not shown.
-    return QStringLiteral("Version %1.%2.%3").arg(KX4_VERSION_MAJOR).arg(KX4_VERSION_MINOR).arg(KX4_VERSION_TWEAK);
+    return QStringLiteral("Version %1.%2.%3")
+        .arg(KX4_VERSION_MAJOR)
+        .arg(KX4_VERSION_MINOR)
+        .arg(KX4_VERSION_TWEAK);
 }
 
 FAbout::FAbout() {
@@ -87,7 +90,8 @@ FAbout::FAbout() {
 
     lblDescription = new QLabel(this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
-    lblDescription->setText(QStringLiteral("Rahmenapplikation zum Zugriff auf die KestrixStudio-Editorkomponenten"));
+    lblDescription->setText(
+        QStringLiteral("Rahmenapplikation zum Zugriff auf die KestrixStudio-Editorkomponenten"));
     lblDescription->setWordWrap(true);
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDescription->setGeometry(Twips(1050, 1125, 3885, 1170));

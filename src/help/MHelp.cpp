@@ -12,8 +12,9 @@ QString appHelpFile;
 } // namespace
 
 void MHelp::InitHelp() {
-    const QVariant common = StudioUtilities().Registry().GetValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\HALVERN GmbH"),
-                                                                  QStringLiteral("Common"), Variant::MissingArgument());
+    const QVariant common =
+        StudioUtilities().Registry().GetValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\HALVERN GmbH"),
+                                              QStringLiteral("Common"), Variant::MissingArgument());
     appHelpFile = Variant::ToText(common) + QStringLiteral("\\HelpFiles\\Toolbox.chm");
 }
 

@@ -54,12 +54,14 @@ std::unique_ptr<ChmFile> ChmFile::Open(const QString& localPath, QString* why) {
         return fail(SystemLanguage::Pick("the file cannot be read", "die Datei ist nicht lesbar"));
     chmFile* handle = chm_open(QFile::encodeName(localPath).constData());
     if (!handle)
-        return fail(SystemLanguage::Pick("it is not a compiled help file", "das ist keine kompilierte Hilfedatei"));
+        return fail(
+            SystemLanguage::Pick("it is not a compiled help file", "das ist keine kompilierte Hilfedatei"));
 
     std::unique_ptr<ChmFile> file(new ChmFile(handle, localPath));
     // chmlib accepts some damaged headers; a file without a single object is of no use either.
     if (file->m_objects.isEmpty())
-        return fail(SystemLanguage::Pick("it is not a compiled help file", "das ist keine kompilierte Hilfedatei"));
+        return fail(
+            SystemLanguage::Pick("it is not a compiled help file", "das ist keine kompilierte Hilfedatei"));
     file->ReadSystemFile();
     file->ReadContextMap();
     return file;
@@ -87,8 +89,8 @@ std::optional<QByteArray> ChmFile::Read(const QString& path) const {
     QByteArray bytes(qsizetype(unit.length), Qt::Uninitialized);
     if (unit.length == 0)
         return bytes;
-    const LONGINT64 got = chm_retrieve_object(m_handle, &unit, reinterpret_cast<unsigned char*>(bytes.data()), 0,
-                                              LONGINT64(unit.length));
+    const LONGINT64 got = chm_retrieve_object(m_handle, &unit, reinterpret_cast<unsigned char*>(bytes.data()),
+                                              0, LONGINT64(unit.length));
     if (got != LONGINT64(unit.length)) {
         qCWarning(lcChmFile) << "Reading" << stored << "from" << m_localPath << "gave" << got << "of"
                              << unit.length << "bytes";
@@ -197,7 +199,8 @@ void ChmFile::ReadContextMap() {
         const quint32 contextId = qFromLittleEndian<quint32>(map->constData() + at);
         const quint32 offset = qFromLittleEndian<quint32>(map->constData() + at + 4);
         if (offset >= quint32(strings->size())) {
-            qCWarning(lcChmFile) << "Context" << contextId << "in" << m_localPath << "points past the strings";
+            qCWarning(lcChmFile) << "Context" << contextId << "in" << m_localPath
+                                 << "points past the strings";
             continue;
         }
         qsizetype stop = strings->indexOf('\0', offset);

@@ -25,8 +25,9 @@ QString DecodeReferences(const QString& text) {
         QString replacement;
         if (name.startsWith(QLatin1Char('#'))) {
             bool ok = false;
-            const uint code = name.startsWith(QLatin1String("#x"), Qt::CaseInsensitive) ? name.mid(2).toUInt(&ok, 16)
-                                                                                          : name.mid(1).toUInt(&ok, 10);
+            const uint code = name.startsWith(QLatin1String("#x"), Qt::CaseInsensitive)
+                                  ? name.mid(2).toUInt(&ok, 16)
+                                  : name.mid(1).toUInt(&ok, 10);
             if (ok && code > 0 && code <= 0x10FFFF)
                 replacement = QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
         } else if (named.contains(name)) {
@@ -90,8 +91,9 @@ QList<SitemapEntry> ChmSitemap::Parse(const QString& html) {
             }
         } else if (name == QLatin1String("object")) {
             if (!closing) {
-                inEntry = Attributes(m.captured(3)).value(QStringLiteral("type")).compare(
-                              QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
+                inEntry = Attributes(m.captured(3))
+                              .value(QStringLiteral("type"))
+                              .compare(QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
                 entry = SitemapEntry();
             } else if (inEntry) {
                 inEntry = false;

@@ -13,8 +13,8 @@ namespace {
 
 // The link as the page wrote it; QUrl keeps "\" and spaces percent-encoded.
 QString LinkText(const QUrl& url) {
-    if (url.isRelative() || url.scheme() == QLatin1String("chm") || url.scheme() == QLatin1String("ms-its")
-        || url.scheme() == QLatin1String("its") || url.scheme() == QLatin1String("mk")) {
+    if (url.isRelative() || url.scheme() == QLatin1String("chm") || url.scheme() == QLatin1String("ms-its") ||
+        url.scheme() == QLatin1String("its") || url.scheme() == QLatin1String("mk")) {
         QString text = url.path(QUrl::FullyDecoded);
         if (!url.scheme().isEmpty())
             text.prepend(url.scheme() + QLatin1Char(':'));
@@ -79,8 +79,8 @@ void HelpBrowser::doSetSource(const QUrl& name, QTextDocument::ResourceType type
         Q_EMIT TopicMissing(link.topic);
         return;
     }
-    QTextBrowser::doSetSource(TopicUrl(topic), type == QTextDocument::UnknownResource ? QTextDocument::HtmlResource
-                                                                                       : type);
+    QTextBrowser::doSetSource(TopicUrl(topic),
+                              type == QTextDocument::UnknownResource ? QTextDocument::HtmlResource : type);
 }
 
 QVariant HelpBrowser::loadResource(int type, const QUrl& name) {

@@ -18,8 +18,7 @@ QString Decoded(const QString& path) {
 QString Absolute(const QString& path, const QString& currentTopic) {
     if (path.startsWith(QLatin1Char('/')) || path.startsWith(QLatin1Char('\\')))
         return path;
-    QString current = currentTopic;
-    current.truncate(current.indexOf(QLatin1Char('#')) >= 0 ? current.indexOf(QLatin1Char('#')) : current.size());
+    const QString current = currentTopic.section(QLatin1Char('#'), 0, 0);
     if (path.startsWith(QLatin1Char('#')))
         return current + path;
     const qsizetype slash = current.lastIndexOf(QLatin1Char('/'));

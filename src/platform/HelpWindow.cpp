@@ -78,13 +78,16 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file, qint32 id) : m_file(std::m
     toolBar->setObjectName(QStringLiteral("navigation"));
     toolBar->setMovable(false);
     toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    QAction* back = toolBar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), SystemLanguage::Pick("Back", "Zurück"));
+    QAction* back = toolBar->addAction(style()->standardIcon(QStyle::SP_ArrowBack),
+                                       SystemLanguage::Pick("Back", "Zurück"));
     back->setObjectName(QStringLiteral("back"));
     back->setEnabled(false);
-    QAction* forward = toolBar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), SystemLanguage::Pick("Forward", "Vorwärts"));
+    QAction* forward = toolBar->addAction(style()->standardIcon(QStyle::SP_ArrowForward),
+                                          SystemLanguage::Pick("Forward", "Vorwärts"));
     forward->setObjectName(QStringLiteral("forward"));
     forward->setEnabled(false);
-    QAction* home = toolBar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), SystemLanguage::Pick("Start", "Startseite"));
+    QAction* home = toolBar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon),
+                                       SystemLanguage::Pick("Start", "Startseite"));
     home->setObjectName(QStringLiteral("home"));
 
     connect(back, &QAction::triggered, m_browser, &QTextBrowser::backward);
@@ -94,7 +97,9 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file, qint32 id) : m_file(std::m
     connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     connect(m_browser, &QTextBrowser::sourceChanged, this, &HelpWindow::OnSourceChanged);
     connect(m_browser, &HelpBrowser::TopicMissing, this, [this](const QString& topic) {
-        statusBar()->showMessage(SystemLanguage::Pick("The topic %1 is not in this help file.", "Das Thema %1 ist nicht in dieser Hilfedatei.").arg(topic));
+        statusBar()->showMessage(SystemLanguage::Pick("The topic %1 is not in this help file.",
+                                                      "Das Thema %1 ist nicht in dieser Hilfedatei.")
+                                     .arg(topic));
     });
     connect(m_browser, &HelpBrowser::OtherFileRequested, this, &HelpWindow::OtherFileRequested);
     connect(m_contents, &QTreeWidget::itemClicked, this, &HelpWindow::OnContentsItemChosen);
@@ -126,17 +131,22 @@ void HelpWindow::FillContents() {
 void HelpWindow::ShowContext(quint32 contextId) {
     const std::optional<QString> written = m_file->ContextTopic(contextId);
     if (!written) {
-        ShowDefaultTopic(SystemLanguage::Pick("Context number %1 is not in the map of this help file; showing the start topic.",
-                                                 "Die Kontextnummer %1 ist dieser Hilfedatei unbekannt; die Startseite wird angezeigt.")
-                             .arg(qint32(contextId)));
+        ShowDefaultTopic(
+            SystemLanguage::Pick(
+                "Context number %1 is not in the map of this help file; showing the start topic.",
+                "Die Kontextnummer %1 ist dieser Hilfedatei unbekannt; die Startseite wird angezeigt.")
+                .arg(qint32(contextId)));
         return;
     }
     const QString topic = m_file->ResolveTopic(*written);
     if (topic.isEmpty()) {
-        ShowDefaultTopic(SystemLanguage::Pick("The topic %1 of context number %2 is not in this help file; showing the start topic.",
-                                                 "Das Thema %1 der Kontextnummer %2 ist nicht in dieser Hilfedatei; die Startseite wird angezeigt.")
-                             .arg(*written)
-                             .arg(qint32(contextId)));
+        ShowDefaultTopic(
+            SystemLanguage::Pick(
+                "The topic %1 of context number %2 is not in this help file; showing the start topic.",
+                "Das Thema %1 der Kontextnummer %2 ist nicht in dieser Hilfedatei; die Startseite wird "
+                "angezeigt.")
+                .arg(*written)
+                .arg(qint32(contextId)));
         return;
     }
     statusBar()->clearMessage();
@@ -150,8 +160,10 @@ void HelpWindow::ShowTopic(const QString& topic) {
     }
     const QString resolved = m_file->ResolveTopic(topic);
     if (resolved.isEmpty()) {
-        ShowDefaultTopic(SystemLanguage::Pick("The topic %1 is not in this help file; showing the start topic.",
-                                                 "Das Thema %1 ist nicht in dieser Hilfedatei; die Startseite wird angezeigt.").arg(topic));
+        ShowDefaultTopic(SystemLanguage::Pick(
+                             "The topic %1 is not in this help file; showing the start topic.",
+                             "Das Thema %1 ist nicht in dieser Hilfedatei; die Startseite wird angezeigt.")
+                             .arg(topic));
         return;
     }
     statusBar()->clearMessage();
@@ -161,7 +173,10 @@ void HelpWindow::ShowTopic(const QString& topic) {
 void HelpWindow::ShowDefaultTopic(const QString& why) {
     const QString topic = m_file->DefaultTopic();
     if (topic.isEmpty()) {
-        statusBar()->showMessage(why.isEmpty() ? SystemLanguage::Pick("This help file names no start topic.", "Diese Hilfedatei nennt keine Startseite.") : why);
+        statusBar()->showMessage(why.isEmpty()
+                                     ? SystemLanguage::Pick("This help file names no start topic.",
+                                                            "Diese Hilfedatei nennt keine Startseite.")
+                                     : why);
         return;
     }
     statusBar()->clearMessage();
@@ -206,7 +221,9 @@ void HelpWindow::OnContentsItemChosen(QTreeWidgetItem* item) {
         return; // a heading without a page of its own
     const QString resolved = m_file->ResolveTopic(topic);
     if (resolved.isEmpty()) {
-        statusBar()->showMessage(SystemLanguage::Pick("The topic %1 is not in this help file.", "Das Thema %1 ist nicht in dieser Hilfedatei.").arg(topic));
+        statusBar()->showMessage(SystemLanguage::Pick("The topic %1 is not in this help file.",
+                                                      "Das Thema %1 ist nicht in dieser Hilfedatei.")
+                                     .arg(topic));
         return;
     }
     m_browser->setSource(HelpBrowser::TopicUrl(resolved));

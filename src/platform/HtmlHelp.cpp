@@ -68,8 +68,9 @@ HelpWindow* WindowFor(const QString& given, const QString& localPath) {
         if (open.key == key)
             return open.window;
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        ReportUnopenable(given, localPath,
-                         SystemLanguage::Pick("this process shows no windows", "dieser Prozess zeigt keine Fenster"));
+        ReportUnopenable(
+            given, localPath,
+            SystemLanguage::Pick("this process shows no windows", "dieser Prozess zeigt keine Fenster"));
         return nullptr;
     }
     QString why;
@@ -80,8 +81,9 @@ HelpWindow* WindowFor(const QString& given, const QString& localPath) {
     }
     // Deletes itself when closed.
     auto* window = new HelpWindow(std::move(file), ++lastWindowId);
-    QObject::connect(window, &HelpWindow::OtherFileRequested, window,
-                     [window](const QString& other, const QString& topic) { OpenOtherFile(window, other, topic); });
+    QObject::connect(
+        window, &HelpWindow::OtherFileRequested, window,
+        [window](const QString& other, const QString& topic) { OpenOtherFile(window, other, topic); });
     openWindows.append({key, window});
     qCInfo(lcHtmlHelp) << "Help window" << window->Id() << "for" << localPath;
     return window;
@@ -111,9 +113,8 @@ qint32 ShowContext(const char* file, quint32 contextId) {
         return 0;
     }
     // "File.chm::/topic.htm>window" names a topic and a window type too; the context decides here.
-    QString given = FromAnsi(QByteArray(file));
-    given.truncate(given.indexOf(QLatin1Char('>')) >= 0 ? given.indexOf(QLatin1Char('>')) : given.size());
-    given.truncate(given.indexOf(QLatin1String("::")) >= 0 ? given.indexOf(QLatin1String("::")) : given.size());
+    QString given = FromAnsi(QByteArray(file)).section(QLatin1Char('>'), 0, 0);
+    given = given.left(given.indexOf(QLatin1String("::")));
     HelpWindow* window = WindowFor(given, Prefix::ToLocalPathNoCase(given));
     if (!window)
         return 0;

@@ -46,7 +46,8 @@ namespace {
 
 const QString Location = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 const QString MsInfo = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
-const QString Unavailable = QString::fromUtf8("KX4ToolBox: Systeminformationen sind momentan nicht verfügbar");
+const QString Unavailable =
+    QString::fromUtf8("KX4ToolBox: Systeminformationen sind momentan nicht verfügbar");
 
 int AboutBoxes() {
     int count = 0;
@@ -183,25 +184,28 @@ void tst_FAbout::getKeyValue_data() {
 
     const QString key = QStringLiteral("SOFTWARE\\Test\\Werte");
     const QByteArray stored = EncodeRegString(QString::fromUtf8("C:\\Programme\\Übersicht.exe"));
-    QTest::newRow("string with terminator") << key << quint32(REG_SZ) << stored << true
-                                            << QString::fromUtf8("C:\\Programme\\Übersicht.exe");
+    QTest::newRow("string with terminator")
+        << key << quint32(REG_SZ) << stored << true << QString::fromUtf8("C:\\Programme\\Übersicht.exe");
     QTest::newRow("string without terminator") << key << quint32(REG_SZ) << stored.chopped(2) << true
                                                << QString::fromUtf8("C:\\Programme\\Übersicht.exe");
     QTest::newRow("empty string") << key << quint32(REG_SZ) << EncodeRegString("") << true << "";
-    QTest::newRow("string with a second terminator") << key << quint32(REG_SZ) << stored + QByteArray(2, '\0') << true
-                                                     << QString::fromUtf8("C:\\Programme\\Übersicht.exe");
+    QTest::newRow("string with a second terminator")
+        << key << quint32(REG_SZ) << stored + QByteArray(2, '\0') << true
+        << QString::fromUtf8("C:\\Programme\\Übersicht.exe");
     QTest::newRow("string filling the buffer with its terminator")
         << key << quint32(REG_SZ) << EncodeRegString(QString(1023, 'x')) << true << QString(1023, 'x');
-    QTest::newRow("string over the buffer") << key << quint32(REG_SZ) << EncodeRegString(QString(1024, 'x')) << false
-                                            << "";
+    QTest::newRow("string over the buffer")
+        << key << quint32(REG_SZ) << EncodeRegString(QString(1024, 'x')) << false << "";
     QTest::newRow("number") << key << quint32(REG_DWORD) << QByteArray::fromHex("00010000") << true << "256";
-    QTest::newRow("number with every bit set") << key << quint32(REG_DWORD) << QByteArray::fromHex("ffffffff") << true
-                                               << "4294967295";
-    QTest::newRow("number zero") << key << quint32(REG_DWORD) << QByteArray::fromHex("00000000") << true << "0";
-    QTest::newRow("other type keeps the text") << key << quint32(REG_BINARY) << QByteArray("\x01\x02", 2) << true
-                                               << "vorher";
+    QTest::newRow("number with every bit set")
+        << key << quint32(REG_DWORD) << QByteArray::fromHex("ffffffff") << true << "4294967295";
+    QTest::newRow("number zero") << key << quint32(REG_DWORD) << QByteArray::fromHex("00000000") << true
+                                 << "0";
+    QTest::newRow("other type keeps the text")
+        << key << quint32(REG_BINARY) << QByteArray("\x01\x02", 2) << true << "vorher";
     QTest::newRow("missing value") << key << quint32(REG_NONE) << QByteArray() << false << "";
-    QTest::newRow("missing key") << "SOFTWARE\\Test\\Fehlt" << quint32(REG_NONE) << QByteArray() << false << "";
+    QTest::newRow("missing key") << "SOFTWARE\\Test\\Fehlt" << quint32(REG_NONE) << QByteArray() << false
+                                 << "";
 }
 
 void tst_FAbout::getKeyValue() {
@@ -211,9 +215,11 @@ void tst_FAbout::getKeyValue() {
     QFETCH(bool, read);
     QFETCH(QString, text);
     const QString stored = QStringLiteral("SOFTWARE\\Test\\Werte");
-    QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, stored, RegValue::String("Anderer", "x")), ERROR_SUCCESS);
+    QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, stored, RegValue::String("Anderer", "x")),
+             ERROR_SUCCESS);
     if (type != REG_NONE)
-        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, stored, RegValue{"Wert", type, data}), ERROR_SUCCESS);
+        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, stored, RegValue{"Wert", type, data}),
+                 ERROR_SUCCESS);
 
     QString value = QStringLiteral("vorher");
     QCOMPARE(FAbout::GetKeyValue(HKEY_LOCAL_MACHINE, key, "Wert", value), read);
@@ -221,8 +227,9 @@ void tst_FAbout::getKeyValue() {
 }
 
 void tst_FAbout::getKeyValueOnReadOnlyHive() {
-    QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, MsInfo, RegValue::String("PATH", "C:\\msinfo32.exe")),
-             ERROR_SUCCESS);
+    QCOMPARE(
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, MsInfo, RegValue::String("PATH", "C:\\msinfo32.exe")),
+        ERROR_SUCCESS);
     QString value = QStringLiteral("vorher");
     QVERIFY(FAbout::GetKeyValue(HKEY_LOCAL_MACHINE, MsInfo, "PATH", value));
     QCOMPARE(value, QStringLiteral("C:\\msinfo32.exe"));
@@ -234,7 +241,8 @@ void tst_FAbout::getKeyValueOnReadOnlyHive() {
     QVERIFY(!FAbout::GetKeyValue(HKEY_LOCAL_MACHINE, MsInfo, "PATH", value));
     QCOMPARE(value, QString());
     // The user's hive is another file and still answers.
-    QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, MsInfo, RegValue::String("PATH", "D:\\x.exe")), ERROR_SUCCESS);
+    QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, MsInfo, RegValue::String("PATH", "D:\\x.exe")),
+             ERROR_SUCCESS);
     QVERIFY(FAbout::GetKeyValue(HKEY_CURRENT_USER, MsInfo, "PATH", value));
     QCOMPARE(value, QStringLiteral("D:\\x.exe"));
 
@@ -253,26 +261,32 @@ void tst_FAbout::MakeProgram(const QString& localPath) {
 }
 
 void tst_FAbout::startSysInfo_data() {
-    QTest::addColumn<QString>("path");     // PATH under MSINFO, empty for none
-    QTest::addColumn<QString>("folder");   // MSINFO under Shared Tools Location, empty for none
-    QTest::addColumn<QString>("program");  // the program's file below the prefix's drive c, empty for none
+    QTest::addColumn<QString>("path");    // PATH under MSINFO, empty for none
+    QTest::addColumn<QString>("folder");  // MSINFO under Shared Tools Location, empty for none
+    QTest::addColumn<QString>("program"); // the program's file below the prefix's drive c, empty for none
     QTest::addColumn<bool>("executable");
     QTest::addColumn<bool>("started");
 
     const QString tools = QStringLiteral("C:\\Programme\\Gemeinsame Dateien\\MSInfo");
     const QString onDisk = QStringLiteral("programme/gemeinsame dateien/msinfo/");
-    QTest::newRow("program named by its path") << tools + "\\msinfo32.exe" << "" << onDisk + "msinfo32.exe" << true
-                                               << true;
-    QTest::newRow("program in the folder of the second key") << "" << tools << onDisk + "MSINFO32.EXE" << true << true;
+    QTest::newRow("program named by its path") << tools + "\\msinfo32.exe"
+                                               << "" << onDisk + "msinfo32.exe" << true << true;
+    QTest::newRow("program in the folder of the second key")
+        << "" << tools << onDisk + "MSINFO32.EXE" << true << true;
     QTest::newRow("folder name matched without regard to case")
-        << "" << "c:\\PROGRAMME\\gemeinsame dateien\\msinfo" << onDisk + "msinfo32.exe" << true << true;
-    QTest::newRow("first key wins over the second") << tools + "\\msinfo32.exe" << "C:\\Leer" << onDisk + "msinfo32.exe"
-                                                    << true << true;
+        << ""
+        << "c:\\PROGRAMME\\gemeinsame dateien\\msinfo" << onDisk + "msinfo32.exe" << true << true;
+    QTest::newRow("first key wins over the second") << tools + "\\msinfo32.exe"
+                                                    << "C:\\Leer" << onDisk + "msinfo32.exe" << true << true;
     QTest::newRow("folder without the program") << "" << tools << "" << true << false;
-    QTest::newRow("path to a missing program") << tools + "\\msinfo32.exe" << "" << "" << true << false;
-    QTest::newRow("path to a file that is no program") << tools + "\\msinfo32.exe" << "" << onDisk + "msinfo32.exe"
-                                                       << false << false;
-    QTest::newRow("no key at all") << "" << "" << "" << true << false;
+    QTest::newRow("path to a missing program") << tools + "\\msinfo32.exe"
+                                               << ""
+                                               << "" << true << false;
+    QTest::newRow("path to a file that is no program") << tools + "\\msinfo32.exe"
+                                                       << "" << onDisk + "msinfo32.exe" << false << false;
+    QTest::newRow("no key at all") << ""
+                                   << ""
+                                   << "" << true << false;
 }
 
 void tst_FAbout::startSysInfo() {
@@ -282,7 +296,8 @@ void tst_FAbout::startSysInfo() {
     QFETCH(bool, executable);
     QFETCH(bool, started);
     if (!path.isEmpty())
-        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, MsInfo, RegValue::String("PATH", path)), ERROR_SUCCESS);
+        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, MsInfo, RegValue::String("PATH", path)),
+                 ERROR_SUCCESS);
     if (!folder.isEmpty())
         QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, Location, RegValue::String("MSINFO", folder)),
                  ERROR_SUCCESS);

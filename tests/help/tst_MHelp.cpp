@@ -81,7 +81,8 @@ void tst_MHelp::cleanup() {
 }
 
 void tst_MHelp::SetCommon(const QString& common) {
-    QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, MakerKey, RegValue::String("Common", common)), ERROR_SUCCESS);
+    QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, MakerKey, RegValue::String("Common", common)),
+             ERROR_SUCCESS);
 }
 
 // The help file where a studio installation puts it, in lower case on the disk.
@@ -96,14 +97,16 @@ void tst_MHelp::initHelp_data() {
     QTest::addColumn<QString>("common");
     QTest::addColumn<QString>("appHelpFile");
     QTest::addColumn<bool>("found");
-    QTest::newRow("common folder") << true << "C:\\Studio" << "C:\\Studio\\HelpFiles\\Toolbox.chm" << true;
-    QTest::newRow("common folder ending in a backslash")
-        << true << "C:\\Studio\\" << "C:\\Studio\\\\HelpFiles\\Toolbox.chm" << true;
-    QTest::newRow("common folder in other case") << true << "c:\\STUDIO" << "c:\\STUDIO\\HelpFiles\\Toolbox.chm"
-                                                 << true;
-    QTest::newRow("no common value") << false << "" << "\\HelpFiles\\Toolbox.chm" << false;
-    QTest::newRow("common folder without the help file")
-        << true << "C:\\Anderswo" << "C:\\Anderswo\\HelpFiles\\Toolbox.chm" << false;
+    QTest::newRow("common folder") << true << "C:\\Studio"
+                                   << "C:\\Studio\\HelpFiles\\Toolbox.chm" << true;
+    QTest::newRow("common folder ending in a backslash") << true << "C:\\Studio\\"
+                                                         << "C:\\Studio\\\\HelpFiles\\Toolbox.chm" << true;
+    QTest::newRow("common folder in other case") << true << "c:\\STUDIO"
+                                                 << "c:\\STUDIO\\HelpFiles\\Toolbox.chm" << true;
+    QTest::newRow("no common value") << false << ""
+                                     << "\\HelpFiles\\Toolbox.chm" << false;
+    QTest::newRow("common folder without the help file") << true << "C:\\Anderswo"
+                                                         << "C:\\Anderswo\\HelpFiles\\Toolbox.chm" << false;
 }
 
 void tst_MHelp::initHelp() {
@@ -200,7 +203,7 @@ void tst_MHelp::shippedHelpFileHasNoBrokenLinks() {
         const QString topic = it.next().captured(1);
         QVERIFY2(!file->ResolveTopic(topic).isEmpty(), qPrintable(topic));
     }
-    const QStringList pages{"/index.htm", "/toolbox.htm", "/projekt.htm", "/script.htm",
+    const QStringList pages{"/index.htm",   "/toolbox.htm",      "/projekt.htm", "/script.htm",
                             "/befehle.htm", "/befehlszeile.htm", "/info.htm"};
     for (const QString& page : pages) {
         const std::optional<QByteArray> html = file->Read(page);

@@ -67,27 +67,42 @@ void tst_ChmFile::contextTopic() {
 void tst_ChmFile::resolveTopic_data() {
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("resolved");
-    QTest::newRow("relative path") << "sub/topic.htm" << "/sub/topic.htm";
-    QTest::newRow("absolute in the file") << "/sub/topic.htm" << "/sub/topic.htm";
-    QTest::newRow("backslashes") << "sub\\topic.htm" << "/sub/topic.htm";
-    QTest::newRow("leading backslash") << "\\sub\\topic.htm" << "/sub/topic.htm";
-    QTest::newRow("other case") << "SUB/Topic.HTM" << "/sub/topic.htm";
-    QTest::newRow("absolute build path of a Linux compiler")
-        << "/home/builder/projekt/hilfe/sub/topic.htm" << "/sub/topic.htm";
-    QTest::newRow("absolute build path of a Windows compiler")
-        << "C:\\Projekte\\Hilfe\\sub\\topic.htm" << "/sub/topic.htm";
-    QTest::newRow("build path before a top-level topic") << "/build/start.htm" << "/start.htm";
-    QTest::newRow("anchor kept") << "sub/other.htm#teil2" << "/sub/other.htm#teil2";
-    QTest::newRow("build path with anchor") << "/tmp/x/sub/other.htm#teil2" << "/sub/other.htm#teil2";
-    QTest::newRow("file name before the topic") << "Fixture.chm::/sub/topic.htm" << "/sub/topic.htm";
-    QTest::newRow("store link with anchor")
-        << "mk:@MSITStore:C:\\Hilfe\\Fixture.chm::/sub/other.htm#teil2" << "/sub/other.htm#teil2";
-    QTest::newRow("dot levels") << "./sub/../sub/./topic.htm" << "/sub/topic.htm";
-    QTest::newRow("surrounding blanks") << "  sub/topic.htm " << "/sub/topic.htm";
-    QTest::newRow("missing topic") << "sub/missing.htm" << "";
-    QTest::newRow("missing topic under a build path") << "/work/sub/nothing/topic.htm" << "";
-    QTest::newRow("folder only") << "/sub/" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("relative path") << "sub/topic.htm"
+                                   << "/sub/topic.htm";
+    QTest::newRow("absolute in the file") << "/sub/topic.htm"
+                                          << "/sub/topic.htm";
+    QTest::newRow("backslashes") << "sub\\topic.htm"
+                                 << "/sub/topic.htm";
+    QTest::newRow("leading backslash") << "\\sub\\topic.htm"
+                                       << "/sub/topic.htm";
+    QTest::newRow("other case") << "SUB/Topic.HTM"
+                                << "/sub/topic.htm";
+    QTest::newRow("absolute build path of a Linux compiler") << "/home/builder/projekt/hilfe/sub/topic.htm"
+                                                             << "/sub/topic.htm";
+    QTest::newRow("absolute build path of a Windows compiler") << "C:\\Projekte\\Hilfe\\sub\\topic.htm"
+                                                               << "/sub/topic.htm";
+    QTest::newRow("build path before a top-level topic") << "/build/start.htm"
+                                                         << "/start.htm";
+    QTest::newRow("anchor kept") << "sub/other.htm#teil2"
+                                 << "/sub/other.htm#teil2";
+    QTest::newRow("build path with anchor") << "/tmp/x/sub/other.htm#teil2"
+                                            << "/sub/other.htm#teil2";
+    QTest::newRow("file name before the topic") << "Fixture.chm::/sub/topic.htm"
+                                                << "/sub/topic.htm";
+    QTest::newRow("store link with anchor") << "mk:@MSITStore:C:\\Hilfe\\Fixture.chm::/sub/other.htm#teil2"
+                                            << "/sub/other.htm#teil2";
+    QTest::newRow("dot levels") << "./sub/../sub/./topic.htm"
+                                << "/sub/topic.htm";
+    QTest::newRow("surrounding blanks") << "  sub/topic.htm "
+                                        << "/sub/topic.htm";
+    QTest::newRow("missing topic") << "sub/missing.htm"
+                                   << "";
+    QTest::newRow("missing topic under a build path") << "/work/sub/nothing/topic.htm"
+                                                      << "";
+    QTest::newRow("folder only") << "/sub/"
+                                 << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void tst_ChmFile::resolveTopic() {
@@ -113,11 +128,13 @@ void tst_ChmFile::openFailure_data() {
     QTest::newRow("missing file") << "missing.chm" << QByteArray() << "the file does not exist";
     QTest::newRow("folder") << "folder.chm" << QByteArray() << "it is not a file";
     QTest::newRow("empty file") << "empty.chm" << QByteArray("") << "it is not a compiled help file";
-    QTest::newRow("text file") << "text.chm" << QByteArray("Keine Hilfedatei\n") << "it is not a compiled help file";
+    QTest::newRow("text file") << "text.chm" << QByteArray("Keine Hilfedatei\n")
+                               << "it is not a compiled help file";
     QTest::newRow("header only") << "header.chm" << QByteArray("ITSF") << "it is not a compiled help file";
     QFile fixture(QStringLiteral(KX4_HELP_FIXTURE));
     QVERIFY(fixture.open(QIODevice::ReadOnly));
-    QTest::newRow("help file cut short") << "cut.chm" << fixture.read(120) << "it is not a compiled help file";
+    QTest::newRow("help file cut short")
+        << "cut.chm" << fixture.read(120) << "it is not a compiled help file";
 }
 
 void tst_ChmFile::openFailure() {
@@ -143,8 +160,12 @@ void tst_ChmFile::decodeText_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
     QTest::newRow("plain ASCII") << QByteArray("Hilfe") << "Hilfe";
-    QTest::newRow("UTF-8 umlauts") << QByteArray("\xc3\x9c" "bersicht") << QString::fromUtf8("Übersicht");
-    QTest::newRow("Western code page umlauts") << QByteArray("\xdc" "bersicht") << QString::fromUtf8("Übersicht");
+    QTest::newRow("UTF-8 umlauts") << QByteArray("\xc3\x9c"
+                                                 "bersicht")
+                                   << QString::fromUtf8("Übersicht");
+    QTest::newRow("Western code page umlauts") << QByteArray("\xdc"
+                                                             "bersicht")
+                                               << QString::fromUtf8("Übersicht");
     QTest::newRow("Western code page quotes") << QByteArray("\x84Hilfe\x93") << QString::fromUtf8("„Hilfe“");
 }
 

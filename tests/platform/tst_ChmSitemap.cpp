@@ -9,7 +9,8 @@ SitemapEntry Entry(const QString& name, const QString& local, const QList<Sitema
 }
 
 QString Item(const QString& name, const QString& local) {
-    QString html = QStringLiteral("<LI> <OBJECT type=\"text/sitemap\">\n<param name=\"Name\" value=\"%1\">\n").arg(name);
+    QString html =
+        QStringLiteral("<LI> <OBJECT type=\"text/sitemap\">\n<param name=\"Name\" value=\"%1\">\n").arg(name);
     if (!local.isEmpty())
         html += QStringLiteral("<param name=\"Local\" value=\"%1\">\n").arg(local);
     return html + QStringLiteral("</OBJECT>\n");
@@ -33,21 +34,23 @@ void tst_ChmSitemap::parse_data() {
 
     const QString head = QStringLiteral("<HTML><HEAD></HEAD><BODY>\n<OBJECT type=\"text/site properties\">\n"
                                         "<param name=\"ImageType\" value=\"Folder\"></OBJECT>\n");
-    QTest::newRow("flat list") << head + "<UL>" + Item("Eins", "eins.htm") + Item("Zwei", "zwei.htm") + "</UL>"
+    QTest::newRow("flat list") << head + "<UL>" + Item("Eins", "eins.htm") + Item("Zwei", "zwei.htm") +
+                                      "</UL>"
                                << QList<SitemapEntry>{Entry("Eins", "eins.htm"), Entry("Zwei", "zwei.htm")};
     QTest::newRow("nested lists belong to the entry before them")
-        << head + "<UL>" + Item("Buch", "") + "<UL>" + Item("Kapitel", "k.htm") + "<UL>" + Item("Abschnitt", "a.htm")
-               + "</UL></UL>" + Item("Anhang", "anhang.htm") + "</UL>"
+        << head + "<UL>" + Item("Buch", "") + "<UL>" + Item("Kapitel", "k.htm") + "<UL>" +
+               Item("Abschnitt", "a.htm") + "</UL></UL>" + Item("Anhang", "anhang.htm") + "</UL>"
         << QList<SitemapEntry>{Entry("Buch", "", {Entry("Kapitel", "k.htm", {Entry("Abschnitt", "a.htm")})}),
                                Entry("Anhang", "anhang.htm")};
-    QTest::newRow("site properties are no entry")
-        << head << QList<SitemapEntry>{};
+    QTest::newRow("site properties are no entry") << head << QList<SitemapEntry>{};
     QTest::newRow("lower case tags, bare and single-quoted values")
         << "<ul><li><object type=text/sitemap><param name=name value='Erste Seite'>"
            "<param name=local value=erste.htm></object></ul>"
         << QList<SitemapEntry>{Entry("Erste Seite", "erste.htm")};
     QTest::newRow("character references decoded")
-        << "<UL>" + Item("Gr&ouml;&szlig;e &amp; &#220;bersicht &#x2013; &quot;Neu&quot;", "a.htm?x=1&amp;y=2") + "</UL>"
+        << "<UL>" +
+               Item("Gr&ouml;&szlig;e &amp; &#220;bersicht &#x2013; &quot;Neu&quot;", "a.htm?x=1&amp;y=2") +
+               "</UL>"
         << QList<SitemapEntry>{Entry(QString::fromUtf8("Größe & Übersicht – \"Neu\""), "a.htm?x=1&y=2")};
     QTest::newRow("unknown reference kept") << "<UL>" + Item("A &unbekannt; B", "a.htm") + "</UL>"
                                             << QList<SitemapEntry>{Entry("A &unbekannt; B", "a.htm")};

@@ -114,12 +114,14 @@ void tst_HtmlHelp::showContext_data() {
     QTest::addColumn<qint32>("contextId");
     QTest::addColumn<QString>("topic");
     QTest::addColumn<QString>("status");
-    QTest::newRow("mapped number opens its topic") << 1234 << "/sub/topic.htm" << "";
+    QTest::newRow("mapped number opens its topic") << 1234 << "/sub/topic.htm"
+                                                   << "";
     QTest::newRow("unmapped number opens the default topic and says so")
         << 4321 << "/start.htm"
         << "Context number 4321 is not in the map of this help file; showing the start topic.";
     QTest::newRow("negative number is unmapped too")
-        << -5 << "/start.htm" << "Context number -5 is not in the map of this help file; showing the start topic.";
+        << -5 << "/start.htm"
+        << "Context number -5 is not in the map of this help file; showing the start topic.";
 }
 
 void tst_HtmlHelp::showContext() {
@@ -217,11 +219,16 @@ void tst_HtmlHelp::closedWindowIsNotReused() {
 void tst_HtmlHelp::unopenableFile_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("why");
-    QTest::newRow("missing file") << "C:\\Studio\\HelpFiles\\Fehlt.chm" << "the file does not exist";
-    QTest::newRow("missing folder") << "D:\\Nirgends\\Toolbox.chm" << "the file does not exist";
-    QTest::newRow("no help file") << "C:\\Studio\\HelpFiles\\Liesmich.txt" << "it is not a compiled help file";
-    QTest::newRow("a folder") << "C:\\Studio\\HelpFiles" << "it is not a file";
-    QTest::newRow("empty path") << "" << "the file does not exist";
+    QTest::newRow("missing file") << "C:\\Studio\\HelpFiles\\Fehlt.chm"
+                                  << "the file does not exist";
+    QTest::newRow("missing folder") << "D:\\Nirgends\\Toolbox.chm"
+                                    << "the file does not exist";
+    QTest::newRow("no help file") << "C:\\Studio\\HelpFiles\\Liesmich.txt"
+                                  << "it is not a compiled help file";
+    QTest::newRow("a folder") << "C:\\Studio\\HelpFiles"
+                              << "it is not a file";
+    QTest::newRow("empty path") << ""
+                                << "the file does not exist";
 }
 
 void tst_HtmlHelp::unopenableFile() {
@@ -243,12 +250,20 @@ void tst_HtmlHelp::link_data() {
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("topic");
     QTest::addColumn<QString>("status");
-    QTest::newRow("relative with anchor") << "other.htm#teil2" << "/sub/other.htm#teil2" << "";
-    QTest::newRow("relative upwards") << "../start.htm" << "/start.htm" << "";
-    QTest::newRow("ms-its to this file") << "ms-its:Fixture.chm::/sub/other.htm" << "/sub/other.htm" << "";
+    QTest::newRow("relative with anchor") << "other.htm#teil2"
+                                          << "/sub/other.htm#teil2"
+                                          << "";
+    QTest::newRow("relative upwards") << "../start.htm"
+                                      << "/start.htm"
+                                      << "";
+    QTest::newRow("ms-its to this file") << "ms-its:Fixture.chm::/sub/other.htm"
+                                         << "/sub/other.htm"
+                                         << "";
     QTest::newRow("store link to this file by name") << "mk:@MSITStore:C:\\Hilfe\\Fixture.chm::/start.htm"
-                                                      << "/start.htm" << "";
-    QTest::newRow("missing topic keeps the page") << "fehlt.htm" << "/sub/topic.htm"
+                                                     << "/start.htm"
+                                                     << "";
+    QTest::newRow("missing topic keeps the page") << "fehlt.htm"
+                                                  << "/sub/topic.htm"
                                                   << "The topic /sub/fehlt.htm is not in this help file.";
 }
 
@@ -310,7 +325,8 @@ void tst_HtmlHelp::picturesAndStylesheets() {
     QCOMPARE(heading.text(), QStringLiteral("Thema 1234"));
     QCOMPARE(heading.begin().fragment().charFormat().foreground().color(), QColor("#204a87"));
     // Nothing outside the file: a path on the disk is no resource.
-    QVERIFY(browser->loadResource(QTextDocument::ImageResource, QUrl::fromLocalFile(KX4_HELP_FIXTURE)).isNull());
+    QVERIFY(
+        browser->loadResource(QTextDocument::ImageResource, QUrl::fromLocalFile(KX4_HELP_FIXTURE)).isNull());
 }
 
 void tst_HtmlHelp::otherCommands() {
@@ -327,11 +343,14 @@ void tst_HtmlHelp::germanSystemSpeaksGerman() {
     QCOMPARE(Show("C:\\Studio\\HelpFiles\\Fehlt.chm", 1234), 0);
     QLocale::setDefault(QLocale(QLocale::English));
     QVERIFY(window);
-    QCOMPARE(status, QString::fromUtf8("Die Kontextnummer 4321 ist dieser Hilfedatei unbekannt; die Startseite wird angezeigt."));
+    QCOMPARE(status,
+             QString::fromUtf8(
+                 "Die Kontextnummer 4321 ist dieser Hilfedatei unbekannt; die Startseite wird angezeigt."));
     QCOMPARE(back, QString::fromUtf8("Zurück"));
     QCOMPARE(m_boxes.size(), 1);
-    QVERIFY2(m_boxes.first().startsWith(QString::fromUtf8(
-                 "Hilfe: Die Hilfedatei \"C:\\Studio\\HelpFiles\\Fehlt.chm\" kann nicht geöffnet werden: die Datei existiert nicht.")),
+    QVERIFY2(m_boxes.first().startsWith(
+                 QString::fromUtf8("Hilfe: Die Hilfedatei \"C:\\Studio\\HelpFiles\\Fehlt.chm\" kann nicht "
+                                   "geöffnet werden: die Datei existiert nicht.")),
              qPrintable(m_boxes.first()));
 }
 
