@@ -1,20 +1,30 @@
 #pragma once
 
+#include "platform/HiveReadCache.h"
 #include "platform/SqliteDb.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
-// One hive's database file and its cached connection. The file is looked at on every use, so a
-// file replaced, removed or made read-only since the last call is noticed.
+// One hive's database file, its cached connection and what was read of it. Before a change the
+// file is looked at again, so a file replaced, removed or made read-only since is noticed; reads
+// trust the open connection, so that a warm read takes a single look at the file's header.
 class HiveFile {
 public:
     explicit HiveFile(const QString& path);
 
+    const QString& Path() const { return m_path; }
+
     // Makes the connection current. With forWrite the file (and its folder) is created when
     // missing and a read-only file gives ERROR_ACCESS_DENIED. For a read of a missing or empty
-    // file *db is null and the result ERROR_SUCCESS: the hive is simply empty.
+    // file *db is null and the result ERROR_SUCCESS: the hive is simply empty. A write through
+    // *db must end in a commit or rollback before the next call.
     long Acquire(bool forWrite, SqliteDb** db);
+
+    // The key at names with its values, from the cache when the file has not changed since.
+    // A missing key comes back with exists false; with viewRoot it exists all the same (HKCR).
+    long ReadKey(const QStringList& names, bool viewRoot, const HiveReadCache::Key** out);
 
     // Whether the file may be written: its mode bits give someone write access and the process
     // may write it (root ignores missing write bits, so the bits are judged too).
@@ -23,11 +33,14 @@ public:
     static constexpr int BusyTimeoutMs = 15000;
 
 private:
-    long Open(bool writable);
+    long Open();
 
     QString m_path;
     std::unique_ptr<SqliteDb> m_db;
     quint64 m_device = 0;
     quint64 m_inode = 0;
     bool m_hasSchema = false;
+    HiveReadCache m_cache;
+    HiveReadCache::Key m_emptyKey; // what a missing file or view root reads as
+    HiveReadCache::Key m_scratch;  // a read that raced a commit, not cached
 };

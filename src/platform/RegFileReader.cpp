@@ -24,19 +24,22 @@ bool DecodeLines(const QByteArray& bytes, QStringList* lines, QString* error) {
         return false;
     } else {
         const QByteArray body = bytes.startsWith("\xef\xbb\xbf") ? bytes.mid(3) : bytes;
-        const QList<QByteArray> raw = body.split('\n');
-        for (qsizetype i = 0; i < raw.size(); ++i) {
-            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            QString line = decoder.decode(raw.at(i));
-            if (decoder.hasError()) {
-                *error = QStringLiteral("line %1: not valid UTF-8 text").arg(i + 1);
-                return false;
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        text = decoder.decode(body);
+        if (decoder.hasError()) {
+            // Only now line by line, to say where.
+            const QList<QByteArray> raw = body.split('\n');
+            for (qsizetype i = 0; i < raw.size(); ++i) {
+                QStringDecoder line(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+                const QString decoded = line.decode(raw.at(i)); // decoding happens on conversion
+                if (line.hasError()) {
+                    *error = QStringLiteral("line %1: not valid UTF-8 text").arg(i + 1);
+                    return false;
+                }
             }
-            if (line.endsWith(u'\r'))
-                line.chop(1);
-            lines->append(line);
+            *error = QStringLiteral("the file is not valid UTF-8 text");
+            return false;
         }
-        return true;
     }
     *lines = text.split(u'\n');
     for (QString& line : *lines) {
@@ -66,7 +69,7 @@ public:
         return false;
     }
     bool TakeWord(const QString& word) {
-        if (m_text.mid(m_pos, word.size()).compare(word, Qt::CaseInsensitive) != 0)
+        if (QStringView(m_text).mid(m_pos, word.size()).compare(word, Qt::CaseInsensitive) != 0)
             return false;
         m_pos += word.size();
         return true;
@@ -76,6 +79,16 @@ public:
     // A quoted string at the current position (its opening quote already taken).
     bool Quoted(QString* out, QString* error) {
         out->clear();
+        // Most strings hold no escapes: take them whole.
+        for (qsizetype end = m_pos; end < m_text.size(); ++end) {
+            if (m_text.at(end) == u'\\')
+                break;
+            if (m_text.at(end) == u'"') {
+                *out = m_text.mid(m_pos, end - m_pos);
+                m_pos = end + 1;
+                return true;
+            }
+        }
         while (m_pos < m_text.size()) {
             const QChar c = m_text.at(m_pos++);
             if (c == u'"')
@@ -147,6 +160,7 @@ bool RegFileReader::Parse(const QByteArray& bytes, QList<RegFileEntry>* entries,
     if (!DecodeLines(bytes, &lines, error))
         return false;
 
+    entries->reserve(lines.size());
     int headerLine = 0;
     bool ansi = false;
     HKEY root = 0;

@@ -16,6 +16,7 @@ struct RegFileEntry {
     int line = 0;   // where it stands in the file, from 1
     bool operator==(const RegFileEntry&) const = default;
 };
+Q_DECLARE_TYPEINFO(RegFileEntry, Q_RELOCATABLE_TYPE);
 
 // Reads both .reg formats: "REGEDIT4" (strings and hex(1)/(2)/(7) data in the ANSI code page,
 // UTF-8 here) and "Windows Registry Editor Version 5.00" (those as UTF-16LE). The file may be

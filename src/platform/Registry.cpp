@@ -9,7 +9,8 @@
 #include <QMutex>
 #include <QtEndian>
 
-#include <map>
+#include <algorithm>
+#include <vector>
 #include <memory>
 
 Q_LOGGING_CATEGORY(lcRegistry, "kx4.registry")
@@ -53,16 +54,45 @@ namespace RegistryStore {
 namespace {
 
 QMutex g_mutex;
-// One connection per hive file; a test that switches prefixes gets new entries, and a file that
-// was replaced is reopened (HiveFile checks on every use).
-std::map<QString, std::unique_ptr<HiveFile>> g_hives;
+// The hive files used last, most recent first, each with its connection. A program uses one
+// prefix; tests switch prefixes often, and the oldest connections are closed as they pile up.
+std::vector<std::unique_ptr<HiveFile>> g_hives;
+constexpr size_t MaxOpenHives = 8;
 
 HiveFile& Hive(HKEY hiveRoot) {
     const QString path = HiveFilePath(hiveRoot);
-    auto& entry = g_hives[path];
-    if (!entry)
-        entry = std::make_unique<HiveFile>(path);
-    return *entry;
+    auto it = std::find_if(g_hives.begin(), g_hives.end(), [&](const auto& hive) { return hive->Path() == path; });
+    if (it == g_hives.begin() && it != g_hives.end())
+        return **it;
+    std::unique_ptr<HiveFile> hive;
+    if (it != g_hives.end()) {
+        hive = std::move(*it);
+        g_hives.erase(it);
+    } else {
+        hive = std::make_unique<HiveFile>(path);
+        if (g_hives.size() >= MaxOpenHives)
+            g_hives.pop_back();
+    }
+    g_hives.insert(g_hives.begin(), std::move(hive));
+    return *g_hives.front();
+}
+
+// Runs fn(key) on root\key as read (or cached) under the lock.
+template <class Fn>
+long RunReadKey(HKEY root, const QString& key, Fn&& fn) {
+    HKEY hiveRoot = 0;
+    QStringList names;
+    long rc = RegistryHive::Resolve(root, key, &hiveRoot, &names);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    QMutexLocker lock(&g_mutex);
+    const HiveReadCache::Key* cached = nullptr;
+    const bool viewRoot = root == HKEY_CLASSES_ROOT && names.size() == 2;
+    if ((rc = Hive(hiveRoot).ReadKey(names, viewRoot, &cached)) != ERROR_SUCCESS)
+        return rc;
+    if (!cached->exists)
+        return ERROR_FILE_NOT_FOUND;
+    return fn(*cached);
 }
 
 // Runs fn(hive, names) on root's hive under the lock; an empty hive passes a null hive.
@@ -157,10 +187,7 @@ QString HiveFilePath(HKEY root) {
 }
 
 bool KeyExists(HKEY root, const QString& key) {
-    return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
-               qint64 id = 0;
-               return FindForRead(root, hive, names, &id);
-           }) == ERROR_SUCCESS;
+    return RunReadKey(root, key, [](const HiveReadCache::Key&) { return long(ERROR_SUCCESS); }) == ERROR_SUCCESS;
 }
 
 long CreateKey(HKEY root, const QString& key) {
@@ -173,11 +200,12 @@ long CreateKey(HKEY root, const QString& key) {
 long QueryValue(HKEY root, const QString& key, const QString& name, RegValue* out) {
     if (!RegistryHive::IsValidValueName(name))
         return ERROR_INVALID_PARAMETER;
-    return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
-        qint64 id = 0;
-        if (const long rc = FindForRead(root, hive, names, &id); rc != ERROR_SUCCESS || !hive)
-            return rc == ERROR_SUCCESS ? long(ERROR_FILE_NOT_FOUND) : rc;
-        return hive->QueryValue(id, name, out);
+    return RunReadKey(root, key, [&](const HiveReadCache::Key& cached) {
+        const auto it = cached.index.constFind(name.toCaseFolded());
+        if (it == cached.index.cend())
+            return long(ERROR_FILE_NOT_FOUND);
+        *out = cached.values.at(*it);
+        return long(ERROR_SUCCESS);
     });
 }
 
@@ -204,11 +232,9 @@ long EnumKeys(HKEY root, const QString& key, QStringList* out) {
 
 long EnumValues(HKEY root, const QString& key, QList<RegValue>* out) {
     out->clear();
-    return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
-        qint64 id = 0;
-        if (const long rc = FindForRead(root, hive, names, &id); rc != ERROR_SUCCESS || !hive)
-            return rc;
-        return hive->EnumValues(id, out);
+    return RunReadKey(root, key, [&](const HiveReadCache::Key& cached) {
+        *out = cached.values;
+        return long(ERROR_SUCCESS);
     });
 }
 

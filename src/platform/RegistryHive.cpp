@@ -150,6 +150,20 @@ long RegistryHive::CreateKey(const QStringList& names, qint64* id) {
     return ERROR_SUCCESS;
 }
 
+long RegistryHive::LoadKey(const QStringList& names, bool* exists, QList<RegValue>* values) {
+    values->clear();
+    *exists = false;
+    SqliteStatement st = m_db.Prepare(Sql("SELECT k.id, v.id, v.name, v.type, v.data FROM %1.keys k"
+                                          " LEFT JOIN %1.vals v ON v.key = k.id WHERE k.path = ? ORDER BY v.id"));
+    st.Bind(1, FoldedPath(names, int(names.size())));
+    while (st.Step()) {
+        *exists = true;
+        if (!st.IsNull(1))
+            values->append(RegValue{st.Text(2), quint32(st.Int(3)), st.Blob(4)});
+    }
+    return st.Done() ? ERROR_SUCCESS : ErrorFromSqlite(st.Result());
+}
+
 long RegistryHive::QueryValue(qint64 key, const QString& name, RegValue* out) {
     SqliteStatement st = m_db.Prepare(Sql("SELECT name, type, data FROM %1.vals WHERE key = ? AND fold = ?"));
     st.Bind(1, key);

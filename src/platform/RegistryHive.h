@@ -32,6 +32,10 @@ public:
     // As FindKey, but a root that is a view (HKCR) always exists: when its key is missing the
     // id is one no key has, so it reads as empty.
     long FindKeyOrView(const QStringList& names, bool isViewRoot, qint64* id);
+    // The key's values in one statement (one lock of the file): *exists false when it is missing.
+    long LoadKey(const QStringList& names, bool* exists, QList<RegValue>* values);
+    // The folded path a key is found by (its cache key too).
+    static QString FoldedPath(const QStringList& names) { return FoldedPath(names, int(names.size())); }
     // Creates the key and every missing level above it.
     long CreateKey(const QStringList& names, qint64* id);
     long QueryValue(qint64 key, const QString& name, RegValue* out);

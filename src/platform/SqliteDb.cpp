@@ -42,6 +42,8 @@ bool SqliteStatement::Step() {
 
 bool SqliteStatement::Done() const { return m_result == SQLITE_DONE; }
 
+bool SqliteStatement::IsNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+
 qint64 SqliteStatement::Int(int column) const { return sqlite3_column_int64(m_stmt, column); }
 
 QString SqliteStatement::Text(int column) const {
@@ -99,6 +101,20 @@ SqliteStatement SqliteDb::Prepare(const QString& sql) {
             stmt = nullptr;
     }
     return SqliteStatement(*this, stmt);
+}
+
+bool SqliteDb::ChangeCounter(quint32* counter) const {
+    sqlite3_file* file = nullptr;
+    if (!m_db || sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods)
+        return false;
+    // Through SQLite's own descriptor: a second descriptor of ours, once closed, would drop the
+    // process's POSIX locks on the file.
+    unsigned char bytes[4] = {};
+    if (file->pMethods->xRead(file, bytes, 4, 24) != SQLITE_OK)
+        return false;
+    *counter = quint32(bytes[0]) << 24 | quint32(bytes[1]) << 16 | quint32(bytes[2]) << 8 | bytes[3];
+    return true;
 }
 
 QString SqliteDb::LastError() const {

@@ -28,6 +28,7 @@ public:
     int Result() const { return m_result; }
     bool Done() const;
 
+    bool IsNull(int column) const;
     qint64 Int(int column) const;
     QString Text(int column) const;
     QByteArray Blob(int column) const;
@@ -55,6 +56,9 @@ public:
     SqliteStatement Prepare(const QString& sql);
     QString LastError() const;
     sqlite3* Handle() const { return m_db; }
+    // The database header's file change counter, read without taking a lock; false when the
+    // file is too short to have a header yet.
+    bool ChangeCounter(quint32* counter) const;
 
 private:
     void Close();

@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "platform/RegistryBatch.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -30,6 +31,8 @@ private Q_SLOTS:
     void emptyPrefixReads();
     void prefixSwitch();
     void readOnlyHive();
+    void readsSeeBatchChanges();
+    void manyPrefixesInTurn();
 
 private:
     std::unique_ptr<QTemporaryDir> m_prefix;
@@ -310,6 +313,50 @@ void tst_Registry::readOnlyHive() {
     QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
     QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "Software\\K", RegValue::Dword("v", 9)),
              long(ERROR_SUCCESS));
+}
+
+// Reads are cached; a change through another connection of this process must show at once.
+void tst_Registry::readsSeeBatchChanges() {
+    RegistryStore::SetValue(HKEY_CURRENT_USER, "K", RegValue::Dword("n", 1));
+    RegValue v;
+    QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "K", "n", &v), long(ERROR_SUCCESS));
+    QCOMPARE(v.Number(), 1u);
+    QVERIFY(!RegistryStore::KeyExists(HKEY_CURRENT_USER, "K\\Sub"));
+    {
+        RegistryBatch batch;
+        QCOMPARE(batch.BeginWrite(false, true), long(ERROR_SUCCESS));
+        QCOMPARE(batch.SetValue(HKEY_CURRENT_USER, "K", RegValue::Dword("n", 2)), long(ERROR_SUCCESS));
+        QCOMPARE(batch.CreateKey(HKEY_CURRENT_USER, "K\\Sub"), long(ERROR_SUCCESS));
+        QCOMPARE(batch.Commit(), long(ERROR_SUCCESS));
+    }
+    QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "K", "n", &v), long(ERROR_SUCCESS));
+    QCOMPARE(v.Number(), 2u);
+    QVERIFY(RegistryStore::KeyExists(HKEY_CURRENT_USER, "K\\Sub"));
+    {
+        RegistryBatch batch; // rolled back: nothing changes, nothing stale either
+        QCOMPARE(batch.BeginWrite(false, true), long(ERROR_SUCCESS));
+        QCOMPARE(batch.DeleteTree(HKEY_CURRENT_USER, "K"), long(ERROR_SUCCESS));
+    }
+    QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "K", "n", &v), long(ERROR_SUCCESS));
+    QCOMPARE(v.Number(), 2u);
+}
+
+// More prefixes than connections are kept open, then back to the first.
+void tst_Registry::manyPrefixesInTurn() {
+    std::vector<std::unique_ptr<QTemporaryDir>> dirs;
+    for (int i = 0; i < 12; ++i) {
+        dirs.push_back(std::make_unique<QTemporaryDir>());
+        qputenv("KX4_PREFIX", QFile::encodeName(dirs.back()->path()));
+        QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "K", RegValue::Dword("n", quint32(i))), long(ERROR_SUCCESS));
+        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "K", RegValue::Dword("n", quint32(i))), long(ERROR_SUCCESS));
+    }
+    for (int i = 0; i < 12; ++i) {
+        qputenv("KX4_PREFIX", QFile::encodeName(dirs.at(i)->path()));
+        RegValue v;
+        QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "K", "n", &v), long(ERROR_SUCCESS));
+        QCOMPARE(v.Number(), quint32(i));
+        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "K", RegValue::Dword("n", 100)), long(ERROR_SUCCESS));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_Registry)

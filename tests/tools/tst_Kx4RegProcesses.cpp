@@ -22,6 +22,8 @@ private Q_SLOTS:
     void killedImport_data();
     void killedImport();
     void concurrentWriters();
+    void readerSeesOtherProcessesChanges_data();
+    void readerSeesOtherProcessesChanges();
 
 private:
     static QString Kx4Reg() { return qEnvironmentVariable("KX4_BUILD_DIR") + "/bin/kx4reg"; }
@@ -189,6 +191,41 @@ void tst_Kx4RegProcesses::concurrentWriters() {
     QCOMPARE(RegistryStore::EnumValues(HKEY_CURRENT_USER, "Software\\Shared", &user), long(ERROR_SUCCESS));
     QCOMPARE(machine.size(), Importers * ValuesPerFile + Adders / 2);
     QCOMPARE(user.size(), Importers * ValuesPerFile + Adders / 2);
+}
+
+void tst_Kx4RegProcesses::readerSeesOtherProcessesChanges_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("keyAfter");
+    QTest::addColumn<QString>("textAfter"); // of value "v"; empty when it is gone
+    QTest::newRow("value replaced") << QStringList{"add", "HKCU\\Software\\R", "/v", "v", "/d", "new", "/f"} << true
+                                    << "new";
+    QTest::newRow("value deleted") << QStringList{"delete", "HKCU\\Software\\R", "/v", "V", "/f"} << true << "";
+    QTest::newRow("key deleted") << QStringList{"delete", "HKCU\\Software\\R", "/f"} << false << "";
+    QTest::newRow("value added in another case")
+        << QStringList{"add", "HKCU\\SOFTWARE\\r", "/v", "V", "/d", "case", "/f"} << true << "case";
+}
+
+// A process that has read a key (and keeps it cached) sees what another process changed.
+void tst_Kx4RegProcesses::readerSeesOtherProcessesChanges() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, keyAfter);
+    QFETCH(QString, textAfter);
+    QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "Software\\R", RegValue::String("v", "old")), long(ERROR_SUCCESS));
+    for (int i = 0; i < 3; ++i) { // warm
+        RegValue v;
+        QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\R", "v", &v), long(ERROR_SUCCESS));
+        QCOMPARE(v.Text(), QString("old"));
+    }
+    QProcess process;
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(Kx4Reg(), args);
+    QVERIFY(process.waitForFinished(30000));
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    QCOMPARE(RegistryStore::KeyExists(HKEY_CURRENT_USER, "Software\\R"), keyAfter);
+    RegValue v;
+    const long rc = RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\R", "v", &v);
+    QCOMPARE(rc, textAfter.isEmpty() ? long(ERROR_FILE_NOT_FOUND) : long(ERROR_SUCCESS));
+    QCOMPARE(v.Text(), textAfter);
 }
 
 QTEST_GUILESS_MAIN(tst_Kx4RegProcesses)
