@@ -1,0 +1,80 @@
+#include "Kx4Studio.h"
+
+#include "CommandLine.h"
+#include "ProjectCommands.h"
+#include "StudioSetup.h"
+#include "StudioToolContext.h"
+#include "studio/Failure.h"
+
+#include <QTextStream>
+
+namespace {
+
+const char* const Usage =
+    "usage: kx4studio COMMAND [ARGUMENTS]\n"
+    "  setup [--lcid N] [--path DIR]           install the studio into the prefix ($KX4_PREFIX)\n"
+    "  new FILE.kxs [--language L]...          create a project file\n"
+    "  register FILE [--type TYPE] [--name NAME]  register a project (.kxs) or project group (.vbg)\n"
+    "  unregister NAME                         remove a registration\n"
+    "  list                                    registrations: name, type, path, present/missing\n"
+    "  groups FILE                             the group tree with text counts per language\n"
+    "  export FILE [--group NAME]              the texts as CSV on standard output\n"
+    "  import FILE CSV                         texts from CSV, in one transaction\n"
+    "FILE is a .kxs path (Windows-style paths map through the prefix) or a registered project's name.\n";
+
+void Dispatch(const QString& command, const QStringList& args, QTextStream& out, const StudioToolContext& context) {
+    if (command == QLatin1String("setup")) {
+        const CommandLine line(args, {"lcid", "path"}, 0, 0, "kx4studio setup [--lcid N] [--path DIR]");
+        StudioSetup::Run({line.Value("lcid"), line.Value("path")}, context, out);
+    } else if (command == QLatin1String("new")) {
+        ProjectCommands::New(CommandLine(args, {"language"}, 1, 1, "kx4studio new FILE.kxs [--language L]..."), out);
+    } else if (command == QLatin1String("register")) {
+        ProjectCommands::Register(
+            CommandLine(args, {"type", "name"}, 1, 1, "kx4studio register FILE [--type TYPE] [--name NAME]"), out);
+    } else if (command == QLatin1String("unregister")) {
+        ProjectCommands::Unregister(CommandLine(args, {}, 1, 1, "kx4studio unregister NAME"), out);
+    } else if (command == QLatin1String("list")) {
+        ProjectCommands::List(CommandLine(args, {}, 0, 0, "kx4studio list"), out);
+    } else if (command == QLatin1String("groups")) {
+        ProjectCommands::Groups(CommandLine(args, {}, 1, 1, "kx4studio groups FILE"), out);
+    } else if (command == QLatin1String("export")) {
+        ProjectCommands::Export(CommandLine(args, {"group"}, 1, 1, "kx4studio export FILE [--group NAME]"), out);
+    } else if (command == QLatin1String("import")) {
+        ProjectCommands::Import(CommandLine(args, {}, 2, 2, "kx4studio import FILE CSV"), out);
+    } else {
+        throw Failure(Failure::InvalidCall,
+                      QStringLiteral("unknown command \"%1\" (kx4studio --help lists them)").arg(command));
+    }
+}
+
+} // namespace
+
+int RunKx4Studio(const QStringList& args, QTextStream& out, QTextStream& err, const StudioToolContext& context) {
+    if (args.isEmpty()) {
+        err << Usage;
+        err.flush();
+        return 1;
+    }
+    const QString command = args.first();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        out << Usage;
+        out.flush();
+        return 0;
+    }
+    try {
+        Dispatch(command, args.mid(1), out, context);
+        out.flush();
+        return 0;
+    } catch (const Failure& failure) {
+        out.flush();
+        // One line, whatever the description holds.
+        QString reason = failure.Description();
+        reason.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        err << "kx4studio " << command << ": " << reason << Qt::endl;
+        return 1;
+    } catch (const std::exception& error) {
+        out.flush();
+        err << "kx4studio " << command << ": " << error.what() << Qt::endl;
+        return 1;
+    }
+}

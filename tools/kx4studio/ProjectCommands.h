@@ -1,0 +1,26 @@
+#pragma once
+
+class CommandLine;
+class QTextStream;
+
+// kx4studio's project commands. Each takes its parsed command line, writes its results to out
+// and throws Failure with a one-line reason; a failing command leaves projects and the
+// registry as they were.
+namespace ProjectCommands {
+
+// new FILE.kxs [--language L]...
+void New(const CommandLine& args, QTextStream& out);
+// register FILE [--type TYPE] [--name NAME]
+void Register(const CommandLine& args, QTextStream& out);
+// unregister NAME
+void Unregister(const CommandLine& args, QTextStream& out);
+// list: one tab-separated line per registration: name, type, path, "present" or "missing".
+void List(const CommandLine& args, QTextStream& out);
+// groups FILE: the tree, two spaces per level, with the text count per language.
+void Groups(const CommandLine& args, QTextStream& out);
+// export FILE [--group NAME]: CSV on out.
+void Export(const CommandLine& args, QTextStream& out);
+// import FILE CSV
+void Import(const CommandLine& args, QTextStream& out);
+
+} // namespace ProjectCommands

@@ -1,0 +1,15 @@
+#include "Kx4Studio.h"
+#include "StudioToolContext.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return RunKx4Studio(app.arguments().mid(1), out, err,
+                        StudioToolContext::ForProgram(QCoreApplication::applicationDirPath()));
+}
