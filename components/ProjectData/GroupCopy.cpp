@@ -1,9 +1,10 @@
 #include "GroupCopy.h"
 
 #include <QCryptographicHash>
-#include <QDataStream>
-#include <QIODevice>
 #include <QSet>
+#include <QtEndian>
+
+#include <cstring>
 
 namespace {
 
@@ -15,23 +16,88 @@ constexpr int HeaderSize = 8;
 // Deeper trees are not made by any project; the bound keeps a forged copy from exhausting the stack.
 constexpr int MaxDepth = 256;
 
-void WriteGroup(QDataStream& out, const CopiedGroup& group) {
-    out << group.name << quint32(group.texts.size());
+// Little-endian fields written straight into the buffer: a copy of a large group holds
+// hundreds of thousands of texts, and a general-purpose stream costs more than the database.
+class Writer {
+public:
+    explicit Writer(QByteArray* out) : m_out(out) {}
+    template <typename T>
+    void Number(T value) {
+        const T little = qToLittleEndian(value);
+        m_out->append(reinterpret_cast<const char*>(&little), sizeof little);
+    }
+    void Bytes(const QByteArray& bytes) {
+        Number(quint32(bytes.size()));
+        m_out->append(bytes);
+    }
+    void Text(const QString& text) { Bytes(text.toUtf8()); }
+
+private:
+    QByteArray* m_out;
+};
+
+class Reader {
+public:
+    Reader(const char* begin, const char* end) : m_pos(begin), m_end(end) {}
+    bool Ok() const { return m_ok; }
+    bool AtEnd() const { return m_pos == m_end; }
+    template <typename T>
+    T Number() {
+        T value{};
+        if (!Take(sizeof value))
+            return value;
+        std::memcpy(&value, m_pos - sizeof value, sizeof value);
+        return qFromLittleEndian(value);
+    }
+    QByteArray Bytes() {
+        const quint32 size = Number<quint32>();
+        return Take(size) ? QByteArray(m_pos - size, size) : QByteArray();
+    }
+    QString Text() { return QString::fromUtf8(Bytes()); }
+
+private:
+    bool Take(size_t size) {
+        if (!m_ok || size_t(m_end - m_pos) < size)
+            return m_ok = false;
+        m_pos += size;
+        return true;
+    }
+
+    const char* m_pos;
+    const char* m_end;
+    bool m_ok = true;
+};
+
+qsizetype EstimateSize(const CopiedGroup& group) {
+    qsizetype size = 64 + group.name.size() * 3;
     for (const CopiedText& text : group.texts)
-        out << text.index << qint32(text.language) << text.text;
-    out << quint32(group.children.size());
+        size += 16 + text.text.size();
+    for (const CopiedGroup& child : group.children)
+        size += EstimateSize(child);
+    return size;
+}
+
+void WriteGroup(Writer& out, const CopiedGroup& group) {
+    out.Text(group.name);
+    out.Number(quint32(group.texts.size()));
+    for (const CopiedText& text : group.texts) {
+        out.Number(qint64(text.index));
+        out.Number(qint32(text.language));
+        out.Bytes(text.text);
+    }
+    out.Number(quint32(group.children.size()));
     for (const CopiedGroup& child : group.children)
         WriteGroup(out, child);
 }
 
-bool ReadGroup(QDataStream& in, CopiedGroup* group, int languageCount, int depth, QString* why) {
+bool ReadGroup(Reader& in, CopiedGroup* group, int languageCount, int depth, QString* why) {
     if (depth > MaxDepth) {
         *why = QStringLiteral("groups nested too deeply");
         return false;
     }
-    quint32 textCount = 0;
-    in >> group->name >> textCount;
-    if (in.status() != QDataStream::Ok)
+    group->name = in.Text();
+    const quint32 textCount = in.Number<quint32>();
+    if (!in.Ok())
         return false;
     if (group->name.isEmpty() || group->name.contains(QLatin1Char('\\'))) {
         *why = QStringLiteral("invalid group name \"%1\"").arg(group->name);
@@ -40,12 +106,12 @@ bool ReadGroup(QDataStream& in, CopiedGroup* group, int languageCount, int depth
     group->texts.reserve(qMin<quint32>(textCount, 1u << 20));
     for (quint32 i = 0; i < textCount; ++i) {
         CopiedText text;
-        qint32 language = 0;
-        in >> text.index >> language >> text.text;
-        if (in.status() != QDataStream::Ok)
+        text.index = in.Number<qint64>();
+        text.language = in.Number<qint32>();
+        text.text = in.Bytes();
+        if (!in.Ok())
             return false;
-        text.language = language;
-        if (language < 0 || language >= languageCount) {
+        if (text.language < 0 || text.language >= languageCount) {
             *why = QStringLiteral("a text of group \"%1\" has no language").arg(group->name);
             return false;
         }
@@ -59,9 +125,8 @@ bool ReadGroup(QDataStream& in, CopiedGroup* group, int languageCount, int depth
         }
         group->texts.append(std::move(text));
     }
-    quint32 childCount = 0;
-    in >> childCount;
-    if (in.status() != QDataStream::Ok)
+    const quint32 childCount = in.Number<quint32>();
+    if (!in.Ok())
         return false;
     QSet<QString> names;
     for (quint32 i = 0; i < childCount; ++i) {
@@ -89,26 +154,25 @@ qsizetype CopiedGroup::TextCount() const {
 }
 
 QByteArray GroupCopy::ToBytes() const {
-    QByteArray payload;
-    {
-        QDataStream out(&payload, QIODevice::WriteOnly);
-        out.setVersion(QDataStream::Qt_6_4);
-        out << languages << withSubgroups;
-        WriteGroup(out, root);
-    }
     QByteArray bytes;
-    bytes.reserve(HeaderSize + payload.size() + ChecksumSize);
-    QDataStream header(&bytes, QIODevice::WriteOnly);
-    header << Magic << FormatVersion;
-    bytes.append(payload);
+    bytes.reserve(HeaderSize + EstimateSize(root) + 16 * languages.size() + ChecksumSize);
+    Writer out(&bytes);
+    out.Number(Magic);
+    out.Number(FormatVersion);
+    out.Number(quint32(languages.size()));
+    for (const QString& language : languages)
+        out.Text(language);
+    out.Number(quint8(withSubgroups ? 1 : 0));
+    WriteGroup(out, root);
+    const QByteArrayView payload(bytes.constData() + HeaderSize, bytes.size() - HeaderSize);
     bytes.append(QCryptographicHash::hash(payload, ChecksumKind));
     return bytes;
 }
 
 bool GroupCopy::FromBytes(const QByteArray& bytes, GroupCopy* copy, QString* why) {
-    quint32 magic = 0, version = 0;
-    QDataStream header(bytes);
-    header >> magic >> version;
+    Reader header(bytes.constData(), bytes.constData() + bytes.size());
+    const quint32 magic = header.Number<quint32>();
+    const quint32 version = header.Number<quint32>();
     if (bytes.size() < HeaderSize + ChecksumSize || magic != Magic) {
         *why = QStringLiteral("the value is not a copy of an index group");
         return false;
@@ -119,18 +183,20 @@ bool GroupCopy::FromBytes(const QByteArray& bytes, GroupCopy* copy, QString* why
                    .arg(FormatVersion);
         return false;
     }
-    const QByteArray payload = bytes.mid(HeaderSize, bytes.size() - HeaderSize - ChecksumSize);
+    const QByteArrayView payload(bytes.constData() + HeaderSize, bytes.size() - HeaderSize - ChecksumSize);
     if (QCryptographicHash::hash(payload, ChecksumKind) != bytes.right(ChecksumSize)) {
         *why = QStringLiteral("the copy is damaged (checksum mismatch)");
         return false;
     }
     GroupCopy result;
-    QDataStream in(payload);
-    in.setVersion(QDataStream::Qt_6_4);
-    in >> result.languages >> result.withSubgroups;
+    Reader in(payload.data(), payload.data() + payload.size());
+    const quint32 languageCount = in.Number<quint32>();
+    for (quint32 i = 0; i < languageCount && in.Ok(); ++i)
+        result.languages << in.Text();
+    result.withSubgroups = in.Number<quint8>() != 0;
     QString problem;
-    const bool ok = in.status() == QDataStream::Ok &&
-                    ReadGroup(in, &result.root, int(result.languages.size()), 0, &problem) && in.atEnd();
+    const bool ok = in.Ok() && ReadGroup(in, &result.root, int(result.languages.size()), 0, &problem) &&
+                    in.Ok() && in.AtEnd();
     if (!ok) {
         *why = problem.isEmpty() ? QStringLiteral("the copy is damaged (malformed contents)")
                                  : QStringLiteral("the copy is damaged (%1)").arg(problem);

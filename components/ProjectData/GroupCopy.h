@@ -7,10 +7,11 @@
 #include <vector>
 
 // One text of an index in one language; language is a position in GroupCopy::languages.
+// The text stays in UTF-8, as the project stores it, so a copy converts nothing on its way.
 struct CopiedText {
     qint64 index = 0;
     int language = 0;
-    QString text;
+    QByteArray text;
     bool operator==(const CopiedText&) const = default;
 };
 

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <QVarLengthArray>
 
 namespace {
 
@@ -22,7 +23,11 @@ QList<qint64> MapLanguages(const ProjectFile& project, const GroupCopy& copy) {
 
 void ReadGroup(const ProjectFile& project, qint64 group, const QHash<qint64, int>& languages,
                bool withSubgroups, CopiedGroup* out) {
-    project.ForEachText(group, [&](qint64 index, qint64 language, const QString& text) {
+    qint64 count = 0;
+    for (qint64 perLanguage : project.TextCounts(group))
+        count += perLanguage;
+    out->texts.reserve(count);
+    project.ForEachText(group, [&](qint64 index, qint64 language, const QByteArray& text) {
         out->texts.append({index, languages.value(language), text});
     });
     if (!withSubgroups)
@@ -35,14 +40,49 @@ void ReadGroup(const ProjectFile& project, qint64 group, const QHash<qint64, int
     }
 }
 
+// Rows per INSERT: one statement per row costs more than the B-tree work of a large paste.
+constexpr int BatchRows = 64;
+
+const QByteArray& BatchInsert() {
+    static const QByteArray sql = [] {
+        QByteArray text("INSERT INTO texts(grp, idx, language, text) VALUES(?, ?, ?, ?)");
+        for (int i = 1; i < BatchRows; ++i)
+            text.append(", (?, ?, ?, ?)");
+        return text;
+    }();
+    return sql;
+}
+
 void InsertTexts(ProjectFile& project, qint64 group, const CopiedGroup& source, const QList<qint64>& languages) {
-    auto& insert = project.Database().Cached("INSERT INTO texts(grp, idx, language, text) VALUES(?, ?, ?, ?)");
+    auto& single = project.Database().Cached("INSERT INTO texts(grp, idx, language, text) VALUES(?, ?, ?, ?)");
+    auto& batch = project.Database().Cached(BatchInsert().constData());
+    QVarLengthArray<const CopiedText*, BatchRows> pending;
+    auto flush = [&](bool all) {
+        if (pending.size() == BatchRows) {
+            batch.Reset();
+            for (int i = 0; i < BatchRows; ++i) {
+                const CopiedText& text = *pending.at(i);
+                batch.Bind(4 * i + 1, group)
+                    .Bind(4 * i + 2, text.index)
+                    .Bind(4 * i + 3, languages.at(text.language))
+                    .Bind(4 * i + 4, text.text);
+            }
+            batch.Run();
+            pending.clear();
+        }
+        if (!all)
+            return;
+        for (const CopiedText* text : pending)
+            single.Reset().Bind(1, group).Bind(2, text->index).Bind(3, languages.at(text->language)).Bind(4, text->text).Run();
+        pending.clear();
+    };
     for (const CopiedText& text : source.texts) {
-        const qint64 language = languages.at(text.language);
-        if (language == 0 || text.text.isEmpty())
+        if (languages.at(text.language) == 0 || text.text.isEmpty())
             continue;
-        insert.Reset().Bind(1, group).Bind(2, text.index).Bind(3, language).Bind(4, text.text).Run();
+        pending.append(&text);
+        flush(false);
     }
+    flush(true);
 }
 
 void InsertTree(ProjectFile& project, qint64 group, const CopiedGroup& source, const QList<qint64>& languages,
@@ -69,7 +109,7 @@ void Merge(ProjectFile& project, qint64 group, const CopiedGroup& source, bool w
             continue;
         const bool inTarget = targetIndexes.contains(text.index);
         if ((inTarget && (flags & GroupTransfer::UpdateExisting)) || (!inTarget && (flags & GroupTransfer::AddMissing)))
-            project.SetText(group, text.index, language, text.text);
+            project.SetTextUtf8(group, text.index, language, text.text);
     }
     if (flags & GroupTransfer::RemoveExtra) {
         for (qint64 index : std::as_const(targetIndexes)) {

@@ -12,8 +12,7 @@
 
 namespace {
 
-void AppendField(QByteArray* line, const QString& field) {
-    const QByteArray utf8 = field.toUtf8();
+void AppendField(QByteArray* line, const QByteArray& utf8) {
     if (utf8.contains(',') || utf8.contains('"') || utf8.contains('\n') || utf8.contains('\r')) {
         QByteArray quoted = utf8;
         quoted.replace("\"", "\"\"");
@@ -31,18 +30,18 @@ public:
             m_columns.insert(ids.at(i), i);
         QByteArray header("group,index");
         for (const QString& language : project.Languages())
-            AppendField(&header.append(','), language);
+            AppendField(&header.append(','), language.toUtf8());
         Write(header);
     }
 
     void Group(qint64 group, const QString& path) {
-        QStringList cells(m_columns.size());
+        QList<QByteArray> cells(m_columns.size());
         qint64 current = 0;
         bool any = false;
-        m_project.ForEachText(group, [&](qint64 index, qint64 language, const QString& text) {
+        m_project.ForEachText(group, [&](qint64 index, qint64 language, const QByteArray& text) {
             if (any && index != current) {
                 Row(path, QString::number(current), cells);
-                cells.fill(QString());
+                cells.fill(QByteArray());
             }
             any = true;
             current = index;
@@ -57,11 +56,11 @@ public:
     }
 
 private:
-    void Row(const QString& path, const QString& index, const QStringList& cells) {
+    void Row(const QString& path, const QString& index, const QList<QByteArray>& cells) {
         QByteArray line;
-        AppendField(&line, path);
+        AppendField(&line, path.toUtf8());
         line.append(',').append(index.toLatin1());
-        for (const QString& cell : cells)
+        for (const QByteArray& cell : cells)
             AppendField(&line.append(','), cell);
         Write(line);
     }

@@ -49,6 +49,8 @@ ProjectFile::ProjectFile(const QString& path, bool create) {
     m_db = std::make_unique<ProjectDatabase>(
         local, create ? ProjectDatabase::Mode::Create : ProjectDatabase::Mode::ReadWrite);
     m_db->Execute("PRAGMA synchronous = FULL");
+    // Room for a large paste to build its pages in memory instead of spilling mid-transaction.
+    m_db->Execute("PRAGMA cache_size = -32768");
     if (!create)
         CheckSchema();
 }
@@ -270,6 +272,10 @@ void ProjectFile::RenameGroup(qint64 group, const QString& name) {
 }
 
 void ProjectFile::SetText(qint64 group, qint64 index, qint64 language, const QString& text) {
+    SetTextUtf8(group, index, language, text.toUtf8());
+}
+
+void ProjectFile::SetTextUtf8(qint64 group, qint64 index, qint64 language, const QByteArray& text) {
     if (text.isEmpty()) {
         RemoveText(group, index, language);
         return;
@@ -295,12 +301,12 @@ void ProjectFile::RemoveIndex(qint64 group, qint64 index) {
 }
 
 void ProjectFile::ForEachText(
-    qint64 group, const std::function<void(qint64 index, qint64 language, const QString& text)>& sink) const {
+    qint64 group, const std::function<void(qint64 index, qint64 language, const QByteArray& text)>& sink) const {
     // Language ids grow in the order the project got them, so ordering by id is language order.
     auto& query = m_db->Cached("SELECT idx, language, text FROM texts WHERE grp = ? ORDER BY idx, language");
     query.Bind(1, group);
     while (query.Step())
-        sink(query.Integer(0), query.Integer(1), query.Text(2));
+        sink(query.Integer(0), query.Integer(1), query.Utf8(2));
 }
 
 QMap<qint64, qint64> ProjectFile::TextCounts(qint64 group) const {

@@ -13,8 +13,8 @@ ProjectStatement::ProjectStatement(ProjectDatabase& db, const char* sql) : m_db(
 ProjectStatement::~ProjectStatement() { sqlite3_finalize(m_statement); }
 
 ProjectStatement& ProjectStatement::Reset() {
+    // Every use binds all parameters, so old bindings need no clearing.
     sqlite3_reset(m_statement);
-    sqlite3_clear_bindings(m_statement);
     return *this;
 }
 
@@ -25,6 +25,11 @@ ProjectStatement& ProjectStatement::Bind(int parameter, qint64 value) {
 
 ProjectStatement& ProjectStatement::Bind(int parameter, const QString& value) {
     const QByteArray utf8 = value.toUtf8();
+    sqlite3_bind_text(m_statement, parameter, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+ProjectStatement& ProjectStatement::Bind(int parameter, const QByteArray& utf8) {
     sqlite3_bind_text(m_statement, parameter, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     return *this;
 }
@@ -57,6 +62,11 @@ qint64 ProjectStatement::Integer(int column) const { return sqlite3_column_int64
 QString ProjectStatement::Text(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
     return QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column));
+}
+
+QByteArray ProjectStatement::Utf8(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    return QByteArray(text, sqlite3_column_bytes(m_statement, column));
 }
 
 bool ProjectStatement::IsNull(int column) const {

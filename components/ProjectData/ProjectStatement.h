@@ -15,10 +15,12 @@ public:
     ProjectStatement(const ProjectStatement&) = delete;
     ProjectStatement& operator=(const ProjectStatement&) = delete;
 
-    // Ready for a fresh run: previous results and bindings dropped.
+    // Ready for a fresh run; the caller binds every parameter again.
     ProjectStatement& Reset();
     ProjectStatement& Bind(int parameter, qint64 value);
     ProjectStatement& Bind(int parameter, const QString& value);
+    // Text already in UTF-8.
+    ProjectStatement& Bind(int parameter, const QByteArray& utf8);
     // True while it yields a row; false when done.
     bool Step();
     // Steps to the end, for statements without results.
@@ -29,6 +31,8 @@ public:
 
     qint64 Integer(int column) const;
     QString Text(int column) const;
+    // The column's text as SQLite holds it, in UTF-8.
+    QByteArray Utf8(int column) const;
     bool IsNull(int column) const;
 
 private:

@@ -42,7 +42,7 @@ private Q_SLOTS:
         QByteArray flipped = good;
         flipped[good.size() / 2] = char(flipped[good.size() / 2] ^ 0x20);
         QByteArray newer = good;
-        newer[7] = char(2);
+        newer[4] = char(2); // the format version follows the tag, little-endian
         QTest::newRow("empty value") << QByteArray() << "the value is not a copy of an index group";
         QTest::newRow("foreign text") << QByteArray("Alarme\\Kessel, not a copy at all") << "the value is not a copy of an index group";
         QTest::newRow("flipped byte in the contents") << flipped << "the copy is damaged (checksum mismatch)";

@@ -73,7 +73,7 @@ private Q_SLOTS:
         }
         QCOMPARE(RawExport(second), csv);
         ProjectFile read(second);
-        QCOMPARE(GroupTransfer::Copy(read, GroupPath, true).root.texts.at(0).text, text);
+        QCOMPARE(QString::fromUtf8(GroupTransfer::Copy(read, GroupPath, true).root.texts.at(0).text), text);
     }
 
     void importSetsTextsAndAddsLanguages() {

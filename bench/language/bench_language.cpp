@@ -1,0 +1,208 @@
+// Benchmarks of the language editor component and kx4studio import, run by hand:
+//   bench_language copy    a group of 100,000 indexes in three languages copied into another
+//                          project through the component, against SQLite INSERT ... SELECT
+//   bench_language script  a 10,000-line script of copies of 10-text groups through the runner
+//   bench_language import  kx4studio import of a 1,000,000-row CSV
+// Everything happens in a temporary prefix and folder.
+#include "Kx4Studio.h"
+#include "StudioToolContext.h"
+
+#include "ProjectData/ProjectDatabase.h"
+#include "ProjectData/ProjectFile.h"
+#include "ProjectData/ProjectTransaction.h"
+#include "platform/ObjectFactory.h"
+#include "platform/Registry.h"
+#include "script/MScriptScan.h"
+#include "studio/Failure.h"
+#include "studio/IEditorAddIn.h"
+#include "studio/IStudioUtilities.h"
+#include "studio/Variant.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+long PeakKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+void ResetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+const QStringList Languages = {"1031", "1033", "1040"};
+
+QString TextOf(int index, int language) {
+    static const char* const words[] = {"Kesseldruck zu hoch, Ventil %1 prüfen", "Boiler pressure too high, check valve %1",
+                                        "Pressione caldaia troppo alta, valvola %1"};
+    return QString::fromUtf8(words[language]).arg(index);
+}
+
+// A project with groups named prefix0.. each of indexes texts in every language.
+void Fill(const QString& path, const QString& prefix, int groups, int indexes, int languages) {
+    auto project = ProjectFile::Create(path, Languages.mid(0, languages));
+    ProjectTransaction transaction(project->Database(), ProjectTransaction::Kind::Write);
+    const QList<qint64> ids = project->LanguageIds();
+    for (int g = 0; g < groups; ++g) {
+        const qint64 group = project->CreateGroup(ProjectFile::TopLevel, prefix + QString::number(g));
+        for (int i = 1; i <= indexes; ++i)
+            for (int l = 0; l < languages; ++l)
+                project->SetText(group, i, ids.at(l), TextOf(i, l));
+    }
+    transaction.Commit();
+}
+
+void RegisterComponent() {
+    RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXLanguage.Connect\\InprocServer32",
+                            RegValue::String("", KX4_LANGUAGE_PLUGIN));
+    RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::ServerComponents + "\\KXLanguage",
+                            RegValue::String("Editor", "KXLanguage"));
+}
+
+ObjectRef Editor(const QString& project, IEditorAddIn** addIn) {
+    QString why;
+    ObjectRef object = ObjectFactory::Create("KXLanguage.Connect", &why);
+    *addIn = ObjectFactory::Query<IEditorAddIn>(object);
+    if (!*addIn || !(*addIn)->Connect(project, "", nullptr, nullptr) || !(*addIn)->StartEditor("", "IDX0", ""))
+        throw Failure(Failure::CannotCreateObject, "cannot start the editor: " + why);
+    return object;
+}
+
+double BaselineSeconds(const QString& source, const QString& target, const QString& name) {
+    ProjectDatabase db(target, ProjectDatabase::Mode::ReadWrite);
+    db.Execute("PRAGMA synchronous = FULL");
+    QElapsedTimer timer;
+    timer.start();
+    db.Execute(QByteArray("ATTACH '" + source.toUtf8() + "' AS src").constData());
+    db.Execute("BEGIN IMMEDIATE");
+    db.Execute(QByteArray("INSERT INTO groups(parent, name, folded, position) VALUES(0, '" + name.toUtf8() + "', '" +
+                          name.toLower().toUtf8() + "', 1 + (SELECT COALESCE(MAX(position), 0) FROM groups WHERE parent = 0))")
+                   .constData());
+    db.Execute("INSERT INTO texts(grp, idx, language, text) SELECT last_insert_rowid(), idx, language, text "
+               "FROM src.texts WHERE grp = (SELECT id FROM src.groups WHERE name = 'Gross0')");
+    db.Execute("COMMIT");
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    db.Execute("DETACH src");
+    return seconds;
+}
+
+int BenchCopy(const QTemporaryDir& dir) {
+    const QString source = dir.filePath("Quelle.kxs");
+    const QString target = dir.filePath("Ziel.kxs");
+    const QString baseline = dir.filePath("Vergleich.kxs");
+    Fill(source, "Gross", 1, 100000, 3);
+    Fill(target, "Klein", 1, 10, 3);
+    Fill(baseline, "Klein", 1, 10, 3);
+    RegisterComponent();
+    std::printf("copy of a group of 100,000 indexes x 3 languages (300,000 texts), 3 runs each\n");
+    for (int run = 1; run <= 3; ++run) {
+        const double base = BaselineSeconds(source, baseline, QString("Kopie%1").arg(run));
+        IEditorAddIn* read = nullptr;
+        IEditorAddIn* write = nullptr;
+        ObjectRef keepRead = Editor(source, &read);
+        ObjectRef keepWrite = Editor(target, &write);
+        ResetPeak();
+        const long before = PeakKiB();
+        QElapsedTimer timer;
+        timer.start();
+        QVariant copy;
+        const QVariantList pasteTail = {"<IndexGroups>", QString("Kopie%1").arg(run), true, "", Variant::Int16(0), true};
+        if (!read->Message("GLOBAL", "Copy", QVariantList{"<IndexGroups>", "Gross0"}, &copy) ||
+            !write->Message("GLOBAL", "Paste", QVariantList{copy} + pasteTail, nullptr))
+            throw Failure(Failure::InvalidCall, read->LastError() + write->LastError());
+        copy = QVariant();
+        const double ours = timer.nsecsElapsed() / 1e9;
+        std::printf("  run %d: INSERT ... SELECT %.3f s, component Copy+Paste %.3f s, ratio %.2f, peak memory %ld MiB "
+                    "(resident before %ld MiB)\n",
+                    run, base, ours, ours / base, PeakKiB() / 1024, before / 1024);
+    }
+    return 0;
+}
+
+int BenchScript(const QTemporaryDir& dir) {
+    const QString source = dir.filePath("Quelle.kxs");
+    const QString target = dir.filePath("Ziel.kxs");
+    Fill(source, "Gruppe", 1000, 10, 1);
+    Fill(target, "Bestand", 1, 10, 1);
+    RegisterComponent();
+    const int lines = 10000;
+    QFile script(dir.filePath("script.txt"));
+    script.open(QIODevice::WriteOnly);
+    script.write(QString("set dbread \"%1\"\r\nset dbwrite \"%2\"\r\n").arg(source, target).toUtf8());
+    for (int i = 0; i < lines - 2; ++i)
+        script.write(QString("copy \"Gruppe%1\" \"Kopie%2\"\r\n").arg(i % 1000).arg(i % 2000).toUtf8());
+    script.close();
+    ResetPeak();
+    QElapsedTimer timer;
+    timer.start();
+    MScriptScan::RunScriptFile(script.fileName());
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    std::printf("script of %d lines (2 set, %d copies of 10-text groups, half of them replacing): %.2f s, "
+                "%.0f lines/s, peak memory %ld MiB\n",
+                lines, lines - 2, seconds, lines / seconds, PeakKiB() / 1024);
+    return 0;
+}
+
+int BenchImport(const QTemporaryDir& dir) {
+    const int rows = 1000000;
+    QFile csv(dir.filePath("import.csv"));
+    csv.open(QIODevice::WriteOnly);
+    csv.write("group,index,1031,1033\r\n");
+    for (int r = 0; r < rows; ++r) {
+        const int group = r / 1000;
+        csv.write(QString("Bereich %1\\Gruppe %2,%3,\"Kessel %3, Druck zu hoch\",Boiler %3 pressure too high\r\n")
+                      .arg(group / 20)
+                      .arg(group)
+                      .arg(r % 1000 + 1)
+                      .toUtf8());
+    }
+    csv.close();
+    const QString project = dir.filePath("Import.kxs");
+    ProjectFile::Create(project, {"1031", "1033"});
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    ResetPeak();
+    QElapsedTimer timer;
+    timer.start();
+    const int status = RunKx4Studio({"import", project, csv.fileName()}, outStream, errStream,
+                                    StudioToolContext::ForProgram(QCoreApplication::applicationDirPath()));
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    std::printf("kx4studio import of %d rows x 2 languages (%.0f MB CSV): status %d, %.2f s, peak memory %ld MiB %s\n",
+                rows, csv.size() / 1e6, status, seconds, PeakKiB() / 1024, qPrintable(err.trimmed()));
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir prefix, dir;
+    qputenv("KX4_PREFIX", prefix.path().toLocal8Bit());
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString("all");
+    try {
+        int status = 0;
+        if (mode == "copy" || mode == "all")
+            status |= BenchCopy(dir);
+        if (mode == "script" || mode == "all")
+            status |= BenchScript(dir);
+        if (mode == "import" || mode == "all")
+            status |= BenchImport(dir);
+        return status;
+    } catch (const Failure& failure) {
+        std::fprintf(stderr, "bench_language: %s\n", qPrintable(failure.Text()));
+        return 1;
+    }
+}
