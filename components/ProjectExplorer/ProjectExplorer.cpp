@@ -57,7 +57,9 @@ bool ProjectExplorer::LoadProject(QWidget* frame, const QString& projectPath) {
         auto view = std::make_unique<ExplorerView>(*m_project, m_english);
         m_view = view.get();
         connect(m_view, &ExplorerView::GroupActivated, this, [this](qint64 group) { OpenGroup(group); });
-        auto window = std::make_unique<QMdiSubWindow>();
+        // Meant to live in the frame's pane: no buttons that would maximise it out of there.
+        auto window = std::make_unique<QMdiSubWindow>(nullptr, Qt::SubWindow | Qt::CustomizeWindowHint |
+                                                                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
         window->setWidget(view.release());
         window->setWindowTitle(ExplorerTexts::Get(ExplorerTexts::Text::WindowTitle, m_english));
         window->resize(320, 480);
