@@ -1,1 +1,229 @@
-// Not written yet.
+#include "FMDIFrame.h"
+
+#include "CWexelToolBox.h"
+#include "CommandLine.h"
+#include "PictureBox.h"
+#include "help/FAbout.h"
+#include "help/MHelp.h"
+#include "platform/MessageBox.h"
+#include "projects/MKX4Functions.h"
+#include "script/MScriptScan.h"
+#include "studio/Failure.h"
+#include "studio/IProjectExplorer.h"
+#include "texts/MResources.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QToolBar>
+
+namespace {
+
+constexpr int DesignedPaneTwips = 2940;
+constexpr int SplitterTwips = 30;
+constexpr qint32 HelpContextToolbox = 60002;
+
+// "-" as a caption makes the item a separator line.
+void SetCaption(QAction* action, const QString& caption) {
+    action->setSeparator(caption == QLatin1String("-"));
+    action->setText(caption);
+}
+
+QColor MenuBarColor() { return QApplication::palette("QMenuBar").color(QPalette::Window); }
+
+} // namespace
+
+FMDIFrame::FMDIFrame(const QStringList& arguments, QWidget* parent) : QMainWindow(parent), m_arguments(arguments) {
+    setObjectName(QStringLiteral("FMDIFrame"));
+    BuildFurniture();
+}
+
+FMDIFrame::~FMDIFrame() = default;
+
+void FMDIFrame::BuildFurniture() {
+    setWindowTitle(QStringLiteral("KestrixStudio ToolBox"));
+    resize(900, 640);
+
+    m_mnuFile = menuBar()->addMenu(QStringLiteral("&Datei"));
+    m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    m_mnuFileOpen = m_mnuFile->addAction(QStringLiteral("Ö&ffnen"), this, [this] { mnuFileOpen_Click(); });
+    m_mnuFileClose = m_mnuFile->addAction(QStringLiteral("&Schließen"), this, [this] { mnuFileClose_Click(); });
+    m_mnuFileSep1 = m_mnuFile->addSeparator();
+    m_mnuFileExit = m_mnuFile->addAction(QStringLiteral("&Beenden"), this, [this] { mnuFileExit_Click(); });
+    m_mnuExtras = menuBar()->addMenu(QStringLiteral("&Extras"));
+    m_mnuExtras->setObjectName(QStringLiteral("mnuExtras"));
+    m_mnuExtra0 = m_mnuExtras->addAction(QStringLiteral("&Scriptdatei ausführen"), this, [this] { mnuExtra_Click(0); });
+    m_mnuHelp = menuBar()->addMenu(QStringLiteral("&?"));
+    m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    m_mnuHelpHelp = m_mnuHelp->addAction(QStringLiteral("&Hilfe"), this, [this] { mnuHelpHelp_Click(); });
+    m_mnuHelpInfo = m_mnuHelp->addAction(QStringLiteral("&Info"), this, [this] { mnuHelpInfo_Click(); });
+    m_mnuFileOpen->setObjectName(QStringLiteral("mnuFileOpen"));
+    m_mnuFileClose->setObjectName(QStringLiteral("mnuFileClose"));
+    m_mnuFileSep1->setObjectName(QStringLiteral("mnuFileSep1"));
+    m_mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
+    m_mnuExtra0->setObjectName(QStringLiteral("mnuExtra0"));
+    m_mnuHelpHelp->setObjectName(QStringLiteral("mnuHelpHelp"));
+    m_mnuHelpInfo->setObjectName(QStringLiteral("mnuHelpInfo"));
+
+    m_tbr = addToolBar(QStringLiteral("tbr"));
+    m_tbr->setObjectName(QStringLiteral("tbr"));
+    m_tbr->setMovable(false);
+    m_tbr->setIconSize(QSize(16, 16));
+    QAction* button1 = m_tbr->addAction(QIcon(), QString(), this, [this] { tbr_ButtonClick(1); });
+    QAction* button2 = m_tbr->addAction(QIcon(), QString(), this, [this] { tbr_ButtonClick(2); });
+    button1->setObjectName(QStringLiteral("tbrButton1"));
+    button2->setObjectName(QStringLiteral("tbrButton2"));
+
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_picture1 = new PictureBox(central);
+    m_picture1->setObjectName(QStringLiteral("Picture1"));
+    m_picture1->setFixedWidth(TwipsToPixels(DesignedPaneTwips));
+    m_picture1->OnResize = [this] { Picture1_Resize(); };
+    m_picture1->hide();
+    m_pctSplit = new PictureBox(central);
+    m_pctSplit->setObjectName(QStringLiteral("pctSplit"));
+    m_pctSplit->setFixedWidth(qMax(1, TwipsToPixels(SplitterTwips)));
+    m_pctSplit->setCursor(Qt::SplitHCursor);
+    m_pctSplit->SetBackColor(MenuBarColor());
+    m_pctSplit->OnMouseDown = [this](Qt::MouseButton button, int x) { pctSplit_MouseDown(button, x); };
+    m_pctSplit->OnMouseUp = [this](Qt::MouseButton button, int x) { pctSplit_MouseUp(button, x); };
+    m_mdiArea = new QMdiArea(central);
+    m_mdiArea->setObjectName(QStringLiteral("MdiArea"));
+    layout->addWidget(m_picture1);
+    layout->addWidget(m_pctSplit);
+    layout->addWidget(m_mdiArea, 1);
+    setCentralWidget(central);
+}
+
+QWidget* FMDIFrame::Picture1() const { return m_picture1; }
+QWidget* FMDIFrame::pctSplit() const { return m_pctSplit; }
+
+int FMDIFrame::TwipsToPixels(int twips) const { return qRound(twips * logicalDpiX() / 1440.0); }
+int FMDIFrame::PixelsToTwips(int pixels) const { return qRound(pixels * 1440.0 / logicalDpiX()); }
+
+CWexelToolBox& FMDIFrame::ToolBox() {
+    if (!m_toolBox)
+        m_toolBox = std::make_unique<CWexelToolBox>();
+    return *m_toolBox;
+}
+
+void FMDIFrame::MDIForm_Load() {
+    MResources::InitLanguage();
+    MKX4Functions::ReadInstallSettings();
+    InitMenue();
+    if (ToolBox().WexelActivate == 1)
+        m_tbr->hide();
+
+    bool silentRun = false;
+    m_commandLine = CommandLine::Reduce(CommandLine::Join(m_arguments), &silentRun);
+    if (silentRun) {
+        MScriptScan::RunScriptFile(m_commandLine);
+        mnuFileExit_Click();
+    } else {
+        OpenProject(m_commandLine, true);
+    }
+    MHelp::InitHelp();
+}
+
+void FMDIFrame::InitMenue() {
+    try {
+        setWindowTitle(MResources::GetResString(100));
+        m_mnuFile->setTitle(MResources::GetResString(110));
+        SetCaption(m_mnuFileOpen, MResources::GetResString(111));
+        SetCaption(m_mnuFileClose, MResources::GetResString(112));
+        SetCaption(m_mnuFileSep1, MResources::GetResString(113));
+        SetCaption(m_mnuFileExit, MResources::GetResString(114));
+        m_mnuExtras->setTitle(MResources::GetResString(130));
+        m_mnuExtras->menuAction()->setVisible(ToolBox().WexelToolboxEnableScriptMenu == 1);
+        SetCaption(m_mnuExtra0, MResources::GetResString(131));
+        m_mnuHelp->setTitle(MResources::GetResString(140));
+        SetCaption(m_mnuHelpHelp, MResources::GetResString(141));
+        SetCaption(m_mnuHelpInfo, MResources::GetResString(142));
+    } catch (const Failure& failure) {
+        if (failure.Number() == Failure::ObjectNotSet)
+            return;
+        MessageBox::Show(QString::number(failure.Number()) + QStringLiteral("   ") + failure.Description(),
+                         QStringLiteral("InitMenue"), MessageBox::Icon::None, this);
+    }
+}
+
+void FMDIFrame::OpenProject(QString& PrjName, bool Silent) {
+    Q_UNUSED(PrjName);
+    Q_UNUSED(Silent);
+}
+
+void FMDIFrame::mnuFileOpen_Click() { OpenProject(m_projectPath, false); }
+
+void FMDIFrame::mnuFileClose_Click() { ReleaseExplorer(); }
+
+void FMDIFrame::ReleaseExplorer() {
+    if (!m_explorer)
+        return;
+    m_explorer->UnloadProject();
+    m_explorer = nullptr;
+    m_explorerObject.reset();
+}
+
+void FMDIFrame::mnuFileExit_Click() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (window != this && window->isWindow() && window->objectName() != objectName() &&
+            !window->inherits("QMenu"))
+            window->close();
+    }
+    MDIForm_Unload();
+    hide();
+}
+
+void FMDIFrame::closeEvent(QCloseEvent* event) {
+    MDIForm_Unload();
+    event->accept();
+}
+
+void FMDIFrame::MDIForm_Unload() {
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    MHelp::CloseHelp();
+    ReleaseExplorer();
+    QCoreApplication::quit();
+}
+
+void FMDIFrame::mnuExtra_Click(int Index) { MScriptScan::mnuExtra_Click(Index, this); }
+
+void FMDIFrame::mnuHelpHelp_Click() { MHelp::ShowHelp(0, HelpContextToolbox); }
+
+void FMDIFrame::mnuHelpInfo_Click() { FAbout::ShowModal(); }
+
+void FMDIFrame::tbr_ButtonClick(int Index) {
+    if (Index == 1) {
+        if (m_explorer)
+            m_explorer->ToolButtonClick();
+    } else if (Index == 2) {
+        FAbout::ShowModal();
+    }
+}
+
+void FMDIFrame::pctSplit_MouseDown(Qt::MouseButton Button, int X) {
+    Q_UNUSED(X);
+    if (Button != Qt::LeftButton)
+        return;
+    m_splitterDragging = true;
+    m_pctSplit->SetBackColor(Qt::black);
+}
+
+void FMDIFrame::pctSplit_MouseUp(Qt::MouseButton Button, int X) {
+    if (Button != Qt::LeftButton || !m_splitterDragging)
+        return;
+    m_splitterDragging = false;
+    // A release far left of the bar would give a negative width: the pane closes to nothing.
+    m_picture1->setFixedWidth(qMax(0, m_pctSplit->x() + X));
+    m_pctSplit->SetBackColor(MenuBarColor());
+}
+
+void FMDIFrame::Picture1_Resize() {}

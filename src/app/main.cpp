@@ -1,1 +1,7 @@
-// Not written yet.
+#include "ToolBoxApplication.h"
+
+int main(int argc, char* argv[]) {
+    ToolBoxApplication::ChoosePlatform();
+    ToolBoxApplication app(argc, argv);
+    return app.Run();
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace CommandLine {
+
+// The process arguments (without the program) joined with single spaces.
+QString Join(const QStringList& arguments);
+
+// Reduces a command line to its one argument: every "/s" (sets *silent) and "/i" removed
+// wherever it stands, blanks trimmed at both ends, then one leading and one trailing double
+// quote dropped.
+QString Reduce(const QString& commandLine, bool* silent);
+
+} // namespace CommandLine

@@ -1,0 +1,55 @@
+#include "ToolBoxApplication.h"
+
+#include "FMDIFrame.h"
+#include "platform/MessageBox.h"
+#include "studio/Failure.h"
+
+namespace {
+constexpr int InternalError = 51;
+}
+
+ToolBoxApplication::ToolBoxApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("KX4ToolBox"));
+    setApplicationVersion(QStringLiteral(KX4_VERSION_STRING));
+    setOrganizationName(QStringLiteral("KX4ToolBox"));
+}
+
+void ToolBoxApplication::ChoosePlatform() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void ToolBoxApplication::ReportUncaught(const Failure& failure) {
+    MessageBox::Show(failure.Text(), QStringLiteral("KX4ToolBox"), MessageBox::Icon::Critical);
+}
+
+int ToolBoxApplication::Run() {
+    FMDIFrame frame(arguments().mid(1));
+    try {
+        frame.MDIForm_Load();
+    } catch (const Failure& failure) {
+        ReportUncaught(failure);
+        return 1;
+    } catch (const std::exception& error) {
+        ReportUncaught(Failure(InternalError, QString::fromLocal8Bit(error.what())));
+        return 1;
+    }
+    if (frame.IsUnloaded())
+        return 0;
+    frame.show();
+    return exec();
+}
+
+bool ToolBoxApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const Failure& failure) {
+        ReportUncaught(failure);
+    } catch (const std::exception& error) {
+        ReportUncaught(Failure(InternalError, QString::fromLocal8Bit(error.what())));
+    }
+    // As with every failure nothing catches, the program ends.
+    exit(1);
+    return true;
+}
