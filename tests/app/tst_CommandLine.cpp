@@ -1,0 +1,44 @@
+#include "app/CommandLine.h"
+
+#include <QTest>
+
+class tst_CommandLine : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void reduce_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<bool>("silent");
+
+        QTest::newRow("nothing") << QStringList{} << "" << false;
+        QTest::newRow("project name") << QStringList{"Demo"} << "Demo" << false;
+        QTest::newRow("switch before quoted script")
+            << QStringList{"/s", "\"C:\\Scripts\\run me.txt\""} << "C:\\Scripts\\run me.txt" << true;
+        QTest::newRow("switch after quoted script")
+            << QStringList{"\"C:\\Scripts\\run.txt\"", "/s"} << "C:\\Scripts\\run.txt" << true;
+        QTest::newRow("capital S is no switch") << QStringList{"/S", "x.txt"} << "/S x.txt" << false;
+        QTest::newRow("switch inside a path is removed too")
+            << QStringList{"D:/scripts/a.txt"} << "D:cripts/a.txt" << true;
+        QTest::newRow("/i ignored anywhere") << QStringList{"/i", "Demo", "/i"} << "Demo" << false;
+        QTest::newRow("/s repeated") << QStringList{"/s/s", "a.txt"} << "a.txt" << true;
+        QTest::newRow("single quote becomes empty") << QStringList{"\""} << "" << false;
+        QTest::newRow("only one leading quote dropped") << QStringList{"\"\"Demo\"\""} << "\"Demo\"" << false;
+        QTest::newRow("inner quotes stay") << QStringList{"a\"b"} << "a\"b" << false;
+        QTest::newRow("tabs are not trimmed") << QStringList{"\tDemo\t"} << "\tDemo\t" << false;
+        QTest::newRow("blanks trimmed before quotes go")
+            << QStringList{" ", "\"Demo.kxs\"", " "} << "Demo.kxs" << false;
+        QTest::newRow("quote after trailing blank inside quotes")
+            << QStringList{"\" Demo \""} << " Demo " << false;
+    }
+    void reduce() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, argument);
+        QFETCH(bool, silent);
+        bool isSilent = !silent;
+        QCOMPARE(CommandLine::Reduce(CommandLine::Join(arguments), &isSilent), argument);
+        QCOMPARE(isSilent, silent);
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_CommandLine)
+#include "tst_CommandLine.moc"
