@@ -4,6 +4,9 @@
 #include "platform/MessageBox.h"
 #include "studio/Failure.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 constexpr int InternalError = 51;
 }
@@ -18,6 +21,15 @@ void ToolBoxApplication::ChoosePlatform() {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // On a server without a session Qt warns on every start; the silent road prints nothing
+    // unless it fails, so take the folder Qt would fall back to, quietly.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray runtime = "/tmp/runtime-" + QByteArray::number(uint(getuid()));
+        mkdir(runtime.constData(), 0700);
+        struct stat info {};
+        if (stat(runtime.constData(), &info) == 0 && info.st_uid == getuid() && (info.st_mode & 0077) == 0)
+            qputenv("XDG_RUNTIME_DIR", runtime);
+    }
 }
 
 void ToolBoxApplication::ReportUncaught(const Failure& failure) {

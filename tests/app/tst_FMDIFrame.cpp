@@ -141,7 +141,6 @@ private Q_SLOTS:
     void silentRoadRunsTheScriptAndUnloads() {
         Install(1031);
         const QString script = WriteScript("remark only\r\n\r\n");
-        QStringList arguments;
         QFETCH(QStringList, arguments);
         for (QString& argument : arguments)
             argument.replace("SCRIPT", script);
