@@ -6,6 +6,7 @@
 #include "help/FAbout.h"
 #include "help/MHelp.h"
 #include "platform/MessageBox.h"
+#include "projects/FProjectOpen.h"
 #include "projects/MKX4Functions.h"
 #include "script/MScriptScan.h"
 #include "studio/Failure.h"
@@ -38,6 +39,7 @@ QColor MenuBarColor() { return QApplication::palette("QMenuBar").color(QPalette:
 FMDIFrame::FMDIFrame(const QStringList& arguments, QWidget* parent) : QMainWindow(parent), m_arguments(arguments) {
     setObjectName(QStringLiteral("FMDIFrame"));
     BuildFurniture();
+    FProjectOpen::SetHelpHandler([] { MHelp::ShowHelp(0, HelpContextToolbox); });
 }
 
 FMDIFrame::~FMDIFrame() = default;
