@@ -15,8 +15,12 @@
 
 namespace {
 
-QString KeyName(int k) { return QStringLiteral("Software\\Bench\\Key%1").arg(k, 4, 10, QLatin1Char('0')); }
-QString ValueName(int v) { return QStringLiteral("Value%1").arg(v); }
+QString KeyName(int k) {
+    return QStringLiteral("Software\\Bench\\Key%1").arg(k, 4, 10, QLatin1Char('0'));
+}
+QString ValueName(int v) {
+    return QStringLiteral("Value%1").arg(v);
+}
 
 bool Generate(const QString& path, int keys, int values) {
     QFile file(path);
@@ -30,7 +34,8 @@ bool Generate(const QString& path, int keys, int values) {
             // A mix of the common forms: strings, dwords, binary.
             switch (v % 3) {
             case 0:
-                text += "\"" + name + "\"=\"C:\\\\Program Files\\\\KestrixStudio\\\\file" + QByteArray::number(v) + ".txt\"\r\n";
+                text += "\"" + name + "\"=\"C:\\\\Program Files\\\\KestrixStudio\\\\file" +
+                        QByteArray::number(v) + ".txt\"\r\n";
                 break;
             case 1:
                 text += "\"" + name + "\"=dword:" + QByteArray::number(v, 16).rightJustified(8, '0') + "\r\n";
@@ -48,7 +53,8 @@ bool Generate(const QString& path, int keys, int values) {
 double CpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 long PeakKb() {

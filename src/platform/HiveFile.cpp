@@ -29,10 +29,7 @@ bool HiveFile::IsWritablePath(const QString& path) {
 
 long HiveFile::Acquire(bool forWrite, SqliteDb** db) {
     *db = nullptr;
-    if (!forWrite && m_db && m_hasSchema) {
-        *db = m_db.get();
-        return ERROR_SUCCESS;
-    }
+    // A hive removed or replaced (a test resetting its prefix, a setup run) is noticed here.
     const QByteArray name = QFile::encodeName(m_path);
     struct stat st {};
     const bool exists = ::stat(name.constData(), &st) == 0;
@@ -40,6 +37,10 @@ long HiveFile::Acquire(bool forWrite, SqliteDb** db) {
         m_db.reset();
         m_hasSchema = false;
         m_cache.Clear();
+    }
+    if (!forWrite && m_db && m_hasSchema) {
+        *db = m_db.get();
+        return ERROR_SUCCESS;
     }
     if (!exists && !forWrite)
         return ERROR_SUCCESS;
@@ -96,7 +97,8 @@ long HiveFile::ReadKey(const QStringList& names, bool viewRoot, const HiveReadCa
     }
     bool exists = false;
     QList<RegValue> values;
-    if (const long rc = RegistryHive(*db, QStringLiteral("main")).LoadKey(names, &exists, &values); rc != ERROR_SUCCESS)
+    if (const long rc = RegistryHive(*db, QStringLiteral("main")).LoadKey(names, &exists, &values);
+        rc != ERROR_SUCCESS)
         return rc;
     // Kept only when no commit slipped in between: the values then belong to that counter.
     quint32 after = 0;

@@ -7,9 +7,9 @@
 #include <QStringList>
 #include <memory>
 
-// One hive's database file, its cached connection and what was read of it. Before a change the
-// file is looked at again, so a file replaced, removed or made read-only since is noticed; reads
-// trust the open connection, so that a warm read takes a single look at the file's header.
+// One hive's database file, its cached connection and what was read of it. The file is looked at
+// on every use, so a file replaced, removed or made read-only since is noticed; a warm read then
+// only looks at the file's header (HiveReadCache).
 class HiveFile {
 public:
     explicit HiveFile(const QString& path);

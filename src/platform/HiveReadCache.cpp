@@ -13,7 +13,8 @@ const HiveReadCache::Key* HiveReadCache::Find(const QString& foldedPath) const {
     return it == m_keys.cend() ? nullptr : &*it;
 }
 
-const HiveReadCache::Key* HiveReadCache::Store(const QString& foldedPath, bool exists, QList<RegValue> values) {
+const HiveReadCache::Key* HiveReadCache::Store(const QString& foldedPath, bool exists,
+                                               QList<RegValue> values) {
     if (m_valueCount + values.size() > MaxValues) {
         const quint32 counter = m_counter;
         Clear();

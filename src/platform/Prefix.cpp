@@ -54,9 +54,8 @@ QString ToLocalPathNoCase(const QString& windowsPath) {
         if (matching && !part.isEmpty() && part != u"." && part != u".." &&
             !QFileInfo::exists(dir + u'/' + part)) {
             const QString folded = part.toCaseFolded();
-            const QStringList entries =
-                QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                    QDir::Name);
+            const QStringList entries = QDir(dir).entryList(
+                QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
             auto found = std::find_if(entries.begin(), entries.end(),
                                       [&](const QString& entry) { return entry.toCaseFolded() == folded; });
             if (found != entries.end())

@@ -82,8 +82,8 @@ long RegQueryValueExA(HKEY key, const char* valueName, quint32* reserved, quint3
     if (!Lookup(key, &open))
         return ERROR_INVALID_HANDLE;
     RegValue value;
-    const long rc =
-        RegistryStore::QueryValue(open.root, open.path, valueName ? FromAnsi(QByteArray(valueName)) : QString(), &value);
+    const long rc = RegistryStore::QueryValue(
+        open.root, open.path, valueName ? FromAnsi(QByteArray(valueName)) : QString(), &value);
     if (rc != ERROR_SUCCESS)
         return rc;
     QByteArray bytes = value.data;

@@ -24,9 +24,9 @@ inline constexpr quint32 KEY_READ = 0x00020019;
 inline constexpr quint32 KEY_WRITE = 0x00020006;
 inline constexpr quint32 KEY_ALL_ACCESS = 0x000F003F;
 // The access bits that ask to change something; on a read-only hive they give ERROR_ACCESS_DENIED.
-inline constexpr quint32 KEY_WRITE_BITS =
-    KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE_ACCESS | WRITE_DAC | WRITE_OWNER | GENERIC_ALL |
-    GENERIC_WRITE;
+inline constexpr quint32 KEY_WRITE_BITS = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK |
+                                          DELETE_ACCESS | WRITE_DAC | WRITE_OWNER | GENERIC_ALL |
+                                          GENERIC_WRITE;
 
 // Opens subKey below root (a predefined root or an open handle); a null or empty subKey opens
 // root itself again. *result is 0 unless the call succeeds. ERROR_FILE_NOT_FOUND for a missing

@@ -25,7 +25,9 @@ QString Describe(long rc) {
     }
 }
 
-bool IsMachine(HKEY root) { return root != HKEY_CURRENT_USER; }
+bool IsMachine(HKEY root) {
+    return root != HKEY_CURRENT_USER;
+}
 
 long Apply(RegistryBatch& batch, const RegFileEntry& entry) {
     switch (entry.kind) {
@@ -118,7 +120,8 @@ long Import(const QString& path, QString* error) {
     return ERROR_SUCCESS;
 }
 
-long Export(HKEY root, const QString& key, const QString& path, RegFileWriter::Format format, QString* error) {
+long Export(HKEY root, const QString& key, const QString& path, RegFileWriter::Format format,
+            QString* error) {
     QString own = key;
     while (own.endsWith(u'\\'))
         own.chop(1);

@@ -107,7 +107,8 @@ public:
             else if (escaped == u'r')
                 out->append(u'\r');
             else if (escaped == u'0')
-                return Fail(error, QStringLiteral("\\0 inside a string; write the value as hex(1) or hex(7)"));
+                return Fail(error,
+                            QStringLiteral("\\0 inside a string; write the value as hex(1) or hex(7)"));
             else
                 return Fail(error, QStringLiteral("unknown escape \\%1 in a string").arg(escaped));
         }
@@ -200,8 +201,8 @@ bool RegFileReader::Parse(const QByteArray& bytes, QList<RegFileEntry>* entries,
                 return parser.Fail(error, QStringLiteral("bad key name \"%1\": an empty name, or one longer "
                                                          "than 255 characters")
                                               .arg(full));
-            entries->append({remove ? RegFileEntry::Kind::DeleteKey : RegFileEntry::Kind::Key, root, key, {},
-                             lineNo});
+            entries->append(
+                {remove ? RegFileEntry::Kind::DeleteKey : RegFileEntry::Kind::Key, root, key, {}, lineNo});
             inKey = !remove;
             continue;
         }
@@ -243,7 +244,8 @@ bool RegFileReader::Parse(const QByteArray& bytes, QList<RegFileEntry>* entries,
             bool ok = false;
             const uint number = digits.toUInt(&ok, 16);
             if (!ok || digits.isEmpty() || digits.size() > 8 || digits.startsWith(u'+'))
-                return parser.Fail(error, QStringLiteral("\"%1\" is not a dword of 1 to 8 hex digits").arg(digits));
+                return parser.Fail(error,
+                                   QStringLiteral("\"%1\" is not a dword of 1 to 8 hex digits").arg(digits));
             value = RegValue::Dword(value.name, number);
         } else if (parser.TakeWord(QStringLiteral("hex"))) {
             value.type = REG_BINARY;
@@ -265,7 +267,8 @@ bool RegFileReader::Parse(const QByteArray& bytes, QList<RegFileEntry>* entries,
             while (list.endsWith(u'\\')) {
                 list.chop(1);
                 if (++index >= lines.size() || lines.at(index).trimmed().isEmpty())
-                    return parser.Fail(error, QStringLiteral("the hex data ends with \"\\\" but no line follows"));
+                    return parser.Fail(error,
+                                       QStringLiteral("the hex data ends with \"\\\" but no line follows"));
                 list += lines.at(index).trimmed();
             }
             if (!ParseHexBytes(list, &value.data))
@@ -273,7 +276,8 @@ bool RegFileReader::Parse(const QByteArray& bytes, QList<RegFileEntry>* entries,
             if (ansi && (value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ))
                 value.data = AnsiToUtf16(value.data);
         } else {
-            return parser.Fail(error, QStringLiteral("unknown value data \"%1\"").arg(parser.Rest().left(20)));
+            return parser.Fail(error,
+                               QStringLiteral("unknown value data \"%1\"").arg(parser.Rest().left(20)));
         }
         entries->append({RegFileEntry::Kind::Value, root, key, value, lineNo});
     }

@@ -10,8 +10,8 @@
 #include <QtEndian>
 
 #include <algorithm>
-#include <vector>
 #include <memory>
+#include <vector>
 
 Q_LOGGING_CATEGORY(lcRegistry, "kx4.registry")
 
@@ -61,7 +61,8 @@ constexpr size_t MaxOpenHives = 8;
 
 HiveFile& Hive(HKEY hiveRoot) {
     const QString path = HiveFilePath(hiveRoot);
-    auto it = std::find_if(g_hives.begin(), g_hives.end(), [&](const auto& hive) { return hive->Path() == path; });
+    auto it =
+        std::find_if(g_hives.begin(), g_hives.end(), [&](const auto& hive) { return hive->Path() == path; });
     if (it == g_hives.begin() && it != g_hives.end())
         return **it;
     std::unique_ptr<HiveFile> hive;
@@ -78,8 +79,7 @@ HiveFile& Hive(HKEY hiveRoot) {
 }
 
 // Runs fn(key) on root\key as read (or cached) under the lock.
-template <class Fn>
-long RunReadKey(HKEY root, const QString& key, Fn&& fn) {
+template <class Fn> long RunReadKey(HKEY root, const QString& key, Fn&& fn) {
     HKEY hiveRoot = 0;
     QStringList names;
     long rc = RegistryHive::Resolve(root, key, &hiveRoot, &names);
@@ -96,8 +96,7 @@ long RunReadKey(HKEY root, const QString& key, Fn&& fn) {
 }
 
 // Runs fn(hive, names) on root's hive under the lock; an empty hive passes a null hive.
-template <class Fn>
-long RunRead(HKEY root, const QString& key, Fn&& fn) {
+template <class Fn> long RunRead(HKEY root, const QString& key, Fn&& fn) {
     HKEY hiveRoot = 0;
     QStringList names;
     long rc = RegistryHive::Resolve(root, key, &hiveRoot, &names);
@@ -114,8 +113,7 @@ long RunRead(HKEY root, const QString& key, Fn&& fn) {
 }
 
 // Runs fn(hive, names) in one IMMEDIATE transaction, committed (durably) before returning.
-template <class Fn>
-long RunWrite(HKEY root, const QString& key, Fn&& fn) {
+template <class Fn> long RunWrite(HKEY root, const QString& key, Fn&& fn) {
     HKEY hiveRoot = 0;
     QStringList names;
     long rc = RegistryHive::Resolve(root, key, &hiveRoot, &names);
@@ -130,13 +128,15 @@ long RunWrite(HKEY root, const QString& key, Fn&& fn) {
     RegistryHive hive(*db, QStringLiteral("main"));
     SqliteTransaction tx(*db);
     if (tx.BeginResult() != 0) {
-        qCWarning(lcRegistry) << "cannot begin a change of" << RootName(root) << key << ":" << db->LastError();
+        qCWarning(lcRegistry) << "cannot begin a change of" << RootName(root) << key << ":"
+                              << db->LastError();
         return RegistryHive::ErrorFromSqlite(tx.BeginResult());
     }
     if ((rc = fn(hive, names)) != ERROR_SUCCESS)
         return rc;
     if (const int sql = tx.Commit(); sql != 0) {
-        qCWarning(lcRegistry) << "cannot commit a change of" << RootName(root) << key << ":" << db->LastError();
+        qCWarning(lcRegistry) << "cannot commit a change of" << RootName(root) << key << ":"
+                              << db->LastError();
         return RegistryHive::ErrorFromSqlite(sql);
     }
     return ERROR_SUCCESS;
@@ -187,7 +187,8 @@ QString HiveFilePath(HKEY root) {
 }
 
 bool KeyExists(HKEY root, const QString& key) {
-    return RunReadKey(root, key, [](const HiveReadCache::Key&) { return long(ERROR_SUCCESS); }) == ERROR_SUCCESS;
+    return RunReadKey(root, key, [](const HiveReadCache::Key&) { return long(ERROR_SUCCESS); }) ==
+           ERROR_SUCCESS;
 }
 
 long CreateKey(HKEY root, const QString& key) {

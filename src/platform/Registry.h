@@ -9,7 +9,8 @@
 // HKEY_CURRENT_USER are one database each; HKEY_CLASSES_ROOT is HKLM\Software\Classes.
 // Key paths use "\" between levels; names compare without regard to case and keep their case.
 // Every function returns a Windows error code (RegError) and never throws. Every change is one
-// transaction, durable when the call returns.
+// transaction, durable when the call returns; several changes as one: RegistryBatch.h. Reads are
+// cached per key and see every commit, also another process's, at once.
 
 using HKEY = quint32;
 inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
@@ -32,9 +33,9 @@ enum RegError : long {
     ERROR_SUCCESS = 0,
     ERROR_FILE_NOT_FOUND = 2,
     ERROR_ACCESS_DENIED = 5,
-    ERROR_INVALID_HANDLE = 6,       // not a root key (or, for raw reads, not an open key)
+    ERROR_INVALID_HANDLE = 6, // not a root key (or, for raw reads, not an open key)
     ERROR_INVALID_PARAMETER = 87,
-    ERROR_BUSY = 170,               // another process held the hive past the busy timeout
+    ERROR_BUSY = 170, // another process held the hive past the busy timeout
     ERROR_MORE_DATA = 234,
     ERROR_REGISTRY_IO_FAILED = 1016, // the hive file could not be read or written
 };

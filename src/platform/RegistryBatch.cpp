@@ -16,7 +16,9 @@ Q_DECLARE_LOGGING_CATEGORY(lcRegistry)
 namespace {
 
 // HKCR's own key, which exists for readers even before anything was written below it.
-bool IsViewRoot(HKEY root, const QStringList& names) { return root == HKEY_CLASSES_ROOT && names.size() == 2; }
+bool IsViewRoot(HKEY root, const QStringList& names) {
+    return root == HKEY_CLASSES_ROOT && names.size() == 2;
+}
 
 } // namespace
 
@@ -98,8 +100,9 @@ long RegistryBatch::BeginWrite(bool machine, bool user) {
             return d->Fail(ERROR_ACCESS_DENIED, QStringLiteral("%1 is read-only").arg(file));
     }
     if (!QDir().mkpath(QFileInfo(machineFile).absolutePath()))
-        return d->Fail(ERROR_ACCESS_DENIED,
-                       QStringLiteral("cannot create the folder %1").arg(QFileInfo(machineFile).absolutePath()));
+        return d->Fail(
+            ERROR_ACCESS_DENIED,
+            QStringLiteral("cannot create the folder %1").arg(QFileInfo(machineFile).absolutePath()));
     // HKLM is always opened first, so two batches lock the hives in the same order.
     if (machine)
         if (const long rc = d->OpenOrAttach(machineFile, QStringLiteral("hklm"), &d->machineSchema); rc)
@@ -229,7 +232,9 @@ long RegistryBatch::EnumKeys(HKEY root, const QString& key, QStringList* out) {
     long rc = ERROR_SUCCESS;
     auto hive = d->Hive(root, key, &names, &rc);
     if (!hive)
-        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names)) ? long(ERROR_SUCCESS) : rc;
+        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names))
+                   ? long(ERROR_SUCCESS)
+                   : rc;
     qint64 id = 0;
     if ((rc = hive->FindKeyOrView(names, IsViewRoot(root, names), &id)) != ERROR_SUCCESS)
         return rc;
@@ -242,7 +247,9 @@ long RegistryBatch::EnumValues(HKEY root, const QString& key, QList<RegValue>* o
     long rc = ERROR_SUCCESS;
     auto hive = d->Hive(root, key, &names, &rc);
     if (!hive)
-        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names)) ? long(ERROR_SUCCESS) : rc;
+        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names))
+                   ? long(ERROR_SUCCESS)
+                   : rc;
     qint64 id = 0;
     if ((rc = hive->FindKeyOrView(names, IsViewRoot(root, names), &id)) != ERROR_SUCCESS)
         return rc;
@@ -260,4 +267,6 @@ long RegistryBatch::Commit() {
     return d->Sql(rc);
 }
 
-QString RegistryBatch::LastError() const { return d->error; }
+QString RegistryBatch::LastError() const {
+    return d->error;
+}

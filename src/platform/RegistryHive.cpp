@@ -12,13 +12,17 @@ constexpr int MaxValueNameLength = 16383;
 // joined by "\", so a subtree is one range of the unique path index.
 constexpr qint64 RootId = 1;
 
-QString Fold(const QString& name) { return name.toCaseFolded(); }
+QString Fold(const QString& name) {
+    return name.toCaseFolded();
+}
 
 } // namespace
 
 RegistryHive::RegistryHive(SqliteDb& db, const QString& schema) : m_db(db), m_schema(schema) {}
 
-QString RegistryHive::Sql(const char* text) const { return QString::fromLatin1(text).arg(m_schema); }
+QString RegistryHive::Sql(const char* text) const {
+    return QString::fromLatin1(text).arg(m_schema);
+}
 
 int RegistryHive::CreateSchema() {
     return m_db.Exec(Sql("CREATE TABLE IF NOT EXISTS %1.keys(id INTEGER PRIMARY KEY, parent INTEGER NOT NULL,"
@@ -32,7 +36,8 @@ int RegistryHive::CreateSchema() {
 }
 
 bool RegistryHive::HasSchema() {
-    SqliteStatement st = m_db.Prepare(Sql("SELECT count(*) FROM %1.sqlite_master WHERE name IN ('keys','vals')"));
+    SqliteStatement st =
+        m_db.Prepare(Sql("SELECT count(*) FROM %1.sqlite_master WHERE name IN ('keys','vals')"));
     return st.Step() && st.Int(0) == 2;
 }
 
@@ -67,7 +72,9 @@ long RegistryHive::Resolve(HKEY root, const QString& key, HKEY* hiveRoot, QStrin
     return ERROR_SUCCESS;
 }
 
-bool RegistryHive::IsValidValueName(const QString& name) { return name.size() <= MaxValueNameLength; }
+bool RegistryHive::IsValidValueName(const QString& name) {
+    return name.size() <= MaxValueNameLength;
+}
 
 QString RegistryHive::FoldedPath(const QStringList& names, int count) {
     QString path;
@@ -153,8 +160,9 @@ long RegistryHive::CreateKey(const QStringList& names, qint64* id) {
 long RegistryHive::LoadKey(const QStringList& names, bool* exists, QList<RegValue>* values) {
     values->clear();
     *exists = false;
-    SqliteStatement st = m_db.Prepare(Sql("SELECT k.id, v.id, v.name, v.type, v.data FROM %1.keys k"
-                                          " LEFT JOIN %1.vals v ON v.key = k.id WHERE k.path = ? ORDER BY v.id"));
+    SqliteStatement st =
+        m_db.Prepare(Sql("SELECT k.id, v.id, v.name, v.type, v.data FROM %1.keys k"
+                         " LEFT JOIN %1.vals v ON v.key = k.id WHERE k.path = ? ORDER BY v.id"));
     st.Bind(1, FoldedPath(names, int(names.size())));
     while (st.Step()) {
         *exists = true;
@@ -178,10 +186,10 @@ long RegistryHive::QueryValue(qint64 key, const QString& name, RegValue* out) {
 
 long RegistryHive::SetValue(qint64 key, const RegValue& value) {
     // An update in place keeps the row id, and with it the value's place in the enumeration.
-    SqliteStatement st = m_db.Prepare(
-        Sql("INSERT INTO %1.vals(key, name, fold, type, data) VALUES(?, ?, ?, ?, ?)"
-            " ON CONFLICT(key, fold) DO UPDATE SET name = excluded.name, type = excluded.type,"
-            " data = excluded.data"));
+    SqliteStatement st =
+        m_db.Prepare(Sql("INSERT INTO %1.vals(key, name, fold, type, data) VALUES(?, ?, ?, ?, ?)"
+                         " ON CONFLICT(key, fold) DO UPDATE SET name = excluded.name, type = excluded.type,"
+                         " data = excluded.data"));
     st.Bind(1, key);
     st.Bind(2, value.name);
     st.Bind(3, Fold(value.name));
@@ -193,7 +201,8 @@ long RegistryHive::SetValue(qint64 key, const RegValue& value) {
 
 long RegistryHive::EnumKeys(qint64 key, QStringList* out) {
     out->clear();
-    SqliteStatement st = m_db.Prepare(Sql("SELECT name FROM %1.keys WHERE parent = ? AND id <> 1 ORDER BY path"));
+    SqliteStatement st =
+        m_db.Prepare(Sql("SELECT name FROM %1.keys WHERE parent = ? AND id <> 1 ORDER BY path"));
     st.Bind(1, key);
     while (st.Step())
         out->append(st.Text(0));

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void readOnlyHive();
     void readsSeeBatchChanges();
     void manyPrefixesInTurn();
+    void hiveFileReplaced();
 
 private:
     std::unique_ptr<QTemporaryDir> m_prefix;
@@ -55,8 +56,8 @@ void tst_Registry::valueEncoding_data() {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("text");
     QTest::addColumn<quint32>("number");
-    QTest::newRow("string with terminator") << RegValue::String("a", "Hi") << QByteArray("H\0i\0\0\0", 6)
-                                            << "Hi" << 0u;
+    QTest::newRow("string with terminator")
+        << RegValue::String("a", "Hi") << QByteArray("H\0i\0\0\0", 6) << "Hi" << 0u;
     QTest::newRow("empty string is one zero unit")
         << RegValue::String("a", "") << QByteArray("\0\0", 2) << "" << 0u;
     QTest::newRow("non-ASCII as UTF-16LE")
@@ -64,8 +65,8 @@ void tst_Registry::valueEncoding_data() {
         << QString::fromUtf8("Ü€") << 0u;
     QTest::newRow("text stops at the first zero")
         << RegValue{"a", REG_SZ, QByteArray("a\0\0\0b\0", 6)} << QByteArray("a\0\0\0b\0", 6) << "a" << 0u;
-    QTest::newRow("text without terminator") << RegValue{"a", REG_SZ, QByteArray("a\0b\0", 4)}
-                                             << QByteArray("a\0b\0", 4) << "ab" << 0u;
+    QTest::newRow("text without terminator")
+        << RegValue{"a", REG_SZ, QByteArray("a\0b\0", 4)} << QByteArray("a\0b\0", 4) << "ab" << 0u;
     QTest::newRow("dword little-endian")
         << RegValue::Dword("d", 0x12345678) << QByteArray("\x78\x56\x34\x12", 4) << "" << 0x12345678u;
     QTest::newRow("short dword reads as zero")
@@ -125,9 +126,10 @@ void tst_Registry::keyPaths_data() {
     QTest::newRow("plain") << "A\\B" << long(ERROR_SUCCESS) << "A\\B";
     QTest::newRow("leading and trailing backslashes") << "\\A\\B\\" << long(ERROR_SUCCESS) << "A\\B";
     QTest::newRow("empty component") << "A\\\\B" << long(ERROR_INVALID_PARAMETER) << "";
-    QTest::newRow("name of 255 characters") << "A\\" + QString(255, 'n') << long(ERROR_SUCCESS)
-                                            << "A\\" + QString(255, 'N');
-    QTest::newRow("name of 256 characters") << "A\\" + QString(256, 'n') << long(ERROR_INVALID_PARAMETER) << "";
+    QTest::newRow("name of 255 characters")
+        << "A\\" + QString(255, 'n') << long(ERROR_SUCCESS) << "A\\" + QString(255, 'N');
+    QTest::newRow("name of 256 characters")
+        << "A\\" + QString(256, 'n') << long(ERROR_INVALID_PARAMETER) << "";
     QTest::newRow("spaces and dots are names") << "A\\ . \\x.y" << long(ERROR_SUCCESS) << "a\\ . \\X.Y";
 }
 
@@ -151,8 +153,10 @@ void tst_Registry::keyPaths() {
 void tst_Registry::caseRules_data() {
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("asked");
-    QTest::newRow("ASCII") << "Software\\Kestrix" << "SOFTWARE\\kestrix";
-    QTest::newRow("umlaut") << QString::fromUtf8("Prüfung\\Übersicht") << QString::fromUtf8("PRÜFUNG\\übersicht");
+    QTest::newRow("ASCII") << "Software\\Kestrix"
+                           << "SOFTWARE\\kestrix";
+    QTest::newRow("umlaut") << QString::fromUtf8("Prüfung\\Übersicht")
+                            << QString::fromUtf8("PRÜFUNG\\übersicht");
     QTest::newRow("Greek") << QString::fromUtf8("Σίγμα") << QString::fromUtf8("σίγμα");
     QTest::newRow("Cyrillic") << QString::fromUtf8("Ключ") << QString::fromUtf8("КЛЮЧ");
 }
@@ -165,7 +169,8 @@ void tst_Registry::caseRules() {
              long(ERROR_SUCCESS));
     QVERIFY(RegistryStore::KeyExists(HKEY_LOCAL_MACHINE, asked));
     RegValue v;
-    QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, asked, valueName.toUpper(), &v), long(ERROR_SUCCESS));
+    QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, asked, valueName.toUpper(), &v),
+             long(ERROR_SUCCESS));
     QCOMPARE(v.name, valueName); // kept as written
 
     // Writing under another case changes the one key and value, not a second one.
@@ -215,21 +220,23 @@ void tst_Registry::classesRootIsMachineClasses() {
                                      RegValue::String("", "/lib/x.so")),
              long(ERROR_SUCCESS));
     RegValue v;
-    QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\KXLanguage.Connect\\InprocServer32",
-                                       "", &v),
+    QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE,
+                                       "SOFTWARE\\Classes\\KXLanguage.Connect\\InprocServer32", "", &v),
              long(ERROR_SUCCESS));
     QCOMPARE(v.Text(), QString("/lib/x.so"));
-    QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\Classes\\KXLanguage.Connect\\InprocServer32",
-                                       "", &v),
+    QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER,
+                                       "Software\\Classes\\KXLanguage.Connect\\InprocServer32", "", &v),
              long(ERROR_FILE_NOT_FOUND));
     QCOMPARE(RegistryStore::HiveFilePath(HKEY_CLASSES_ROOT), RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE));
-    QVERIFY(RegistryStore::HiveFilePath(HKEY_CURRENT_USER) != RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE));
+    QVERIFY(RegistryStore::HiveFilePath(HKEY_CURRENT_USER) !=
+            RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE));
 }
 
 void tst_Registry::deleteTree() {
     // "A\B" must not take its look-alike neighbours "A\B2" and "A\B]" with it.
     for (const char* key : {"A\\B\\C\\D", "A\\B\\E", "A\\B2\\F", "A\\B]", "A\\Ba"})
-        QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, key, RegValue::Dword("v", 7)), long(ERROR_SUCCESS));
+        QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, key, RegValue::Dword("v", 7)),
+                 long(ERROR_SUCCESS));
     RegistryStore::SetValue(HKEY_CURRENT_USER, "A\\B", RegValue::Dword("own", 1));
     QCOMPARE(RegistryStore::DeleteTree(HKEY_CURRENT_USER, "a\\b"), long(ERROR_SUCCESS));
     QVERIFY(!RegistryStore::KeyExists(HKEY_CURRENT_USER, "A\\B"));
@@ -347,16 +354,36 @@ void tst_Registry::manyPrefixesInTurn() {
     for (int i = 0; i < 12; ++i) {
         dirs.push_back(std::make_unique<QTemporaryDir>());
         qputenv("KX4_PREFIX", QFile::encodeName(dirs.back()->path()));
-        QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "K", RegValue::Dword("n", quint32(i))), long(ERROR_SUCCESS));
-        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "K", RegValue::Dword("n", quint32(i))), long(ERROR_SUCCESS));
+        QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "K", RegValue::Dword("n", quint32(i))),
+                 long(ERROR_SUCCESS));
+        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "K", RegValue::Dword("n", quint32(i))),
+                 long(ERROR_SUCCESS));
     }
     for (int i = 0; i < 12; ++i) {
         qputenv("KX4_PREFIX", QFile::encodeName(dirs.at(i)->path()));
         RegValue v;
         QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "K", "n", &v), long(ERROR_SUCCESS));
         QCOMPARE(v.Number(), quint32(i));
-        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "K", RegValue::Dword("n", 100)), long(ERROR_SUCCESS));
+        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "K", RegValue::Dword("n", 100)),
+                 long(ERROR_SUCCESS));
     }
+}
+
+// A prefix reset behind the store's back (files removed, or replaced by a copy) reads anew.
+void tst_Registry::hiveFileReplaced() {
+    const QString file = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
+    QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "K", RegValue::Dword("n", 1)), long(ERROR_SUCCESS));
+    QVERIFY(QFile::copy(file, file + ".saved"));
+    QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "K", RegValue::Dword("n", 2)), long(ERROR_SUCCESS));
+    RegValue v;
+    QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "K", "n", &v), long(ERROR_SUCCESS));
+    QCOMPARE(v.Number(), 2u);
+
+    QVERIFY(QFile::remove(file));
+    QVERIFY(!RegistryStore::KeyExists(HKEY_LOCAL_MACHINE, "K"));
+    QVERIFY(QFile::rename(file + ".saved", file));
+    QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "K", "n", &v), long(ERROR_SUCCESS));
+    QCOMPARE(v.Number(), 1u);
 }
 
 QTEST_GUILESS_MAIN(tst_Registry)

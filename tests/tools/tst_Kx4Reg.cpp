@@ -73,7 +73,8 @@ void tst_Kx4Reg::Seed() {
     batch.SetValue(HKEY_CURRENT_USER, k, RegValue::Dword("Num", 31));
     batch.SetValue(HKEY_CURRENT_USER, k, RegValue{"Big", REG_QWORD, QByteArray("\0\0\0\0\1\0\0\0", 8)});
     batch.SetValue(HKEY_CURRENT_USER, k, RegValue{"Bin", REG_BINARY, QByteArray("\x01\xab\0", 3)});
-    batch.SetValue(HKEY_CURRENT_USER, k, RegValue{"Multi", REG_MULTI_SZ, QByteArray("a\0\0\0b\0\0\0\0\0", 10)});
+    batch.SetValue(HKEY_CURRENT_USER, k,
+                   RegValue{"Multi", REG_MULTI_SZ, QByteArray("a\0\0\0b\0\0\0\0\0", 10)});
     batch.SetValue(HKEY_CURRENT_USER, k, RegValue::String("Path", "%TEMP%", REG_EXPAND_SZ));
     batch.SetValue(HKEY_CURRENT_USER, k, RegValue{"Nothing", REG_NONE, {}});
     batch.SetValue(HKEY_CURRENT_USER, k, RegValue::String("", "def"));
@@ -96,16 +97,19 @@ void tst_Kx4Reg::queryLayout_data() {
                         "    (Default)    REG_SZ    def\n";
     QTest::newRow("values, then subkeys")
         << QStringList{"query", "HKCU\\Software\\Test"}
-        << "\n" + all + "\nHKEY_CURRENT_USER\\Software\\Test\\Alpha\nHKEY_CURRENT_USER\\Software\\Test\\beta\n";
+        << "\n" + all +
+               "\nHKEY_CURRENT_USER\\Software\\Test\\Alpha\nHKEY_CURRENT_USER\\Software\\Test\\beta\n";
     QTest::newRow("subkeys only, no heading")
         << QStringList{"query", "HKEY_CURRENT_USER\\Software"} << "\nHKEY_CURRENT_USER\\Software\\Test\n";
-    QTest::newRow("key named as typed") << QStringList{"query", "hkcu\\software\\test\\BETA\\deep"}
-                                        << "\nHKEY_CURRENT_USER\\software\\test\\BETA\\deep\n    Name    REG_SZ    deep\n\n";
+    QTest::newRow("key named as typed")
+        << QStringList{"query", "hkcu\\software\\test\\BETA\\deep"}
+        << "\nHKEY_CURRENT_USER\\software\\test\\BETA\\deep\n    Name    REG_SZ    deep\n\n";
     QTest::newRow("one value, name in another case")
         << QStringList{"query", "HKCU\\Software\\Test", "/v", "num"}
         << "\nHKEY_CURRENT_USER\\Software\\Test\n    Num    REG_DWORD    0x1f\n\n";
-    QTest::newRow("default value") << QStringList{"query", "HKCU\\Software\\Test", "/ve"}
-                                   << "\nHKEY_CURRENT_USER\\Software\\Test\n    (Default)    REG_SZ    def\n\n";
+    QTest::newRow("default value")
+        << QStringList{"query", "HKCU\\Software\\Test", "/ve"}
+        << "\nHKEY_CURRENT_USER\\Software\\Test\n    (Default)    REG_SZ    def\n\n";
     QTest::newRow("default value not set")
         << QStringList{"query", "HKCU\\Software\\Test\\Alpha", "-VE"}
         << "\nHKEY_CURRENT_USER\\Software\\Test\\Alpha\n    (Default)    REG_SZ    (value not set)\n\n";
@@ -143,20 +147,23 @@ void tst_Kx4Reg::failures_data() {
     QTest::newRow("unknown root") << QStringList{"query", "HKU\\x"} << "Invalid key name \"HKU\\x\"";
     QTest::newRow("no command") << QStringList{} << "Invalid syntax: no command";
     QTest::newRow("unknown command") << QStringList{"copy", "HKCU\\a"} << "unknown command \"copy\"";
-    QTest::newRow("switch of another verb") << QStringList{"query", "HKCU\\Software", "/f"}
-                                            << "/f is not a switch of query";
+    QTest::newRow("switch of another verb")
+        << QStringList{"query", "HKCU\\Software", "/f"} << "/f is not a switch of query";
     QTest::newRow("/v without a name") << QStringList{"query", "HKCU\\Software", "/v"} << "/v needs a value";
-    QTest::newRow("/v and /ve together") << QStringList{"delete", "HKCU\\Software", "/v", "a", "/ve"}
-                                         << "give only one of /v, /ve and /va";
+    QTest::newRow("/v and /ve together")
+        << QStringList{"delete", "HKCU\\Software", "/v", "a", "/ve"} << "give only one of /v, /ve and /va";
     QTest::newRow("missing key argument") << QStringList{"query"} << "query takes 1 argument(s), not 0";
-    QTest::newRow("extra argument") << QStringList{"export", "HKCU\\a", "f.reg", "g.reg"} << "takes 2 argument(s)";
-    QTest::newRow("dword too big") << QStringList{"add", "HKCU\\a", "/v", "d", "/t", "REG_DWORD", "/d", "4294967296"}
+    QTest::newRow("extra argument") << QStringList{"export", "HKCU\\a", "f.reg", "g.reg"}
+                                    << "takes 2 argument(s)";
+    QTest::newRow("dword too big") << QStringList{"add", "HKCU\\a",   "/v", "d",
+                                                  "/t",  "REG_DWORD", "/d", "4294967296"}
                                    << "Invalid data: \"4294967296\" is not a number for REG_DWORD";
-    QTest::newRow("dword not a number") << QStringList{"add", "HKCU\\a", "/v", "d", "/t", "REG_DWORD", "/d", "12a"}
-                                        << "is not a number";
+    QTest::newRow("dword not a number")
+        << QStringList{"add", "HKCU\\a", "/v", "d", "/t", "REG_DWORD", "/d", "12a"} << "is not a number";
     QTest::newRow("odd binary") << QStringList{"add", "HKCU\\a", "/v", "b", "/t", "REG_BINARY", "/d", "abc"}
                                 << "not an even number of hex digits";
-    QTest::newRow("binary not hex") << QStringList{"add", "HKCU\\a", "/v", "b", "/t", "REG_BINARY", "/d", "zz"}
+    QTest::newRow("binary not hex") << QStringList{"add", "HKCU\\a",    "/v", "b",
+                                                   "/t",  "REG_BINARY", "/d", "zz"}
                                     << "not an even number of hex digits";
     QTest::newRow("unknown type") << QStringList{"add", "HKCU\\a", "/v", "x", "/t", "REG_TEXT"}
                                   << "unknown type \"REG_TEXT\"";
@@ -165,9 +172,10 @@ void tst_Kx4Reg::failures_data() {
     QTest::newRow("deleting a root") << QStringList{"delete", "HKLM", "/f"}
                                      << "A root key cannot be deleted: HKEY_LOCAL_MACHINE.";
     QTest::newRow("deleting a missing key") << QStringList{"delete", "HKCU\\Nope", "/f"} << notFound;
-    QTest::newRow("import of a missing file") << QStringList{"import", "/nonexistent/x.reg"}
-                                              << "/nonexistent/x.reg: cannot read the file";
-    QTest::newRow("export of a missing key") << QStringList{"export", "HKCU\\Nope", "x.reg", "/y"} << notFound;
+    QTest::newRow("import of a missing file")
+        << QStringList{"import", "/nonexistent/x.reg"} << "/nonexistent/x.reg: cannot read the file";
+    QTest::newRow("export of a missing key")
+        << QStringList{"export", "HKCU\\Nope", "x.reg", "/y"} << notFound;
 }
 
 void tst_Kx4Reg::failures() {
@@ -184,7 +192,8 @@ void tst_Kx4Reg::failures() {
 void tst_Kx4Reg::addTypes_data() {
     QTest::addColumn<QStringList>("switches");
     QTest::addColumn<RegValue>("stored");
-    QTest::newRow("string by default") << QStringList{"/v", "s", "/d", "C:\\x y"} << RegValue::String("s", "C:\\x y");
+    QTest::newRow("string by default")
+        << QStringList{"/v", "s", "/d", "C:\\x y"} << RegValue::String("s", "C:\\x y");
     QTest::newRow("no data is an empty string") << QStringList{"/v", "s"} << RegValue::String("s", "");
     QTest::newRow("default value") << QStringList{"/ve", "/d", "d"} << RegValue::String("", "d");
     QTest::newRow("expand string") << QStringList{"/v", "e", "/t", "reg_expand_sz", "/d", "%A%"}
@@ -216,7 +225,8 @@ void tst_Kx4Reg::addTypes() {
     QCOMPARE(result.out, QString("The operation completed successfully.\n"));
     QCOMPARE(result.status, 0);
     RegValue back;
-    QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "Software\\Add", stored.name, &back), long(ERROR_SUCCESS));
+    QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "Software\\Add", stored.name, &back),
+             long(ERROR_SUCCESS));
     QCOMPARE(back, stored);
 }
 
@@ -224,13 +234,15 @@ void tst_Kx4Reg::confirmations_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("skipSwitch");
     QTest::addColumn<bool>("changes"); // whether the command changes the registry when it goes on
-    QTest::newRow("overwriting a value") << QStringList{"add", "HKCU\\Software\\Test", "/v", "name", "/d", "new"} << "/f"
-                                         << true;
-    QTest::newRow("deleting a value") << QStringList{"delete", "HKCU\\Software\\Test", "/v", "Name"} << "/f" << true;
-    QTest::newRow("deleting all values") << QStringList{"delete", "HKCU\\Software\\Test", "/va"} << "/f" << true;
+    QTest::newRow("overwriting a value")
+        << QStringList{"add", "HKCU\\Software\\Test", "/v", "name", "/d", "new"} << "/f" << true;
+    QTest::newRow("deleting a value")
+        << QStringList{"delete", "HKCU\\Software\\Test", "/v", "Name"} << "/f" << true;
+    QTest::newRow("deleting all values")
+        << QStringList{"delete", "HKCU\\Software\\Test", "/va"} << "/f" << true;
     QTest::newRow("deleting a key") << QStringList{"delete", "HKCU\\Software\\Test"} << "/f" << true;
-    QTest::newRow("overwriting an export file") << QStringList{"export", "HKCU\\Software\\Test", "$FILE"} << "/y"
-                                                << false;
+    QTest::newRow("overwriting an export file")
+        << QStringList{"export", "HKCU\\Software\\Test", "$FILE"} << "/y" << false;
 }
 
 void tst_Kx4Reg::confirmations() {
@@ -249,7 +261,8 @@ void tst_Kx4Reg::confirmations() {
         s.flush();
         return out;
     };
-    for (const QString& answer : {QString("<no terminal>"), QString("no\n"), QString("YES\n"), QString("<forced>")}) {
+    for (const QString& answer :
+         {QString("<no terminal>"), QString("no\n"), QString("YES\n"), QString("<forced>")}) {
         Seed();
         {
             QFile f(file);
@@ -267,7 +280,8 @@ void tst_Kx4Reg::confirmations() {
         const bool goesOn = answer == "YES\n" || answer == "<forced>";
         QCOMPARE(result.status, goesOn ? 0 : 1);
         if (answer == "<no terminal>") {
-            QVERIFY2(result.err.startsWith("ERROR: ") && result.err.contains("standard input is not a terminal") &&
+            QVERIFY2(result.err.startsWith("ERROR: ") &&
+                         result.err.contains("standard input is not a terminal") &&
                          result.err.contains(skipSwitch),
                      qPrintable(result.err));
         } else if (answer != "<forced>") {
@@ -289,7 +303,8 @@ void tst_Kx4Reg::deleteForms_data() {
     QTest::newRow("one value") << QStringList{"/v", "num"}
                                << QStringList{"Name", "Big", "Bin", "Multi", "Path", "Nothing", ""} << true;
     QTest::newRow("default value") << QStringList{"/ve"}
-                                   << QStringList{"Name", "Num", "Big", "Bin", "Multi", "Path", "Nothing"} << true;
+                                   << QStringList{"Name", "Num", "Big", "Bin", "Multi", "Path", "Nothing"}
+                                   << true;
     QTest::newRow("all values, subkeys stay") << QStringList{"/va"} << QStringList{} << true;
     QTest::newRow("the key with its tree") << QStringList{} << QStringList{} << false;
 }
@@ -325,7 +340,8 @@ void tst_Kx4Reg::importAndExport() {
     QCOMPARE(result.err, QString());
     QCOMPARE(result.out, QString("The operation completed successfully.\n"));
     RegValue v;
-    QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\Test\\beta\\Deep", "Name", &v), long(ERROR_SUCCESS));
+    QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\Test\\beta\\Deep", "Name", &v),
+             long(ERROR_SUCCESS));
 
     QFile bad(m_dir->path() + "/bad.reg");
     QVERIFY(bad.open(QIODevice::WriteOnly));

@@ -41,7 +41,8 @@ constexpr int ValuesPerKey = 100;
 qint64 CountRows(const QString& file, const char* table, QString* problem) {
     sqlite3* db = nullptr;
     qint64 count = -1;
-    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
         *problem = "cannot open " + file;
         sqlite3_close(db);
         return -1;
@@ -49,7 +50,8 @@ qint64 CountRows(const QString& file, const char* table, QString* problem) {
     sqlite3_busy_timeout(db, 10000);
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
-    if (sqlite3_step(st) != SQLITE_ROW || qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "ok"))
+    if (sqlite3_step(st) != SQLITE_ROW ||
+        qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "ok"))
         *problem = file + ": integrity check failed: " + sqlite3_errmsg(db);
     sqlite3_finalize(st);
     const QByteArray sql = QByteArray("SELECT count(*) FROM ") + table;
@@ -75,7 +77,8 @@ void tst_Kx4RegProcesses::initTestCase() {
         for (int k = 0; k < KeysPerHive; ++k) {
             text += QByteArray("[") + root + "\\Software\\Big\\K" + QByteArray::number(k) + "]\r\n";
             for (int v = 0; v < ValuesPerKey; ++v)
-                text += "\"v" + QByteArray::number(v) + "\"=\"some text of a value " + QByteArray::number(v) + "\"\r\n";
+                text += "\"v" + QByteArray::number(v) + "\"=\"some text of a value " + QByteArray::number(v) +
+                        "\"\r\n";
             text += "\r\n";
         }
     }
@@ -104,8 +107,10 @@ void tst_Kx4RegProcesses::killedImport_data() {
 void tst_Kx4RegProcesses::killedImport() {
     QFETCH(int, delayMs);
     // A value already there in each hive, which must survive whatever happens.
-    QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "Software\\Before", RegValue::Dword("m", 1)), long(ERROR_SUCCESS));
-    QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "Software\\Before", RegValue::Dword("u", 1)), long(ERROR_SUCCESS));
+    QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "Software\\Before", RegValue::Dword("m", 1)),
+             long(ERROR_SUCCESS));
+    QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "Software\\Before", RegValue::Dword("u", 1)),
+             long(ERROR_SUCCESS));
 
     QProcess process;
     process.setStandardInputFile(QProcess::nullDevice());
@@ -145,7 +150,8 @@ void tst_Kx4RegProcesses::killedImport() {
     // The registry goes on working.
     RegValue v;
     QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "Software\\Before", "m", &v), long(ERROR_SUCCESS));
-    QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "Software\\After", RegValue::Dword("a", 1)), long(ERROR_SUCCESS));
+    QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "Software\\After", RegValue::Dword("a", 1)),
+             long(ERROR_SUCCESS));
 }
 
 void tst_Kx4RegProcesses::concurrentWriters() {
@@ -174,8 +180,8 @@ void tst_Kx4RegProcesses::concurrentWriters() {
     for (int i = 0; i < Adders; ++i) {
         processes.push_back(std::make_unique<QProcess>());
         processes.back()->setProgram(Kx4Reg());
-        processes.back()->setArguments(
-            {"add", i % 2 ? "HKCU\\Software\\Shared" : "HKLM\\Software\\Shared", "/v", QString("a%1").arg(i), "/d", "x", "/f"});
+        processes.back()->setArguments({"add", i % 2 ? "HKCU\\Software\\Shared" : "HKLM\\Software\\Shared",
+                                        "/v", QString("a%1").arg(i), "/d", "x", "/f"});
     }
     for (auto& process : processes) {
         process->setStandardInputFile(QProcess::nullDevice());
@@ -187,7 +193,8 @@ void tst_Kx4RegProcesses::concurrentWriters() {
     }
     QList<RegValue> machine;
     QList<RegValue> user;
-    QCOMPARE(RegistryStore::EnumValues(HKEY_LOCAL_MACHINE, "Software\\Shared", &machine), long(ERROR_SUCCESS));
+    QCOMPARE(RegistryStore::EnumValues(HKEY_LOCAL_MACHINE, "Software\\Shared", &machine),
+             long(ERROR_SUCCESS));
     QCOMPARE(RegistryStore::EnumValues(HKEY_CURRENT_USER, "Software\\Shared", &user), long(ERROR_SUCCESS));
     QCOMPARE(machine.size(), Importers * ValuesPerFile + Adders / 2);
     QCOMPARE(user.size(), Importers * ValuesPerFile + Adders / 2);
@@ -197,9 +204,10 @@ void tst_Kx4RegProcesses::readerSeesOtherProcessesChanges_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("keyAfter");
     QTest::addColumn<QString>("textAfter"); // of value "v"; empty when it is gone
-    QTest::newRow("value replaced") << QStringList{"add", "HKCU\\Software\\R", "/v", "v", "/d", "new", "/f"} << true
-                                    << "new";
-    QTest::newRow("value deleted") << QStringList{"delete", "HKCU\\Software\\R", "/v", "V", "/f"} << true << "";
+    QTest::newRow("value replaced") << QStringList{"add", "HKCU\\Software\\R", "/v", "v", "/d", "new", "/f"}
+                                    << true << "new";
+    QTest::newRow("value deleted") << QStringList{"delete", "HKCU\\Software\\R", "/v", "V", "/f"} << true
+                                   << "";
     QTest::newRow("key deleted") << QStringList{"delete", "HKCU\\Software\\R", "/f"} << false << "";
     QTest::newRow("value added in another case")
         << QStringList{"add", "HKCU\\SOFTWARE\\r", "/v", "V", "/d", "case", "/f"} << true << "case";
@@ -210,7 +218,8 @@ void tst_Kx4RegProcesses::readerSeesOtherProcessesChanges() {
     QFETCH(QStringList, args);
     QFETCH(bool, keyAfter);
     QFETCH(QString, textAfter);
-    QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "Software\\R", RegValue::String("v", "old")), long(ERROR_SUCCESS));
+    QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "Software\\R", RegValue::String("v", "old")),
+             long(ERROR_SUCCESS));
     for (int i = 0; i < 3; ++i) { // warm
         RegValue v;
         QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\R", "v", &v), long(ERROR_SUCCESS));

@@ -32,9 +32,10 @@ struct Io {
     // Returns 0 to go on, else the exit status.
     int Confirm(const QString& question, const QString& skipSwitch) {
         if (!answers)
-            return Fail(QStringLiteral("%1 Not asked, because standard input is not a terminal; add %2 to go on "
-                                       "without asking.")
-                            .arg(question, skipSwitch));
+            return Fail(
+                QStringLiteral("%1 Not asked, because standard input is not a terminal; add %2 to go on "
+                               "without asking.")
+                    .arg(question, skipSwitch));
         out << question << " (Yes/No)? " << Qt::flush;
         const QString answer = answers->readLine().trimmed();
         if (answer.compare(QStringLiteral("y"), Qt::CaseInsensitive) == 0 ||
@@ -62,11 +63,13 @@ struct Switches {
 // Only the switch names kx4reg knows count as switches, so "/tmp/x.reg" stays a file name.
 bool IsSwitch(const QString& arg) {
     static const QStringList known{"v", "ve", "va", "s", "f", "y", "t", "d", "regedit4", "?"};
-    return arg.size() > 1 && (arg.startsWith(u'/') || arg.startsWith(u'-')) && known.contains(arg.mid(1).toLower());
+    return arg.size() > 1 && (arg.startsWith(u'/') || arg.startsWith(u'-')) &&
+           known.contains(arg.mid(1).toLower());
 }
 
 // Parses args for verb; allowed lists the switches the verb takes. Empty result on success.
-QString ParseSwitches(const QString& verb, const QStringList& args, const QStringList& allowed, Switches* sw) {
+QString ParseSwitches(const QString& verb, const QStringList& args, const QStringList& allowed,
+                      Switches* sw) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         if (!IsSwitch(arg)) {
@@ -154,14 +157,15 @@ QString Why(long rc, HKEY root) {
 int Usage(Io& io, const QString& verb) {
     static const QHash<QString, QString> usage{
         {QStringLiteral("query"), QStringLiteral("kx4reg query KEY [/v NAME | /ve] [/s]")},
-        {QStringLiteral("add"), QStringLiteral("kx4reg add KEY [/v NAME | /ve] [/t TYPE] [/s SEP] [/d DATA] [/f]")},
+        {QStringLiteral("add"),
+         QStringLiteral("kx4reg add KEY [/v NAME | /ve] [/t TYPE] [/s SEP] [/d DATA] [/f]")},
         {QStringLiteral("delete"), QStringLiteral("kx4reg delete KEY [/v NAME | /ve | /va] [/f]")},
         {QStringLiteral("import"), QStringLiteral("kx4reg import FILE")},
         {QStringLiteral("export"), QStringLiteral("kx4reg export KEY FILE [/y] [/regedit4]")},
     };
     if (usage.contains(verb)) {
-        io.out << usage.value(verb) << "\n\n  KEY  ROOT\\SubKey, ROOT one of HKLM, HKCU, HKCR (or their long names)"
-               << Qt::endl;
+        io.out << usage.value(verb)
+               << "\n\n  KEY  ROOT\\SubKey, ROOT one of HKLM, HKCU, HKCR (or their long names)" << Qt::endl;
         return 0;
     }
     io.out << "kx4reg query | add | delete | import | export ...\n"
@@ -210,7 +214,8 @@ int Query(Io& io, const QStringList& args) {
     auto matching = [&](const QString& path, QList<RegValue>* values) {
         batch.EnumValues(cmd.root, path, values);
         if (wanted)
-            values->removeIf([&](const RegValue& v) { return v.name.compare(*wanted, Qt::CaseInsensitive) != 0; });
+            values->removeIf(
+                [&](const RegValue& v) { return v.name.compare(*wanted, Qt::CaseInsensitive) != 0; });
     };
 
     QString text = QStringLiteral("\n");
@@ -221,7 +226,8 @@ int Query(Io& io, const QStringList& args) {
             if (!wanted->isEmpty())
                 return io.Fail(NotFound);
             // The default value always shows, as reg shows it.
-            text += FullName(cmd.root, cmd.path) + QStringLiteral("\n    (Default)    REG_SZ    (value not set)\n\n");
+            text += FullName(cmd.root, cmd.path) +
+                    QStringLiteral("\n    (Default)    REG_SZ    (value not set)\n\n");
             io.out << text << Qt::flush;
             return 0;
         }
@@ -266,8 +272,8 @@ int Query(Io& io, const QStringList& args) {
 }
 
 // The bytes of /d DATA for a value of the given type; empty optional (with *why) when invalid.
-std::optional<QByteArray> EncodeData(quint32 type, const QString& data, const std::optional<QString>& separator,
-                                     QString* why) {
+std::optional<QByteArray> EncodeData(quint32 type, const QString& data,
+                                     const std::optional<QString>& separator, QString* why) {
     switch (type) {
     case REG_SZ:
     case REG_EXPAND_SZ:
@@ -278,8 +284,8 @@ std::optional<QByteArray> EncodeData(quint32 type, const QString& data, const st
             return std::nullopt;
         }
         const QStringList parts = data.isEmpty() ? QStringList()
-                                  : separator   ? data.split(separator->at(0))
-                                                : data.split(QStringLiteral("\\0"));
+                                  : separator    ? data.split(separator->at(0))
+                                                 : data.split(QStringLiteral("\\0"));
         QByteArray bytes;
         for (const QString& part : parts) {
             if (part.isEmpty()) {
@@ -328,10 +334,14 @@ std::optional<QByteArray> EncodeData(quint32 type, const QString& data, const st
 
 std::optional<quint32> ParseType(const QString& name) {
     static const QHash<QString, quint32> types{
-        {QStringLiteral("REG_SZ"), REG_SZ},         {QStringLiteral("REG_EXPAND_SZ"), REG_EXPAND_SZ},
-        {QStringLiteral("REG_MULTI_SZ"), REG_MULTI_SZ}, {QStringLiteral("REG_DWORD"), REG_DWORD},
-        {QStringLiteral("REG_QWORD"), REG_QWORD},   {QStringLiteral("REG_BINARY"), REG_BINARY},
-        {QStringLiteral("REG_NONE"), REG_NONE},     {QStringLiteral("REG_DWORD_BIG_ENDIAN"), REG_DWORD_BIG_ENDIAN},
+        {QStringLiteral("REG_SZ"), REG_SZ},
+        {QStringLiteral("REG_EXPAND_SZ"), REG_EXPAND_SZ},
+        {QStringLiteral("REG_MULTI_SZ"), REG_MULTI_SZ},
+        {QStringLiteral("REG_DWORD"), REG_DWORD},
+        {QStringLiteral("REG_QWORD"), REG_QWORD},
+        {QStringLiteral("REG_BINARY"), REG_BINARY},
+        {QStringLiteral("REG_NONE"), REG_NONE},
+        {QStringLiteral("REG_DWORD_BIG_ENDIAN"), REG_DWORD_BIG_ENDIAN},
         {QStringLiteral("REG_DWORD_LITTLE_ENDIAN"), REG_DWORD},
     };
     const auto it = types.constFind(name.toUpper());
@@ -358,16 +368,18 @@ int Add(Io& io, const QStringList& args) {
     if (sw.separator && *type != REG_MULTI_SZ)
         return io.Syntax(QStringLiteral("add"), QStringLiteral("/s is for REG_MULTI_SZ only"));
     QString why;
-    const std::optional<QByteArray> bytes = EncodeData(*type, sw.data.value_or(QString()), sw.separator, &why);
+    const std::optional<QByteArray> bytes =
+        EncodeData(*type, sw.data.value_or(QString()), sw.separator, &why);
     if (!bytes)
         return io.Fail(QStringLiteral("Invalid data: %1.").arg(why));
 
     RegValue existing;
-    if (!sw.force && RegistryStore::QueryValue(cmd.root, cmd.path, *sw.valueName, &existing) == ERROR_SUCCESS) {
+    if (!sw.force &&
+        RegistryStore::QueryValue(cmd.root, cmd.path, *sw.valueName, &existing) == ERROR_SUCCESS) {
         const QString shown = sw.valueName->isEmpty() ? QStringLiteral("(Default)") : *sw.valueName;
-        if (const int status =
-                io.Confirm(QStringLiteral("Value %1 exists in %2, overwrite?").arg(shown, FullName(cmd.root, cmd.path)),
-                           QStringLiteral("/f")))
+        if (const int status = io.Confirm(
+                QStringLiteral("Value %1 exists in %2, overwrite?").arg(shown, FullName(cmd.root, cmd.path)),
+                QStringLiteral("/f")))
             return status;
     }
     const long rc = RegistryStore::SetValue(cmd.root, cmd.path, RegValue{*sw.valueName, *type, *bytes});
@@ -476,5 +488,6 @@ int RunKx4Reg(const QStringList& args, QTextStream& out, QTextStream& err, QText
         return Import(io, rest);
     if (verb == u"export")
         return Export(io, rest);
-    return io.Fail(QStringLiteral("Invalid syntax: unknown command \"%1\". Type \"kx4reg /?\" for usage.").arg(args.first()));
+    return io.Fail(QStringLiteral("Invalid syntax: unknown command \"%1\". Type \"kx4reg /?\" for usage.")
+                       .arg(args.first()));
 }
