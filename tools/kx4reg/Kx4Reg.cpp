@@ -36,7 +36,7 @@ struct Io {
                 QStringLiteral("%1 Not asked, because standard input is not a terminal; add %2 to go on "
                                "without asking.")
                     .arg(question, skipSwitch));
-        out << question << " (Yes/No)? " << Qt::flush;
+        out << (question.endsWith(u'?') ? question.chopped(1) : question) << " (Yes/No)? " << Qt::flush;
         const QString answer = answers->readLine().trimmed();
         if (answer.compare(QStringLiteral("y"), Qt::CaseInsensitive) == 0 ||
             answer.compare(QStringLiteral("yes"), Qt::CaseInsensitive) == 0)
