@@ -2,15 +2,21 @@
 
 #include "CWexelToolBox.h"
 #include "CommandLine.h"
+#include "MWindowControl.h"
 #include "PictureBox.h"
+#include "ToolbarPictures.h"
 #include "help/FAbout.h"
 #include "help/MHelp.h"
 #include "platform/MessageBox.h"
+#include "platform/WindowHandles.h"
+#include "projects/FProjectOpen.h"
 #include "projects/FProjectOpen.h"
 #include "projects/MKX4Functions.h"
 #include "script/MScriptScan.h"
+#include "studio/CreateObject.h"
 #include "studio/Failure.h"
 #include "studio/IProjectExplorer.h"
+#include "studio/IStudioUtilities.h"
 #include "texts/MResources.h"
 
 #include <QApplication>
@@ -25,6 +31,8 @@ namespace {
 constexpr int DesignedPaneTwips = 2940;
 constexpr int SplitterTwips = 30;
 constexpr qint32 HelpContextToolbox = 60002;
+// A component that reports a failing status: the platform's automation error.
+constexpr int ComponentFailure = 440;
 
 // "-" as a caption makes the item a separator line.
 void SetCaption(QAction* action, const QString& caption) {
@@ -73,8 +81,10 @@ void FMDIFrame::BuildFurniture() {
     m_tbr->setObjectName(QStringLiteral("tbr"));
     m_tbr->setMovable(false);
     m_tbr->setIconSize(QSize(16, 16));
-    QAction* button1 = m_tbr->addAction(QIcon(), QString(), this, [this] { tbr_ButtonClick(1); });
-    QAction* button2 = m_tbr->addAction(QIcon(), QString(), this, [this] { tbr_ButtonClick(2); });
+    QAction* button1 =
+        m_tbr->addAction(QIcon(ToolbarPictures::Tools()), QString(), this, [this] { tbr_ButtonClick(1); });
+    QAction* button2 =
+        m_tbr->addAction(QIcon(ToolbarPictures::Information()), QString(), this, [this] { tbr_ButtonClick(2); });
     button1->setObjectName(QStringLiteral("tbrButton1"));
     button2->setObjectName(QStringLiteral("tbrButton2"));
 
@@ -155,8 +165,39 @@ void FMDIFrame::InitMenue() {
 }
 
 void FMDIFrame::OpenProject(QString& PrjName, bool Silent) {
-    Q_UNUSED(PrjName);
-    Q_UNUSED(Silent);
+    try {
+        QString name;
+        if (PrjName.right(4).toLower() == QLatin1String(".kxs"))
+            name = PrjName;
+        else
+            name = FProjectOpen::Instance().ShowDialog(PrjName, Silent);
+        if (name.isEmpty())
+            return;
+
+        m_projectPath = StudioUtilities().Files().GetProjectPath(name);
+        ReleaseExplorer();
+        ObjectRef object = CreateObject(QString::fromLatin1(ProjectExplorerProgId));
+        IProjectExplorer* explorer = ObjectFactory::Query<IProjectExplorer>(object);
+        if (!explorer)
+            throw Failure(Failure::InterfaceNotSupported,
+                          QStringLiteral("\"%1\" is no project explorer").arg(QLatin1String(ProjectExplorerProgId)));
+        m_explorerObject = std::move(object);
+        m_explorer = explorer;
+        if (!m_explorer->LoadProject(this, m_projectPath))
+            throw Failure(ComponentFailure, m_explorer->LastError());
+
+        m_picture1->show();
+        const QString caption = MResources::GetResString(300);
+        const qint32 pane = WindowHandles::HandleOf(m_picture1);
+        m_explorerWindow = MWindowControl::ReparentWindowByCaption(WindowHandles::HandleOf(this), pane, caption);
+        MWindowControl::RemoveWindowFrame(m_explorerWindow);
+        MWindowControl::FitWindowToContainer(m_explorerWindow, pane);
+        if (ToolBox().WexelActivate == 1)
+            m_picture1->setFixedWidth(qMax(0, TwipsToPixels(ToolBox().WexelProjectExplorerWindowWidth)));
+    } catch (const Failure& failure) {
+        MessageBox::Show(failure.Text(), QStringLiteral("KestrixStudio - FileOpen"), MessageBox::Icon::Exclamation,
+                         this);
+    }
 }
 
 void FMDIFrame::mnuFileOpen_Click() { OpenProject(m_projectPath, false); }
@@ -228,4 +269,7 @@ void FMDIFrame::pctSplit_MouseUp(Qt::MouseButton Button, int X) {
     m_pctSplit->SetBackColor(MenuBarColor());
 }
 
-void FMDIFrame::Picture1_Resize() {}
+void FMDIFrame::Picture1_Resize() {
+    if (m_explorerWindow != 0)
+        MWindowControl::FitWindowToContainer(m_explorerWindow, WindowHandles::HandleOf(m_picture1));
+}
