@@ -4,6 +4,8 @@
 #include "platform/MessageBox.h"
 #include "studio/Failure.h"
 
+#include <QTimer>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,6 +52,12 @@ int ToolBoxApplication::Run() {
     if (frame.IsUnloaded())
         return 0;
     frame.show();
+    // Set only by the frame benchmark (bench/frame): leave as soon as the frame has been painted.
+    if (qEnvironmentVariableIsSet("KX4_BENCH_QUIT_AFTER_PAINT"))
+        QTimer::singleShot(0, this, [&frame] {
+            frame.repaint();
+            QCoreApplication::quit();
+        });
     return exec();
 }
 
