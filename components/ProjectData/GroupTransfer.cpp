@@ -175,16 +175,23 @@ void Paste(ProjectFile& project, const GroupCopy& copy, const QString& parentPat
         }
     }
     const qint64 existing = project.FindChild(parent, name);
+    qint64 group = 0;
     if (existing != 0) {
         if (!replace) {
             throw Failure(Failure::InvalidCall, QStringLiteral("index group \"%1\" already exists in %2")
                                                     .arg(project.GroupPath(existing), project.Path()));
         }
-        if (position <= 0)
-            position = project.PositionOf(existing);
-        project.DeleteGroup(existing);
+        if (position <= 0) {
+            // Emptied in place, the group keeps its place without moving its siblings.
+            project.ClearGroup(existing);
+            project.RenameGroup(existing, name);
+            group = existing;
+        } else {
+            project.DeleteGroup(existing);
+        }
     }
-    const qint64 group = project.CreateGroup(parent, name, position);
+    if (group == 0)
+        group = project.CreateGroup(parent, name, position);
     InsertTree(project, group, copy.root, MapLanguages(project, copy), withTexts);
     transaction.Commit();
 }

@@ -257,6 +257,12 @@ void ProjectFile::DeleteGroup(qint64 group) {
         .Run();
 }
 
+void ProjectFile::ClearGroup(qint64 group) {
+    m_db->Cached("DELETE FROM texts WHERE grp = ?").Bind(1, group).Run();
+    for (const GroupInfo& child : Children(group))
+        DeleteGroup(child.id);
+}
+
 void ProjectFile::RenameGroup(qint64 group, const QString& name) {
     CheckGroupName(name);
     const qint64 parent = ParentOf(group);

@@ -69,6 +69,8 @@ public:
     int PositionOf(qint64 group) const;
     // Removes the group, its subgroups and all their texts.
     void DeleteGroup(qint64 group);
+    // Removes the group's texts and subgroups; the group keeps its id, name and place.
+    void ClearGroup(qint64 group);
     // Fails when a sibling other than the group itself has the new name.
     void RenameGroup(qint64 group, const QString& name);
 
