@@ -25,6 +25,7 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QToolBar>
+#include <algorithm>
 
 namespace {
 
@@ -115,7 +116,10 @@ void FMDIFrame::BuildFurniture() {
 QWidget* FMDIFrame::Picture1() const { return m_picture1; }
 QWidget* FMDIFrame::pctSplit() const { return m_pctSplit; }
 
-int FMDIFrame::TwipsToPixels(int twips) const { return qRound(twips * logicalDpiX() / 1440.0); }
+int FMDIFrame::TwipsToPixels(int twips) const {
+    // In double: a width from the registry may be any 32-bit number.
+    return qRound(double(twips) * logicalDpiX() / 1440.0);
+}
 int FMDIFrame::PixelsToTwips(int pixels) const { return qRound(pixels * 1440.0 / logicalDpiX()); }
 
 CWexelToolBox& FMDIFrame::ToolBox() {
@@ -193,7 +197,9 @@ void FMDIFrame::OpenProject(QString& PrjName, bool Silent) {
         MWindowControl::RemoveWindowFrame(m_explorerWindow);
         MWindowControl::FitWindowToContainer(m_explorerWindow, pane);
         if (ToolBox().WexelActivate == 1)
-            m_picture1->setFixedWidth(qMax(0, TwipsToPixels(ToolBox().WexelProjectExplorerWindowWidth)));
+            // Qt reads a fixed width of QWIDGETSIZE_MAX as no minimum at all.
+            m_picture1->setFixedWidth(
+                std::clamp(TwipsToPixels(ToolBox().WexelProjectExplorerWindowWidth), 0, QWIDGETSIZE_MAX - 1));
     } catch (const Failure& failure) {
         MessageBox::Show(failure.Text(), QStringLiteral("KestrixStudio - FileOpen"), MessageBox::Icon::Exclamation,
                          this);

@@ -306,6 +306,8 @@ private Q_SLOTS:
         QTest::newRow("variant on without a width") << 1 << -1 << 0;
         QTest::newRow("variant off with a width") << 0 << 4320 << -1;
         QTest::newRow("2 is not on") << 2 << 4320 << -1;
+        QTest::newRow("a negative width closes the pane") << 1 << -1500 << 0;
+        QTest::newRow("the largest width stays a width") << 1 << 2147483647 << -2;
     }
     void customerVariantSetsThePaneWidth() {
         QFETCH(int, activate);
@@ -313,12 +315,18 @@ private Q_SLOTS:
         QFETCH(int, expectedTwips);
         if (activate >= 0)
             Toolbox("WexelActivate", quint32(activate));
-        if (width >= 0)
-            Toolbox("WexelProjectExplorerWindowWidth", quint32(width));
+        if (width != -1) // as text, so that negative and large numbers pass unchanged
+            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox,
+                                    RegValue::String("WexelProjectExplorerWindowWidth", QString::number(width)));
         QString path = MakeFile("Demo.kxs");
         FMDIFrame frame({});
         const int designed = frame.Picture1()->width();
         frame.OpenProject(path, false);
+        QVERIFY(m_boxes.isEmpty());
+        if (expectedTwips == -2) {
+            QCOMPARE(frame.Picture1()->minimumWidth(), QWIDGETSIZE_MAX - 1);
+            return;
+        }
         QCOMPARE(frame.Picture1()->width(), expectedTwips < 0 ? designed : frame.TwipsToPixels(expectedTwips));
         // Set again at every open, after the user moved the splitter.
         frame.Picture1()->setFixedWidth(123);
