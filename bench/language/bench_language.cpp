@@ -46,7 +46,8 @@ void ResetPeak() {
 const QStringList Languages = {"1031", "1033", "1040"};
 
 QString TextOf(int index, int language) {
-    static const char* const words[] = {"Kesseldruck zu hoch, Ventil %1 prüfen", "Boiler pressure too high, check valve %1",
+    static const char* const words[] = {"Kesseldruck zu hoch, Ventil %1 prüfen",
+                                        "Boiler pressure too high, check valve %1",
                                         "Pressione caldaia troppo alta, valvola %1"};
     return QString::fromUtf8(words[language]).arg(index);
 }
@@ -76,7 +77,8 @@ ObjectRef Editor(const QString& project, IEditorAddIn** addIn) {
     QString why;
     ObjectRef object = ObjectFactory::Create("KXLanguage.Connect", &why);
     *addIn = ObjectFactory::Query<IEditorAddIn>(object);
-    if (!*addIn || !(*addIn)->Connect(project, "", nullptr, nullptr) || !(*addIn)->StartEditor("", "IDX0", ""))
+    if (!*addIn || !(*addIn)->Connect(project, "", nullptr, nullptr) ||
+        !(*addIn)->StartEditor("", "IDX0", ""))
         throw Failure(Failure::CannotCreateObject, "cannot start the editor: " + why);
     return object;
 }
@@ -88,8 +90,9 @@ double BaselineSeconds(const QString& source, const QString& target, const QStri
     timer.start();
     db.Execute(QByteArray("ATTACH '" + source.toUtf8() + "' AS src").constData());
     db.Execute("BEGIN IMMEDIATE");
-    db.Execute(QByteArray("INSERT INTO groups(parent, name, folded, position) VALUES(0, '" + name.toUtf8() + "', '" +
-                          name.toLower().toUtf8() + "', 1 + (SELECT COALESCE(MAX(position), 0) FROM groups WHERE parent = 0))")
+    db.Execute(QByteArray("INSERT INTO groups(parent, name, folded, position) VALUES(0, '" + name.toUtf8() +
+                          "', '" + name.toLower().toUtf8() +
+                          "', 1 + (SELECT COALESCE(MAX(position), 0) FROM groups WHERE parent = 0))")
                    .constData());
     db.Execute("INSERT INTO texts(grp, idx, language, text) SELECT last_insert_rowid(), idx, language, text "
                "FROM src.texts WHERE grp = (SELECT id FROM src.groups WHERE name = 'Gross0')");
@@ -119,13 +122,15 @@ int BenchCopy(const QTemporaryDir& dir) {
         QElapsedTimer timer;
         timer.start();
         QVariant copy;
-        const QVariantList pasteTail = {"<IndexGroups>", QString("Kopie%1").arg(run), true, "", Variant::Int16(0), true};
+        const QVariantList pasteTail = {
+            "<IndexGroups>", QString("Kopie%1").arg(run), true, "", Variant::Int16(0), true};
         if (!read->Message("GLOBAL", "Copy", QVariantList{"<IndexGroups>", "Gross0"}, &copy) ||
             !write->Message("GLOBAL", "Paste", QVariantList{copy} + pasteTail, nullptr))
             throw Failure(Failure::InvalidCall, read->LastError() + write->LastError());
         copy = QVariant();
         const double ours = timer.nsecsElapsed() / 1e9;
-        std::printf("  run %d: INSERT ... SELECT %.3f s, component Copy+Paste %.3f s, ratio %.2f, peak memory %ld MiB "
+        std::printf("  run %d: INSERT ... SELECT %.3f s, component Copy+Paste %.3f s, ratio %.2f, peak "
+                    "memory %ld MiB "
                     "(resident before %ld MiB)\n",
                     run, base, ours, ours / base, PeakKiB() / 1024, before / 1024);
     }
@@ -163,11 +168,12 @@ int BenchImport(const QTemporaryDir& dir) {
     csv.write("group,index,1031,1033\r\n");
     for (int r = 0; r < rows; ++r) {
         const int group = r / 1000;
-        csv.write(QString("Bereich %1\\Gruppe %2,%3,\"Kessel %3, Druck zu hoch\",Boiler %3 pressure too high\r\n")
-                      .arg(group / 20)
-                      .arg(group)
-                      .arg(r % 1000 + 1)
-                      .toUtf8());
+        csv.write(
+            QString("Bereich %1\\Gruppe %2,%3,\"Kessel %3, Druck zu hoch\",Boiler %3 pressure too high\r\n")
+                .arg(group / 20)
+                .arg(group)
+                .arg(r % 1000 + 1)
+                .toUtf8());
     }
     csv.close();
     const QString project = dir.filePath("Import.kxs");
@@ -180,7 +186,8 @@ int BenchImport(const QTemporaryDir& dir) {
     const int status = RunKx4Studio({"import", project, csv.fileName()}, outStream, errStream,
                                     StudioToolContext::ForProgram(QCoreApplication::applicationDirPath()));
     const double seconds = timer.nsecsElapsed() / 1e9;
-    std::printf("kx4studio import of %d rows x 2 languages (%.0f MB CSV): status %d, %.2f s, peak memory %ld MiB %s\n",
+    std::printf("kx4studio import of %d rows x 2 languages (%.0f MB CSV): status %d, %.2f s, peak memory %ld "
+                "MiB %s\n",
                 rows, csv.size() / 1e6, status, seconds, PeakKiB() / 1024, qPrintable(err.trimmed()));
     return status;
 }

@@ -17,7 +17,9 @@ namespace {
 const QString IndexGroups = QStringLiteral("<IndexGroups>");
 const QString MainKey = QStringLiteral("IDX0");
 
-Failure Invalid(const QString& why) { return Failure(Failure::InvalidCall, why); }
+Failure Invalid(const QString& why) {
+    return Failure(Failure::InvalidCall, why);
+}
 
 // The parameters of one message, with the command's name for the descriptions.
 class Params {
@@ -31,7 +33,9 @@ public:
                               .arg(count)
                               .arg(m_list.size()));
     }
-    bool Has(int i) const { return i < m_list.size() && m_list.at(i).isValid() && !Variant::IsMissing(m_list.at(i)); }
+    bool Has(int i) const {
+        return i < m_list.size() && m_list.at(i).isValid() && !Variant::IsMissing(m_list.at(i));
+    }
     QString Text(int i) const { return Has(i) ? Variant::ToText(m_list.at(i)) : QString(); }
     int Number(int i, int fallback) const { return Has(i) ? Variant::ToInt16(m_list.at(i)) : fallback; }
     bool Flag(int i, bool fallback) const { return Has(i) ? Variant::ToInt16(m_list.at(i)) != 0 : fallback; }
@@ -59,7 +63,9 @@ private:
     const QVariantList& m_list;
 };
 
-bool Is(const QString& command, const char* name) { return command.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; }
+bool Is(const QString& command, const char* name) {
+    return command.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
 
 } // namespace
 
@@ -91,12 +97,15 @@ bool LanguageEditor::Connect(const QString& project, const QString&, QObject*, Q
     } catch (const Failure& failure) {
         m_broken = failure.Description();
     } catch (const std::exception& error) {
-        m_broken = QStringLiteral("cannot open project \"%1\": %2").arg(project, QString::fromLocal8Bit(error.what()));
+        m_broken = QStringLiteral("cannot open project \"%1\": %2")
+                       .arg(project, QString::fromLocal8Bit(error.what()));
     }
     return Fail(m_broken);
 }
 
-bool LanguageEditor::Startup() { return Usable(); }
+bool LanguageEditor::Startup() {
+    return Usable();
+}
 
 bool LanguageEditor::Disconnect() {
     m_project.reset();
@@ -121,11 +130,13 @@ bool LanguageEditor::Message(const QString& target, const QString& command, cons
     if (!Usable())
         return false;
     if (!m_started)
-        return Fail(QStringLiteral("the language editor is not started (StartEditor \"%1\" first)").arg(MainKey));
+        return Fail(
+            QStringLiteral("the language editor is not started (StartEditor \"%1\" first)").arg(MainKey));
     if (target.compare(QLatin1String("GLOBAL"), Qt::CaseInsensitive) != 0)
         return Fail(QStringLiteral("message target \"%1\" is not supported (only \"GLOBAL\")").arg(target));
     try {
-        const QVariantList list = params.typeId() == QMetaType::QVariantList ? params.toList() : QVariantList{params};
+        const QVariantList list =
+            params.typeId() == QMetaType::QVariantList ? params.toList() : QVariantList{params};
         const QVariant result = Dispatch(command, list);
         if (answer)
             *answer = result;
@@ -157,7 +168,8 @@ QVariant LanguageEditor::Dispatch(const QString& command, const QVariantList& li
     if (Is(command, "Updategroup")) {
         params.Require(2);
         const GroupCopy copy = params.Copy(1);
-        GroupTransfer::Update(project, params.Text(0), copy, params.Number(2, GroupTransfer::DefaultUpdateFlags));
+        GroupTransfer::Update(project, params.Text(0), copy,
+                              params.Number(2, GroupTransfer::DefaultUpdateFlags));
         return {};
     }
     if (Is(command, "Delete")) {
@@ -197,4 +209,6 @@ QVariant LanguageEditor::Dispatch(const QString& command, const QVariantList& li
     throw Invalid(QStringLiteral("command \"%1\" is not supported by the language editor").arg(command));
 }
 
-QString LanguageEditor::LastError() const { return m_lastError; }
+QString LanguageEditor::LastError() const {
+    return m_lastError;
+}

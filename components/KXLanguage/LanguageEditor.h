@@ -39,7 +39,7 @@ private:
     QVariant Dispatch(const QString& command, const QVariantList& params);
 
     std::unique_ptr<ProjectFile> m_project;
-    QString m_broken;    // why Connect/Startup failed; every later call fails with it
+    QString m_broken; // why Connect/Startup failed; every later call fails with it
     QString m_lastError;
     bool m_started = false;
 };

@@ -21,8 +21,7 @@ constexpr int MaxDepth = 256;
 class Writer {
 public:
     explicit Writer(QByteArray* out) : m_out(out) {}
-    template <typename T>
-    void Number(T value) {
+    template <typename T> void Number(T value) {
         const T little = qToLittleEndian(value);
         m_out->append(reinterpret_cast<const char*>(&little), sizeof little);
     }
@@ -41,8 +40,7 @@ public:
     Reader(const char* begin, const char* end) : m_pos(begin), m_end(end) {}
     bool Ok() const { return m_ok; }
     bool AtEnd() const { return m_pos == m_end; }
-    template <typename T>
-    T Number() {
+    template <typename T> T Number() {
         T value{};
         if (!Take(sizeof value))
             return value;

@@ -1,7 +1,7 @@
 #include "GroupTransfer.h"
 
-#include "ProjectFile.h"
 #include "ProjectDatabase.h"
+#include "ProjectFile.h"
 #include "ProjectStatement.h"
 #include "ProjectTransaction.h"
 #include "studio/Failure.h"
@@ -24,7 +24,10 @@ QList<qint64> MapLanguages(const ProjectFile& project, const GroupCopy& copy) {
 void ReadGroup(const ProjectFile& project, qint64 group, const QHash<qint64, int>& languages,
                bool withSubgroups, CopiedGroup* out) {
     // Growing a list of a few hundred thousand texts step by step touches far more memory.
-    out->texts.reserve(project.Database().Cached("SELECT COUNT(*) FROM texts WHERE grp = ?").Bind(1, group).SingleInteger(0));
+    out->texts.reserve(project.Database()
+                           .Cached("SELECT COUNT(*) FROM texts WHERE grp = ?")
+                           .Bind(1, group)
+                           .SingleInteger(0));
     project.ForEachText(group, [&](qint64 index, qint64 language, const QByteArray& text) {
         out->texts.append({index, languages.value(language), text});
     });
@@ -51,8 +54,10 @@ const QByteArray& BatchInsert() {
     return sql;
 }
 
-void InsertTexts(ProjectFile& project, qint64 group, const CopiedGroup& source, const QList<qint64>& languages) {
-    auto& single = project.Database().Cached("INSERT INTO texts(grp, idx, language, text) VALUES(?, ?, ?, ?)");
+void InsertTexts(ProjectFile& project, qint64 group, const CopiedGroup& source,
+                 const QList<qint64>& languages) {
+    auto& single =
+        project.Database().Cached("INSERT INTO texts(grp, idx, language, text) VALUES(?, ?, ?, ?)");
     auto& batch = project.Database().Cached(BatchInsert().constData());
     QVarLengthArray<const CopiedText*, BatchRows> pending;
     auto flush = [&](bool all) {
@@ -71,7 +76,12 @@ void InsertTexts(ProjectFile& project, qint64 group, const CopiedGroup& source, 
         if (!all)
             return;
         for (const CopiedText* text : pending)
-            single.Reset().Bind(1, group).Bind(2, text->index).Bind(3, languages.at(text->language)).Bind(4, text->text).Run();
+            single.Reset()
+                .Bind(1, group)
+                .Bind(2, text->index)
+                .Bind(3, languages.at(text->language))
+                .Bind(4, text->text)
+                .Run();
         pending.clear();
     };
     for (const CopiedText& text : source.texts) {
@@ -106,7 +116,8 @@ void Merge(ProjectFile& project, qint64 group, const CopiedGroup& source, bool w
         if (language == 0)
             continue;
         const bool inTarget = targetIndexes.contains(text.index);
-        if ((inTarget && (flags & GroupTransfer::UpdateExisting)) || (!inTarget && (flags & GroupTransfer::AddMissing)))
+        if ((inTarget && (flags & GroupTransfer::UpdateExisting)) ||
+            (!inTarget && (flags & GroupTransfer::AddMissing)))
             project.SetTextUtf8(group, text.index, language, text.text);
     }
     if (flags & GroupTransfer::RemoveExtra) {
@@ -170,8 +181,9 @@ void Paste(ProjectFile& project, const GroupCopy& copy, const QString& parentPat
             walked = walked.isEmpty() ? level : walked + QLatin1Char('\\') + level;
             parent = project.FindChild(parent, level);
             if (parent == 0)
-                throw Failure(Failure::InvalidCall,
-                              QStringLiteral("index group \"%1\" not found in %2").arg(walked, project.Path()));
+                throw Failure(
+                    Failure::InvalidCall,
+                    QStringLiteral("index group \"%1\" not found in %2").arg(walked, project.Path()));
         }
     }
     const qint64 existing = project.FindChild(parent, name);

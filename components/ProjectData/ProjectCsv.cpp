@@ -1,8 +1,8 @@
 #include "ProjectCsv.h"
 
 #include "CsvReader.h"
-#include "ProjectFile.h"
 #include "ProjectDatabase.h"
+#include "ProjectFile.h"
 #include "ProjectTransaction.h"
 #include "studio/Failure.h"
 
@@ -68,7 +68,8 @@ private:
     void Write(QByteArray& line) {
         line.append("\r\n");
         if (m_out->write(line) != line.size())
-            throw Failure(Failure::InvalidCall, QStringLiteral("cannot write the export: %1").arg(m_out->errorString()));
+            throw Failure(Failure::InvalidCall,
+                          QStringLiteral("cannot write the export: %1").arg(m_out->errorString()));
     }
 
     const ProjectFile& m_project;
@@ -123,7 +124,8 @@ qsizetype ImportRecords(ProjectFile& project, CsvReader& reader, qsizetype* line
     qsizetype rows = 0;
     while (reader.Next(&fields, line)) {
         if (fields.size() != languages.size() + 2)
-            throw fail(QStringLiteral("expected %1 fields, found %2").arg(languages.size() + 2).arg(fields.size()));
+            throw fail(
+                QStringLiteral("expected %1 fields, found %2").arg(languages.size() + 2).arg(fields.size()));
         const QString& path = fields.at(0);
         if (path.isEmpty())
             throw fail(QStringLiteral("no group"));

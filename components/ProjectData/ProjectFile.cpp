@@ -12,7 +12,9 @@ namespace {
 constexpr qint64 ApplicationId = 0x4B585331; // "KXS1": marks our project databases
 
 // Names are unique without regard to case; the folded form carries the UNIQUE constraint.
-QString Folded(const QString& name) { return name.toCaseFolded(); }
+QString Folded(const QString& name) {
+    return name.toCaseFolded();
+}
 
 const char* const Schema = R"sql(
 CREATE TABLE languages(
@@ -46,8 +48,8 @@ ProjectFile::ProjectFile(const QString& path, bool create) {
     if (create && info.exists())
         throw Failure(Failure::InvalidCall, QStringLiteral("%1 already exists").arg(path));
     const QString local = info.absoluteFilePath();
-    m_db = std::make_unique<ProjectDatabase>(
-        local, create ? ProjectDatabase::Mode::Create : ProjectDatabase::Mode::ReadWrite);
+    m_db = std::make_unique<ProjectDatabase>(local, create ? ProjectDatabase::Mode::Create
+                                                           : ProjectDatabase::Mode::ReadWrite);
     m_db->Execute("PRAGMA synchronous = FULL");
     // Room for a large paste to build its pages in memory instead of spilling mid-transaction.
     m_db->Execute("PRAGMA cache_size = -32768");
@@ -90,18 +92,23 @@ void ProjectFile::CheckSchema() {
     if (application != ApplicationId)
         throw Failure(Failure::InvalidCall, QStringLiteral("%1 is not a project database").arg(Path()));
     if (version > SchemaVersion)
-        throw Failure(Failure::InvalidCall,
-                      QStringLiteral("%1 was made by a newer version (schema %2; this program reads schema %3)")
-                          .arg(Path())
-                          .arg(version)
-                          .arg(SchemaVersion));
+        throw Failure(
+            Failure::InvalidCall,
+            QStringLiteral("%1 was made by a newer version (schema %2; this program reads schema %3)")
+                .arg(Path())
+                .arg(version)
+                .arg(SchemaVersion));
     if (version < 1)
         throw Failure(Failure::InvalidCall, QStringLiteral("%1 is not a project database").arg(Path()));
 }
 
-const QString& ProjectFile::Path() const { return m_db->Path(); }
+const QString& ProjectFile::Path() const {
+    return m_db->Path();
+}
 
-ProjectDatabase& ProjectFile::Database() const { return *m_db; }
+ProjectDatabase& ProjectFile::Database() const {
+    return *m_db;
+}
 
 QStringList ProjectFile::Languages() const {
     QStringList names;
@@ -130,7 +137,10 @@ bool ProjectFile::AddLanguage(const QString& name) {
                       QStringLiteral("invalid language name \"%1\" for %2").arg(name, Path()));
     if (LanguageId(name) != 0)
         return false;
-    m_db->Cached("INSERT INTO languages(name, folded) VALUES(?, ?)").Bind(1, name).Bind(2, Folded(name)).Run();
+    m_db->Cached("INSERT INTO languages(name, folded) VALUES(?, ?)")
+        .Bind(1, name)
+        .Bind(2, Folded(name))
+        .Run();
     return true;
 }
 
@@ -208,7 +218,8 @@ qint64 ProjectFile::CreateGroup(qint64 parent, const QString& name, int position
     // Positions may have gaps after deletions; place by rank, shifting the ones behind.
     qint64 value = 0;
     if (position > 0) {
-        auto& nth = m_db->Cached("SELECT position FROM groups WHERE parent = ? ORDER BY position LIMIT 1 OFFSET ?");
+        auto& nth =
+            m_db->Cached("SELECT position FROM groups WHERE parent = ? ORDER BY position LIMIT 1 OFFSET ?");
         value = nth.Bind(1, parent).Bind(2, qint64(position - 1)).SingleInteger(0);
         if (value != 0) {
             m_db->Cached("UPDATE groups SET position = position + 1 WHERE parent = ? AND position >= ?")
@@ -249,10 +260,12 @@ int ProjectFile::PositionOf(qint64 group) const {
 void ProjectFile::DeleteGroup(qint64 group) {
     const char* subtree = "WITH RECURSIVE sub(id) AS (SELECT ? UNION ALL "
                           "SELECT g.id FROM groups AS g JOIN sub ON g.parent = sub.id) ";
-    m_db->Cached(QByteArray(subtree).append("DELETE FROM texts WHERE grp IN (SELECT id FROM sub)").constData())
+    m_db->Cached(
+            QByteArray(subtree).append("DELETE FROM texts WHERE grp IN (SELECT id FROM sub)").constData())
         .Bind(1, group)
         .Run();
-    m_db->Cached(QByteArray(subtree).append("DELETE FROM groups WHERE id IN (SELECT id FROM sub)").constData())
+    m_db->Cached(
+            QByteArray(subtree).append("DELETE FROM groups WHERE id IN (SELECT id FROM sub)").constData())
         .Bind(1, group)
         .Run();
 }
@@ -309,7 +322,8 @@ void ProjectFile::RemoveIndex(qint64 group, qint64 index) {
 }
 
 void ProjectFile::ForEachText(
-    qint64 group, const std::function<void(qint64 index, qint64 language, const QByteArray& text)>& sink) const {
+    qint64 group,
+    const std::function<void(qint64 index, qint64 language, const QByteArray& text)>& sink) const {
     // Language ids grow in the order the project got them, so ordering by id is language order.
     auto& query = m_db->Cached("SELECT idx, language, text FROM texts WHERE grp = ? ORDER BY idx, language");
     query.Bind(1, group);

@@ -81,8 +81,9 @@ public:
     void RemoveIndex(qint64 group, qint64 index);
     // The texts of a group in UTF-8, ordered by index, then by language order. The sink must not
     // call ForEachText itself.
-    void ForEachText(qint64 group,
-                     const std::function<void(qint64 index, qint64 language, const QByteArray& text)>& sink) const;
+    void
+    ForEachText(qint64 group,
+                const std::function<void(qint64 index, qint64 language, const QByteArray& text)>& sink) const;
     // How many texts the group holds per language id.
     QMap<qint64, qint64> TextCounts(qint64 group) const;
 

@@ -44,10 +44,12 @@ private Q_SLOTS:
         QByteArray newer = good;
         newer[4] = char(2); // the format version follows the tag, little-endian
         QTest::newRow("empty value") << QByteArray() << "the value is not a copy of an index group";
-        QTest::newRow("foreign text") << QByteArray("Alarme\\Kessel, not a copy at all") << "the value is not a copy of an index group";
+        QTest::newRow("foreign text")
+            << QByteArray("Alarme\\Kessel, not a copy at all") << "the value is not a copy of an index group";
         QTest::newRow("flipped byte in the contents") << flipped << "the copy is damaged (checksum mismatch)";
         QTest::newRow("cut short") << good.left(good.size() - 5) << "the copy is damaged (checksum mismatch)";
-        QTest::newRow("newer format") << newer << "the copy was made by a newer version (format 2, this one reads 1)";
+        QTest::newRow("newer format")
+            << newer << "the copy was made by a newer version (format 2, this one reads 1)";
     }
     void refusesForeignOrDamaged() {
         QFETCH(QByteArray, bytes);
@@ -64,10 +66,14 @@ private Q_SLOTS:
     void refusesImpossibleTrees_data() {
         QTest::addColumn<int>("fault");
         QTest::addColumn<QString>("why");
-        QTest::newRow("text of a language the copy lacks") << 0 << "the copy is damaged (a text of group \"Alarme\" has no language)";
-        QTest::newRow("two texts for one index and language") << 1 << "the copy is damaged (texts of group \"Alarme\" out of order)";
-        QTest::newRow("two subgroups of one name") << 2 << "the copy is damaged (two subgroups named \"PUMPE\")";
-        QTest::newRow("backslash in a group name") << 3 << "the copy is damaged (invalid group name \"A\\B\")";
+        QTest::newRow("text of a language the copy lacks")
+            << 0 << "the copy is damaged (a text of group \"Alarme\" has no language)";
+        QTest::newRow("two texts for one index and language")
+            << 1 << "the copy is damaged (texts of group \"Alarme\" out of order)";
+        QTest::newRow("two subgroups of one name")
+            << 2 << "the copy is damaged (two subgroups named \"PUMPE\")";
+        QTest::newRow("backslash in a group name")
+            << 3 << "the copy is damaged (invalid group name \"A\\B\")";
     }
     void refusesImpossibleTrees() {
         QFETCH(int, fault);

@@ -57,7 +57,8 @@ private Q_SLOTS:
             GroupTransfer::Copy(project, "Alarm", true);
             QFAIL("copied");
         } catch (const Failure& failure) {
-            QCOMPARE(failure.Description(), QString("index group \"Alarm\" not found in %1").arg(project.Path()));
+            QCOMPARE(failure.Description(),
+                     QString("index group \"Alarm\" not found in %1").arg(project.Path()));
         }
     }
 
@@ -81,7 +82,8 @@ private Q_SLOTS:
         QFETCH(bool, withSubgroups);
         QFETCH(QByteArray, expected);
         ProjectFile source(MakeSource());
-        const QString target = ProjectFixture::Make(m_dir, Next("Dst"), "group,index,1031,1033\nBestand,1,alt,old\n");
+        const QString target =
+            ProjectFixture::Make(m_dir, Next("Dst"), "group,index,1031,1033\nBestand,1,alt,old\n");
         const GroupCopy copy = GroupTransfer::Copy(source, "Alarme", withSubgroups);
         {
             ProjectFile project(target);
@@ -94,17 +96,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("replace");
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("replace true swaps the group in its place")
-            << true
-            << QByteArray("group,index,1031,1033\nErst,1,e,\nMeldungen,1,Start,Start\nLetzt,1,l,\n");
+            << true << QByteArray("group,index,1031,1033\nErst,1,e,\nMeldungen,1,Start,Start\nLetzt,1,l,\n");
         QTest::newRow("replace false fails and keeps the project") << false << QByteArray();
     }
     void pasteReplace() {
         QFETCH(bool, replace);
         QFETCH(QByteArray, expected);
         ProjectFile source(MakeSource());
-        const QString target = ProjectFixture::Make(m_dir, Next("Dst"),
-                                                    "group,index,1031,1033\nErst,1,e,\n"
-                                                    "meldungen,9,alt,old\nmeldungen\\Unter,1,u,\nLetzt,1,l,\n");
+        const QString target =
+            ProjectFixture::Make(m_dir, Next("Dst"),
+                                 "group,index,1031,1033\nErst,1,e,\n"
+                                 "meldungen,9,alt,old\nmeldungen\\Unter,1,u,\nLetzt,1,l,\n");
         const QByteArray before = ProjectFixture::Export(target);
         const GroupCopy copy = GroupTransfer::Copy(source, "Meldungen", true);
         ProjectFile project(target);
@@ -116,7 +118,8 @@ private Q_SLOTS:
                 GroupTransfer::Paste(project, copy, "", "Meldungen", false, 0, true);
                 QFAIL("pasted");
             } catch (const Failure& failure) {
-                QCOMPARE(failure.Description(), QString("index group \"meldungen\" already exists in %1").arg(target));
+                QCOMPARE(failure.Description(),
+                         QString("index group \"meldungen\" already exists in %1").arg(target));
             }
             QCOMPARE(ProjectFixture::Export(target), before);
         }
@@ -124,16 +127,27 @@ private Q_SLOTS:
 
     void pasteBelowParentAndPosition() {
         ProjectFile source(MakeSource());
-        const QString target = ProjectFixture::Make(m_dir, Next("Dst"),
-                                                    "group,index,1031\nP,,\nP\\A,1,a\nP\\B,1,b\n");
+        const QString target =
+            ProjectFixture::Make(m_dir, Next("Dst"), "group,index,1031\nP,,\nP\\A,1,a\nP\\B,1,b\n");
         const GroupCopy copy = GroupTransfer::Copy(source, "Meldungen", false);
         ProjectFile project(target);
         GroupTransfer::Paste(project, copy, "P", "Neu", false, 2, true);
         GroupTransfer::Paste(project, copy, "", "P\\B\\Tief", false, 0, false);
-        QCOMPARE(ProjectFixture::Export(target), QByteArray("group,index,1031\nP,,\nP\\A,1,a\nP\\Neu,1,Start\n"
-                                                            "P\\B,1,b\nP\\B\\Tief,,\n"));
+        QCOMPARE(ProjectFixture::Export(target),
+                 QByteArray("group,index,1031\nP,,\nP\\A,1,a\nP\\Neu,1,Start\n"
+                            "P\\B,1,b\nP\\B\\Tief,,\n"));
         QVERIFY_THROWS_EXCEPTION(Failure, GroupTransfer::Paste(project, copy, "Q", "Neu", true, 0, true));
         QVERIFY_THROWS_EXCEPTION(Failure, GroupTransfer::Paste(project, copy, "", "Q\\Neu", true, 0, true));
+    }
+
+    void pasteReplaceAtPositionMovesTheGroup() {
+        ProjectFile source(MakeSource());
+        const QString target =
+            ProjectFixture::Make(m_dir, Next("Dst"), "group,index,1031\nA,1,a\nB,1,b\nC,1,c\nC\\D,1,d\n");
+        ProjectFile project(target);
+        GroupTransfer::Paste(project, GroupTransfer::Copy(source, "Meldungen", false), "", "c", true, 1,
+                             true);
+        QCOMPARE(ProjectFixture::Export(target), QByteArray("group,index,1031\nc,1,Start\nA,1,a\nB,1,b\n"));
     }
 
     void languagesMissingOnTarget_data() {
@@ -167,9 +181,11 @@ private Q_SLOTS:
         QTest::newRow("1 updates shared indexes, other languages keep theirs")
             << 1 << QByteArray("group,index,1031,1033,fr\nG,1,neu,old,vieux\nG,3,nur Ziel,,\n");
         QTest::newRow("2 adds indexes only in the copy")
-            << 2 << QByteArray("group,index,1031,1033,fr\nG,1,alt,old,vieux\nG,2,zwei,two,\nG,3,nur Ziel,,\n");
+            << 2
+            << QByteArray("group,index,1031,1033,fr\nG,1,alt,old,vieux\nG,2,zwei,two,\nG,3,nur Ziel,,\n");
         QTest::newRow("3 updates and adds (default)")
-            << 3 << QByteArray("group,index,1031,1033,fr\nG,1,neu,old,vieux\nG,2,zwei,two,\nG,3,nur Ziel,,\n");
+            << 3
+            << QByteArray("group,index,1031,1033,fr\nG,1,neu,old,vieux\nG,2,zwei,two,\nG,3,nur Ziel,,\n");
         QTest::newRow("4 removes indexes only in the target")
             << 4 << QByteArray("group,index,1031,1033,fr\nG,1,alt,old,vieux\n");
         QTest::newRow("7 mirrors the copy's indexes")
@@ -179,10 +195,10 @@ private Q_SLOTS:
         QFETCH(int, flags);
         QFETCH(QByteArray, expected);
         // The copy has no English text for index 1 and no French at all.
-        const QString source = ProjectFixture::Make(m_dir, Next("Src"),
-                                                    "group,index,1031,1033\nQ,1,neu,\nQ,2,zwei,two\n");
-        const QString target = ProjectFixture::Make(m_dir, Next("Dst"),
-                                                    "group,index,1031,1033,fr\nG,1,alt,old,vieux\nG,3,nur Ziel,,\n");
+        const QString source =
+            ProjectFixture::Make(m_dir, Next("Src"), "group,index,1031,1033\nQ,1,neu,\nQ,2,zwei,two\n");
+        const QString target = ProjectFixture::Make(
+            m_dir, Next("Dst"), "group,index,1031,1033,fr\nG,1,alt,old,vieux\nG,3,nur Ziel,,\n");
         ProjectFile project(target);
         GroupTransfer::Update(project, "g", GroupTransfer::Copy(ProjectFile(source), "Q", false), flags);
         QCOMPARE(ProjectFixture::Export(target), expected);
@@ -195,7 +211,8 @@ private Q_SLOTS:
         QTest::newRow("copy without subgroups leaves them alone")
             << false << 7 << QByteArray("group,index,1031\nG,1,g2\nG\\Sub,1,s1\nG\\Nur,1,n1\n");
         QTest::newRow("matched subgroup merged, new one added")
-            << true << 3 << QByteArray("group,index,1031\nG,1,g2\nG\\Sub,1,s2\nG\\Sub,2,s2b\nG\\Nur,1,n1\nG\\Neu,1,x\n");
+            << true << 3
+            << QByteArray("group,index,1031\nG,1,g2\nG\\Sub,1,s2\nG\\Sub,2,s2b\nG\\Nur,1,n1\nG\\Neu,1,x\n");
         QTest::newRow("flag 4 removes subgroups only in the target")
             << true << 7 << QByteArray("group,index,1031\nG,1,g2\nG\\Sub,1,s2\nG\\Sub,2,s2b\nG\\Neu,1,x\n");
     }
@@ -203,12 +220,13 @@ private Q_SLOTS:
         QFETCH(bool, withSubgroups);
         QFETCH(int, flags);
         QFETCH(QByteArray, expected);
-        const QString source = ProjectFixture::Make(m_dir, Next("Src"),
-                                                    "group,index,1031\nG,1,g2\nG\\SUB,1,s2\nG\\SUB,2,s2b\nG\\Neu,1,x\n");
-        const QString target = ProjectFixture::Make(m_dir, Next("Dst"),
-                                                    "group,index,1031\nG,1,g1\nG\\Sub,1,s1\nG\\Nur,1,n1\n");
+        const QString source = ProjectFixture::Make(
+            m_dir, Next("Src"), "group,index,1031\nG,1,g2\nG\\SUB,1,s2\nG\\SUB,2,s2b\nG\\Neu,1,x\n");
+        const QString target =
+            ProjectFixture::Make(m_dir, Next("Dst"), "group,index,1031\nG,1,g1\nG\\Sub,1,s1\nG\\Nur,1,n1\n");
         ProjectFile project(target);
-        GroupTransfer::Update(project, "G", GroupTransfer::Copy(ProjectFile(source), "G", withSubgroups), flags);
+        GroupTransfer::Update(project, "G", GroupTransfer::Copy(ProjectFile(source), "G", withSubgroups),
+                              flags);
         QCOMPARE(ProjectFixture::Export(target), expected);
     }
 
@@ -217,8 +235,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("flags");
         QTest::addColumn<QString>("why");
         QTest::newRow("missing target") << "Fehlt" << 3 << "index group \"Fehlt\" not found in %1";
-        QTest::newRow("flag out of range") << "Alarme" << 8 << "update flag 8 is not a combination of 1, 2 and 4";
-        QTest::newRow("negative flag") << "Alarme" << -1 << "update flag -1 is not a combination of 1, 2 and 4";
+        QTest::newRow("flag out of range")
+            << "Alarme" << 8 << "update flag 8 is not a combination of 1, 2 and 4";
+        QTest::newRow("negative flag")
+            << "Alarme" << -1 << "update flag -1 is not a combination of 1, 2 and 4";
     }
     void updateFailuresChangeNothing() {
         QFETCH(QString, target);

@@ -64,9 +64,12 @@ private Q_SLOTS:
     void connectFailureShowsAtEveryLaterCall_data() {
         QTest::addColumn<QString>("project");
         QTest::addColumn<QString>("why");
-        QTest::newRow("mistyped Windows path") << "D:\\Prj\\Demo.kxs" << "project \"D:\\Prj\\Demo.kxs\" not found";
-        QTest::newRow("unregistered name") << "Nirgends" << "project \"Nirgends\" is not registered";
-        QTest::newRow("empty project") << "" << "no project given";
+        QTest::newRow("mistyped Windows path") << "D:\\Prj\\Demo.kxs"
+                                               << "project \"D:\\Prj\\Demo.kxs\" not found";
+        QTest::newRow("unregistered name") << "Nirgends"
+                                           << "project \"Nirgends\" is not registered";
+        QTest::newRow("empty project") << ""
+                                       << "no project given";
     }
     void connectFailureShowsAtEveryLaterCall() {
         QFETCH(QString, project);
@@ -97,7 +100,8 @@ private Q_SLOTS:
         // Drive P: of the prefix is the projects folder.
         QVERIFY(QDir().mkpath(m_prefix->filePath("drives")));
         QVERIFY(QFile::link(m_dir->path(), m_prefix->filePath("drives/p")));
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + "\\Quelle", RegValue::String("Path", "P:\\"));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + "\\Quelle",
+                                RegValue::String("Path", "P:\\"));
         ObjectRef keep;
         IEditorAddIn* addIn = Started(&keep, project.arg(m_dir->path()));
         QVERIFY(addIn);
@@ -115,7 +119,8 @@ private Q_SLOTS:
         QVERIFY(!addIn->Message("GLOBAL", "AddLanguage", QVariantList{"1033"}, nullptr));
         QCOMPARE(addIn->LastError(), "the language editor is not started (StartEditor \"IDX0\" first)");
         QVERIFY(!addIn->StartEditor("", "TXT0", ""));
-        QCOMPARE(addIn->LastError(), "main key \"TXT0\" is not supported by the language editor (only \"IDX0\")");
+        QCOMPARE(addIn->LastError(),
+                 "main key \"TXT0\" is not supported by the language editor (only \"IDX0\")");
         QVERIFY(addIn->StartEditor("", "IDX0", ""));
         QVERIFY(addIn->StartEditor("", "IDX0", ""));
     }
@@ -128,7 +133,8 @@ private Q_SLOTS:
         QVariant copy;
         // copy "Alarme" "Kopie"
         QVERIFY(read->Message("GLOBAL", "Copy", QVariantList{"<IndexGroups>", "Alarme"}, &copy));
-        QVERIFY2(write->Message("GLOBAL", "Paste", PasteParams(copy, "Kopie"), nullptr), qPrintable(write->LastError()));
+        QVERIFY2(write->Message("GLOBAL", "Paste", PasteParams(copy, "Kopie"), nullptr),
+                 qPrintable(write->LastError()));
         // copynonh "Alarme" "Flach"
         QVERIFY(read->Message("GLOBAL", "Copynonh", QVariantList{"<IndexGroups>", "Alarme"}, &copy));
         QVERIFY(write->Message("GLOBAL", "Paste", PasteParams(copy, "Flach"), nullptr));
@@ -137,7 +143,8 @@ private Q_SLOTS:
         QVERIFY(write->Message("GLOBAL", "AddLanguage", QVariantList{"1033"}, nullptr));
         // updategroup "Alarme" "Alarme" with flag 3
         QVERIFY(read->Message("GLOBAL", "Copynonh", QVariantList{"<IndexGroups>", "Alarme"}, &copy));
-        QVERIFY(write->Message("GLOBAL", "Updategroup", QVariantList{"Alarme", copy, Variant::Int16(3)}, nullptr));
+        QVERIFY(write->Message("GLOBAL", "Updategroup", QVariantList{"Alarme", copy, Variant::Int16(3)},
+                               nullptr));
         QVERIFY(write->Message("GLOBAL", "Rename", QVariantList{"Flach", "Eben"}, nullptr));
         QVERIFY(write->Message("GLOBAL", "Rename", QVariantList{"Kopie\\Kessel", "Kopie\\Boiler"}, nullptr));
         QVERIFY(write->Message("GLOBAL", "Delete", QVariantList{"<IndexGroups>", "texte"}, nullptr));
@@ -156,39 +163,58 @@ private Q_SLOTS:
         QTest::addColumn<QVariantList>("params");
         QTest::addColumn<QString>("why");
         const QVariant copy = QVariant("copy"); // replaced by a real copy of Meldungen
-        QTest::newRow("other target") << "LOCAL" << "Delete" << QVariantList{"<IndexGroups>", "Texte"}
+        QTest::newRow("other target") << "LOCAL"
+                                      << "Delete" << QVariantList{"<IndexGroups>", "Texte"}
                                       << "message target \"LOCAL\" is not supported (only \"GLOBAL\")";
-        QTest::newRow("unknown command") << "GLOBAL" << "Purge" << QVariantList{"<IndexGroups>", "Texte"}
+        QTest::newRow("unknown command") << "GLOBAL"
+                                         << "Purge" << QVariantList{"<IndexGroups>", "Texte"}
                                          << "command \"Purge\" is not supported by the language editor";
-        QTest::newRow("other collection") << "GLOBAL" << "Delete" << QVariantList{"<Texts>", "Texte"}
-                                          << "command \"Delete\": collection \"<Texts>\" is not supported (only \"<IndexGroups>\")";
-        QTest::newRow("too few parameters") << "GLOBAL" << "Rename" << QVariantList{"Texte"}
-                                            << "command \"Rename\" needs 2 parameters, got 1";
-        QTest::newRow("delete of a missing group") << "GLOBAL" << "Delete" << QVariantList{"<IndexGroups>", "Alarme\\X"}
+        QTest::newRow("other collection")
+            << "GLOBAL"
+            << "Delete" << QVariantList{"<Texts>", "Texte"}
+            << "command \"Delete\": collection \"<Texts>\" is not supported (only \"<IndexGroups>\")";
+        QTest::newRow("too few parameters")
+            << "GLOBAL"
+            << "Rename" << QVariantList{"Texte"} << "command \"Rename\" needs 2 parameters, got 1";
+        QTest::newRow("delete of a missing group") << "GLOBAL"
+                                                   << "Delete" << QVariantList{"<IndexGroups>", "Alarme\\X"}
                                                    << "index group \"Alarme\\X\" not found in %1";
-        QTest::newRow("rename of a missing group") << "GLOBAL" << "Rename" << QVariantList{"Fehlt", "Neu"}
-                                                   << "index group \"Fehlt\" not found in %1";
-        QTest::newRow("rename onto an existing group") << "GLOBAL" << "Rename" << QVariantList{"Texte", "ALARME"}
-                                                       << "index group \"ALARME\" already exists in %1";
-        QTest::newRow("rename to another parent") << "GLOBAL" << "Rename" << QVariantList{"Texte", "Alarme\\Texte"}
-            << "cannot rename index group \"Texte\" to \"Alarme\\Texte\" in %1: renaming does not move a group to another parent";
+        QTest::newRow("rename of a missing group")
+            << "GLOBAL"
+            << "Rename" << QVariantList{"Fehlt", "Neu"} << "index group \"Fehlt\" not found in %1";
+        QTest::newRow("rename onto an existing group")
+            << "GLOBAL"
+            << "Rename" << QVariantList{"Texte", "ALARME"} << "index group \"ALARME\" already exists in %1";
+        QTest::newRow("rename to another parent")
+            << "GLOBAL"
+            << "Rename" << QVariantList{"Texte", "Alarme\\Texte"}
+            << "cannot rename index group \"Texte\" to \"Alarme\\Texte\" in %1: renaming does not move a "
+               "group to another parent";
         QTest::newRow("paste onto an existing group without replace")
-            << "GLOBAL" << "Paste" << QVariantList{copy, "<IndexGroups>", "Texte", false, "", Variant::Int16(0), true}
+            << "GLOBAL"
+            << "Paste" << QVariantList{copy, "<IndexGroups>", "Texte", false, "", Variant::Int16(0), true}
             << "index group \"Texte\" already exists in %1";
         QTest::newRow("paste below a missing parent")
-            << "GLOBAL" << "Paste" << QVariantList{copy, "<IndexGroups>", "Neu", true, "Fehlt", Variant::Int16(0), true}
+            << "GLOBAL"
+            << "Paste" << QVariantList{copy, "<IndexGroups>", "Neu", true, "Fehlt", Variant::Int16(0), true}
             << "index group \"Fehlt\" not found in %1";
         QTest::newRow("paste of a text instead of a copy")
-            << "GLOBAL" << "Paste" << QVariantList{"Meldungen", "<IndexGroups>", "Neu", true, "", Variant::Int16(0), true}
+            << "GLOBAL"
+            << "Paste" << QVariantList{"Meldungen", "<IndexGroups>", "Neu", true, "", Variant::Int16(0), true}
             << "command \"Paste\": the value is not a copy of an index group";
         QTest::newRow("paste of a damaged copy")
-            << "GLOBAL" << "Paste" << QVariantList{QVariant("damaged"), "<IndexGroups>", "Neu", true, "", Variant::Int16(0), true}
+            << "GLOBAL"
+            << "Paste"
+            << QVariantList{QVariant("damaged"), "<IndexGroups>", "Neu", true, "", Variant::Int16(0), true}
             << "command \"Paste\": the copy is damaged (checksum mismatch)";
-        QTest::newRow("update of a missing group") << "GLOBAL" << "Updategroup" << QVariantList{"Fehlt", copy, Variant::Int16(3)}
-                                                   << "index group \"Fehlt\" not found in %1";
-        QTest::newRow("update with a damaged copy") << "GLOBAL" << "Updategroup"
-                                                    << QVariantList{"Texte", QVariant("damaged"), Variant::Int16(3)}
-                                                    << "command \"Updategroup\": the copy is damaged (checksum mismatch)";
+        QTest::newRow("update of a missing group")
+            << "GLOBAL"
+            << "Updategroup" << QVariantList{"Fehlt", copy, Variant::Int16(3)}
+            << "index group \"Fehlt\" not found in %1";
+        QTest::newRow("update with a damaged copy")
+            << "GLOBAL"
+            << "Updategroup" << QVariantList{"Texte", QVariant("damaged"), Variant::Int16(3)}
+            << "command \"Updategroup\": the copy is damaged (checksum mismatch)";
     }
     void failingMessagesChangeNothing() {
         QFETCH(QString, target);
@@ -221,7 +247,8 @@ private Q_SLOTS:
     void otherClassOfThePluginIsNotMade() {
         QString why;
         QVERIFY2(ObjectFactory::Create("KXLanguage.Connect", &why), qPrintable(why));
-        RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXLanguage.Other\\InprocServer32", RegValue::String("", KX4_LANGUAGE_PLUGIN));
+        RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXLanguage.Other\\InprocServer32",
+                                RegValue::String("", KX4_LANGUAGE_PLUGIN));
         QVERIFY(!ObjectFactory::Create("KXLanguage.Other", &why));
     }
 

@@ -77,10 +77,12 @@ private Q_SLOTS:
     }
 
     void importSetsTextsAndAddsLanguages() {
-        const QString path = ProjectFixture::Make(m_dir, "Imp.kxs", "group,index,1031,1033\nA,1,a,one\nA,2,b,two\n");
+        const QString path =
+            ProjectFixture::Make(m_dir, "Imp.kxs", "group,index,1031,1033\nA,1,a,one\nA,2,b,two\n");
         ProjectFile project(path);
         // A row sets the texts of the header's languages; an empty cell removes one.
-        ProjectCsv::Import(project, "\xEF\xBB\xBFgroup,index,1033,fr\r\nA,1,,un\r\nA,3,three,trois", "more.csv");
+        ProjectCsv::Import(project, "\xEF\xBB\xBFgroup,index,1033,fr\r\nA,1,,un\r\nA,3,three,trois",
+                           "more.csv");
         QCOMPARE(project.Languages(), QStringList({"1031", "1033", "fr"}));
         QCOMPARE(ProjectFixture::Export(path), QByteArray("group,index,1031,1033,fr\n"
                                                           "A,1,a,,un\n"
@@ -91,38 +93,40 @@ private Q_SLOTS:
     void malformedChangesNothing_data() {
         QTest::addColumn<QByteArray>("csv");
         QTest::addColumn<QString>("why");
-        QTest::newRow("no header") << QByteArray("") << "line 1: no header (expected group,index,<language>...)";
-        QTest::newRow("header without group,index") << QByteArray("gruppe,index,1031\n")
-                                                   << "line 1: the header must begin with group,index";
-        QTest::newRow("language twice in header") << QByteArray("group,index,1031,1031\n")
-                                                 << "line 1: language \"1031\" twice in the header";
-        QTest::newRow("too few fields") << QByteArray("group,index,1031,1033\nB,1,x,y\nB,2,x\n")
-                                       << "line 3: expected 4 fields, found 3";
-        QTest::newRow("too many fields") << QByteArray("group,index,1031,1033\nB,1,x,y,z\n")
-                                        << "line 2: expected 4 fields, found 5";
+        QTest::newRow("no header") << QByteArray("")
+                                   << "line 1: no header (expected group,index,<language>...)";
+        QTest::newRow("header without group,index")
+            << QByteArray("gruppe,index,1031\n") << "line 1: the header must begin with group,index";
+        QTest::newRow("language twice in header")
+            << QByteArray("group,index,1031,1031\n") << "line 1: language \"1031\" twice in the header";
+        QTest::newRow("too few fields")
+            << QByteArray("group,index,1031,1033\nB,1,x,y\nB,2,x\n") << "line 3: expected 4 fields, found 3";
+        QTest::newRow("too many fields")
+            << QByteArray("group,index,1031,1033\nB,1,x,y,z\n") << "line 2: expected 4 fields, found 5";
         QTest::newRow("index not a number") << QByteArray("group,index,1031,1033\nB,1,x,y\nB,zwei,x,y\n")
-                                           << "line 3: index \"zwei\" is not a whole number";
+                                            << "line 3: index \"zwei\" is not a whole number";
         QTest::newRow("empty group") << QByteArray("group,index,1031,1033\n,1,x,y\n") << "line 2: no group";
         QTest::newRow("empty group level") << QByteArray("group,index,1031,1033\nB\\\\C,1,x,y\n")
-                                          << "line 2: group \"B\\\\C\" has an empty level";
-        QTest::newRow("texts without index") << QByteArray("group,index,1031,1033\nB,,x,\n")
-                                            << "line 2: texts without an index";
+                                           << "line 2: group \"B\\\\C\" has an empty level";
+        QTest::newRow("texts without index")
+            << QByteArray("group,index,1031,1033\nB,,x,\n") << "line 2: texts without an index";
         QTest::newRow("index twice") << QByteArray("group,index,1031,1033\nb,7,x,y\nB,7,x,y\n")
-                                    << "line 3: index 7 of group \"B\" twice";
+                                     << "line 3: index 7 of group \"B\" twice";
         QTest::newRow("quote never closed, line of its record")
-            << QByteArray("group,index,1031,1033\nB,1,x,y\nB,2,\"offen\nweiter,y\n") << "line 3: a quoted field is never closed";
+            << QByteArray("group,index,1031,1033\nB,1,x,y\nB,2,\"offen\nweiter,y\n")
+            << "line 3: a quoted field is never closed";
         QTest::newRow("text after closing quote") << QByteArray("group,index,1031,1033\nB,1,\"x\"y,z\n")
-                                                 << "line 2: text after the closing quote of field 3";
+                                                  << "line 2: text after the closing quote of field 3";
         QTest::newRow("stray quote in plain field") << QByteArray("group,index,1031,1033\nB,1,x\"y,z\n")
-                                                   << "line 2: a quote inside field 3 that is not quoted";
+                                                    << "line 2: a quote inside field 3 that is not quoted";
         QTest::newRow("not UTF-8, line after a multi-line cell")
             << QByteArray("group,index,1031,1033\nB,1,\"a\nb\",y\nB,2,\xff,y\n") << "line 4: not UTF-8 text";
     }
     void malformedChangesNothing() {
         QFETCH(QByteArray, csv);
         QFETCH(QString, why);
-        const QString path = ProjectFixture::Make(m_dir, QString("Bad%1.kxs").arg(m_counter++),
-                                                  "group,index,1031\nA,1,a\n");
+        const QString path =
+            ProjectFixture::Make(m_dir, QString("Bad%1.kxs").arg(m_counter++), "group,index,1031\nA,1,a\n");
         const QByteArray before = RawExport(path);
         ProjectFile project(path);
         try {

@@ -22,8 +22,9 @@ private Q_SLOTS:
         QTest::newRow("empty file") << QByteArray("touch") << "%1 is not a project database";
         QTest::newRow("text file") << QByteArray("text") << "%1 is not a project database";
         QTest::newRow("foreign database") << QByteArray("foreign") << "%1 is not a project database";
-        QTest::newRow("newer schema") << QByteArray("newer")
-                                      << "%1 was made by a newer version (schema 2; this program reads schema 1)";
+        QTest::newRow("newer schema")
+            << QByteArray("newer")
+            << "%1 was made by a newer version (schema 2; this program reads schema 1)";
     }
     void refusesWhatIsNoProject() {
         QFETCH(QByteArray, setup);
@@ -34,7 +35,8 @@ private Q_SLOTS:
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
             if (setup == "text")
-                file.write("group,index,1031\nthis is no database at all, but long enough to have a header page\n");
+                file.write(
+                    "group,index,1031\nthis is no database at all, but long enough to have a header page\n");
         } else if (setup == "foreign") {
             ProjectDatabase db(path, ProjectDatabase::Mode::Create);
             db.Execute("CREATE TABLE t(x); PRAGMA user_version = 1");
@@ -84,11 +86,16 @@ private Q_SLOTS:
     void refusesInvalidNames_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("name");
-        QTest::newRow("empty language") << "language" << "";
-        QTest::newRow("blank language") << "language" << "  ";
-        QTest::newRow("empty group name") << "group" << "";
-        QTest::newRow("backslash in group name") << "group" << "A\\B";
-        QTest::newRow("sibling differing in case only") << "group" << "alarme";
+        QTest::newRow("empty language") << "language"
+                                        << "";
+        QTest::newRow("blank language") << "language"
+                                        << "  ";
+        QTest::newRow("empty group name") << "group"
+                                          << "";
+        QTest::newRow("backslash in group name") << "group"
+                                                 << "A\\B";
+        QTest::newRow("sibling differing in case only") << "group"
+                                                        << "alarme";
     }
     void refusesInvalidNames() {
         QFETCH(QString, kind);
@@ -111,12 +118,18 @@ private Q_SLOTS:
     void groupPaths_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("found");
-        QTest::newRow("top level") << "Alarme" << "Alarme";
-        QTest::newRow("top level in other case") << "ALARME" << "Alarme";
-        QTest::newRow("nested") << "Alarme\\Kessel" << "Alarme\\Kessel";
-        QTest::newRow("same name under another parent") << "Meldungen\\Kessel" << "Meldungen\\Kessel";
-        QTest::newRow("nested name at top level is absent") << "Kessel" << "";
-        QTest::newRow("missing level") << "Alarme\\Pumpe\\Kessel" << "";
+        QTest::newRow("top level") << "Alarme"
+                                   << "Alarme";
+        QTest::newRow("top level in other case") << "ALARME"
+                                                 << "Alarme";
+        QTest::newRow("nested") << "Alarme\\Kessel"
+                                << "Alarme\\Kessel";
+        QTest::newRow("same name under another parent") << "Meldungen\\Kessel"
+                                                        << "Meldungen\\Kessel";
+        QTest::newRow("nested name at top level is absent") << "Kessel"
+                                                            << "";
+        QTest::newRow("missing level") << "Alarme\\Pumpe\\Kessel"
+                                       << "";
     }
     void groupPaths() {
         QFETCH(QString, path);
@@ -187,10 +200,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
         QTest::addColumn<bool>("works");
-        QTest::newRow("new name") << "A" << "Z" << true;
-        QTest::newRow("case change of the same group") << "A" << "a" << true;
-        QTest::newRow("name of a sibling") << "A" << "d" << false;
-        QTest::newRow("name used under another parent only") << "D" << "B" << true;
+        QTest::newRow("new name") << "A"
+                                  << "Z" << true;
+        QTest::newRow("case change of the same group") << "A"
+                                                       << "a" << true;
+        QTest::newRow("name of a sibling") << "A"
+                                           << "d" << false;
+        QTest::newRow("name used under another parent only") << "D"
+                                                             << "B" << true;
     }
     void rename() {
         QFETCH(QString, from);

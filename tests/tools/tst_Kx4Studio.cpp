@@ -76,25 +76,34 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
         const QString studio = StudioKeys::Studio;
-        QTest::newRow("LCID") << quint32(HKEY_LOCAL_MACHINE) << studio << "LCID" << "dword:1031";
+        QTest::newRow("LCID") << quint32(HKEY_LOCAL_MACHINE) << studio << "LCID"
+                              << "dword:1031";
         QTest::newRow("installation path") << quint32(HKEY_LOCAL_MACHINE) << studio << "Path"
                                            << "C:\\Program Files\\KestrixStudio";
-        QTest::newRow("version") << quint32(HKEY_LOCAL_MACHINE) << studio << "Version" << "4.0";
+        QTest::newRow("version") << quint32(HKEY_LOCAL_MACHINE) << studio << "Version"
+                                 << "4.0";
         QTest::newRow("main folder") << quint32(HKEY_LOCAL_MACHINE) << StudioKeys::Maker << "MainDir"
                                      << "C:\\Program Files\\HALVERN";
         QTest::newRow("common folder") << quint32(HKEY_LOCAL_MACHINE) << StudioKeys::Maker << "Common"
                                        << "C:\\Program Files\\Common Files\\HALVERN";
         QTest::newRow("documents") << quint32(HKEY_CURRENT_USER) << StudioKeys::ShellFolders << "Personal"
                                    << "C:\\users\\tester\\Documents";
-        QTest::newRow("language component class") << quint32(HKEY_CLASSES_ROOT) << "KXLanguage.Connect\\InprocServer32"
-                                                  << "" << "<install>/lib/kx4toolbox/libKXLanguage.so";
-        QTest::newRow("project explorer class") << quint32(HKEY_CLASSES_ROOT)
-                                                << "KXProjectExplorer.Explorer\\InprocServer32" << ""
-                                                << "<install>/lib/kx4toolbox/libProjectExplorer.so";
+        QTest::newRow("language component class")
+            << quint32(HKEY_CLASSES_ROOT) << "KXLanguage.Connect\\InprocServer32"
+            << ""
+            << "<install>/lib/kx4toolbox/libKXLanguage.so";
+        QTest::newRow("project explorer class")
+            << quint32(HKEY_CLASSES_ROOT) << "KXProjectExplorer.Explorer\\InprocServer32"
+            << ""
+            << "<install>/lib/kx4toolbox/libProjectExplorer.so";
         QTest::newRow("editor of the language component")
-            << quint32(HKEY_LOCAL_MACHINE) << StudioKeys::ServerComponents + "\\KXLanguage" << "Editor" << "KXLanguage";
+            << quint32(HKEY_LOCAL_MACHINE) << StudioKeys::ServerComponents + "\\KXLanguage"
+            << "Editor"
+            << "KXLanguage";
         QTest::newRow("system information program, first that exists")
-            << quint32(HKEY_LOCAL_MACHINE) << "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO" << "PATH" << "<files>/sysinfo";
+            << quint32(HKEY_LOCAL_MACHINE) << "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"
+            << "PATH"
+            << "<files>/sysinfo";
     }
     void setupWritesEveryValue() {
         QFETCH(quint32, root);
@@ -122,8 +131,10 @@ private Q_SLOTS:
 
     void setupAgainKeepsUserData() {
         QCOMPARE(Run({"setup", "--lcid", "1033", "--path", "C:\\Studio"}).status, 0);
-        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::Studio, RegValue::String("DefaultProjectsPath", "C:\\P"));
-        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders, RegValue::String("Personal", "C:\\Docs"));
+        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::Studio,
+                                RegValue::String("DefaultProjectsPath", "C:\\P"));
+        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders,
+                                RegValue::String("Personal", "C:\\Docs"));
         QCOMPARE(Run({"new", "C:\\Docs\\Demo.kxs"}).status, 0);
         QCOMPARE(Run({"register", "C:\\Docs\\Demo.kxs"}).status, 0);
         const Result again = Run({"setup"});
@@ -139,43 +150,65 @@ private Q_SLOTS:
     void setupPathOption_data() {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("Windows-style") << "C:\\Studio 4" << "C:\\Studio 4";
-        QTest::newRow("local folder inside drive c") << "%1/drives/c/Opt/Studio" << "C:\\Opt\\Studio";
-        QTest::newRow("local folder outside the prefix") << "%2/studio" << "%2/studio";
+        QTest::newRow("Windows-style") << "C:\\Studio 4"
+                                       << "C:\\Studio 4";
+        QTest::newRow("local folder inside drive c") << "%1/drives/c/Opt/Studio"
+                                                     << "C:\\Opt\\Studio";
+        QTest::newRow("local folder outside the prefix") << "%2/studio"
+                                                         << "%2/studio";
     }
     void setupPathOption() {
         QFETCH(QString, option);
         QFETCH(QString, stored);
         const Result result = Run({"setup", "--path", option.arg(m_prefix->path(), m_files->path())});
         QVERIFY2(result.status == 0, qPrintable(result.err));
-        QCOMPARE(Text(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Path"), stored.arg(m_prefix->path(), m_files->path()));
+        QCOMPARE(Text(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Path"),
+                 stored.arg(m_prefix->path(), m_files->path()));
     }
 
     void commandFailures_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("err");
         QTest::newRow("no command") << QStringList{} << "usage: kx4studio COMMAND [ARGUMENTS]";
-        QTest::newRow("unknown command") << QStringList{"make"} << "kx4studio make: unknown command \"make\" (kx4studio --help lists them)";
-        QTest::newRow("unknown option") << QStringList{"setup", "--lang", "1033"}
-                                        << "kx4studio setup: unknown option --lang (usage: kx4studio setup [--lcid N] [--path DIR])";
+        QTest::newRow("unknown command")
+            << QStringList{"make"}
+            << "kx4studio make: unknown command \"make\" (kx4studio --help lists them)";
+        QTest::newRow("unknown option")
+            << QStringList{"setup", "--lang", "1033"}
+            << "kx4studio setup: unknown option --lang (usage: kx4studio setup [--lcid N] [--path DIR])";
         QTest::newRow("option without value") << QStringList{"setup", "--lcid"}
-                                              << "kx4studio setup: option --lcid needs a value (usage: kx4studio setup [--lcid N] [--path DIR])";
-        QTest::newRow("bad locale id") << QStringList{"setup", "--lcid", "deutsch"} << "kx4studio setup: --lcid deutsch is no locale id";
-        QTest::newRow("missing argument") << QStringList{"import", "Demo"} << "kx4studio import: usage: kx4studio import FILE CSV";
-        QTest::newRow("new without .kxs") << QStringList{"new", "%1/Demo.txt"} << "kx4studio new: %1/Demo.txt: a project file ends in .kxs";
-        QTest::newRow("new over an existing file") << QStringList{"new", "%1/sysinfo.kxs"} << "kx4studio new: %1/sysinfo.kxs already exists";
-        QTest::newRow("register a missing file") << QStringList{"register", "%1/Nix.kxs"} << "kx4studio register: project file %1/Nix.kxs not found";
-        QTest::newRow("register no project") << QStringList{"register", "%1/sysinfo.kxs"} << "kx4studio register: %1/sysinfo.kxs is not a project database";
-        QTest::newRow("register unknown type") << QStringList{"register", "%1/Echt.kxs", "--type", "single"}
-            << "kx4studio register: project type \"single\" is none of Single, Server, Client, Terminal Server, Terminal Client, Group, KestrixX";
-        QTest::newRow("register group type for a .kxs") << QStringList{"register", "%1/Echt.kxs", "--type", "Group"}
-                                                        << "kx4studio register: a project of type \"Group\" is a .vbg file, not Echt.kxs";
-        QTest::newRow("register under another name") << QStringList{"register", "%1/Echt.kxs", "--name", "Anders"}
-                                                     << "kx4studio register: name \"Anders\" would register Anders.kxs, not Echt.kxs";
-        QTest::newRow("unregister unknown") << QStringList{"unregister", "Nix"} << "kx4studio unregister: project \"Nix\" is not registered";
-        QTest::newRow("groups of unknown project") << QStringList{"groups", "Nix"} << "kx4studio groups: project \"Nix\" is not registered";
-        QTest::newRow("export of a missing group") << QStringList{"export", "%1/Echt.kxs", "--group", "Fehlt"}
-                                                   << "kx4studio export: index group \"Fehlt\" not found in %1/Echt.kxs";
+                                              << "kx4studio setup: option --lcid needs a value (usage: "
+                                                 "kx4studio setup [--lcid N] [--path DIR])";
+        QTest::newRow("bad locale id")
+            << QStringList{"setup", "--lcid", "deutsch"} << "kx4studio setup: --lcid deutsch is no locale id";
+        QTest::newRow("missing argument")
+            << QStringList{"import", "Demo"} << "kx4studio import: usage: kx4studio import FILE CSV";
+        QTest::newRow("new without .kxs")
+            << QStringList{"new", "%1/Demo.txt"} << "kx4studio new: %1/Demo.txt: a project file ends in .kxs";
+        QTest::newRow("new over an existing file")
+            << QStringList{"new", "%1/sysinfo.kxs"} << "kx4studio new: %1/sysinfo.kxs already exists";
+        QTest::newRow("register a missing file") << QStringList{"register", "%1/Nix.kxs"}
+                                                 << "kx4studio register: project file %1/Nix.kxs not found";
+        QTest::newRow("register no project")
+            << QStringList{"register", "%1/sysinfo.kxs"}
+            << "kx4studio register: %1/sysinfo.kxs is not a project database";
+        QTest::newRow("register unknown type")
+            << QStringList{"register", "%1/Echt.kxs", "--type", "single"}
+            << "kx4studio register: project type \"single\" is none of Single, Server, Client, Terminal "
+               "Server, Terminal Client, Group, KestrixX";
+        QTest::newRow("register group type for a .kxs")
+            << QStringList{"register", "%1/Echt.kxs", "--type", "Group"}
+            << "kx4studio register: a project of type \"Group\" is a .vbg file, not Echt.kxs";
+        QTest::newRow("register under another name")
+            << QStringList{"register", "%1/Echt.kxs", "--name", "Anders"}
+            << "kx4studio register: name \"Anders\" would register Anders.kxs, not Echt.kxs";
+        QTest::newRow("unregister unknown")
+            << QStringList{"unregister", "Nix"} << "kx4studio unregister: project \"Nix\" is not registered";
+        QTest::newRow("groups of unknown project")
+            << QStringList{"groups", "Nix"} << "kx4studio groups: project \"Nix\" is not registered";
+        QTest::newRow("export of a missing group")
+            << QStringList{"export", "%1/Echt.kxs", "--group", "Fehlt"}
+            << "kx4studio export: index group \"Fehlt\" not found in %1/Echt.kxs";
     }
     void commandFailures() {
         QFETCH(QStringList, args);
@@ -198,7 +231,9 @@ private Q_SLOTS:
         QCOMPARE(Run({"new", "C:\\Projekte\\Demo\\Demo.kxs", "--language", "1031"}).status, 0);
         QVERIFY(WriteFile(m_prefix->filePath("drives/c/Projekte/Gruppe.vbg"), "Demo\\Demo.kxs\n"));
         QCOMPARE(Run({"new", m_files->filePath("Lokal.kxs")}).status, 0);
-        QCOMPARE(Run({"register", m_prefix->filePath("drives/c/Projekte/Demo/Demo.kxs"), "--type", "Server"}).status, 0);
+        QCOMPARE(Run({"register", m_prefix->filePath("drives/c/Projekte/Demo/Demo.kxs"), "--type", "Server"})
+                     .status,
+                 0);
         // The name is the file's as it lies on disk, whatever case the command gave.
         QCOMPARE(Run({"register", "C:\\PROJEKTE\\gruppe.vbg"}).status, 0);
         QCOMPARE(Run({"register", m_files->filePath("Lokal.kxs"), "--name", "LOKAL"}).status, 0);
@@ -213,9 +248,11 @@ private Q_SLOTS:
 
     void groupsShowsTreeWithCounts() {
         const QString file = m_files->filePath("G.kxs");
-        QVERIFY(WriteFile(m_files->filePath("g.csv"), "group,index,1031,1033\nA,1,a,b\nA,2,c,\nA\\B,1,,d\nLeer,,,\n"));
+        QVERIFY(WriteFile(m_files->filePath("g.csv"),
+                          "group,index,1031,1033\nA,1,a,b\nA,2,c,\nA\\B,1,,d\nLeer,,,\n"));
         QCOMPARE(Run({"new", file, "--language", "1031", "--language", "1033"}).status, 0);
-        QCOMPARE(Run({"import", file, m_files->filePath("g.csv")}).out, QString("imported 4 rows into %1\n").arg(file));
+        QCOMPARE(Run({"import", file, m_files->filePath("g.csv")}).out,
+                 QString("imported 4 rows into %1\n").arg(file));
         QCOMPARE(Run({"groups", file}).out, QString("%1: languages 1031, 1033\n"
                                                     "A (1031: 2, 1033: 1)\n"
                                                     "  B (1031: 0, 1033: 1)\n"
@@ -231,21 +268,24 @@ private Q_SLOTS:
         QCOMPARE(Run({"new", m_files->filePath("R.kxs")}).status, 0);
         QCOMPARE(Run({"import", m_files->filePath("R.kxs"), m_files->filePath("in.csv")}).status, 0);
         QCOMPARE(Run({"export", m_files->filePath("R.kxs")}).out.toUtf8(), csv);
-        QCOMPARE(Run({"export", m_files->filePath("R.kxs"), "--group", "Grüße, \"alle\"\\ölstand"}).out.toUtf8(),
-                 QByteArray("group,index,de-DE,en-US\r\n\"Grüße, \"\"alle\"\"\\Ölstand\",-7,€ 😀,\r\n"));
+        QCOMPARE(
+            Run({"export", m_files->filePath("R.kxs"), "--group", "Grüße, \"alle\"\\ölstand"}).out.toUtf8(),
+            QByteArray("group,index,de-DE,en-US\r\n\"Grüße, \"\"alle\"\"\\Ölstand\",-7,€ 😀,\r\n"));
     }
 
     void malformedImportNamesLineAndChangesNothing() {
         const QString file = m_files->filePath("M.kxs");
         QVERIFY(WriteFile(m_files->filePath("good.csv"), "group,index,1031\nA,1,a\n"));
-        QVERIFY(WriteFile(m_files->filePath("bad.csv"), "group,index,1031,1033\nA,1,neu,new\nA,2,\"a\nb\",x\nB,x,y,z\n"));
+        QVERIFY(WriteFile(m_files->filePath("bad.csv"),
+                          "group,index,1031,1033\nA,1,neu,new\nA,2,\"a\nb\",x\nB,x,y,z\n"));
         QCOMPARE(Run({"new", file}).status, 0);
         QCOMPARE(Run({"import", file, m_files->filePath("good.csv")}).status, 0);
         const QString before = Run({"export", file}).out;
         const Result result = Run({"import", file, m_files->filePath("bad.csv")});
         QCOMPARE(result.status, 1);
-        QCOMPARE(result.err, QString("kx4studio import: %1 line 5: index \"x\" is not a whole number; nothing imported\n")
-                                 .arg(m_files->filePath("bad.csv")));
+        QCOMPARE(result.err,
+                 QString("kx4studio import: %1 line 5: index \"x\" is not a whole number; nothing imported\n")
+                     .arg(m_files->filePath("bad.csv")));
         QCOMPARE(Run({"export", file}).out, before);
     }
 

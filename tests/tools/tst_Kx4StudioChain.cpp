@@ -15,7 +15,9 @@ class tst_Kx4StudioChain : public QObject {
         QString err;
     };
 
-    static QString Program(const char* name) { return qEnvironmentVariable("KX4_BUILD_DIR") + "/bin/" + name; }
+    static QString Program(const char* name) {
+        return qEnvironmentVariable("KX4_BUILD_DIR") + "/bin/" + name;
+    }
 
     Outcome Start(const QString& program, const QStringList& args) {
         QProcess process;
@@ -97,10 +99,12 @@ private Q_SLOTS:
     void failingScriptStopsAndNamesWhy_data() {
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QString>("why");
-        QTest::newRow("mistyped project path") << QByteArray("set dbwrite \"D:\\Prj\\Demo.kxs\"\r\naddlanguage \"fr\"\r\n")
-                                               << "project \"D:\\Prj\\Demo.kxs\" not found";
+        QTest::newRow("mistyped project path")
+            << QByteArray("set dbwrite \"D:\\Prj\\Demo.kxs\"\r\naddlanguage \"fr\"\r\n")
+            << "project \"D:\\Prj\\Demo.kxs\" not found";
         QTest::newRow("missing group, later lines not run")
-            << QByteArray("set dbread \"Quelle\"\r\nset dbwrite \"Ziel\"\r\ncopy \"Fehlt\" \"X\"\r\ndelete \"Alt\"\r\n")
+            << QByteArray("set dbread \"Quelle\"\r\nset dbwrite \"Ziel\"\r\ncopy \"Fehlt\" \"X\"\r\ndelete "
+                          "\"Alt\"\r\n")
             << "index group \"Fehlt\" not found in";
     }
     void failingScriptStopsAndNamesWhy() {

@@ -2,8 +2,8 @@
 
 #include "studio/Failure.h"
 
-CommandLine::CommandLine(const QStringList& args, const QStringList& allowed, int minPositional, int maxPositional,
-                         const QString& usage) {
+CommandLine::CommandLine(const QStringList& args, const QStringList& allowed, int minPositional,
+                         int maxPositional, const QString& usage) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--")) {
@@ -12,9 +12,11 @@ CommandLine::CommandLine(const QStringList& args, const QStringList& allowed, in
         }
         const QString name = arg.mid(2);
         if (!allowed.contains(name))
-            throw Failure(Failure::InvalidCall, QStringLiteral("unknown option %1 (usage: %2)").arg(arg, usage));
+            throw Failure(Failure::InvalidCall,
+                          QStringLiteral("unknown option %1 (usage: %2)").arg(arg, usage));
         if (i + 1 >= args.size())
-            throw Failure(Failure::InvalidCall, QStringLiteral("option %1 needs a value (usage: %2)").arg(arg, usage));
+            throw Failure(Failure::InvalidCall,
+                          QStringLiteral("option %1 needs a value (usage: %2)").arg(arg, usage));
         m_options.append({name, args.at(++i)});
     }
     if (m_positionals.size() < minPositional || m_positionals.size() > maxPositional)

@@ -22,15 +22,18 @@ const char* const Usage =
     "  import FILE CSV                         texts from CSV, in one transaction\n"
     "FILE is a .kxs path (Windows-style paths map through the prefix) or a registered project's name.\n";
 
-void Dispatch(const QString& command, const QStringList& args, QTextStream& out, const StudioToolContext& context) {
+void Dispatch(const QString& command, const QStringList& args, QTextStream& out,
+              const StudioToolContext& context) {
     if (command == QLatin1String("setup")) {
         const CommandLine line(args, {"lcid", "path"}, 0, 0, "kx4studio setup [--lcid N] [--path DIR]");
         StudioSetup::Run({line.Value("lcid"), line.Value("path")}, context, out);
     } else if (command == QLatin1String("new")) {
-        ProjectCommands::New(CommandLine(args, {"language"}, 1, 1, "kx4studio new FILE.kxs [--language L]..."), out);
+        ProjectCommands::New(
+            CommandLine(args, {"language"}, 1, 1, "kx4studio new FILE.kxs [--language L]..."), out);
     } else if (command == QLatin1String("register")) {
         ProjectCommands::Register(
-            CommandLine(args, {"type", "name"}, 1, 1, "kx4studio register FILE [--type TYPE] [--name NAME]"), out);
+            CommandLine(args, {"type", "name"}, 1, 1, "kx4studio register FILE [--type TYPE] [--name NAME]"),
+            out);
     } else if (command == QLatin1String("unregister")) {
         ProjectCommands::Unregister(CommandLine(args, {}, 1, 1, "kx4studio unregister NAME"), out);
     } else if (command == QLatin1String("list")) {
@@ -38,7 +41,8 @@ void Dispatch(const QString& command, const QStringList& args, QTextStream& out,
     } else if (command == QLatin1String("groups")) {
         ProjectCommands::Groups(CommandLine(args, {}, 1, 1, "kx4studio groups FILE"), out);
     } else if (command == QLatin1String("export")) {
-        ProjectCommands::Export(CommandLine(args, {"group"}, 1, 1, "kx4studio export FILE [--group NAME]"), out);
+        ProjectCommands::Export(CommandLine(args, {"group"}, 1, 1, "kx4studio export FILE [--group NAME]"),
+                                out);
     } else if (command == QLatin1String("import")) {
         ProjectCommands::Import(CommandLine(args, {}, 2, 2, "kx4studio import FILE CSV"), out);
     } else {
@@ -49,14 +53,16 @@ void Dispatch(const QString& command, const QStringList& args, QTextStream& out,
 
 } // namespace
 
-int RunKx4Studio(const QStringList& args, QTextStream& out, QTextStream& err, const StudioToolContext& context) {
+int RunKx4Studio(const QStringList& args, QTextStream& out, QTextStream& err,
+                 const StudioToolContext& context) {
     if (args.isEmpty()) {
         err << Usage;
         err.flush();
         return 1;
     }
     const QString command = args.first();
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+        command == QLatin1String("help")) {
         out << Usage;
         out.flush();
         return 0;

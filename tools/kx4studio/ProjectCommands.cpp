@@ -1,12 +1,12 @@
 #include "ProjectCommands.h"
 
 #include "CommandLine.h"
-#include "WindowsPath.h"
 #include "ProjectData/ProjectCsv.h"
 #include "ProjectData/ProjectDatabase.h"
 #include "ProjectData/ProjectFile.h"
 #include "ProjectData/ProjectLocator.h"
 #include "ProjectData/ProjectTransaction.h"
+#include "WindowsPath.h"
 #include "platform/Prefix.h"
 #include "platform/Registry.h"
 #include "studio/Failure.h"
@@ -27,14 +27,18 @@ const QStringList ProjectTypes = {QStringLiteral("Single"),          QStringLite
                                   QStringLiteral("Terminal Client"), QStringLiteral("Group"),
                                   QStringLiteral("KestrixX")};
 
-Failure Invalid(const QString& why) { return Failure(Failure::InvalidCall, why); }
+Failure Invalid(const QString& why) {
+    return Failure(Failure::InvalidCall, why);
+}
 
-QString ProjectKey(const QString& name) { return StudioKeys::Projects + QLatin1Char('\\') + name; }
+QString ProjectKey(const QString& name) {
+    return StudioKeys::Projects + QLatin1Char('\\') + name;
+}
 
 QString RegistryText(const QString& key, const QString& name) {
     RegValue value;
     return RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, key, name, &value) == ERROR_SUCCESS ? value.Text()
-                                                                                            : QString();
+                                                                                             : QString();
 }
 
 void WriteValue(const QString& key, const RegValue& value) {
@@ -80,15 +84,19 @@ void New(const CommandLine& args, QTextStream& out) {
 void Register(const CommandLine& args, QTextStream& out) {
     const QFileInfo file(LocalFile(args.Positional(0)));
     if (!file.isFile())
-        throw Failure(Failure::FileNotFound, QStringLiteral("project file %1 not found").arg(args.Positional(0)));
+        throw Failure(Failure::FileNotFound,
+                      QStringLiteral("project file %1 not found").arg(args.Positional(0)));
     const bool group = file.suffix().compare(QLatin1String("vbg"), Qt::CaseInsensitive) == 0;
-    const QString type = args.Value(QStringLiteral("type"), group ? QStringLiteral("Group") : QStringLiteral("Single"));
+    const QString type =
+        args.Value(QStringLiteral("type"), group ? QStringLiteral("Group") : QStringLiteral("Single"));
     if (!ProjectTypes.contains(type))
-        throw Invalid(QStringLiteral("project type \"%1\" is none of %2").arg(type, ProjectTypes.join(QStringLiteral(", "))));
+        throw Invalid(QStringLiteral("project type \"%1\" is none of %2")
+                          .arg(type, ProjectTypes.join(QStringLiteral(", "))));
     // The registration names the file as Path\Name plus the type's extension, so both must fit.
     const QString extension = type == QLatin1String("Group") ? QStringLiteral("vbg") : QStringLiteral("kxs");
     if (file.suffix().compare(extension, Qt::CaseInsensitive) != 0)
-        throw Invalid(QStringLiteral("a project of type \"%1\" is a .%2 file, not %3").arg(type, extension, file.fileName()));
+        throw Invalid(QStringLiteral("a project of type \"%1\" is a .%2 file, not %3")
+                          .arg(type, extension, file.fileName()));
     const QString name = args.Value(QStringLiteral("name"), file.completeBaseName());
     if (name.compare(file.completeBaseName(), Qt::CaseInsensitive) != 0)
         throw Invalid(QStringLiteral("name \"%1\" would register %2.%3, not %4")
@@ -107,11 +115,13 @@ void Register(const CommandLine& args, QTextStream& out) {
 
 void Unregister(const CommandLine& args, QTextStream& out) {
     const QString name = args.Positional(0);
-    if (name.isEmpty() || name.contains(QLatin1Char('\\')) || !RegistryStore::KeyExists(HKEY_LOCAL_MACHINE, ProjectKey(name)))
+    if (name.isEmpty() || name.contains(QLatin1Char('\\')) ||
+        !RegistryStore::KeyExists(HKEY_LOCAL_MACHINE, ProjectKey(name)))
         throw Failure(Failure::FileNotFound, QStringLiteral("project \"%1\" is not registered").arg(name));
     const long rc = RegistryStore::DeleteTree(HKEY_LOCAL_MACHINE, ProjectKey(name));
     if (rc != ERROR_SUCCESS)
-        throw Invalid(QStringLiteral("cannot delete HKEY_LOCAL_MACHINE\\%1 (error %2)").arg(ProjectKey(name)).arg(rc));
+        throw Invalid(
+            QStringLiteral("cannot delete HKEY_LOCAL_MACHINE\\%1 (error %2)").arg(ProjectKey(name)).arg(rc));
     out << "unregistered " << name << Qt::endl;
 }
 
@@ -121,8 +131,9 @@ void List(const CommandLine&, QTextStream& out) {
     for (const QString& name : std::as_const(names)) {
         const QString type = RegistryText(ProjectKey(name), QStringLiteral("ProjectType"));
         const QString path = RegistryText(ProjectKey(name), QStringLiteral("Path"));
-        const QString file = path + QLatin1Char('\\') + name +
-                             (type == QLatin1String("Group") ? QStringLiteral(".vbg") : QStringLiteral(".kxs"));
+        const QString file =
+            path + QLatin1Char('\\') + name +
+            (type == QLatin1String("Group") ? QStringLiteral(".vbg") : QStringLiteral(".kxs"));
         const bool present = StudioUtilities().Files().FileExists(file);
         out << name << '\t' << type << '\t' << path << '\t' << (present ? "present" : "missing") << Qt::endl;
     }
@@ -133,8 +144,8 @@ void Groups(const CommandLine& args, QTextStream& out) {
     ProjectTransaction snapshot(project.Database(), ProjectTransaction::Kind::Read);
     const QStringList names = project.Languages();
     const QList<qint64> languages = project.LanguageIds();
-    out << project.Path() << ": languages " << (names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", ")))
-        << Qt::endl;
+    out << project.Path() << ": languages "
+        << (names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "))) << Qt::endl;
     for (const GroupInfo& group : project.Children(ProjectFile::TopLevel))
         PrintGroup(project, group, 0, languages, names, out);
     snapshot.Commit();
@@ -153,7 +164,8 @@ void Import(const CommandLine& args, QTextStream& out) {
     ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
     QFile csv(args.Positional(1));
     if (!csv.open(QIODevice::ReadOnly))
-        throw Failure(Failure::FileNotFound, QStringLiteral("cannot read %1: %2").arg(csv.fileName(), csv.errorString()));
+        throw Failure(Failure::FileNotFound,
+                      QStringLiteral("cannot read %1: %2").arg(csv.fileName(), csv.errorString()));
     const qsizetype rows = ProjectCsv::Import(project, csv.readAll(), csv.fileName());
     out << "imported " << rows << " rows into " << project.Path() << Qt::endl;
 }

@@ -29,8 +29,9 @@ QString KeyName(HKEY root, const QString& key, const QString& value) {
 void Write(HKEY root, const QString& key, const RegValue& value) {
     const long rc = RegistryStore::SetValue(root, key, value);
     if (rc != ERROR_SUCCESS)
-        throw Failure(Failure::InvalidCall,
-                      QStringLiteral("cannot write %1 (error %2)").arg(KeyName(root, key, value.name)).arg(rc));
+        throw Failure(
+            Failure::InvalidCall,
+            QStringLiteral("cannot write %1 (error %2)").arg(KeyName(root, key, value.name)).arg(rc));
 }
 
 bool Exists(HKEY root, const QString& key, const QString& name, RegValue* value = nullptr) {
@@ -77,7 +78,8 @@ void CopyHelpFiles(const QString& from, const QString& to, QTextStream& out) {
 }
 
 void RegisterClass(const QString& progId, const QString& plugin, QTextStream& out) {
-    Write(HKEY_CLASSES_ROOT, progId + QStringLiteral("\\InprocServer32"), RegValue::String(QString(), plugin));
+    Write(HKEY_CLASSES_ROOT, progId + QStringLiteral("\\InprocServer32"),
+          RegValue::String(QString(), plugin));
     out << progId << " -> " << plugin << Qt::endl;
 }
 
@@ -94,7 +96,8 @@ void Run(const Options& options, const StudioToolContext& context, QTextStream& 
         bool ok = false;
         const uint lcid = options.lcid.toUInt(&ok);
         if (!ok || lcid > 0xFFFF)
-            throw Failure(Failure::InvalidCall, QStringLiteral("--lcid %1 is no locale id").arg(options.lcid));
+            throw Failure(Failure::InvalidCall,
+                          QStringLiteral("--lcid %1 is no locale id").arg(options.lcid));
         Write(HKEY_LOCAL_MACHINE, studio, RegValue::Dword(QStringLiteral("LCID"), lcid));
     } else if (!Exists(HKEY_LOCAL_MACHINE, studio, QStringLiteral("LCID"))) {
         Write(HKEY_LOCAL_MACHINE, studio, RegValue::Dword(QStringLiteral("LCID"), 1031));
@@ -103,8 +106,9 @@ void Run(const Options& options, const StudioToolContext& context, QTextStream& 
     QString installPath;
     if (!options.installPath.isEmpty()) {
         // A local folder inside a drive of the prefix is stored as the studio would see it.
-        installPath = options.installPath.contains(QLatin1Char('\\')) ? options.installPath
-                                                                      : WindowsPath::FromLocal(options.installPath);
+        installPath = options.installPath.contains(QLatin1Char('\\'))
+                          ? options.installPath
+                          : WindowsPath::FromLocal(options.installPath);
         MakeFolder(installPath);
         Write(HKEY_LOCAL_MACHINE, studio, RegValue::String(QStringLiteral("Path"), installPath));
     } else {
@@ -117,20 +121,21 @@ void Run(const Options& options, const StudioToolContext& context, QTextStream& 
     MakeFolder(Keep(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("MainDir"), MainDir));
     const QString common = Keep(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("Common"), CommonDir);
     const QString helpFiles = MakeFolder(common + QStringLiteral("\\HelpFiles"));
-    const QString shippedHelp = QDir::cleanPath(context.programDir + QStringLiteral("/../share/kx4toolbox/help"));
+    const QString shippedHelp =
+        QDir::cleanPath(context.programDir + QStringLiteral("/../share/kx4toolbox/help"));
     if (QFileInfo(shippedHelp).isDir())
         CopyHelpFiles(shippedHelp, helpFiles, out);
 
-    const QString personal =
-        Keep(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal"),
-             QStringLiteral("C:\\users\\%1\\Documents").arg(context.userName));
+    const QString personal = Keep(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal"),
+                                  QStringLiteral("C:\\users\\%1\\Documents").arg(context.userName));
     MakeFolder(personal);
     out << "documents " << personal << Qt::endl;
 
     const QString components = QDir::cleanPath(context.programDir + QStringLiteral("/../lib/kx4toolbox"));
     const QString language = components + QStringLiteral("/libKXLanguage.so");
     if (!QFileInfo(language).isFile())
-        throw Failure(Failure::FileNotFound, QStringLiteral("component KXLanguage not found: %1").arg(language));
+        throw Failure(Failure::FileNotFound,
+                      QStringLiteral("component KXLanguage not found: %1").arg(language));
     RegisterClass(QStringLiteral("KXLanguage.Connect"), language, out);
     Write(HKEY_LOCAL_MACHINE, StudioKeys::ServerComponents + QStringLiteral("\\KXLanguage"),
           RegValue::String(QStringLiteral("Editor"), QStringLiteral("KXLanguage")));

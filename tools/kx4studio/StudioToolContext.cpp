@@ -5,9 +5,9 @@ StudioToolContext StudioToolContext::ForProgram(const QString& programDir) {
     context.programDir = programDir;
     // What Debian offers for looking at the machine, graphical programs first.
     context.systemInfoPrograms = {
-        QStringLiteral("/usr/bin/hardinfo"),           QStringLiteral("/usr/bin/gnome-system-monitor"),
-        QStringLiteral("/usr/bin/kinfocenter"),        QStringLiteral("/usr/bin/mate-system-monitor"),
-        QStringLiteral("/usr/bin/lshw-gtk"),           QStringLiteral("/usr/sbin/lshw-gtk"),
+        QStringLiteral("/usr/bin/hardinfo"),          QStringLiteral("/usr/bin/gnome-system-monitor"),
+        QStringLiteral("/usr/bin/kinfocenter"),       QStringLiteral("/usr/bin/mate-system-monitor"),
+        QStringLiteral("/usr/bin/lshw-gtk"),          QStringLiteral("/usr/sbin/lshw-gtk"),
         QStringLiteral("/usr/bin/xfce4-taskmanager"),
     };
     context.userName = qEnvironmentVariable("USER");
