@@ -1,7 +1,12 @@
 #include "platform/Prefix.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+
+#include <sys/stat.h>
 
 namespace Prefix {
 
@@ -13,6 +18,42 @@ QChar DriveLetter(const QString& path) {
         (path.size() == 2 || path.at(2) == u'/'))
         return path.at(0).toLower();
     return QChar();
+}
+
+// Case-folded names of a folder's entries, kept while the folder is unchanged (same inode and
+// modification time to the nanosecond), so that testing many missing files in one large folder
+// does not list it again for each.
+struct FolderListing {
+    ino_t inode = 0;
+    timespec modified{};
+    QHash<QString, QString> byFoldedName;
+};
+
+QString MatchEntry(const QString& dir, const QString& folded) {
+    static QMutex mutex;
+    static QHash<QString, FolderListing> listings;
+    struct stat st {};
+    if (::stat(QFile::encodeName(dir).constData(), &st) != 0)
+        return QString();
+    QMutexLocker lock(&mutex);
+    auto it = listings.find(dir);
+    if (it == listings.end() || it->inode != st.st_ino || it->modified.tv_sec != st.st_mtim.tv_sec ||
+        it->modified.tv_nsec != st.st_mtim.tv_nsec) {
+        if (listings.size() > 64)
+            listings.clear();
+        FolderListing listing;
+        listing.inode = st.st_ino;
+        listing.modified = st.st_mtim;
+        const QStringList entries =
+            QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QString& entry : entries) {
+            const QString key = entry.toCaseFolded();
+            if (!listing.byFoldedName.contains(key)) // the first in name order wins
+                listing.byFoldedName.insert(key, entry);
+        }
+        it = listings.insert(dir, listing);
+    }
+    return it->byFoldedName.value(folded);
 }
 
 } // namespace
@@ -53,13 +94,9 @@ QString ToLocalPathNoCase(const QString& windowsPath) {
         const QString dir = result.isEmpty() ? QStringLiteral(".") : result;
         if (matching && !part.isEmpty() && part != u"." && part != u".." &&
             !QFileInfo::exists(dir + u'/' + part)) {
-            const QString folded = part.toCaseFolded();
-            const QStringList entries = QDir(dir).entryList(
-                QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-            auto found = std::find_if(entries.begin(), entries.end(),
-                                      [&](const QString& entry) { return entry.toCaseFolded() == folded; });
-            if (found != entries.end())
-                part = *found;
+            const QString found = MatchEntry(dir, part.toCaseFolded());
+            if (!found.isEmpty())
+                part = found;
             else
                 matching = false; // nothing below a missing folder can exist
         }

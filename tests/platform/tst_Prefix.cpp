@@ -17,6 +17,7 @@ private Q_SLOTS:
     void toLocalPath();
     void toLocalPathNoCase_data();
     void toLocalPathNoCase();
+    void noCaseSeesChangesToAFolder();
 
 private:
     QByteArray m_savedXdg;
@@ -138,6 +139,19 @@ void tst_Prefix::toLocalPathNoCase() {
     windows.replace("$T", m_dir->path());
     local.replace("$P", Prefix::Path()).replace("$T", m_dir->path());
     QCOMPARE(Prefix::ToLocalPathNoCase(windows), local);
+}
+
+// Folder listings are remembered; a file added or removed afterwards must still count.
+void tst_Prefix::noCaseSeesChangesToAFolder() {
+    const QString folder = m_dir->path() + "/prefix/drives/c/Program Files/KestrixStudio/HelpFiles/";
+    const QString asked = "C:\\program files\\kestrixstudio\\helpfiles\\NEW.KXS";
+    QCOMPARE(Prefix::ToLocalPathNoCase(asked), folder + "NEW.KXS");
+    QFile file(folder + "New.kxs");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QCOMPARE(Prefix::ToLocalPathNoCase(asked), folder + "New.kxs");
+    QVERIFY(QFile::remove(folder + "New.kxs"));
+    QCOMPARE(Prefix::ToLocalPathNoCase(asked), folder + "NEW.KXS");
 }
 
 QTEST_GUILESS_MAIN(tst_Prefix)
