@@ -96,3 +96,16 @@ void RegistryService::DeleteKey(HKEY root, const QString& key) {
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
         Fail(rc, QStringLiteral("cannot delete registry key"), FullName(root, key));
 }
+
+void RegistryService::DeleteKeys(HKEY root, const QString& parent, const QStringList& subkeys) {
+    const long rc = RegistryStore::DeleteTrees(root, parent, subkeys);
+    if (rc == ERROR_SUCCESS)
+        return;
+    constexpr qsizetype Named = 5;
+    QStringList names;
+    for (const QString& subkey : subkeys.mid(0, Named))
+        names.append(FullName(root, parent + QLatin1Char('\\') + subkey));
+    if (subkeys.size() > Named)
+        names.append(QStringLiteral("%1 more").arg(subkeys.size() - Named));
+    Fail(rc, QStringLiteral("cannot delete registry keys"), names.join(QStringLiteral(", ")));
+}

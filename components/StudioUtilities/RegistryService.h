@@ -10,4 +10,5 @@ public:
                   int valueKind) override;
     QStringList EnumKeys(HKEY root, const QString& key) override;
     void DeleteKey(HKEY root, const QString& key) override;
+    void DeleteKeys(HKEY root, const QString& parent, const QStringList& subkeys) override;
 };

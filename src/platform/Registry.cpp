@@ -261,6 +261,28 @@ long DeleteTree(HKEY root, const QString& key) {
     });
 }
 
+long DeleteTrees(HKEY root, const QString& parent, const QStringList& subkeys) {
+    if (subkeys.isEmpty())
+        return ERROR_SUCCESS;
+    QList<QStringList> paths;
+    for (const QString& subkey : subkeys) {
+        QStringList own;
+        if (const long rc = RegistryHive::SplitKeyPath(subkey, &own); rc != ERROR_SUCCESS)
+            return rc;
+        if (own.isEmpty())
+            return ERROR_INVALID_PARAMETER;
+        paths.append(own);
+    }
+    return RunWrite(root, parent, [&](RegistryHive& hive, const QStringList& names) {
+        for (const QStringList& own : paths) {
+            const long rc = hive.DeleteTree(names + own, false);
+            if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+                return rc;
+        }
+        return long(ERROR_SUCCESS);
+    });
+}
+
 bool IsWritable(HKEY root) {
     if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER && root != HKEY_CLASSES_ROOT)
         return false;

@@ -77,6 +77,9 @@ long EnumValues(HKEY root, const QString& key, QList<RegValue>* out);
 long DeleteValue(HKEY root, const QString& key, const QString& name);
 // Deletes the key with its whole subtree.
 long DeleteTree(HKEY root, const QString& key);
+// Deletes the named subkeys of parent with their subtrees in one change: all or none. Names
+// that do not exist are passed over.
+long DeleteTrees(HKEY root, const QString& parent, const QStringList& subkeys);
 // Whether the hive of root may be written (false when its file is read-only).
 bool IsWritable(HKEY root);
 // The database file that holds root's hive in the current prefix (HKCR: the HKLM file).

@@ -124,13 +124,16 @@ void FillRegisteredProjects(QTreeWidget* ListView, qint32 TypeMask) {
     {
         RowBatch rows(ListView);
         const QStringList names = utilities.Registry().EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects);
+        QStringList stale;
         for (const QString& name : names) {
             const RegisteredProject project = ReadRegisteredProject(name);
             if (!utilities.Files().FileExists(project.ProjectFile))
-                utilities.Registry().DeleteKey(HKEY_LOCAL_MACHINE, StudioKeys::Projects + u'\\' + name);
+                stale.append(name);
             else if (TypeMask & project.TypeCode)
                 rows.Add(MakeRow(project));
         }
+        // One durable change for all stale registrations: each of its own costs a disk flush.
+        utilities.Registry().DeleteKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, stale);
     }
     ListView->clearSelection();
     ListView->setCurrentItem(nullptr);

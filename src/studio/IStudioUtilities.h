@@ -23,6 +23,9 @@ public:
     virtual QStringList EnumKeys(HKEY root, const QString& key) = 0;
     // Removes the key with its subtree; fails (access denied 5, naming the key) on a read-only hive.
     virtual void DeleteKey(HKEY root, const QString& key) = 0;
+    // Removes the named subkeys of parent with their subtrees as one change (all or none); a
+    // name that is gone already is passed over. Fails like DeleteKey, naming the keys.
+    virtual void DeleteKeys(HKEY root, const QString& parent, const QStringList& subkeys) = 0;
 };
 
 class IFoldersService {

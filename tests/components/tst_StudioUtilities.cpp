@@ -72,6 +72,14 @@ private Q_SLOTS:
         Registry().DeleteKey(HKEY_LOCAL_MACHINE, "Software\\P\\Demo"); // already gone: no failure
     }
 
+    void deleteKeysIsOneChange() {
+        for (const char* name : {"A", "B\\Sub", "C"})
+            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, QString("Software\\P\\") + name, RegValue::String("x", "y"));
+        Registry().DeleteKeys(HKEY_LOCAL_MACHINE, "Software\\P", {"a", "B", "Gone"});
+        QCOMPARE(Registry().EnumKeys(HKEY_LOCAL_MACHINE, "Software\\P"), QStringList{"C"});
+        Registry().DeleteKeys(HKEY_LOCAL_MACHINE, "Software\\P", {}); // nothing to do
+    }
+
     void deleteOnReadOnlyHiveNamesTheKey() {
         RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "Software\\P\\Demo", RegValue::String("x", "y"));
         QStringList hives = QDir(m_prefix->path()).entryList({"*.db"}, QDir::Files);
@@ -83,6 +91,13 @@ private Q_SLOTS:
         try {
             Registry().DeleteKey(HKEY_LOCAL_MACHINE, "Software\\P\\Demo");
             QFAIL("deleting from a read-only hive succeeded");
+        } catch (const Failure& failure) {
+            QCOMPARE(failure.Number(), 5);
+            QVERIFY2(failure.Description().contains("Software\\P\\Demo"), qPrintable(failure.Description()));
+        }
+        try {
+            Registry().DeleteKeys(HKEY_LOCAL_MACHINE, "Software\\P", {"Demo"});
+            QFAIL("deleting keys from a read-only hive succeeded");
         } catch (const Failure& failure) {
             QCOMPARE(failure.Number(), 5);
             QVERIFY2(failure.Description().contains("Software\\P\\Demo"), qPrintable(failure.Description()));
