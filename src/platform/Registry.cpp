@@ -95,8 +95,8 @@ template <class Fn> long RunReadKey(HKEY root, const QString& key, Fn&& fn) {
     return fn(*cached);
 }
 
-// Runs fn(hive, names) on root's hive under the lock; an empty hive passes a null hive.
-template <class Fn> long RunRead(HKEY root, const QString& key, Fn&& fn) {
+// Runs fn(db, names) with root's hive acquired under the lock; db is null for an empty hive.
+template <class Fn> long WithHive(HKEY root, const QString& key, bool forWrite, Fn&& fn) {
     HKEY hiveRoot = 0;
     QStringList names;
     long rc = RegistryHive::Resolve(root, key, &hiveRoot, &names);
@@ -104,42 +104,42 @@ template <class Fn> long RunRead(HKEY root, const QString& key, Fn&& fn) {
         return rc;
     QMutexLocker lock(&g_mutex);
     SqliteDb* db = nullptr;
-    if ((rc = Hive(hiveRoot).Acquire(false, &db)) != ERROR_SUCCESS)
+    if ((rc = Hive(hiveRoot).Acquire(forWrite, &db)) != ERROR_SUCCESS)
         return rc;
-    if (!db)
-        return fn(static_cast<RegistryHive*>(nullptr), names);
-    RegistryHive hive(*db, QStringLiteral("main"));
-    return fn(&hive, names);
+    return fn(db, names);
+}
+
+// Runs fn(hive, names) on root's hive under the lock; an empty hive passes a null hive.
+template <class Fn> long RunRead(HKEY root, const QString& key, Fn&& fn) {
+    return WithHive(root, key, false, [&](SqliteDb* db, const QStringList& names) {
+        if (!db)
+            return fn(static_cast<RegistryHive*>(nullptr), names);
+        RegistryHive hive(*db, QStringLiteral("main"));
+        return fn(&hive, names);
+    });
 }
 
 // Runs fn(hive, names) in one IMMEDIATE transaction, committed (durably) before returning.
 template <class Fn> long RunWrite(HKEY root, const QString& key, Fn&& fn) {
-    HKEY hiveRoot = 0;
-    QStringList names;
-    long rc = RegistryHive::Resolve(root, key, &hiveRoot, &names);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    QMutexLocker lock(&g_mutex);
-    SqliteDb* db = nullptr;
-    if ((rc = Hive(hiveRoot).Acquire(true, &db)) != ERROR_SUCCESS)
-        return rc;
-    if (!db)
-        return ERROR_REGISTRY_IO_FAILED;
-    RegistryHive hive(*db, QStringLiteral("main"));
-    SqliteTransaction tx(*db);
-    if (tx.BeginResult() != 0) {
-        qCWarning(lcRegistry) << "cannot begin a change of" << RootName(root) << key << ":"
-                              << db->LastError();
-        return RegistryHive::ErrorFromSqlite(tx.BeginResult());
-    }
-    if ((rc = fn(hive, names)) != ERROR_SUCCESS)
-        return rc;
-    if (const int sql = tx.Commit(); sql != 0) {
-        qCWarning(lcRegistry) << "cannot commit a change of" << RootName(root) << key << ":"
-                              << db->LastError();
-        return RegistryHive::ErrorFromSqlite(sql);
-    }
-    return ERROR_SUCCESS;
+    return WithHive(root, key, true, [&](SqliteDb* db, const QStringList& names) -> long {
+        if (!db)
+            return ERROR_REGISTRY_IO_FAILED;
+        RegistryHive hive(*db, QStringLiteral("main"));
+        SqliteTransaction tx(*db);
+        if (tx.BeginResult() != 0) {
+            qCWarning(lcRegistry) << "cannot begin a change of" << RootName(root) << key << ":"
+                                  << db->LastError();
+            return RegistryHive::ErrorFromSqlite(tx.BeginResult());
+        }
+        if (const long rc = fn(hive, names); rc != ERROR_SUCCESS)
+            return rc;
+        if (const int sql = tx.Commit(); sql != 0) {
+            qCWarning(lcRegistry) << "cannot commit a change of" << RootName(root) << key << ":"
+                                  << db->LastError();
+            return RegistryHive::ErrorFromSqlite(sql);
+        }
+        return long(ERROR_SUCCESS);
+    });
 }
 
 // The key's id for a read. The roots always exist, HKCR too (its key may not yet), even in an

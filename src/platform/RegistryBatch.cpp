@@ -226,11 +226,12 @@ long RegistryBatch::QueryValue(HKEY root, const QString& key, const QString& nam
     return hive->QueryValue(id, name, out);
 }
 
-long RegistryBatch::EnumKeys(HKEY root, const QString& key, QStringList* out) {
-    out->clear();
+// Runs list(hive, id) on the key's id; a root (or HKCR's own key) that no hive holds yet lists nothing.
+template <class Impl, class List>
+static long ListKey(Impl& d, HKEY root, const QString& key, List list) {
     QStringList names;
     long rc = ERROR_SUCCESS;
-    auto hive = d->Hive(root, key, &names, &rc);
+    auto hive = d.Hive(root, key, &names, &rc);
     if (!hive)
         return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names))
                    ? long(ERROR_SUCCESS)
@@ -238,22 +239,17 @@ long RegistryBatch::EnumKeys(HKEY root, const QString& key, QStringList* out) {
     qint64 id = 0;
     if ((rc = hive->FindKeyOrView(names, IsViewRoot(root, names), &id)) != ERROR_SUCCESS)
         return rc;
-    return hive->EnumKeys(id, out);
+    return list(*hive, id);
+}
+
+long RegistryBatch::EnumKeys(HKEY root, const QString& key, QStringList* out) {
+    out->clear();
+    return ListKey(*d, root, key, [&](auto& hive, qint64 id) { return hive.EnumKeys(id, out); });
 }
 
 long RegistryBatch::EnumValues(HKEY root, const QString& key, QList<RegValue>* out) {
     out->clear();
-    QStringList names;
-    long rc = ERROR_SUCCESS;
-    auto hive = d->Hive(root, key, &names, &rc);
-    if (!hive)
-        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names))
-                   ? long(ERROR_SUCCESS)
-                   : rc;
-    qint64 id = 0;
-    if ((rc = hive->FindKeyOrView(names, IsViewRoot(root, names), &id)) != ERROR_SUCCESS)
-        return rc;
-    return hive->EnumValues(id, out);
+    return ListKey(*d, root, key, [&](auto& hive, qint64 id) { return hive.EnumValues(id, out); });
 }
 
 long RegistryBatch::Commit() {
