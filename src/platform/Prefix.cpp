@@ -63,7 +63,7 @@ QString Path() {
     if (!prefix.isEmpty())
         return prefix;
     const QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    // The base directory specification ignores a relative XDG_DATA_HOME.
+    // A relative XDG_DATA_HOME is ignored, as desktop programs do.
     if (!data.isEmpty() && QDir::isAbsolutePath(data))
         return data + QStringLiteral("/kx4");
     return QDir::homePath() + QStringLiteral("/.local/share/kx4");
