@@ -78,35 +78,35 @@ HiveFile& Hive(HKEY hiveRoot) {
     return *g_hives.front();
 }
 
-// Runs fn(key) on root\key as read (or cached) under the lock.
-template <class Fn> long RunReadKey(HKEY root, const QString& key, Fn&& fn) {
+// Runs fn(hive file, names) for root\key under the lock.
+template <class Fn> long Locked(HKEY root, const QString& key, Fn&& fn) {
     HKEY hiveRoot = 0;
     QStringList names;
-    long rc = RegistryHive::Resolve(root, key, &hiveRoot, &names);
-    if (rc != ERROR_SUCCESS)
+    if (const long rc = RegistryHive::Resolve(root, key, &hiveRoot, &names); rc != ERROR_SUCCESS)
         return rc;
     QMutexLocker lock(&g_mutex);
-    const HiveReadCache::Key* cached = nullptr;
-    const bool viewRoot = root == HKEY_CLASSES_ROOT && names.size() == 2;
-    if ((rc = Hive(hiveRoot).ReadKey(names, viewRoot, &cached)) != ERROR_SUCCESS)
-        return rc;
-    if (!cached->exists)
-        return ERROR_FILE_NOT_FOUND;
-    return fn(*cached);
+    return fn(Hive(hiveRoot), names);
+}
+
+// Runs fn(key) on root\key as read (or cached) under the lock.
+template <class Fn> long RunReadKey(HKEY root, const QString& key, Fn&& fn) {
+    return Locked(root, key, [&](HiveFile& file, const QStringList& names) {
+        const HiveReadCache::Key* cached = nullptr;
+        const bool viewRoot = root == HKEY_CLASSES_ROOT && names.size() == 2;
+        if (const long rc = file.ReadKey(names, viewRoot, &cached); rc != ERROR_SUCCESS)
+            return rc;
+        return cached->exists ? fn(*cached) : long(ERROR_FILE_NOT_FOUND);
+    });
 }
 
 // Runs fn(db, names) with root's hive acquired under the lock; db is null for an empty hive.
 template <class Fn> long WithHive(HKEY root, const QString& key, bool forWrite, Fn&& fn) {
-    HKEY hiveRoot = 0;
-    QStringList names;
-    long rc = RegistryHive::Resolve(root, key, &hiveRoot, &names);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    QMutexLocker lock(&g_mutex);
-    SqliteDb* db = nullptr;
-    if ((rc = Hive(hiveRoot).Acquire(forWrite, &db)) != ERROR_SUCCESS)
-        return rc;
-    return fn(db, names);
+    return Locked(root, key, [&](HiveFile& file, const QStringList& names) {
+        SqliteDb* db = nullptr;
+        if (const long rc = file.Acquire(forWrite, &db); rc != ERROR_SUCCESS)
+            return rc;
+        return fn(db, names);
+    });
 }
 
 // Runs fn(hive, names) on root's hive under the lock; an empty hive passes a null hive.

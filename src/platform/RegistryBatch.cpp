@@ -179,16 +179,22 @@ long RegistryBatch::SetValue(HKEY root, const QString& key, const RegValue& valu
     return rc == ERROR_SUCCESS ? rc : d->Fail(rc, d->db.LastError());
 }
 
-long RegistryBatch::DeleteValue(HKEY root, const QString& key, const QString& name) {
+// Runs fn(hive, id) on an existing key.
+template <class Impl, class Fn>
+static long OnKey(Impl& d, HKEY root, const QString& key, Fn fn) {
     QStringList names;
     long rc = ERROR_SUCCESS;
-    auto hive = d->Hive(root, key, &names, &rc);
+    auto hive = d.Hive(root, key, &names, &rc);
     if (!hive)
         return rc;
     qint64 id = 0;
     if ((rc = hive->FindKey(names, &id)) != ERROR_SUCCESS)
         return rc;
-    return hive->DeleteValue(id, name);
+    return fn(*hive, id);
+}
+
+long RegistryBatch::DeleteValue(HKEY root, const QString& key, const QString& name) {
+    return OnKey(*d, root, key, [&](auto& hive, qint64 id) { return hive.DeleteValue(id, name); });
 }
 
 long RegistryBatch::DeleteTree(HKEY root, const QString& key) {
@@ -215,15 +221,7 @@ bool RegistryBatch::KeyExists(HKEY root, const QString& key) {
 }
 
 long RegistryBatch::QueryValue(HKEY root, const QString& key, const QString& name, RegValue* out) {
-    QStringList names;
-    long rc = ERROR_SUCCESS;
-    auto hive = d->Hive(root, key, &names, &rc);
-    if (!hive)
-        return rc;
-    qint64 id = 0;
-    if ((rc = hive->FindKey(names, &id)) != ERROR_SUCCESS)
-        return rc;
-    return hive->QueryValue(id, name, out);
+    return OnKey(*d, root, key, [&](auto& hive, qint64 id) { return hive.QueryValue(id, name, out); });
 }
 
 // Runs list(hive, id) on the key's id; a root (or HKCR's own key) that no hive holds yet lists nothing.
