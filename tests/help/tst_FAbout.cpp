@@ -23,7 +23,6 @@ private Q_SLOTS:
     void cleanup();
     void captions_data();
     void captions();
-    void layoutInTwips();
     void eachShowingLoadsTheBoxAgain();
     void oneBoxPerProcess();
     void escapeCloses();
@@ -122,30 +121,6 @@ void tst_FAbout::captions() {
         QVERIFY(!box->picIcon->pixmap().isNull());
         QCOMPARE(box->picIcon->pixmap().size(), QSize(32, 32));
         QTest::mouseClick(box->cmdOK, Qt::LeftButton);
-    });
-}
-
-void tst_FAbout::layoutInTwips() {
-    WhileShown([](FAbout* box) {
-        const double dpi = box->logicalDpiX();
-        if (dpi != 96 || box->logicalDpiY() != 96) {
-            box->accept();
-            QSKIP("The figures below are for 96 dots per inch");
-        }
-        // 1440 twips per inch: 15 twips per pixel.
-        QCOMPARE(box->size(), QSize(382, 204));
-        QCOMPARE(box->lblTitle->geometry(), QRect(70, 16, 259, 32));
-        QCOMPARE(box->lblVersion->geometry(), QRect(70, 52, 259, 15));
-        QCOMPARE(box->lblDescription->geometry(), QRect(70, 75, 259, 78));
-        QCOMPARE(box->cmdOK->geometry(), QRect(283, 175, 84, 23));
-        QCOMPARE(box->Line1->geometry().top(), 163);
-        QVERIFY(box->Line1->geometry().width() > 360);
-        // The separator is etched: grey, then white below.
-        const QImage line = box->Line1->grab().toImage();
-        QCOMPARE(line.pixelColor(10, 0), QColor(128, 128, 128));
-        QCOMPARE(line.pixelColor(10, 1), QColor(Qt::white));
-        QVERIFY(box->picIcon->geometry().topLeft().x() < box->lblTitle->x());
-        box->cmdOK->click();
     });
 }
 
