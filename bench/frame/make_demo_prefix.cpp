@@ -2,7 +2,7 @@
 // explorer registered, and a demo project "Demo" with a few index groups and texts.
 //   make_demo_prefix PREFIX EXPLORER_PLUGIN [LCID]
 #include "ProjectData/ProjectFile.h"
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "studio/Failure.h"
 
 #include <QCoreApplication>

@@ -4,14 +4,14 @@
 //   bench_language script  a 10,000-line script of copies of 10-text groups through the runner
 //   bench_language import  kx4studio import of a 1,000,000-row CSV
 // Everything happens in a temporary prefix and folder.
-#include "Kx4Studio.h"
-#include "StudioToolContext.h"
+#include "kx4studio/Kx4Studio.h"
+#include "kx4studio/StudioToolContext.h"
 
 #include "ProjectData/ProjectDatabase.h"
 #include "ProjectData/ProjectFile.h"
 #include "ProjectData/ProjectTransaction.h"
-#include "platform/ObjectFactory.h"
-#include "platform/Registry.h"
+#include "platform/core/ObjectFactory.h"
+#include "platform/registry/Registry.h"
 #include "script/MScriptScan.h"
 #include "studio/Failure.h"
 #include "studio/IEditorAddIn.h"

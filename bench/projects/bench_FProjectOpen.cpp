@@ -9,7 +9,7 @@
 //
 // Run it with N and 2N to see how the cost grows. The prefix is seeded once through the
 // registry store and its machine hive copied, so each measurement starts from the same state.
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "projects/FProjectOpen.h"
 #include "projects/MKX4FunctionsSpecial.h"
 #include "studio/IStudioUtilities.h"

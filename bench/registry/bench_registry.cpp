@@ -1,9 +1,9 @@
 // Imports a .reg file of many values, then reads every value back through RegistryStore.
 //   bench_registry [KEYS VALUES_PER_KEY]      generate, import, read; report figures
 //   bench_registry generate FILE [KEYS VALUES] only write the .reg file (to time kx4reg import)
-#include "platform/RegFile.h"
-#include "platform/RegFileReader.h"
-#include "platform/Registry.h"
+#include "platform/registry/RegFile.h"
+#include "platform/registry/RegFileReader.h"
+#include "platform/registry/Registry.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

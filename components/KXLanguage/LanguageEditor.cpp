@@ -1,4 +1,4 @@
-#include "LanguageEditor.h"
+#include "KXLanguage/LanguageEditor.h"
 
 #include "ProjectData/GroupCopy.h"
 #include "ProjectData/GroupTransfer.h"

@@ -1,6 +1,6 @@
-#include "LanguagePlugin.h"
+#include "KXLanguage/LanguagePlugin.h"
 
-#include "LanguageEditor.h"
+#include "KXLanguage/LanguageEditor.h"
 
 QObject* LanguagePlugin::CreateInstance(const QString& progId) {
     if (progId.compare(QLatin1String("KXLanguage.Connect"), Qt::CaseInsensitive) != 0)

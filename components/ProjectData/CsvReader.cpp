@@ -1,4 +1,4 @@
-#include "CsvReader.h"
+#include "ProjectData/CsvReader.h"
 
 #include "studio/Failure.h"
 

@@ -1,4 +1,4 @@
-#include "GroupCopy.h"
+#include "ProjectData/GroupCopy.h"
 
 #include <QCryptographicHash>
 #include <QSet>

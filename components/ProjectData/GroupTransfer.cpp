@@ -1,9 +1,9 @@
-#include "GroupTransfer.h"
+#include "ProjectData/GroupTransfer.h"
 
-#include "ProjectDatabase.h"
-#include "ProjectFile.h"
-#include "ProjectStatement.h"
-#include "ProjectTransaction.h"
+#include "ProjectData/ProjectDatabase.h"
+#include "ProjectData/ProjectFile.h"
+#include "ProjectData/ProjectStatement.h"
+#include "ProjectData/ProjectTransaction.h"
 #include "studio/Failure.h"
 
 #include <QHash>

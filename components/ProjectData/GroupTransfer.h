@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GroupCopy.h"
+#include "ProjectData/GroupCopy.h"
 
 class ProjectFile;
 

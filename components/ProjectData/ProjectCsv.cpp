@@ -1,9 +1,9 @@
-#include "ProjectCsv.h"
+#include "ProjectData/ProjectCsv.h"
 
-#include "CsvReader.h"
-#include "ProjectDatabase.h"
-#include "ProjectFile.h"
-#include "ProjectTransaction.h"
+#include "ProjectData/CsvReader.h"
+#include "ProjectData/ProjectDatabase.h"
+#include "ProjectData/ProjectFile.h"
+#include "ProjectData/ProjectTransaction.h"
 #include "studio/Failure.h"
 
 #include <QHash>

@@ -1,7 +1,7 @@
-#include "ProjectDatabase.h"
+#include "ProjectData/ProjectDatabase.h"
 
-#include "ProjectLog.h"
-#include "ProjectStatement.h"
+#include "ProjectData/ProjectLog.h"
+#include "ProjectData/ProjectStatement.h"
 #include "studio/Failure.h"
 
 #include <QFile>

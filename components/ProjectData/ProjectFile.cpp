@@ -1,8 +1,8 @@
-#include "ProjectFile.h"
+#include "ProjectData/ProjectFile.h"
 
-#include "ProjectDatabase.h"
-#include "ProjectStatement.h"
-#include "ProjectTransaction.h"
+#include "ProjectData/ProjectDatabase.h"
+#include "ProjectData/ProjectStatement.h"
+#include "ProjectData/ProjectTransaction.h"
 #include "studio/Failure.h"
 
 #include <QFileInfo>

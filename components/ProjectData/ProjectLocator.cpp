@@ -1,4 +1,4 @@
-#include "ProjectLocator.h"
+#include "ProjectData/ProjectLocator.h"
 
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"

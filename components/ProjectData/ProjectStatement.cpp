@@ -1,6 +1,6 @@
-#include "ProjectStatement.h"
+#include "ProjectData/ProjectStatement.h"
 
-#include "ProjectDatabase.h"
+#include "ProjectData/ProjectDatabase.h"
 
 #include <sqlite3.h>
 

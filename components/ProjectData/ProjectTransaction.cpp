@@ -1,7 +1,7 @@
-#include "ProjectTransaction.h"
+#include "ProjectData/ProjectTransaction.h"
 
-#include "ProjectDatabase.h"
-#include "ProjectLog.h"
+#include "ProjectData/ProjectDatabase.h"
+#include "ProjectData/ProjectLog.h"
 #include "studio/Failure.h"
 
 ProjectTransaction::ProjectTransaction(ProjectDatabase& db, Kind kind) : m_db(db) {

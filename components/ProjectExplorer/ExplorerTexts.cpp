@@ -1,6 +1,6 @@
-#include "ExplorerTexts.h"
+#include "ProjectExplorer/ExplorerTexts.h"
 
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
 namespace ExplorerTexts {
 

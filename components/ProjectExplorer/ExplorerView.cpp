@@ -1,6 +1,6 @@
-#include "ExplorerView.h"
+#include "ProjectExplorer/ExplorerView.h"
 
-#include "ExplorerTexts.h"
+#include "ProjectExplorer/ExplorerTexts.h"
 #include "ProjectData/ProjectFile.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "GroupTextsView.h"
+#include "ProjectExplorer/GroupTextsView.h"
 
-#include "ExplorerTexts.h"
+#include "ProjectExplorer/ExplorerTexts.h"
 #include "ProjectData/ProjectFile.h"
 
 #include <QHash>

@@ -1,10 +1,10 @@
-#include "ProjectExplorer.h"
+#include "ProjectExplorer/ProjectExplorer.h"
 
-#include "ExplorerTexts.h"
-#include "ExplorerView.h"
-#include "GroupTextsView.h"
+#include "ProjectExplorer/ExplorerTexts.h"
+#include "ProjectExplorer/ExplorerView.h"
+#include "ProjectExplorer/GroupTextsView.h"
 #include "ProjectData/ProjectFile.h"
-#include "platform/Prefix.h"
+#include "platform/core/Prefix.h"
 #include "studio/Failure.h"
 
 #include <QLoggingCategory>

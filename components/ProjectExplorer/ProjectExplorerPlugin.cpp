@@ -1,6 +1,6 @@
-#include "ProjectExplorerPlugin.h"
+#include "ProjectExplorer/ProjectExplorerPlugin.h"
 
-#include "ProjectExplorer.h"
+#include "ProjectExplorer/ProjectExplorer.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "FilesService.h"
+#include "StudioUtilities/FilesService.h"
 
-#include "platform/Prefix.h"
+#include "platform/core/Prefix.h"
 #include "studio/Failure.h"
 #include "studio/Variant.h"
 

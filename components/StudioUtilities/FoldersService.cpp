@@ -1,6 +1,6 @@
-#include "FoldersService.h"
+#include "StudioUtilities/FoldersService.h"
 
-#include "FilesService.h"
+#include "StudioUtilities/FilesService.h"
 #include "studio/Failure.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "RegistryService.h"
+#include "StudioUtilities/RegistryService.h"
 
 #include "studio/Failure.h"
 #include "studio/Variant.h"

@@ -1,6 +1,6 @@
-#include "FilesService.h"
-#include "FoldersService.h"
-#include "RegistryService.h"
+#include "StudioUtilities/FilesService.h"
+#include "StudioUtilities/FoldersService.h"
+#include "StudioUtilities/RegistryService.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CWexelToolBox.h"
+#include "app/CWexelToolBox.h"
 
 #include "studio/IStudioUtilities.h"
 #include "studio/Variant.h"

@@ -1,7 +1,7 @@
-#include "MWindowControl.h"
+#include "app/MWindowControl.h"
 
-#include "platform/Ansi.h"
-#include "platform/WindowHandles.h"
+#include "platform/core/Ansi.h"
+#include "platform/windows/WindowHandles.h"
 
 #include <array>
 

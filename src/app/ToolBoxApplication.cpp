@@ -1,7 +1,7 @@
-#include "ToolBoxApplication.h"
+#include "app/ToolBoxApplication.h"
 
-#include "FMDIFrame.h"
-#include "platform/MessageBox.h"
+#include "app/FMDIFrame.h"
+#include "platform/windows/MessageBox.h"
 #include "studio/Failure.h"
 
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "ToolBoxApplication.h"
+#include "app/ToolBoxApplication.h"
 
 int main(int argc, char* argv[]) {
     ToolBoxApplication::ChoosePlatform();

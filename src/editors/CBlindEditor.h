@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ObjectFactory.h"
+#include "platform/core/ObjectFactory.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,10 +1,10 @@
 #include "help/FAbout.h"
 
-#include "platform/Ansi.h"
-#include "platform/MessageBox.h"
-#include "platform/Prefix.h"
-#include "platform/RawRegistry.h"
-#include "platform/Shell.h"
+#include "platform/core/Ansi.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/core/Prefix.h"
+#include "platform/registry/RawRegistry.h"
+#include "platform/windows/Shell.h"
 
 #include <QFileInfo>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
 class QLabel;
 class QPushButton;

@@ -1,7 +1,7 @@
 #include "help/MHelp.h"
 
-#include "platform/Ansi.h"
-#include "platform/HtmlHelp.h"
+#include "platform/core/Ansi.h"
+#include "platform/help/HtmlHelp.h"
 #include "studio/IStudioUtilities.h"
 #include "studio/Variant.h"
 

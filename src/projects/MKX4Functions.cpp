@@ -1,6 +1,6 @@
-#include "MKX4Functions.h"
+#include "projects/MKX4Functions.h"
 
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
 #include "studio/Variant.h"

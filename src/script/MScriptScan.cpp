@@ -1,7 +1,7 @@
 #include "script/MScriptScan.h"
 
 #include "editors/CBlindEditor.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "script/ScriptFileReader.h"
 #include "script/ScriptProgressWindow.h"
 #include "studio/Failure.h"

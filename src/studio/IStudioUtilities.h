@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
 // The studio's utility library: all registry, folder and file access of the program goes
 // through it. Operations throw Failure when they fail.

@@ -1,6 +1,6 @@
 #include "studio/Variant.h"
 
-#include "platform/ObjectFactory.h"
+#include "platform/core/ObjectFactory.h"
 #include "studio/Failure.h"
 
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "studio/IStudioUtilities.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "app/MWindowControl.h"
-#include "platform/WindowHandles.h"
+#include "platform/windows/WindowHandles.h"
 
 #include <QLabel>
 #include <QMdiArea>

@@ -1,6 +1,6 @@
 #include "TestComponents.h"
 
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "studio/IStudioUtilities.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "ProjectFixture.h"
 
-#include "platform/ObjectFactory.h"
-#include "platform/Registry.h"
+#include "platform/core/ObjectFactory.h"
+#include "platform/registry/Registry.h"
 #include "studio/IEditorAddIn.h"
 #include "studio/IStudioUtilities.h"
 #include "studio/Variant.h"

@@ -3,7 +3,7 @@
 //   show_Help about [seconds]
 // Not a test; nothing is checked. The window closes after the given seconds (default 30).
 #include "help/FAbout.h"
-#include "platform/HtmlHelp.h"
+#include "platform/help/HtmlHelp.h"
 
 #include <QApplication>
 #include <QTextStream>

@@ -1,11 +1,11 @@
 #include "help/MHelp.h"
 
-#include "platform/ChmFile.h"
-#include "platform/HelpLink.h"
-#include "platform/HelpWindow.h"
-#include "platform/HtmlHelp.h"
-#include "platform/MessageBox.h"
-#include "platform/Registry.h"
+#include "platform/help/ChmFile.h"
+#include "platform/help/HelpLink.h"
+#include "platform/help/HelpWindow.h"
+#include "platform/help/HtmlHelp.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/registry/Registry.h"
 
 #include <QApplication>
 #include <QDir>

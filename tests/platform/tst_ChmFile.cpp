@@ -1,4 +1,4 @@
-#include "platform/ChmFile.h"
+#include "platform/help/ChmFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/ChmSitemap.h"
+#include "platform/help/ChmSitemap.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "platform/HelpLink.h"
+#include "platform/help/HelpLink.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "platform/ChmFile.h"
-#include "platform/HelpBrowser.h"
-#include "platform/HelpWindow.h"
-#include "platform/HtmlHelp.h"
-#include "platform/MessageBox.h"
+#include "platform/help/ChmFile.h"
+#include "platform/help/HelpBrowser.h"
+#include "platform/help/HelpWindow.h"
+#include "platform/help/HtmlHelp.h"
+#include "platform/windows/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>

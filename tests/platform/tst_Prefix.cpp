@@ -1,4 +1,4 @@
-#include "platform/Prefix.h"
+#include "platform/core/Prefix.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/RawRegistry.h"
+#include "platform/registry/RawRegistry.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
-#include "platform/RegFile.h"
-#include "platform/RegFileReader.h"
-#include "platform/RegFileWriter.h"
-#include "platform/Registry.h"
+#include "platform/registry/RegFile.h"
+#include "platform/registry/RegFileReader.h"
+#include "platform/registry/RegFileWriter.h"
+#include "platform/registry/Registry.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "platform/Registry.h"
-#include "platform/RegistryBatch.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryBatch.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "platform/WindowHandles.h"
+#include "platform/windows/WindowHandles.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // Shows the project-open dialog over a few registrations in a temporary prefix, for a look
 // or a screenshot: show_FProjectOpen [LCID [seconds]]. Ends by itself after the given time.
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "projects/FProjectOpen.h"
 #include "studio/IStudioUtilities.h"
 #include "texts/MResources.h"

@@ -1,5 +1,5 @@
-#include "platform/MessageBox.h"
-#include "platform/Registry.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/registry/Registry.h"
 #include "projects/MKX4Functions.h"
 #include "studio/IStudioUtilities.h"
 #include "texts/MResources.h"

@@ -1,6 +1,6 @@
 #include "TestComponents.h"
 
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "script/MScriptScan.h"
 #include "script/ScriptProgressWindow.h"
 #include "studio/Failure.h"

@@ -1,4 +1,4 @@
-#include "platform/ObjectFactory.h"
+#include "platform/core/ObjectFactory.h"
 #include "studio/Failure.h"
 #include "studio/Variant.h"
 

@@ -1,4 +1,4 @@
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
 #include "studio/Variant.h"

@@ -1,6 +1,6 @@
-#include "Kx4Reg.h"
-#include "platform/Registry.h"
-#include "platform/RegistryBatch.h"
+#include "kx4reg/Kx4Reg.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryBatch.h"
 
 #include <QFile>
 #include <QProcess>

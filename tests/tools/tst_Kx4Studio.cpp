@@ -1,7 +1,7 @@
-#include "Kx4Studio.h"
-#include "StudioToolContext.h"
+#include "kx4studio/Kx4Studio.h"
+#include "kx4studio/StudioToolContext.h"
 
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "studio/IStudioUtilities.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "Kx4Reg.h"
+#include "kx4reg/Kx4Reg.h"
 
-#include "RegQueryPrinter.h"
-#include "platform/RegFile.h"
-#include "platform/Registry.h"
-#include "platform/RegistryBatch.h"
+#include "kx4reg/RegQueryPrinter.h"
+#include "platform/registry/RegFile.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryBatch.h"
 
 #include <QFileInfo>
 #include <QtEndian>

@@ -1,4 +1,4 @@
-#include "RegQueryPrinter.h"
+#include "kx4reg/RegQueryPrinter.h"
 
 #include <QtEndian>
 

@@ -1,4 +1,4 @@
-#include "Kx4Reg.h"
+#include "kx4reg/Kx4Reg.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "kx4studio/CommandLine.h"
 
 #include "studio/Failure.h"
 

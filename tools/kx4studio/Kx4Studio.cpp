@@ -1,9 +1,9 @@
-#include "Kx4Studio.h"
+#include "kx4studio/Kx4Studio.h"
 
-#include "CommandLine.h"
-#include "ProjectCommands.h"
-#include "StudioSetup.h"
-#include "StudioToolContext.h"
+#include "kx4studio/CommandLine.h"
+#include "kx4studio/ProjectCommands.h"
+#include "kx4studio/StudioSetup.h"
+#include "kx4studio/StudioToolContext.h"
 #include "studio/Failure.h"
 
 #include <QTextStream>

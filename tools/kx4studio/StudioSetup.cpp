@@ -1,9 +1,9 @@
-#include "StudioSetup.h"
+#include "kx4studio/StudioSetup.h"
 
-#include "StudioToolContext.h"
-#include "WindowsPath.h"
-#include "platform/Prefix.h"
-#include "platform/Registry.h"
+#include "kx4studio/StudioToolContext.h"
+#include "kx4studio/WindowsPath.h"
+#include "platform/core/Prefix.h"
+#include "platform/registry/Registry.h"
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
 

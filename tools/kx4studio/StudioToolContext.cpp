@@ -1,4 +1,4 @@
-#include "StudioToolContext.h"
+#include "kx4studio/StudioToolContext.h"
 
 StudioToolContext StudioToolContext::ForProgram(const QString& programDir) {
     StudioToolContext context;

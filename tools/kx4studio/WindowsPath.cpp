@@ -1,6 +1,6 @@
-#include "WindowsPath.h"
+#include "kx4studio/WindowsPath.h"
 
-#include "platform/Prefix.h"
+#include "platform/core/Prefix.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
-#include "Kx4Studio.h"
-#include "StudioToolContext.h"
+#include "kx4studio/Kx4Studio.h"
+#include "kx4studio/StudioToolContext.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

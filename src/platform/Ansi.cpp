@@ -1,9 +1,0 @@
-#include "platform/Ansi.h"
-
-QByteArray ToAnsi(const QString& text) {
-    return text.toUtf8();
-}
-
-QString FromAnsi(const QByteArray& bytes) {
-    return QString::fromUtf8(bytes);
-}

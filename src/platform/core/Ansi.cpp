@@ -1,0 +1,9 @@
+#include "platform/core/Ansi.h"
+
+QByteArray ToAnsi(const QString& text) {
+    return text.toUtf8();
+}
+
+QString FromAnsi(const QByteArray& bytes) {
+    return QString::fromUtf8(bytes);
+}

@@ -1,0 +1,140 @@
+#include "platform/registry/HiveFile.h"
+
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryHive.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+Q_DECLARE_LOGGING_CATEGORY(lcRegistry)
+
+HiveFile::HiveFile(const QString& path) : m_path(path) {}
+
+bool HiveFile::IsWritablePath(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0) {
+        const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+        return ::access(dir.constData(), W_OK) == 0 || !QFileInfo::exists(QFileInfo(path).absolutePath());
+    }
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return false;
+    return ::access(name.constData(), W_OK) == 0;
+}
+
+long HiveFile::Acquire(bool forWrite, SqliteDb** db) {
+    *db = nullptr;
+    // A hive removed or replaced (a test resetting its prefix, a setup run) is noticed here.
+    const QByteArray name = QFile::encodeName(m_path);
+    struct stat st {};
+    const bool exists = ::stat(name.constData(), &st) == 0;
+    if (m_db && (!exists || quint64(st.st_dev) != m_device || quint64(st.st_ino) != m_inode)) {
+        m_db.reset();
+        m_hasSchema = false;
+        m_cache.Clear();
+    }
+    if (!forWrite && m_db && m_hasSchema) {
+        *db = m_db.get();
+        return ERROR_SUCCESS;
+    }
+    if (!exists && !forWrite)
+        return ERROR_SUCCESS;
+    const bool writable = IsWritablePath(m_path);
+    if (forWrite && !writable)
+        return ERROR_ACCESS_DENIED;
+    if (!m_db) {
+        if (!exists && !QDir().mkpath(QFileInfo(m_path).absolutePath())) {
+            qCWarning(lcRegistry) << "cannot create the prefix folder for" << m_path;
+            return ERROR_ACCESS_DENIED;
+        }
+        if (const long rc = Open(); rc != ERROR_SUCCESS)
+            return rc;
+    }
+    if (!m_hasSchema) {
+        RegistryHive hive(*m_db, QStringLiteral("main"));
+        m_hasSchema = hive.HasSchema();
+        if (!m_hasSchema && writable) {
+            SqliteTransaction tx(*m_db);
+            int rc = tx.BeginResult();
+            if (rc == SQLITE_OK)
+                rc = hive.CreateSchema();
+            if (rc == SQLITE_OK)
+                rc = tx.Commit();
+            if (rc != SQLITE_OK) {
+                qCWarning(lcRegistry) << "cannot set up the hive" << m_path << ":" << m_db->LastError();
+                return RegistryHive::ErrorFromSqlite(rc);
+            }
+            m_hasSchema = true;
+        }
+    }
+    if (m_hasSchema)
+        *db = m_db.get();
+    return ERROR_SUCCESS;
+}
+
+long HiveFile::ReadKey(const QStringList& names, bool viewRoot, const HiveReadCache::Key** out) {
+    SqliteDb* db = nullptr;
+    if (const long rc = Acquire(false, &db); rc != ERROR_SUCCESS)
+        return rc;
+    m_emptyKey.exists = names.isEmpty() || viewRoot;
+    *out = &m_emptyKey;
+    if (!db)
+        return ERROR_SUCCESS;
+    quint32 before = 0;
+    const bool counted = db->ChangeCounter(&before);
+    const QString path = RegistryHive::FoldedPath(names);
+    if (counted) {
+        m_cache.Validate(before);
+        if (const HiveReadCache::Key* key = m_cache.Find(path)) {
+            *out = key->exists ? key : &m_emptyKey;
+            return ERROR_SUCCESS;
+        }
+    }
+    bool exists = false;
+    QList<RegValue> values;
+    if (const long rc = RegistryHive(*db, QStringLiteral("main")).LoadKey(names, &exists, &values);
+        rc != ERROR_SUCCESS)
+        return rc;
+    // Kept only when no commit slipped in between: the values then belong to that counter.
+    quint32 after = 0;
+    if (counted && db->ChangeCounter(&after) && after == before) {
+        const HiveReadCache::Key* key = m_cache.Store(path, exists, std::move(values));
+        *out = key->exists ? key : &m_emptyKey;
+        return ERROR_SUCCESS;
+    }
+    m_scratch = HiveReadCache::Key{exists || m_emptyKey.exists, std::move(values), {}};
+    for (qsizetype i = 0; i < m_scratch.values.size(); ++i)
+        m_scratch.index.insert(m_scratch.values.at(i).name.toCaseFolded(), i);
+    *out = &m_scratch;
+    return ERROR_SUCCESS;
+}
+
+long HiveFile::Open() {
+    m_db = std::make_unique<SqliteDb>();
+    m_cache.Clear();
+    int rc = m_db->Open(m_path, BusyTimeoutMs);
+    if (rc == SQLITE_OK) {
+        // A rollback journal (not WAL) keeps a read-only file readable without side files, lets
+        // an import commit two hive files atomically through a super-journal, and bumps the
+        // header's change counter on every commit, which the read cache relies on.
+        rc = m_db->Exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    }
+    if (rc == SQLITE_OK)
+        m_db->Exec(QStringLiteral("PRAGMA journal_mode = DELETE")); // undo a WAL switch made by hand
+    if (rc != SQLITE_OK) {
+        qCWarning(lcRegistry) << "cannot open the hive" << m_path << ":" << m_db->LastError();
+        m_db.reset();
+        return RegistryHive::ErrorFromSqlite(rc);
+    }
+    struct stat st {};
+    if (::stat(QFile::encodeName(m_path).constData(), &st) == 0) {
+        m_device = quint64(st.st_dev);
+        m_inode = quint64(st.st_ino);
+    }
+    return ERROR_SUCCESS;
+}

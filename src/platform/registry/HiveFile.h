@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/registry/HiveReadCache.h"
+#include "platform/core/SqliteDb.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// One hive's database file, its cached connection and what was read of it. The file is looked at
+// on every use, so a file replaced, removed or made read-only since is noticed; a warm read then
+// only looks at the file's header (HiveReadCache).
+class HiveFile {
+public:
+    explicit HiveFile(const QString& path);
+
+    const QString& Path() const { return m_path; }
+
+    // Makes the connection current. With forWrite the file (and its folder) is created when
+    // missing and a read-only file gives ERROR_ACCESS_DENIED. For a read of a missing or empty
+    // file *db is null and the result ERROR_SUCCESS: the hive is simply empty. A write through
+    // *db must end in a commit or rollback before the next call.
+    long Acquire(bool forWrite, SqliteDb** db);
+
+    // The key at names with its values, from the cache when the file has not changed since.
+    // A missing key comes back with exists false; with viewRoot it exists all the same (HKCR).
+    long ReadKey(const QStringList& names, bool viewRoot, const HiveReadCache::Key** out);
+
+    // Whether the file may be written: its mode bits give someone write access and the process
+    // may write it (root ignores missing write bits, so the bits are judged too).
+    static bool IsWritablePath(const QString& path);
+
+    static constexpr int BusyTimeoutMs = 15000;
+
+private:
+    long Open();
+
+    QString m_path;
+    std::unique_ptr<SqliteDb> m_db;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
+    bool m_hasSchema = false;
+    HiveReadCache m_cache;
+    HiveReadCache::Key m_emptyKey; // what a missing file or view root reads as
+    HiveReadCache::Key m_scratch;  // a read that raced a commit, not cached
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/registry/Registry.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Writes a .reg file that imports back byte for byte. "Windows Registry Editor Version 5.00"
+// is UTF-16LE with its mark; "REGEDIT4" is UTF-8; both use CR LF. A string that is not one
+// plain terminated text (no terminator, an embedded zero, a line break) is written as hex(1)/hex(2).
+class RegFileWriter {
+public:
+    enum class Format { Regedit4, Version5 };
+
+    explicit RegFileWriter(Format format);
+
+    // Starts a key section: "[HKEY_CURRENT_USER\Software\X]".
+    void AddKey(const QString& fullName);
+    // Adds a value line to the current key. False (and nothing written) with *error when the
+    // value cannot be written exactly in this format (REGEDIT4 holds string data as UTF-8 and
+    // so cannot hold an odd number of bytes or a lone surrogate).
+    bool AddValue(const RegValue& value, QString* error);
+    // The whole file, encoded.
+    QByteArray Bytes() const;
+
+private:
+    static QString Quote(const QString& text);
+    QString HexLine(const QString& prefix, const QByteArray& data) const;
+
+    Format m_format;
+    QString m_text;
+};

@@ -1,0 +1,292 @@
+#include "platform/registry/Registry.h"
+
+#include "platform/registry/HiveFile.h"
+#include "platform/core/Prefix.h"
+#include "platform/registry/RegistryHive.h"
+#include "platform/core/SqliteDb.h"
+
+#include <QLoggingCategory>
+#include <QMutex>
+#include <QtEndian>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+Q_LOGGING_CATEGORY(lcRegistry, "kx4.registry")
+
+RegValue RegValue::String(const QString& name, const QString& text, quint32 type) {
+    return RegValue{name, type, EncodeRegString(text)};
+}
+
+RegValue RegValue::Dword(const QString& name, quint32 number) {
+    QByteArray data(4, '\0');
+    qToLittleEndian(number, data.data());
+    return RegValue{name, REG_DWORD, data};
+}
+
+QString RegValue::Text() const {
+    const qsizetype units = data.size() / 2;
+    QString text;
+    text.reserve(units);
+    for (qsizetype i = 0; i < units; ++i) {
+        const char16_t unit = qFromLittleEndian<quint16>(data.constData() + 2 * i);
+        if (unit == 0)
+            break;
+        text += QChar(unit);
+    }
+    return text;
+}
+
+quint32 RegValue::Number() const {
+    return data.size() < 4 ? 0 : qFromLittleEndian<quint32>(data.constData());
+}
+
+QByteArray EncodeRegString(const QString& text) {
+    QByteArray data((text.size() + 1) * 2, '\0');
+    for (qsizetype i = 0; i < text.size(); ++i)
+        qToLittleEndian(quint16(text.at(i).unicode()), data.data() + 2 * i);
+    return data;
+}
+
+namespace RegistryStore {
+
+namespace {
+
+QMutex g_mutex;
+// The hive files used last, most recent first, each with its connection. A program uses one
+// prefix; tests switch prefixes often, and the oldest connections are closed as they pile up.
+std::vector<std::unique_ptr<HiveFile>> g_hives;
+constexpr size_t MaxOpenHives = 8;
+
+HiveFile& Hive(HKEY hiveRoot) {
+    const QString path = HiveFilePath(hiveRoot);
+    auto it =
+        std::find_if(g_hives.begin(), g_hives.end(), [&](const auto& hive) { return hive->Path() == path; });
+    if (it == g_hives.begin() && it != g_hives.end())
+        return **it;
+    std::unique_ptr<HiveFile> hive;
+    if (it != g_hives.end()) {
+        hive = std::move(*it);
+        g_hives.erase(it);
+    } else {
+        hive = std::make_unique<HiveFile>(path);
+        if (g_hives.size() >= MaxOpenHives)
+            g_hives.pop_back();
+    }
+    g_hives.insert(g_hives.begin(), std::move(hive));
+    return *g_hives.front();
+}
+
+// Runs fn(hive file, names) for root\key under the lock.
+template <class Fn> long Locked(HKEY root, const QString& key, Fn&& fn) {
+    HKEY hiveRoot = 0;
+    QStringList names;
+    if (const long rc = RegistryHive::Resolve(root, key, &hiveRoot, &names); rc != ERROR_SUCCESS)
+        return rc;
+    QMutexLocker lock(&g_mutex);
+    return fn(Hive(hiveRoot), names);
+}
+
+// Runs fn(key) on root\key as read (or cached) under the lock.
+template <class Fn> long RunReadKey(HKEY root, const QString& key, Fn&& fn) {
+    return Locked(root, key, [&](HiveFile& file, const QStringList& names) {
+        const HiveReadCache::Key* cached = nullptr;
+        const bool viewRoot = root == HKEY_CLASSES_ROOT && names.size() == 2;
+        if (const long rc = file.ReadKey(names, viewRoot, &cached); rc != ERROR_SUCCESS)
+            return rc;
+        return cached->exists ? fn(*cached) : long(ERROR_FILE_NOT_FOUND);
+    });
+}
+
+// Runs fn(db, names) with root's hive acquired under the lock; db is null for an empty hive.
+template <class Fn> long WithHive(HKEY root, const QString& key, bool forWrite, Fn&& fn) {
+    return Locked(root, key, [&](HiveFile& file, const QStringList& names) {
+        SqliteDb* db = nullptr;
+        if (const long rc = file.Acquire(forWrite, &db); rc != ERROR_SUCCESS)
+            return rc;
+        return fn(db, names);
+    });
+}
+
+// Runs fn(hive, names) on root's hive under the lock; an empty hive passes a null hive.
+template <class Fn> long RunRead(HKEY root, const QString& key, Fn&& fn) {
+    return WithHive(root, key, false, [&](SqliteDb* db, const QStringList& names) {
+        if (!db)
+            return fn(static_cast<RegistryHive*>(nullptr), names);
+        RegistryHive hive(*db, QStringLiteral("main"));
+        return fn(&hive, names);
+    });
+}
+
+// Runs fn(hive, names) in one IMMEDIATE transaction, committed (durably) before returning.
+template <class Fn> long RunWrite(HKEY root, const QString& key, Fn&& fn) {
+    return WithHive(root, key, true, [&](SqliteDb* db, const QStringList& names) -> long {
+        if (!db)
+            return ERROR_REGISTRY_IO_FAILED;
+        RegistryHive hive(*db, QStringLiteral("main"));
+        SqliteTransaction tx(*db);
+        if (tx.BeginResult() != 0) {
+            qCWarning(lcRegistry) << "cannot begin a change of" << RootName(root) << key << ":"
+                                  << db->LastError();
+            return RegistryHive::ErrorFromSqlite(tx.BeginResult());
+        }
+        if (const long rc = fn(hive, names); rc != ERROR_SUCCESS)
+            return rc;
+        if (const int sql = tx.Commit(); sql != 0) {
+            qCWarning(lcRegistry) << "cannot commit a change of" << RootName(root) << key << ":"
+                                  << db->LastError();
+            return RegistryHive::ErrorFromSqlite(sql);
+        }
+        return long(ERROR_SUCCESS);
+    });
+}
+
+// The key's id for a read. The roots always exist, HKCR too (its key may not yet), even in an
+// empty hive.
+long FindForRead(HKEY root, RegistryHive* hive, const QStringList& names, qint64* id) {
+    const bool viewRoot = root == HKEY_CLASSES_ROOT && names.size() == 2;
+    if (!hive) {
+        *id = -1;
+        return names.isEmpty() || viewRoot ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    }
+    return hive->FindKeyOrView(names, viewRoot, id);
+}
+
+} // namespace
+
+bool ParseRoot(const QString& name, HKEY* root) {
+    const QString upper = name.toUpper();
+    if (upper == u"HKLM" || upper == u"HKEY_LOCAL_MACHINE")
+        *root = HKEY_LOCAL_MACHINE;
+    else if (upper == u"HKCU" || upper == u"HKEY_CURRENT_USER")
+        *root = HKEY_CURRENT_USER;
+    else if (upper == u"HKCR" || upper == u"HKEY_CLASSES_ROOT")
+        *root = HKEY_CLASSES_ROOT;
+    else
+        return false;
+    return true;
+}
+
+QString RootName(HKEY root) {
+    switch (root) {
+    case HKEY_LOCAL_MACHINE:
+        return QStringLiteral("HKEY_LOCAL_MACHINE");
+    case HKEY_CURRENT_USER:
+        return QStringLiteral("HKEY_CURRENT_USER");
+    case HKEY_CLASSES_ROOT:
+        return QStringLiteral("HKEY_CLASSES_ROOT");
+    default:
+        return QString();
+    }
+}
+
+QString HiveFilePath(HKEY root) {
+    const QString file = root == HKEY_CURRENT_USER ? QStringLiteral("user.db") : QStringLiteral("system.db");
+    return Prefix::Path() + u'/' + file;
+}
+
+bool KeyExists(HKEY root, const QString& key) {
+    return RunReadKey(root, key, [](const HiveReadCache::Key&) { return long(ERROR_SUCCESS); }) ==
+           ERROR_SUCCESS;
+}
+
+long CreateKey(HKEY root, const QString& key) {
+    return RunWrite(root, key, [](RegistryHive& hive, const QStringList& names) {
+        qint64 id = 0;
+        return hive.CreateKey(names, &id);
+    });
+}
+
+long QueryValue(HKEY root, const QString& key, const QString& name, RegValue* out) {
+    if (!RegistryHive::IsValidValueName(name))
+        return ERROR_INVALID_PARAMETER;
+    return RunReadKey(root, key, [&](const HiveReadCache::Key& cached) {
+        const auto it = cached.index.constFind(name.toCaseFolded());
+        if (it == cached.index.cend())
+            return long(ERROR_FILE_NOT_FOUND);
+        *out = cached.values.at(*it);
+        return long(ERROR_SUCCESS);
+    });
+}
+
+long SetValue(HKEY root, const QString& key, const RegValue& value) {
+    if (!RegistryHive::IsValidValueName(value.name))
+        return ERROR_INVALID_PARAMETER;
+    return RunWrite(root, key, [&](RegistryHive& hive, const QStringList& names) {
+        qint64 id = 0;
+        if (const long rc = hive.CreateKey(names, &id); rc != ERROR_SUCCESS)
+            return rc;
+        return hive.SetValue(id, value);
+    });
+}
+
+long EnumKeys(HKEY root, const QString& key, QStringList* out) {
+    out->clear();
+    return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
+        qint64 id = 0;
+        if (const long rc = FindForRead(root, hive, names, &id); rc != ERROR_SUCCESS || !hive)
+            return rc;
+        return hive->EnumKeys(id, out);
+    });
+}
+
+long EnumValues(HKEY root, const QString& key, QList<RegValue>* out) {
+    out->clear();
+    return RunReadKey(root, key, [&](const HiveReadCache::Key& cached) {
+        *out = cached.values;
+        return long(ERROR_SUCCESS);
+    });
+}
+
+long DeleteValue(HKEY root, const QString& key, const QString& name) {
+    if (!RegistryHive::IsValidValueName(name))
+        return ERROR_INVALID_PARAMETER;
+    return RunWrite(root, key, [&](RegistryHive& hive, const QStringList& names) {
+        qint64 id = 0;
+        if (const long rc = hive.FindKey(names, &id); rc != ERROR_SUCCESS)
+            return rc;
+        return hive.DeleteValue(id, name);
+    });
+}
+
+long DeleteTree(HKEY root, const QString& key) {
+    // Deleting a root itself empties it; the root key stays, as on Windows.
+    QStringList own;
+    if (const long rc = RegistryHive::SplitKeyPath(key, &own); rc != ERROR_SUCCESS)
+        return rc;
+    const bool keepKey = own.isEmpty();
+    return RunWrite(root, key, [&](RegistryHive& hive, const QStringList& names) {
+        return hive.DeleteTree(names, keepKey);
+    });
+}
+
+long DeleteTrees(HKEY root, const QString& parent, const QStringList& subkeys) {
+    if (subkeys.isEmpty())
+        return ERROR_SUCCESS;
+    QList<QStringList> paths;
+    for (const QString& subkey : subkeys) {
+        QStringList own;
+        if (const long rc = RegistryHive::SplitKeyPath(subkey, &own); rc != ERROR_SUCCESS)
+            return rc;
+        if (own.isEmpty())
+            return ERROR_INVALID_PARAMETER;
+        paths.append(own);
+    }
+    return RunWrite(root, parent, [&](RegistryHive& hive, const QStringList& names) {
+        for (const QStringList& own : paths) {
+            const long rc = hive.DeleteTree(names + own, false);
+            if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+                return rc;
+        }
+        return long(ERROR_SUCCESS);
+    });
+}
+
+bool IsWritable(HKEY root) {
+    if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER && root != HKEY_CLASSES_ROOT)
+        return false;
+    return HiveFile::IsWritablePath(HiveFilePath(root));
+}
+
+} // namespace RegistryStore

@@ -1,0 +1,266 @@
+#include "platform/registry/RegistryBatch.h"
+
+#include "platform/registry/HiveFile.h"
+#include "platform/registry/RegistryHive.h"
+#include "platform/core/SqliteDb.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+#include <optional>
+#include <sqlite3.h>
+
+Q_DECLARE_LOGGING_CATEGORY(lcRegistry)
+
+namespace {
+
+// HKCR's own key, which exists for readers even before anything was written below it.
+bool IsViewRoot(HKEY root, const QStringList& names) {
+    return root == HKEY_CLASSES_ROOT && names.size() == 2;
+}
+
+} // namespace
+
+struct RegistryBatch::Impl {
+    SqliteDb db;
+    // The schema each hive is reachable under; empty when the hive is not open (or empty).
+    QString machineSchema;
+    QString userSchema;
+    std::optional<SqliteTransaction> tx;
+    bool writing = false;
+    QString error;
+    // The key most recently written, so a run of values under one key resolves it once.
+    HKEY lastRoot = 0;
+    QString lastKey;
+    qint64 lastId = 0;
+
+    long Fail(long rc, const QString& what) {
+        error = what;
+        qCWarning(lcRegistry) << what;
+        return rc;
+    }
+
+    long Sql(int rc) {
+        if (rc == SQLITE_OK || rc == SQLITE_DONE)
+            return ERROR_SUCCESS;
+        return Fail(RegistryHive::ErrorFromSqlite(rc), db.LastError());
+    }
+
+    // Opens file as main, or attaches it as name when main is taken.
+    long OpenOrAttach(const QString& file, const QString& name, QString* schema) {
+        if (!db.IsOpen()) {
+            if (const int rc = db.Open(file, HiveFile::BusyTimeoutMs); rc != SQLITE_OK)
+                return Fail(RegistryHive::ErrorFromSqlite(rc), QStringLiteral("cannot open %1").arg(file));
+            *schema = QStringLiteral("main");
+        } else {
+            SqliteStatement attach = db.Prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(name));
+            attach.Bind(1, file);
+            attach.Step();
+            if (!attach.Done())
+                return Fail(RegistryHive::ErrorFromSqlite(attach.Result()),
+                            QStringLiteral("cannot open %1: %2").arg(file, db.LastError()));
+            *schema = name;
+        }
+        return Sql(db.Exec(QStringLiteral("PRAGMA %1.synchronous = FULL").arg(*schema)));
+    }
+
+    // The hive holding root and the key's names in it; null (with *rc) when it is not open.
+    std::optional<RegistryHive> Hive(HKEY root, const QString& key, QStringList* names, long* rc) {
+        HKEY hiveRoot = 0;
+        *rc = RegistryHive::Resolve(root, key, &hiveRoot, names);
+        if (*rc != ERROR_SUCCESS)
+            return std::nullopt;
+        const QString& schema = hiveRoot == HKEY_LOCAL_MACHINE ? machineSchema : userSchema;
+        if (schema.isEmpty()) {
+            *rc = writing ? long(ERROR_ACCESS_DENIED) : long(ERROR_FILE_NOT_FOUND);
+            if (writing)
+                error = QStringLiteral("the batch was not opened for %1").arg(RegistryStore::RootName(root));
+            return std::nullopt;
+        }
+        return RegistryHive(db, schema);
+    }
+
+    void ForgetKey() { lastRoot = 0; }
+};
+
+RegistryBatch::RegistryBatch() : d(std::make_unique<Impl>()) {}
+
+RegistryBatch::~RegistryBatch() {
+    // The transaction must end before its connection closes.
+    d->tx.reset();
+}
+
+long RegistryBatch::BeginWrite(bool machine, bool user) {
+    d->writing = true;
+    const QString machineFile = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
+    const QString userFile = RegistryStore::HiveFilePath(HKEY_CURRENT_USER);
+    for (const auto& [wanted, file] : {std::pair{machine, machineFile}, std::pair{user, userFile}}) {
+        if (wanted && !HiveFile::IsWritablePath(file))
+            return d->Fail(ERROR_ACCESS_DENIED, QStringLiteral("%1 is read-only").arg(file));
+    }
+    if (!QDir().mkpath(QFileInfo(machineFile).absolutePath()))
+        return d->Fail(
+            ERROR_ACCESS_DENIED,
+            QStringLiteral("cannot create the folder %1").arg(QFileInfo(machineFile).absolutePath()));
+    // HKLM is always opened first, so two batches lock the hives in the same order.
+    if (machine)
+        if (const long rc = d->OpenOrAttach(machineFile, QStringLiteral("hklm"), &d->machineSchema); rc)
+            return rc;
+    if (user)
+        if (const long rc = d->OpenOrAttach(userFile, QStringLiteral("hkcu"), &d->userSchema); rc)
+            return rc;
+    if (!d->db.IsOpen())
+        return ERROR_SUCCESS;
+    d->tx.emplace(d->db);
+    if (d->tx->BeginResult() != SQLITE_OK) {
+        const long rc = d->Sql(d->tx->BeginResult());
+        d->tx.reset();
+        return rc;
+    }
+    for (const QString& schema : {d->machineSchema, d->userSchema}) {
+        if (!schema.isEmpty())
+            if (const long rc = d->Sql(RegistryHive(d->db, schema).CreateSchema()); rc)
+                return rc;
+    }
+    return ERROR_SUCCESS;
+}
+
+long RegistryBatch::BeginRead() {
+    d->writing = false;
+    const QString machineFile = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
+    const QString userFile = RegistryStore::HiveFilePath(HKEY_CURRENT_USER);
+    if (QFileInfo::exists(machineFile))
+        if (const long rc = d->OpenOrAttach(machineFile, QStringLiteral("hklm"), &d->machineSchema); rc)
+            return rc;
+    if (QFileInfo::exists(userFile))
+        if (const long rc = d->OpenOrAttach(userFile, QStringLiteral("hkcu"), &d->userSchema); rc)
+            return rc;
+    if (!d->db.IsOpen())
+        return ERROR_SUCCESS;
+    if (const long rc = d->Sql(d->db.Exec(QStringLiteral("BEGIN"))); rc)
+        return rc;
+    // A hive file without tables (never written) reads as empty.
+    for (QString* schema : {&d->machineSchema, &d->userSchema}) {
+        if (!schema->isEmpty() && !RegistryHive(d->db, *schema).HasSchema())
+            schema->clear();
+    }
+    return ERROR_SUCCESS;
+}
+
+long RegistryBatch::CreateKey(HKEY root, const QString& key) {
+    QStringList names;
+    long rc = ERROR_SUCCESS;
+    auto hive = d->Hive(root, key, &names, &rc);
+    if (!hive)
+        return rc;
+    qint64 id = 0;
+    rc = hive->CreateKey(names, &id);
+    if (rc != ERROR_SUCCESS)
+        return d->Fail(rc, d->db.LastError());
+    d->lastRoot = root;
+    d->lastKey = key;
+    d->lastId = id;
+    return ERROR_SUCCESS;
+}
+
+long RegistryBatch::SetValue(HKEY root, const QString& key, const RegValue& value) {
+    if (!RegistryHive::IsValidValueName(value.name))
+        return ERROR_INVALID_PARAMETER;
+    if (d->lastRoot != root || d->lastKey != key)
+        if (const long rc = CreateKey(root, key); rc != ERROR_SUCCESS)
+            return rc;
+    QStringList names;
+    long rc = ERROR_SUCCESS;
+    auto hive = d->Hive(root, QString(), &names, &rc);
+    if (!hive)
+        return rc;
+    rc = hive->SetValue(d->lastId, value);
+    return rc == ERROR_SUCCESS ? rc : d->Fail(rc, d->db.LastError());
+}
+
+// Runs fn(hive, id) on an existing key.
+template <class Impl, class Fn>
+static long OnKey(Impl& d, HKEY root, const QString& key, Fn fn) {
+    QStringList names;
+    long rc = ERROR_SUCCESS;
+    auto hive = d.Hive(root, key, &names, &rc);
+    if (!hive)
+        return rc;
+    qint64 id = 0;
+    if ((rc = hive->FindKey(names, &id)) != ERROR_SUCCESS)
+        return rc;
+    return fn(*hive, id);
+}
+
+long RegistryBatch::DeleteValue(HKEY root, const QString& key, const QString& name) {
+    return OnKey(*d, root, key, [&](auto& hive, qint64 id) { return hive.DeleteValue(id, name); });
+}
+
+long RegistryBatch::DeleteTree(HKEY root, const QString& key) {
+    QStringList own;
+    if (const long rc = RegistryHive::SplitKeyPath(key, &own); rc != ERROR_SUCCESS)
+        return rc;
+    QStringList names;
+    long rc = ERROR_SUCCESS;
+    auto hive = d->Hive(root, key, &names, &rc);
+    if (!hive)
+        return rc;
+    d->ForgetKey();
+    return hive->DeleteTree(names, own.isEmpty());
+}
+
+bool RegistryBatch::KeyExists(HKEY root, const QString& key) {
+    QStringList names;
+    long rc = ERROR_SUCCESS;
+    auto hive = d->Hive(root, key, &names, &rc);
+    if (!hive)
+        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names));
+    qint64 id = 0;
+    return hive->FindKeyOrView(names, IsViewRoot(root, names), &id) == ERROR_SUCCESS;
+}
+
+long RegistryBatch::QueryValue(HKEY root, const QString& key, const QString& name, RegValue* out) {
+    return OnKey(*d, root, key, [&](auto& hive, qint64 id) { return hive.QueryValue(id, name, out); });
+}
+
+// Runs list(hive, id) on the key's id; a root (or HKCR's own key) that no hive holds yet lists nothing.
+template <class Impl, class List>
+static long ListKey(Impl& d, HKEY root, const QString& key, List list) {
+    QStringList names;
+    long rc = ERROR_SUCCESS;
+    auto hive = d.Hive(root, key, &names, &rc);
+    if (!hive)
+        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names))
+                   ? long(ERROR_SUCCESS)
+                   : rc;
+    qint64 id = 0;
+    if ((rc = hive->FindKeyOrView(names, IsViewRoot(root, names), &id)) != ERROR_SUCCESS)
+        return rc;
+    return list(*hive, id);
+}
+
+long RegistryBatch::EnumKeys(HKEY root, const QString& key, QStringList* out) {
+    out->clear();
+    return ListKey(*d, root, key, [&](auto& hive, qint64 id) { return hive.EnumKeys(id, out); });
+}
+
+long RegistryBatch::EnumValues(HKEY root, const QString& key, QList<RegValue>* out) {
+    out->clear();
+    return ListKey(*d, root, key, [&](auto& hive, qint64 id) { return hive.EnumValues(id, out); });
+}
+
+long RegistryBatch::Commit() {
+    if (!d->tx) {
+        if (d->db.IsOpen() && !d->writing)
+            d->db.Exec(QStringLiteral("COMMIT"));
+        return ERROR_SUCCESS;
+    }
+    const int rc = d->tx->Commit();
+    d->tx.reset();
+    return d->Sql(rc);
+}
+
+QString RegistryBatch::LastError() const {
+    return d->error;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/registry/Registry.h"
+
+#include <QString>
+#include <QStringList>
+
+class SqliteDb;
+
+// The keys and values of one hive inside an open connection, under a schema name ("main", or the
+// name a second hive was attached as). Callers hold the connection's lock and, for changes, an
+// open transaction; these functions run statements only and never commit.
+class RegistryHive {
+public:
+    RegistryHive(SqliteDb& db, const QString& schema);
+
+    // Creates the tables when missing; returns the SQLite code.
+    int CreateSchema();
+    // Whether the tables exist (a fresh read-only file has none).
+    bool HasSchema();
+
+    // Splits "A\B\C" into its names; leading and trailing backslashes are tolerated. Returns 87
+    // for an empty name inside the path or a name longer than 255 characters.
+    static long SplitKeyPath(const QString& key, QStringList* names);
+    static bool IsValidValueName(const QString& name);
+    // The hive a root lives in and the key's names inside it: HKCR is HKLM\Software\Classes.
+    // Returns ERROR_INVALID_HANDLE for anything but the three roots, 87 for a bad path.
+    static long Resolve(HKEY root, const QString& key, HKEY* hiveRoot, QStringList* names);
+
+    // The key's row id, or ERROR_FILE_NOT_FOUND.
+    long FindKey(const QStringList& names, qint64* id);
+    // As FindKey, but a root that is a view (HKCR) always exists: when its key is missing the
+    // id is one no key has, so it reads as empty.
+    long FindKeyOrView(const QStringList& names, bool isViewRoot, qint64* id);
+    // The key's values in one statement (one lock of the file): *exists false when it is missing.
+    long LoadKey(const QStringList& names, bool* exists, QList<RegValue>* values);
+    // The folded path a key is found by (its cache key too).
+    static QString FoldedPath(const QStringList& names) { return FoldedPath(names, int(names.size())); }
+    // Creates the key and every missing level above it.
+    long CreateKey(const QStringList& names, qint64* id);
+    long QueryValue(qint64 key, const QString& name, RegValue* out);
+    long SetValue(qint64 key, const RegValue& value);
+    long EnumKeys(qint64 key, QStringList* out);
+    long EnumValues(qint64 key, QList<RegValue>* out);
+    long DeleteValue(qint64 key, const QString& name);
+    // Deletes the key with its subtree; with keepKey only what lies below and its values.
+    long DeleteTree(const QStringList& names, bool keepKey);
+
+    // A SQLite code as a registry error.
+    static long ErrorFromSqlite(int rc);
+
+private:
+    QString Sql(const char* text) const;
+    static QString FoldedPath(const QStringList& names, int count);
+
+    SqliteDb& m_db;
+    QString m_schema;
+};
