@@ -2,10 +2,10 @@
 BUILD   ?= build
 JOBS    ?= $(shell nproc)
 PACKAGES = cmake ninja-build g++ qt6-base-dev libsqlite3-dev libchm-dev fonts-dejavu-core \
-           fp-utils-3.2.2 desktop-file-utils xauth xvfb dpkg-dev
+           fp-utils-3.2.2 desktop-file-utils xauth xvfb dpkg-dev clang-format
 SUDO     = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run package clean
+.PHONY: all deps configure build test run package bench format format-check clean
 
 all: build
 
@@ -35,6 +35,18 @@ run: build
 
 package: build
 	cd $(BUILD) && cpack -G DEB
+
+# The benchmarks are built only when asked; bench/README.md says how to run each.
+bench: configure
+	cmake -S . -B $(BUILD) -DKX4_BUILD_BENCH=ON
+	cmake --build $(BUILD) -j $(JOBS)
+
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+format: deps
+	clang-format -i $(SOURCES)
+
+format-check: deps
+	clang-format --dry-run --Werror $(SOURCES)
 
 clean:
 	rm -rf $(BUILD)

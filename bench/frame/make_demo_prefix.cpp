@@ -60,11 +60,13 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(projects);
     QDir().mkpath(prefix + QStringLiteral("/studio"));
 
-    bool ok = Set(HKEY_LOCAL_MACHINE, StudioKey, RegValue::Dword("LCID", lcid)) &&
-              Set(HKEY_LOCAL_MACHINE, StudioKey, RegValue::String("Path", prefix + "/studio")) &&
-              Set(HKEY_CLASSES_ROOT, "KXProjectExplorer.Explorer\\InprocServer32", RegValue::String("", args.at(2))) &&
-              Set(HKEY_LOCAL_MACHINE, StudioKey + "\\Projects\\Demo", RegValue::String("ProjectType", "Single")) &&
-              Set(HKEY_LOCAL_MACHINE, StudioKey + "\\Projects\\Demo", RegValue::String("Path", projects));
+    bool ok =
+        Set(HKEY_LOCAL_MACHINE, StudioKey, RegValue::Dword("LCID", lcid)) &&
+        Set(HKEY_LOCAL_MACHINE, StudioKey, RegValue::String("Path", prefix + "/studio")) &&
+        Set(HKEY_CLASSES_ROOT, "KXProjectExplorer.Explorer\\InprocServer32",
+            RegValue::String("", args.at(2))) &&
+        Set(HKEY_LOCAL_MACHINE, StudioKey + "\\Projects\\Demo", RegValue::String("ProjectType", "Single")) &&
+        Set(HKEY_LOCAL_MACHINE, StudioKey + "\\Projects\\Demo", RegValue::String("Path", projects));
     if (!ok)
         return 1;
     try {

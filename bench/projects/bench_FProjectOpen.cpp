@@ -28,9 +28,7 @@ QTextStream out(stdout);
 
 const char* const Types[] = {"Single", "Server", "Client", "Terminal Server", "Terminal Client"};
 
-QString Name(int i) {
-    return QStringLiteral("Project %1").arg(i, 6, 10, QChar('0'));
-}
+QString Name(int i) { return QStringLiteral("Project %1").arg(i, 6, 10, QChar('0')); }
 
 void Seed(int count, const QString& projectsFolder, bool shared) {
     for (int i = 0; i < count; ++i) {
@@ -50,17 +48,17 @@ bool Restore(const QString& saved) {
     return QFile::copy(saved, hive);
 }
 
-double Milliseconds(const QElapsedTimer& timer) {
-    return timer.nsecsElapsed() / 1e6;
-}
+double Milliseconds(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const int count = argc > 1 ? QString(argv[1]).toInt() : 10000;
-    QTemporaryDir dir(argc > 2 ? QString(argv[2]) + "/kx4bench-XXXXXX" : QDir::tempPath() + "/kx4bench-XXXXXX");
+    QTemporaryDir dir(argc > 2 ? QString(argv[2]) + "/kx4bench-XXXXXX"
+                               : QDir::tempPath() + "/kx4bench-XXXXXX");
     const QString layout = argc > 3 ? QString(argv[3]) : QStringLiteral("own");
     if (count <= 0 || !dir.isValid() || (layout != "own" && layout != "shared")) {
         out << "usage: bench_FProjectOpen [N [folder [own|shared]]]\n";
@@ -86,7 +84,8 @@ int main(int argc, char** argv) {
     const QString found = dialog.ShowDialog(Name(count - 2), true);
     const double second = Milliseconds(timer);
     out << "ShowDialog silent over " << count << " (half stale): " << first << " ms\n";
-    out << "ShowDialog silent over the " << count / 2 << " left:  " << second << " ms (found \"" << found << "\")\n";
+    out << "ShowDialog silent over the " << count / 2 << " left:  " << second << " ms (found \"" << found
+        << "\")\n";
 
     // Where the first call's time goes: the same calls one kind at a time, from the same state.
     if (!Restore(saved)) {
@@ -117,7 +116,7 @@ int main(int argc, char** argv) {
     list.resize(600, 300);
     timer.restart();
     MKX4FunctionsSpecial::FillRegisteredProjects(&list, MKX4FunctionsSpecial::OpenableProjectTypes);
-    out << "  FillRegisteredProjects over the " << list.topLevelItemCount() << " left: " << Milliseconds(timer)
-        << " ms\n";
+    out << "  FillRegisteredProjects over the " << list.topLevelItemCount()
+        << " left: " << Milliseconds(timer) << " ms\n";
     return 0;
 }

@@ -15,12 +15,8 @@
 
 namespace {
 
-QString KeyName(int k) {
-    return QStringLiteral("Software\\Bench\\Key%1").arg(k, 4, 10, QLatin1Char('0'));
-}
-QString ValueName(int v) {
-    return QStringLiteral("Value%1").arg(v);
-}
+QString KeyName(int k) { return QStringLiteral("Software\\Bench\\Key%1").arg(k, 4, 10, QLatin1Char('0')); }
+QString ValueName(int v) { return QStringLiteral("Value%1").arg(v); }
 
 bool Generate(const QString& path, int keys, int values) {
     QFile file(path);
@@ -40,9 +36,7 @@ bool Generate(const QString& path, int keys, int values) {
             case 1:
                 text += "\"" + name + "\"=dword:" + QByteArray::number(v, 16).rightJustified(8, '0') + "\r\n";
                 break;
-            default:
-                text += "\"" + name + "\"=hex:01,02,03,04,05,06,07,08\r\n";
-                break;
+            default: text += "\"" + name + "\"=hex:01,02,03,04,05,06,07,08\r\n"; break;
             }
         }
         text += "\r\n";

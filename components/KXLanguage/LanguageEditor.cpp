@@ -17,9 +17,7 @@ namespace {
 const QString IndexGroups = QStringLiteral("<IndexGroups>");
 const QString MainKey = QStringLiteral("IDX0");
 
-Failure Invalid(const QString& why) {
-    return Failure(Failure::InvalidCall, why);
-}
+Failure Invalid(const QString& why) { return Failure(Failure::InvalidCall, why); }
 
 // The parameters of one message, with the command's name for the descriptions.
 class Params {
@@ -103,9 +101,7 @@ bool LanguageEditor::Connect(const QString& project, const QString&, QObject*, Q
     return Fail(m_broken);
 }
 
-bool LanguageEditor::Startup() {
-    return Usable();
-}
+bool LanguageEditor::Startup() { return Usable(); }
 
 bool LanguageEditor::Disconnect() {
     m_project.reset();
@@ -209,6 +205,4 @@ QVariant LanguageEditor::Dispatch(const QString& command, const QVariantList& li
     throw Invalid(QStringLiteral("command \"%1\" is not supported by the language editor").arg(command));
 }
 
-QString LanguageEditor::LastError() const {
-    return m_lastError;
-}
+QString LanguageEditor::LastError() const { return m_lastError; }

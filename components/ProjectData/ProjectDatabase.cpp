@@ -68,14 +68,8 @@ ProjectStatement& ProjectDatabase::Cached(const char* sql) {
     return slot->Reset();
 }
 
-qint64 ProjectDatabase::LastInsertId() const {
-    return sqlite3_last_insert_rowid(m_db);
-}
+qint64 ProjectDatabase::LastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
 
-int ProjectDatabase::Changes() const {
-    return sqlite3_changes(m_db);
-}
+int ProjectDatabase::Changes() const { return sqlite3_changes(m_db); }
 
-bool ProjectDatabase::InTransaction() const {
-    return sqlite3_get_autocommit(m_db) == 0;
-}
+bool ProjectDatabase::InTransaction() const { return sqlite3_get_autocommit(m_db) == 0; }

@@ -12,9 +12,7 @@ namespace {
 constexpr qint64 ApplicationId = 0x4B585331; // "KXS1": marks our project databases
 
 // Names are unique without regard to case; the folded form carries the UNIQUE constraint.
-QString Folded(const QString& name) {
-    return name.toCaseFolded();
-}
+QString Folded(const QString& name) { return name.toCaseFolded(); }
 
 const char* const Schema = R"sql(
 CREATE TABLE languages(
@@ -102,13 +100,9 @@ void ProjectFile::CheckSchema() {
         throw Failure(Failure::InvalidCall, QStringLiteral("%1 is not a project database").arg(Path()));
 }
 
-const QString& ProjectFile::Path() const {
-    return m_db->Path();
-}
+const QString& ProjectFile::Path() const { return m_db->Path(); }
 
-ProjectDatabase& ProjectFile::Database() const {
-    return *m_db;
-}
+ProjectDatabase& ProjectFile::Database() const { return *m_db; }
 
 QStringList ProjectFile::Languages() const {
     QStringList names;

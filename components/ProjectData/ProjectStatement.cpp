@@ -10,9 +10,7 @@ ProjectStatement::ProjectStatement(ProjectDatabase& db, const char* sql) : m_db(
         db.Fail(rc, QStringLiteral("cannot read"));
 }
 
-ProjectStatement::~ProjectStatement() {
-    sqlite3_finalize(m_statement);
-}
+ProjectStatement::~ProjectStatement() { sqlite3_finalize(m_statement); }
 
 ProjectStatement& ProjectStatement::Reset() {
     // Every use binds all parameters, so old bindings need no clearing.
@@ -59,9 +57,7 @@ qint64 ProjectStatement::SingleInteger(qint64 fallback) {
     return value;
 }
 
-qint64 ProjectStatement::Integer(int column) const {
-    return sqlite3_column_int64(m_statement, column);
-}
+qint64 ProjectStatement::Integer(int column) const { return sqlite3_column_int64(m_statement, column); }
 
 QString ProjectStatement::Text(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));

@@ -1,7 +1,7 @@
 #include "ProjectExplorer/ExplorerView.h"
 
-#include "ProjectExplorer/ExplorerTexts.h"
 #include "ProjectData/ProjectFile.h"
+#include "ProjectExplorer/ExplorerTexts.h"
 
 #include <QFileInfo>
 #include <QFormLayout>
@@ -35,7 +35,8 @@ ExplorerView::ExplorerView(const ProjectFile& project, bool english, QWidget* pa
                   Selectable(project.Languages().join(QStringLiteral(", "))));
 
     m_groups->setColumnCount(2);
-    m_groups->setHeaderLabels({ExplorerTexts::Get(Text::Group, english), ExplorerTexts::Get(Text::Texts, english)});
+    m_groups->setHeaderLabels(
+        {ExplorerTexts::Get(Text::Group, english), ExplorerTexts::Get(Text::Texts, english)});
     m_groups->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_groups->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     m_groups->header()->setStretchLastSection(false);

@@ -1,7 +1,7 @@
 #include "ProjectExplorer/GroupTextsView.h"
 
-#include "ProjectExplorer/ExplorerTexts.h"
 #include "ProjectData/ProjectFile.h"
+#include "ProjectExplorer/ExplorerTexts.h"
 
 #include <QHash>
 #include <QHeaderView>

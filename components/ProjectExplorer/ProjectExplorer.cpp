@@ -1,9 +1,9 @@
 #include "ProjectExplorer/ProjectExplorer.h"
 
+#include "ProjectData/ProjectFile.h"
 #include "ProjectExplorer/ExplorerTexts.h"
 #include "ProjectExplorer/ExplorerView.h"
 #include "ProjectExplorer/GroupTextsView.h"
-#include "ProjectData/ProjectFile.h"
 #include "platform/core/Prefix.h"
 #include "studio/Failure.h"
 
@@ -30,9 +30,7 @@ bool ProjectExplorer::Fail(const QString& description) {
     return false;
 }
 
-QMdiArea* ProjectExplorer::FrameArea() const {
-    return m_frame ? m_frame->findChild<QMdiArea*>() : nullptr;
-}
+QMdiArea* ProjectExplorer::FrameArea() const { return m_frame ? m_frame->findChild<QMdiArea*>() : nullptr; }
 
 bool ProjectExplorer::LoadProject(QWidget* frame, const QString& projectPath) {
     UnloadProject();
@@ -48,7 +46,8 @@ bool ProjectExplorer::LoadProject(QWidget* frame, const QString& projectPath) {
                         ? why
                         : QStringLiteral("cannot read project \"%1\": %2").arg(projectPath, why));
     } catch (const std::exception& e) {
-        return Fail(QStringLiteral("cannot read project \"%1\": %2").arg(projectPath, QString::fromLocal8Bit(e.what())));
+        return Fail(QStringLiteral("cannot read project \"%1\": %2")
+                        .arg(projectPath, QString::fromLocal8Bit(e.what())));
     }
 
     m_frame = frame;
@@ -58,8 +57,9 @@ bool ProjectExplorer::LoadProject(QWidget* frame, const QString& projectPath) {
         m_view = view.get();
         connect(m_view, &ExplorerView::GroupActivated, this, [this](qint64 group) { OpenGroup(group); });
         // Meant to live in the frame's pane: no buttons that would maximise it out of there.
-        auto window = std::make_unique<QMdiSubWindow>(nullptr, Qt::SubWindow | Qt::CustomizeWindowHint |
-                                                                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+        auto window =
+            std::make_unique<QMdiSubWindow>(nullptr, Qt::SubWindow | Qt::CustomizeWindowHint |
+                                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
         window->setWidget(view.release());
         window->setWindowTitle(ExplorerTexts::Get(ExplorerTexts::Text::WindowTitle, m_english));
         window->resize(320, 480);
@@ -134,7 +134,8 @@ bool ProjectExplorer::OpenGroup(qint64 group) {
         m_groupWindows.append(window);
     } catch (const Failure& failure) {
         return Fail(QStringLiteral("cannot open index group \"%1\" of \"%2\": %3")
-                        .arg(path.isEmpty() ? QString::number(group) : path, m_project->Path(), failure.Description()));
+                        .arg(path.isEmpty() ? QString::number(group) : path, m_project->Path(),
+                             failure.Description()));
     }
     return true;
 }

@@ -7,7 +7,8 @@
 #include <QFileInfo>
 
 QString StudioLocalPath(const QString& path) {
-    const bool rootedWithoutDrive = path.startsWith(QLatin1Char('\\')) && !path.startsWith(QStringLiteral("\\\\"));
+    const bool rootedWithoutDrive =
+        path.startsWith(QLatin1Char('\\')) && !path.startsWith(QStringLiteral("\\\\"));
     const QString windowsPath = rootedWithoutDrive ? QStringLiteral("C:") + path : path;
     // Windows paths name files without regard to case; plain local paths keep the disk's rules.
     const bool windowsStyle = windowsPath.contains(QLatin1Char('\\')) ||

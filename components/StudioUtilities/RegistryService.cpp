@@ -8,7 +8,8 @@ namespace {
 QString FullName(HKEY root, const QString& key, const QString& valueName = QString()) {
     QString name = RegistryStore::RootName(root) + QLatin1Char('\\') + key;
     if (!valueName.isNull())
-        name += QStringLiteral("\" value \"") + (valueName.isEmpty() ? QStringLiteral("(Default)") : valueName);
+        name +=
+            QStringLiteral("\" value \"") + (valueName.isEmpty() ? QStringLiteral("(Default)") : valueName);
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
@@ -62,8 +63,8 @@ QVariant RegistryService::GetValue(HKEY root, const QString& key, const QString&
     return FromRaw(value);
 }
 
-void RegistryService::SetValue(HKEY root, const QString& key, const QVariant& valueName, const QVariant& value,
-                               int valueKind) {
+void RegistryService::SetValue(HKEY root, const QString& key, const QVariant& valueName,
+                               const QVariant& value, int valueKind) {
     const QString name = Variant::ToText(valueName);
     RegValue raw;
     switch (valueKind) {

@@ -19,6 +19,6 @@ CWexelToolBox::CWexelToolBox() {
     };
     IRegistryService& registry = StudioUtilities().Registry();
     for (const auto& [name, field] : values)
-        *field = Variant::ToInt32(
-            registry.GetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox, QString::fromLatin1(name), Variant::Int16(0)));
+        *field = Variant::ToInt32(registry.GetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox,
+                                                    QString::fromLatin1(name), Variant::Int16(0)));
 }

@@ -10,7 +10,6 @@
 #include "platform/windows/MessageBox.h"
 #include "platform/windows/WindowHandles.h"
 #include "projects/FProjectOpen.h"
-#include "projects/FProjectOpen.h"
 #include "projects/MKX4Functions.h"
 #include "script/MScriptScan.h"
 #include "studio/CreateObject.h"
@@ -45,7 +44,8 @@ QColor MenuBarColor() { return QApplication::palette("QMenuBar").color(QPalette:
 
 } // namespace
 
-FMDIFrame::FMDIFrame(const QStringList& arguments, QWidget* parent) : QMainWindow(parent), m_arguments(arguments) {
+FMDIFrame::FMDIFrame(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), m_arguments(arguments) {
     setObjectName(QStringLiteral("FMDIFrame"));
     BuildFurniture();
     FProjectOpen::SetHelpHandler([] { MHelp::ShowHelp(0, HelpContextToolbox); });
@@ -60,12 +60,14 @@ void FMDIFrame::BuildFurniture() {
     m_mnuFile = menuBar()->addMenu(QStringLiteral("&Datei"));
     m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
     m_mnuFileOpen = m_mnuFile->addAction(QStringLiteral("Ö&ffnen"), this, [this] { mnuFileOpen_Click(); });
-    m_mnuFileClose = m_mnuFile->addAction(QStringLiteral("&Schließen"), this, [this] { mnuFileClose_Click(); });
+    m_mnuFileClose =
+        m_mnuFile->addAction(QStringLiteral("&Schließen"), this, [this] { mnuFileClose_Click(); });
     m_mnuFileSep1 = m_mnuFile->addSeparator();
     m_mnuFileExit = m_mnuFile->addAction(QStringLiteral("&Beenden"), this, [this] { mnuFileExit_Click(); });
     m_mnuExtras = menuBar()->addMenu(QStringLiteral("&Extras"));
     m_mnuExtras->setObjectName(QStringLiteral("mnuExtras"));
-    m_mnuExtra0 = m_mnuExtras->addAction(QStringLiteral("&Scriptdatei ausführen"), this, [this] { mnuExtra_Click(0); });
+    m_mnuExtra0 =
+        m_mnuExtras->addAction(QStringLiteral("&Scriptdatei ausführen"), this, [this] { mnuExtra_Click(0); });
     m_mnuHelp = menuBar()->addMenu(QStringLiteral("&?"));
     m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     m_mnuHelpHelp = m_mnuHelp->addAction(QStringLiteral("&Hilfe"), this, [this] { mnuHelpHelp_Click(); });
@@ -84,8 +86,8 @@ void FMDIFrame::BuildFurniture() {
     m_tbr->setIconSize(QSize(16, 16));
     QAction* button1 =
         m_tbr->addAction(QIcon(ToolbarPictures::Tools()), QString(), this, [this] { tbr_ButtonClick(1); });
-    QAction* button2 =
-        m_tbr->addAction(QIcon(ToolbarPictures::Information()), QString(), this, [this] { tbr_ButtonClick(2); });
+    QAction* button2 = m_tbr->addAction(QIcon(ToolbarPictures::Information()), QString(), this,
+                                        [this] { tbr_ButtonClick(2); });
     button1->setObjectName(QStringLiteral("tbrButton1"));
     button2->setObjectName(QStringLiteral("tbrButton2"));
 
@@ -183,8 +185,9 @@ void FMDIFrame::OpenProject(QString& PrjName, bool Silent) {
         ObjectRef object = CreateObject(QString::fromLatin1(ProjectExplorerProgId));
         IProjectExplorer* explorer = ObjectFactory::Query<IProjectExplorer>(object);
         if (!explorer)
-            throw Failure(Failure::InterfaceNotSupported,
-                          QStringLiteral("\"%1\" is no project explorer").arg(QLatin1String(ProjectExplorerProgId)));
+            throw Failure(
+                Failure::InterfaceNotSupported,
+                QStringLiteral("\"%1\" is no project explorer").arg(QLatin1String(ProjectExplorerProgId)));
         m_explorerObject = std::move(object);
         m_explorer = explorer;
         if (!m_explorer->LoadProject(this, m_projectPath))
@@ -193,7 +196,8 @@ void FMDIFrame::OpenProject(QString& PrjName, bool Silent) {
         m_picture1->show();
         const QString caption = MResources::GetResString(300);
         const qint32 pane = WindowHandles::HandleOf(m_picture1);
-        m_explorerWindow = MWindowControl::ReparentWindowByCaption(WindowHandles::HandleOf(this), pane, caption);
+        m_explorerWindow =
+            MWindowControl::ReparentWindowByCaption(WindowHandles::HandleOf(this), pane, caption);
         MWindowControl::RemoveWindowFrame(m_explorerWindow);
         MWindowControl::FitWindowToContainer(m_explorerWindow, pane);
         if (ToolBox().WexelActivate == 1)
@@ -201,8 +205,8 @@ void FMDIFrame::OpenProject(QString& PrjName, bool Silent) {
             m_picture1->setFixedWidth(
                 std::clamp(TwipsToPixels(ToolBox().WexelProjectExplorerWindowWidth), 0, QWIDGETSIZE_MAX - 1));
     } catch (const Failure& failure) {
-        MessageBox::Show(failure.Text(), QStringLiteral("KestrixStudio - FileOpen"), MessageBox::Icon::Exclamation,
-                         this);
+        MessageBox::Show(failure.Text(), QStringLiteral("KestrixStudio - FileOpen"),
+                         MessageBox::Icon::Exclamation, this);
     }
 }
 

@@ -23,7 +23,8 @@ int EnumChildProc(qint32 Hwnd, qintptr /*LParam*/) {
 
 const QList<qint32>& ChildWindows() { return childWindows; }
 
-qint32 ReparentWindowByCaption(const qint32& ParentHwnd, const qint32& NewParentHwnd, const QString& Caption) {
+qint32 ReparentWindowByCaption(const qint32& ParentHwnd, const qint32& NewParentHwnd,
+                               const QString& Caption) {
     using namespace WindowHandles;
     childWindows = {};
     EnumChildWindows(ParentHwnd, EnumChildProc, 0);

@@ -1,9 +1,9 @@
 #include "help/FAbout.h"
 
 #include "platform/core/Ansi.h"
-#include "platform/windows/MessageBox.h"
 #include "platform/core/Prefix.h"
 #include "platform/registry/RawRegistry.h"
+#include "platform/windows/MessageBox.h"
 #include "platform/windows/Shell.h"
 
 #include <QFileInfo>
@@ -53,9 +53,7 @@ void ShowSysInfoUnavailable() {
 
 } // namespace
 
-QString FAbout::AppTitle() {
-    return QStringLiteral("KX4ToolBox");
-}
+QString FAbout::AppTitle() { return QStringLiteral("KX4ToolBox"); }
 
 QString FAbout::VersionText() {
     // The revision is the fourth number of the file version; the third (the build) is not shown.
@@ -131,9 +129,7 @@ void FAbout::Form_Load() {
     lblTitle->setText(AppTitle());
 }
 
-void FAbout::cmdOK_Click() {
-    accept();
-}
+void FAbout::cmdOK_Click() { accept(); }
 
 void FAbout::ShowModal() {
     if (shownBox) {
@@ -147,9 +143,7 @@ void FAbout::ShowModal() {
     box.exec();
 }
 
-FAbout* FAbout::Current() {
-    return shownBox;
-}
+FAbout* FAbout::Current() { return shownBox; }
 
 bool FAbout::GetKeyValue(HKEY KeyRoot, const QString& KeyName, const QString& SubKeyRef, QString& KeyVal) {
     HKEY key = 0;
@@ -185,8 +179,7 @@ bool FAbout::GetKeyValue(HKEY KeyRoot, const QString& KeyName, const QString& Su
         KeyVal = QString::number(qFromLittleEndian<quint32>(bytes.constData()));
         break;
     }
-    default:
-        break;
+    default: break;
     }
     RegCloseKey(key);
     return true;

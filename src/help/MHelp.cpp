@@ -23,10 +23,6 @@ void MHelp::ShowHelp(qint32 hWnd, qint32 ContextId) {
     HtmlHelpA(hWnd, file.constData(), HH_HELP_CONTEXT, quintptr(quint32(ContextId)));
 }
 
-void MHelp::CloseHelp() {
-    HtmlHelpA(0, nullptr, HH_CLOSE_ALL, 0);
-}
+void MHelp::CloseHelp() { HtmlHelpA(0, nullptr, HH_CLOSE_ALL, 0); }
 
-QString MHelp::AppHelpFile() {
-    return appHelpFile;
-}
+QString MHelp::AppHelpFile() { return appHelpFile; }

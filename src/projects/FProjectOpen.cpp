@@ -20,15 +20,14 @@ namespace {
 std::unique_ptr<FProjectOpen> TheInstance;
 std::function<void()> HelpHandler;
 
-void DestroyInstance() {
-    TheInstance.reset();
-}
+void DestroyInstance() { TheInstance.reset(); }
 
 } // namespace
 
 FProjectOpen::FProjectOpen(QWidget* parent)
-    : QDialog(parent), fra(new QGroupBox(this)), lbl(new QLabel(fra)), lvwRegisteredProjects(new QTreeWidget(fra)),
-      cmdOpen(new QPushButton(this)), cmdCancel(new QPushButton(this)), cmdHelp(new QPushButton(this)) {
+    : QDialog(parent), fra(new QGroupBox(this)), lbl(new QLabel(fra)),
+      lvwRegisteredProjects(new QTreeWidget(fra)), cmdOpen(new QPushButton(this)),
+      cmdCancel(new QPushButton(this)), cmdHelp(new QPushButton(this)) {
     fra->setObjectName("fra");
     lbl->setObjectName("lbl");
     lvwRegisteredProjects->setObjectName("lvwRegisteredProjects");
@@ -76,7 +75,8 @@ FProjectOpen::FProjectOpen(QWidget* parent)
     connect(cmdOpen, &QPushButton::clicked, this, &FProjectOpen::cmdOpen_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &FProjectOpen::cmdCancel_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &FProjectOpen::cmdHelp_Click);
-    connect(lvwRegisteredProjects, &QTreeWidget::itemClicked, this, &FProjectOpen::lvwRegisteredProjects_ItemClick);
+    connect(lvwRegisteredProjects, &QTreeWidget::itemClicked, this,
+            &FProjectOpen::lvwRegisteredProjects_ItemClick);
     connect(lvwRegisteredProjects, &QTreeWidget::itemDoubleClicked, this,
             &FProjectOpen::lvwRegisteredProjects_DblClick);
     // A row chosen with the keyboard may be opened as well; no selected row, nothing to open.
@@ -95,9 +95,7 @@ FProjectOpen& FProjectOpen::Instance() {
     return *TheInstance;
 }
 
-void FProjectOpen::SetHelpHandler(std::function<void()> handler) {
-    HelpHandler = std::move(handler);
-}
+void FProjectOpen::SetHelpHandler(std::function<void()> handler) { HelpHandler = std::move(handler); }
 
 QString FProjectOpen::ShowDialog(const QString& PrjName, bool Silent) {
     Load();
@@ -107,7 +105,8 @@ QString FProjectOpen::ShowDialog(const QString& PrjName, bool Silent) {
         ~UnloadOnExit() { dialog->Unload(); }
     } unloadOnExit{this};
 
-    MKX4FunctionsSpecial::FillRegisteredProjects(lvwRegisteredProjects, MKX4FunctionsSpecial::OpenableProjectTypes);
+    MKX4FunctionsSpecial::FillRegisteredProjects(lvwRegisteredProjects,
+                                                 MKX4FunctionsSpecial::OpenableProjectTypes);
 
     if (!PrjName.isEmpty()) {
         for (int i = 0; i < lvwRegisteredProjects->topLevelItemCount(); ++i) {
@@ -155,9 +154,7 @@ void FProjectOpen::lvwRegisteredProjects_ItemClick(QTreeWidgetItem* item) {
         cmdOpen->setEnabled(true);
 }
 
-void FProjectOpen::lvwRegisteredProjects_DblClick() {
-    cmdOpen_Click();
-}
+void FProjectOpen::lvwRegisteredProjects_DblClick() { cmdOpen_Click(); }
 
 void FProjectOpen::lvwRegisteredProjects_MouseDown(const QPoint& position) {
     if (lvwRegisteredProjects->itemAt(position))
@@ -167,9 +164,7 @@ void FProjectOpen::lvwRegisteredProjects_MouseDown(const QPoint& position) {
     cmdOpen->setEnabled(false);
 }
 
-void FProjectOpen::reject() {
-    cmdCancel_Click();
-}
+void FProjectOpen::reject() { cmdCancel_Click(); }
 
 void FProjectOpen::closeEvent(QCloseEvent* event) {
     // The close box leaves without a project, even with a row selected.

@@ -21,8 +21,7 @@ QString ReadText(HKEY root, const QString& key, const QString& name) {
 }
 
 // The user folders are a convenience: a failing statement there has no effect and the next runs.
-template <class Step>
-void Resume(Step step) {
+template <class Step> void Resume(Step step) {
     try {
         step();
     } catch (const Failure&) {
@@ -52,8 +51,8 @@ bool ReadInstallSettings() {
     InstallSettingsRecord& settings = InstallSettings();
     IRegistryService& registry = StudioUtilities().Registry();
 
-    settings.LCID = Variant::ToInt32(
-        registry.GetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, QStringLiteral("LCID"), Variant::Int16(1031)));
+    settings.LCID = Variant::ToInt32(registry.GetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
+                                                       QStringLiteral("LCID"), Variant::Int16(1031)));
 
     QString candidate = ReadText(HKEY_LOCAL_MACHINE, StudioKeys::Studio, QStringLiteral("Path"));
     if (candidate.isEmpty()) {
@@ -71,17 +70,21 @@ bool ReadInstallSettings() {
     settings.Version = ReadText(HKEY_LOCAL_MACHINE, StudioKeys::Studio, QStringLiteral("Version"));
 
     QString projects;
-    Resume([&] { projects = ReadText(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("DefaultProjectsPath")); });
+    Resume([&] {
+        projects = ReadText(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("DefaultProjectsPath"));
+    });
     if (projects.isEmpty()) {
         QString personal;
-        Resume([&] { personal = ReadText(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal")); });
+        Resume([&] {
+            personal = ReadText(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal"));
+        });
         projects = personal + DocumentsProjects;
         if (!TryCreateFolder(projects)) {
             projects.clear();
         } else {
             Resume([&] {
-                registry.SetValue(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("DefaultProjectsPath"),
-                                  projects, REG_SZ);
+                registry.SetValue(HKEY_CURRENT_USER, StudioKeys::Studio,
+                                  QStringLiteral("DefaultProjectsPath"), projects, REG_SZ);
             });
         }
     } else {
@@ -93,10 +96,14 @@ bool ReadInstallSettings() {
     settings.DefaultProjectsPath = projects;
 
     QString templates;
-    Resume([&] { templates = ReadText(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("TemplatesPath")); });
+    Resume([&] {
+        templates = ReadText(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("TemplatesPath"));
+    });
     if (templates.isEmpty()) {
         QString personal;
-        Resume([&] { personal = ReadText(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal")); });
+        Resume([&] {
+            personal = ReadText(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal"));
+        });
         templates = personal + QStringLiteral("\\KestrixStudio") + QStringLiteral("\\Templates");
     }
     settings.TemplatesPath = templates;

@@ -110,8 +110,10 @@ RegisteredProject ReadRegisteredProject(const QString& Name) {
     const QString key = StudioKeys::Projects + u'\\' + Name;
     RegisteredProject project;
     project.Name = Name;
-    project.ProjectType = Variant::ToText(registry.GetValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("ProjectType"), QString()));
-    project.Path = Variant::ToText(registry.GetValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("Path"), QString()));
+    project.ProjectType =
+        Variant::ToText(registry.GetValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("ProjectType"), QString()));
+    project.Path =
+        Variant::ToText(registry.GetValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("Path"), QString()));
     project.TypeCode = ProjectTypeCodeOf(project.ProjectType);
     // Joined as stored: a Path ending in "\" doubles the separator, an empty one starts with it.
     project.ProjectFile = project.Path + u'\\' + Name +
@@ -140,9 +142,7 @@ void FillRegisteredProjects(QTreeWidget* ListView, qint32 TypeMask) {
     SizeColumns(ListView);
 }
 
-QString RowKey(const QString& Name) {
-    return QStringLiteral("S:") + Name.toLower();
-}
+QString RowKey(const QString& Name) { return QStringLiteral("S:") + Name.toLower(); }
 
 QTreeWidgetItem* FindRowByKey(const QTreeWidget* ListView, const QString& Key) {
     for (int i = 0; i < ListView->topLevelItemCount(); ++i) {

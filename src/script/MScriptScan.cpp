@@ -299,16 +299,10 @@ void ReleaseEditors() {
     WriteEditor.reset();
 }
 
-qint16 CurrentUpdateFlag() {
-    return UpdateFlag;
-}
+qint16 CurrentUpdateFlag() { return UpdateFlag; }
 
-bool HasReadEditor() {
-    return ReadEditor != nullptr;
-}
+bool HasReadEditor() { return ReadEditor != nullptr; }
 
-bool HasWriteEditor() {
-    return WriteEditor != nullptr;
-}
+bool HasWriteEditor() { return WriteEditor != nullptr; }
 
 } // namespace MScriptScan

@@ -100,8 +100,7 @@ bool ScriptFileReader::DetectEncoding() {
     case Encoding::Utf16BE:
         m_decoder = QStringDecoder(QStringDecoder::Utf16BE, QStringDecoder::Flag::Default);
         break;
-    case Encoding::Windows1252:
-        break;
+    case Encoding::Windows1252: break;
     }
     return true;
 }

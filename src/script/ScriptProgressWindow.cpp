@@ -55,18 +55,12 @@ void ScriptProgressWindow::Show(qint64 lineNumber, const QString& command) {
         prgLines->setValue(static_cast<int>(lineNumber * 1000 / Total));
 }
 
-QString ScriptProgressWindow::LineText() const {
-    return lblLine->text();
-}
+QString ScriptProgressWindow::LineText() const { return lblLine->text(); }
 
-QString ScriptProgressWindow::CommandText() const {
-    return lblCommand->text();
-}
+QString ScriptProgressWindow::CommandText() const { return lblCommand->text(); }
 
 void ScriptProgressWindow::reject() {
     // Escape would hide the window while the run goes on.
 }
 
-void ScriptProgressWindow::closeEvent(QCloseEvent* event) {
-    event->ignore();
-}
+void ScriptProgressWindow::closeEvent(QCloseEvent* event) { event->ignore(); }

@@ -62,7 +62,8 @@ namespace StudioKeys {
 inline const QString Maker = QStringLiteral("Software\\HALVERN GmbH");
 inline const QString Studio = QStringLiteral("Software\\HALVERN GmbH\\Kestrix\\4.0");
 inline const QString Projects = QStringLiteral("Software\\HALVERN GmbH\\Kestrix\\4.0\\Projects");
-inline const QString ServerComponents = QStringLiteral("Software\\HALVERN GmbH\\Kestrix\\4.0\\ServerComponents");
+inline const QString ServerComponents =
+    QStringLiteral("Software\\HALVERN GmbH\\Kestrix\\4.0\\ServerComponents");
 inline const QString Toolbox = QStringLiteral("SOFTWARE\\HALVERN GmbH\\Kestrix\\4.0\\Toolbox");
 inline const QString ShellFolders =
     QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");

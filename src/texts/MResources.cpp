@@ -40,16 +40,11 @@ QString ArgumentText(const QString& number, const QVariantList& Args) {
 
 QString EscapeReplacement(QChar c) {
     switch (c.unicode()) {
-    case u'\\':
-        return QStringLiteral("\\");
-    case u'@':
-        return QStringLiteral("@");
-    case u'n':
-        return QStringLiteral("\n");
-    case u't':
-        return QStringLiteral("\t");
-    default:
-        return QString();
+    case u'\\': return QStringLiteral("\\");
+    case u'@': return QStringLiteral("@");
+    case u'n': return QStringLiteral("\n");
+    case u't': return QStringLiteral("\t");
+    default: return QString();
     }
 }
 
@@ -117,13 +112,9 @@ QString GetResMessage(qint32 ResId, const QVariantList& Args) {
     return text;
 }
 
-qint32 CurrentLCID() {
-    return CurrentLCIDValue;
-}
+qint32 CurrentLCID() { return CurrentLCIDValue; }
 
-qint32 LanguageOffset() {
-    return LanguageOffsetValue;
-}
+qint32 LanguageOffset() { return LanguageOffsetValue; }
 
 void ResetForTesting() {
     ResourceCollection.clear();

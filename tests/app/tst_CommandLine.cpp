@@ -17,14 +17,16 @@ private Q_SLOTS:
         QTest::newRow("switch after quoted script")
             << QStringList{"\"C:\\Scripts\\run.txt\"", "/s"} << "C:\\Scripts\\run.txt" << true;
         QTest::newRow("capital S is no switch") << QStringList{"/S", "x.txt"} << "/S x.txt" << false;
-        QTest::newRow("a path keeps its /s") << QStringList{"D:/scripts/a.txt"} << "D:/scripts/a.txt" << false;
+        QTest::newRow("a path keeps its /s")
+            << QStringList{"D:/scripts/a.txt"} << "D:/scripts/a.txt" << false;
         QTest::newRow("silent run of a path beginning with /s")
             << QStringList{"/s", "/srv/scripts/in/run.txt"} << "/srv/scripts/in/run.txt" << true;
         QTest::newRow("switch touching the quote") << QStringList{"/s\"C:\\x.txt\""} << "C:\\x.txt" << true;
         QTest::newRow("switch after the quote") << QStringList{"\"C:\\x.txt\"/s"} << "C:\\x.txt" << true;
         QTest::newRow("/i ignored anywhere") << QStringList{"/i", "Demo", "/i"} << "Demo" << false;
         QTest::newRow("/s repeated") << QStringList{"/s", "/s", "a.txt"} << "a.txt" << true;
-        QTest::newRow("/i inside a path stays") << QStringList{"/home/ida/x.kxs"} << "/home/ida/x.kxs" << false;
+        QTest::newRow("/i inside a path stays")
+            << QStringList{"/home/ida/x.kxs"} << "/home/ida/x.kxs" << false;
         QTest::newRow("single quote becomes empty") << QStringList{"\""} << "" << false;
         QTest::newRow("only one leading quote dropped") << QStringList{"\"\"Demo\"\""} << "\"Demo\"" << false;
         QTest::newRow("inner quotes stay") << QStringList{"a\"b"} << "a\"b" << false;

@@ -1,7 +1,7 @@
 #include "app/CWexelToolBox.h"
 #include "app/FMDIFrame.h"
-#include "platform/windows/MessageBox.h"
 #include "platform/registry/Registry.h"
+#include "platform/windows/MessageBox.h"
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
 #include "texts/MResources.h"
@@ -23,13 +23,16 @@ class tst_FMDIFrame : public QObject {
     void Install(quint32 lcid) {
         QVERIFY(QDir().mkpath(m_prefix->path() + "/drives/c/Studio"));
         RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", lcid));
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::String("Path", "C:\\Studio"));
-        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders, RegValue::String("Personal", "C:\\Docs"));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
+                                RegValue::String("Path", "C:\\Studio"));
+        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders,
+                                RegValue::String("Personal", "C:\\Docs"));
     }
     void Toolbox(const QString& name, const RegValue& value) {
         RegValue named = value;
         named.name = name;
-        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox, named), long(ERROR_SUCCESS));
+        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox, named),
+                 long(ERROR_SUCCESS));
     }
     QString WriteScript(const QByteArray& content) {
         const QString path = m_prefix->path() + "/script.txt";
@@ -61,9 +64,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("open");
         QTest::addColumn<QString>("exit");
-        QTest::newRow("German") << 1031u << "KestrixStudio ToolBox" << "Ö&ffnen" << "&Beenden";
-        QTest::newRow("English") << 1033u << "KestrixStudio ToolBox" << "&Open" << "&End";
-        QTest::newRow("English (United Kingdom) is German") << 2057u << "KestrixStudio ToolBox" << "Ö&ffnen" << "&Beenden";
+        QTest::newRow("German") << 1031u << "KestrixStudio ToolBox"
+                                << "Ö&ffnen"
+                                << "&Beenden";
+        QTest::newRow("English") << 1033u << "KestrixStudio ToolBox"
+                                 << "&Open"
+                                 << "&End";
+        QTest::newRow("English (United Kingdom) is German") << 2057u << "KestrixStudio ToolBox"
+                                                            << "Ö&ffnen"
+                                                            << "&Beenden";
     }
     void captionsInTheStudiosLanguage() {
         QFETCH(quint32, lcid);
@@ -158,17 +167,19 @@ private Q_SLOTS:
             QFAIL("a failing script line did not stop start-up");
         } catch (const Failure& failure) {
             QCOMPARE(failure.Number(), int(Failure::ObjectNotSet));
-            QVERIFY2(failure.Description().contains("script.txt, line 2 (copy)"), qPrintable(failure.Description()));
+            QVERIFY2(failure.Description().contains("script.txt, line 2 (copy)"),
+                     qPrintable(failure.Description()));
         }
     }
 
     void splitter_data() {
         QTest::addColumn<Qt::MouseButton>("press");
         QTest::addColumn<Qt::MouseButton>("release");
-        QTest::addColumn<int>("releaseX"); // relative to the bar
+        QTest::addColumn<int>("releaseX");    // relative to the bar
         QTest::addColumn<int>("widthChange"); // -1000: pane closed to 0
         QTest::newRow("left press, release right of the bar") << Qt::LeftButton << Qt::LeftButton << 40 << 40;
-        QTest::newRow("left press, release left of the bar") << Qt::LeftButton << Qt::LeftButton << -30 << -30;
+        QTest::newRow("left press, release left of the bar")
+            << Qt::LeftButton << Qt::LeftButton << -30 << -30;
         QTest::newRow("right press, left release") << Qt::RightButton << Qt::LeftButton << 40 << 0;
         QTest::newRow("left press, right release") << Qt::LeftButton << Qt::RightButton << 40 << 0;
         QTest::newRow("release without a press") << Qt::NoButton << Qt::LeftButton << 40 << 0;

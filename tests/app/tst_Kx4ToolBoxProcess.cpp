@@ -40,8 +40,10 @@ class tst_Kx4ToolBoxProcess : public QObject {
     }
     void Install() {
         QDir().mkpath(m_prefix->path() + "/drives/c/Studio");
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::String("Path", "C:\\Studio"));
-        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders, RegValue::String("Personal", "C:\\Docs"));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
+                                RegValue::String("Path", "C:\\Studio"));
+        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders,
+                                RegValue::String("Personal", "C:\\Docs"));
     }
 
 private Q_SLOTS:
@@ -68,7 +70,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
         QTest::newRow("missing script file") << QStringList{"/s", "\"MISSING\""} << "KX4ToolBox: 53: ";
-        QTest::newRow("failing line") << QStringList{"/s", "SCRIPT"} << "KX4ToolBox: 91: migrate.txt, line 3 (copy)";
+        QTest::newRow("failing line")
+            << QStringList{"/s", "SCRIPT"} << "KX4ToolBox: 91: migrate.txt, line 3 (copy)";
     }
     void failures() {
         Install();

@@ -60,10 +60,12 @@ void tst_MWindowControl::reparentByCaption_data() {
     QTest::newRow("title differing in case") << English.toUpper() << English << false;
     QTest::newRow("title with a trailing blank") << English + QLatin1Char(' ') << English << false;
     QTest::newRow("title of exactly 254 characters") << long254 << long254 << true;
-    QTest::newRow("title of 255 characters") << long254 + QLatin1Char('x') << long254 + QLatin1Char('x') << false;
-    QTest::newRow("caption that is the start of a longer title") << long254 + QLatin1Char('x') << long254 << false;
-    QTest::newRow("umlauts count as two bytes of the buffer") << QString(128, QChar(0xF6)) << QString(128, QChar(0xF6))
-                                                              << false;
+    QTest::newRow("title of 255 characters")
+        << long254 + QLatin1Char('x') << long254 + QLatin1Char('x') << false;
+    QTest::newRow("caption that is the start of a longer title")
+        << long254 + QLatin1Char('x') << long254 << false;
+    QTest::newRow("umlauts count as two bytes of the buffer")
+        << QString(128, QChar(0xF6)) << QString(128, QChar(0xF6)) << false;
 }
 
 void tst_MWindowControl::reparentByCaption() {

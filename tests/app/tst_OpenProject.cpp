@@ -1,6 +1,6 @@
 #include "app/FMDIFrame.h"
-#include "platform/windows/MessageBox.h"
 #include "platform/registry/Registry.h"
+#include "platform/windows/MessageBox.h"
 #include "platform/windows/WindowHandles.h"
 #include "projects/FProjectOpen.h"
 #include "studio/IStudioUtilities.h"
@@ -103,7 +103,9 @@ class tst_OpenProject : public QObject {
         dialog.lvwRegisteredProjects_ItemClick(items.first());
         dialog.cmdOpen_Click();
     }
-    static QWidget* EmbeddedWindow(FMDIFrame& frame) { return WindowHandles::WidgetOf(frame.ExplorerWindow()); }
+    static QWidget* EmbeddedWindow(FMDIFrame& frame) {
+        return WindowHandles::WidgetOf(frame.ExplorerWindow());
+    }
 
 private Q_SLOTS:
     void init() {
@@ -126,7 +128,8 @@ private Q_SLOTS:
     void cleanup() {
         MessageBox::SetHook({});
         for (QWidget* widget : QApplication::topLevelWidgets())
-            QVERIFY2(!widget->isVisible(), qPrintable(widget->metaObject()->className() + QString(" left open")));
+            QVERIFY2(!widget->isVisible(),
+                     qPrintable(widget->metaObject()->className() + QString(" left open")));
     }
 
     void kxsEndingOpensWithoutTheDialog_data() {
@@ -283,7 +286,8 @@ private Q_SLOTS:
             QCOMPARE(window->parentWidget(), frame.Picture1());
             QCOMPARE(window->geometry(), frame.Picture1()->rect());
             QVERIFY(window->isVisible());
-            const quint32 style = WindowHandles::GetWindowLongA(frame.ExplorerWindow(), WindowHandles::GWL_STYLE);
+            const quint32 style =
+                WindowHandles::GetWindowLongA(frame.ExplorerWindow(), WindowHandles::GWL_STYLE);
             QVERIFY(!(style & (WindowHandles::WS_SYSMENU | WindowHandles::WS_THICKFRAME)));
             QVERIFY(style & WindowHandles::WS_CAPTION);
 
@@ -298,8 +302,8 @@ private Q_SLOTS:
     }
 
     void customerVariantSetsThePaneWidth_data() {
-        QTest::addColumn<int>("activate"); // -1: absent
-        QTest::addColumn<int>("width");    // twips, -1: absent
+        QTest::addColumn<int>("activate");      // -1: absent
+        QTest::addColumn<int>("width");         // twips, -1: absent
         QTest::addColumn<int>("expectedTwips"); // -1: the designed width stays
         QTest::newRow("no key") << -1 << -1 << -1;
         QTest::newRow("variant on with a width") << 1 << 4320 << 4320;
@@ -316,8 +320,9 @@ private Q_SLOTS:
         if (activate >= 0)
             Toolbox("WexelActivate", quint32(activate));
         if (width != -1) // as text, so that negative and large numbers pass unchanged
-            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox,
-                                    RegValue::String("WexelProjectExplorerWindowWidth", QString::number(width)));
+            RegistryStore::SetValue(
+                HKEY_LOCAL_MACHINE, StudioKeys::Toolbox,
+                RegValue::String("WexelProjectExplorerWindowWidth", QString::number(width)));
         QString path = MakeFile("Demo.kxs");
         FMDIFrame frame({});
         const int designed = frame.Picture1()->width();
@@ -327,7 +332,8 @@ private Q_SLOTS:
             QCOMPARE(frame.Picture1()->minimumWidth(), QWIDGETSIZE_MAX - 1);
             return;
         }
-        QCOMPARE(frame.Picture1()->width(), expectedTwips < 0 ? designed : frame.TwipsToPixels(expectedTwips));
+        QCOMPARE(frame.Picture1()->width(),
+                 expectedTwips < 0 ? designed : frame.TwipsToPixels(expectedTwips));
         // Set again at every open, after the user moved the splitter.
         frame.Picture1()->setFixedWidth(123);
         frame.OpenProject(path, false);
@@ -339,10 +345,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("plugin"); // "": the test explorer
         QTest::addColumn<int>("number");
         QTest::addColumn<bool>("explorerKept");
-        QTest::newRow("explorer not registered") << "" << "unregistered" << 429 << false;
-        QTest::newRow("explorer's plugin missing") << "" << "/nowhere/libProjectExplorer.so" << 429 << false;
-        QTest::newRow("object without the explorer interface") << "Interface" << "" << 430 << false;
-        QTest::newRow("project cannot be loaded") << "LoadProject" << "" << 440 << true;
+        QTest::newRow("explorer not registered") << ""
+                                                 << "unregistered" << 429 << false;
+        QTest::newRow("explorer's plugin missing") << ""
+                                                   << "/nowhere/libProjectExplorer.so" << 429 << false;
+        QTest::newRow("object without the explorer interface") << "Interface"
+                                                               << "" << 430 << false;
+        QTest::newRow("project cannot be loaded") << "LoadProject"
+                                                  << "" << 440 << true;
     }
     void failuresShowOneBox() {
         QFETCH(QString, fail);
@@ -360,7 +370,8 @@ private Q_SLOTS:
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(m_boxes.first().title, BoxTitle);
         QCOMPARE(m_boxes.first().icon, MessageBox::Icon::Exclamation);
-        QVERIFY2(m_boxes.first().text.startsWith(QString::number(number) + ": "), qPrintable(m_boxes.first().text));
+        QVERIFY2(m_boxes.first().text.startsWith(QString::number(number) + ": "),
+                 qPrintable(m_boxes.first().text));
         QCOMPARE(frame.ProjectPath(), path); // the steps before the failing one stay done
         QCOMPARE(frame.Explorer() != nullptr, explorerKept);
         QVERIFY(!frame.Picture1()->isVisibleTo(&frame));

@@ -31,8 +31,6 @@ inline QByteArray Export(const QString& path, const QString& group = QString()) 
 }
 
 // A hermetic prefix for the test process.
-inline void UsePrefix(const QTemporaryDir& dir) {
-    qputenv("KX4_PREFIX", dir.path().toLocal8Bit());
-}
+inline void UsePrefix(const QTemporaryDir& dir) { qputenv("KX4_PREFIX", dir.path().toLocal8Bit()); }
 
 } // namespace ProjectFixture

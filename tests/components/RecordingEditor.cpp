@@ -22,14 +22,12 @@ QString RecordingEditor::Render(const QVariant& value) {
             items << Render(item);
         return QStringLiteral("QVariantList[") + items.join(QStringLiteral(", ")) + QLatin1Char(']');
     }
-    case QMetaType::QString:
-        return QStringLiteral("QString:\"") + value.toString() + QLatin1Char('"');
+    case QMetaType::QString: return QStringLiteral("QString:\"") + value.toString() + QLatin1Char('"');
     case QMetaType::QByteArray:
         return QStringLiteral("QByteArray:\"") + QString::fromUtf8(value.toByteArray()) + QLatin1Char('"');
     case QMetaType::QObjectStar:
         return value.value<QObject*>() ? QStringLiteral("QObject*") : QStringLiteral("null");
-    default:
-        return QString::fromLatin1(value.typeName()) + QLatin1Char(':') + value.toString();
+    default: return QString::fromLatin1(value.typeName()) + QLatin1Char(':') + value.toString();
     }
 }
 
@@ -67,9 +65,7 @@ bool RecordingEditor::Connect(const QString& project, const QString& reserved, Q
     return true;
 }
 
-bool RecordingEditor::Startup() {
-    return Call(QStringLiteral("Startup"), QStringLiteral("Startup"), {});
-}
+bool RecordingEditor::Startup() { return Call(QStringLiteral("Startup"), QStringLiteral("Startup"), {}); }
 
 bool RecordingEditor::Disconnect() {
     Connected = false;
@@ -103,6 +99,4 @@ bool RecordingEditor::Message(const QString& target, const QString& command, con
     return true;
 }
 
-QString RecordingEditor::LastError() const {
-    return Error;
-}
+QString RecordingEditor::LastError() const { return Error; }

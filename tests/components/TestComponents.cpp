@@ -8,13 +8,9 @@
 
 namespace TestComponents {
 
-QString EditorPlugin() {
-    return QStringLiteral(KX4_TEST_EDITOR_PLUGIN);
-}
+QString EditorPlugin() { return QStringLiteral(KX4_TEST_EDITOR_PLUGIN); }
 
-QString PlainPlugin() {
-    return QStringLiteral(KX4_TEST_PLAIN_PLUGIN);
-}
+QString PlainPlugin() { return QStringLiteral(KX4_TEST_PLAIN_PLUGIN); }
 
 bool RegisterClass(const QString& progId, const QString& pluginFile) {
     return RegistryStore::SetValue(HKEY_CLASSES_ROOT, progId + QStringLiteral("\\InprocServer32"),

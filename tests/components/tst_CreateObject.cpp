@@ -33,9 +33,7 @@ void tst_CreateObject::init() {
     TestComponents::Configure(QString());
 }
 
-void tst_CreateObject::cleanup() {
-    m_prefix.reset();
-}
+void tst_CreateObject::cleanup() { m_prefix.reset(); }
 
 void tst_CreateObject::failures_data() {
     QTest::addColumn<QString>("progId");

@@ -33,10 +33,12 @@ private Q_SLOTS:
             << none << Variant::Int16(1031) << Variant::Int16(1031);
         QTest::newRow("missing value without default gives empty text")
             << none << Variant::MissingArgument() << QVariant(QString());
-        QTest::newRow("string") << RegValue::String("v", "C:\\Studio") << QVariant(QString()) << QVariant("C:\\Studio");
+        QTest::newRow("string") << RegValue::String("v", "C:\\Studio") << QVariant(QString())
+                                << QVariant("C:\\Studio");
         QTest::newRow("string without terminator")
             << RegValue{"v", REG_SZ, QByteArray("A\0B\0", 4)} << QVariant() << QVariant("AB");
-        QTest::newRow("dword is a 32-bit integer") << RegValue::Dword("v", 1033) << QVariant(0) << QVariant(qint32(1033));
+        QTest::newRow("dword is a 32-bit integer")
+            << RegValue::Dword("v", 1033) << QVariant(0) << QVariant(qint32(1033));
         QTest::newRow("dword above 2^31 stays 32-bit signed")
             << RegValue::Dword("v", 0xFFFFFFFFu) << QVariant(0) << QVariant(qint32(-1));
     }
@@ -51,15 +53,18 @@ private Q_SLOTS:
     }
 
     void missingKeyGivesDefault() {
-        QCOMPARE(Registry().GetValue(HKEY_CURRENT_USER, "Software\\Nowhere", "x", QString("d")), QVariant("d"));
+        QCOMPARE(Registry().GetValue(HKEY_CURRENT_USER, "Software\\Nowhere", "x", QString("d")),
+                 QVariant("d"));
         QVERIFY(Registry().EnumKeys(HKEY_LOCAL_MACHINE, "Software\\Nowhere").isEmpty());
     }
 
     void setValueWritesAString() {
-        Registry().SetValue(HKEY_CURRENT_USER, "Software\\A\\B", QString("DefaultProjectsPath"), QString("C:\\P"), 1);
+        Registry().SetValue(HKEY_CURRENT_USER, "Software\\A\\B", QString("DefaultProjectsPath"),
+                            QString("C:\\P"), 1);
         RegValue value;
-        QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\A\\B", "DefaultProjectsPath", &value),
-                 long(ERROR_SUCCESS));
+        QCOMPARE(
+            RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\A\\B", "DefaultProjectsPath", &value),
+            long(ERROR_SUCCESS));
         QCOMPARE(value.type, quint32(REG_SZ));
         QCOMPARE(value.data, EncodeRegString("C:\\P"));
     }
@@ -74,7 +79,8 @@ private Q_SLOTS:
 
     void deleteKeysIsOneChange() {
         for (const char* name : {"A", "B\\Sub", "C"})
-            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, QString("Software\\P\\") + name, RegValue::String("x", "y"));
+            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, QString("Software\\P\\") + name,
+                                    RegValue::String("x", "y"));
         Registry().DeleteKeys(HKEY_LOCAL_MACHINE, "Software\\P", {"a", "B", "Gone"});
         QCOMPARE(Registry().EnumKeys(HKEY_LOCAL_MACHINE, "Software\\P"), QStringList{"C"});
         Registry().DeleteKeys(HKEY_LOCAL_MACHINE, "Software\\P", {}); // nothing to do
@@ -85,7 +91,8 @@ private Q_SLOTS:
         QStringList hives = QDir(m_prefix->path()).entryList({"*.db"}, QDir::Files);
         QVERIFY(!hives.isEmpty());
         for (const QString& hive : hives)
-            QFile::setPermissions(m_prefix->path() + "/" + hive, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+            QFile::setPermissions(m_prefix->path() + "/" + hive,
+                                  QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         // The store caches its connections per prefix; a fresh prefix path forces a reopen.
         qputenv("KX4_PREFIX", (m_prefix->path() + "/").toUtf8());
         try {
@@ -125,17 +132,26 @@ private Q_SLOTS:
     void getProjectPath_data() {
         QTest::addColumn<QString>("argument");
         QTest::addColumn<QString>("expected"); // relative to drive C; empty: a failure
-        QTest::newRow("windows path") << "C:\\Prj\\Demo.kxs" << "Prj/Demo.kxs";
-        QTest::newRow("extension in capitals") << "C:\\Prj\\Demo.KXS" << "Prj/Demo.KXS";
-        QTest::newRow("registered name") << "Demo" << "Prj/Demo.kxs";
-        QTest::newRow("registered name, other case") << "demo" << "Prj/demo.kxs";
-        QTest::newRow("path ending in backslash") << "Slash" << "Prj/Slash.kxs";
-        QTest::newRow("unknown name") << "Nobody" << "";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("windows path") << "C:\\Prj\\Demo.kxs"
+                                      << "Prj/Demo.kxs";
+        QTest::newRow("extension in capitals") << "C:\\Prj\\Demo.KXS"
+                                               << "Prj/Demo.KXS";
+        QTest::newRow("registered name") << "Demo"
+                                         << "Prj/Demo.kxs";
+        QTest::newRow("registered name, other case") << "demo"
+                                                     << "Prj/demo.kxs";
+        QTest::newRow("path ending in backslash") << "Slash"
+                                                  << "Prj/Slash.kxs";
+        QTest::newRow("unknown name") << "Nobody"
+                                      << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void getProjectPath() {
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + "\\Demo", RegValue::String("Path", "C:\\Prj"));
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + "\\Slash", RegValue::String("Path", "C:\\Prj\\"));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + "\\Demo",
+                                RegValue::String("Path", "C:\\Prj"));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + "\\Slash",
+                                RegValue::String("Path", "C:\\Prj\\"));
         QFETCH(QString, argument);
         QFETCH(QString, expected);
         if (expected.isEmpty()) {

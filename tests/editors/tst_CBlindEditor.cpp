@@ -52,9 +52,7 @@ void tst_CBlindEditor::init() {
     TestComponents::Configure(m_logFile);
 }
 
-void tst_CBlindEditor::cleanup() {
-    m_prefix.reset();
-}
+void tst_CBlindEditor::cleanup() { m_prefix.reset(); }
 
 void tst_CBlindEditor::connectsStartsMessagesAndDisconnects() {
     auto editor = std::make_unique<CBlindEditor>();

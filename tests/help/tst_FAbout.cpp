@@ -1,7 +1,7 @@
 #include "help/FAbout.h"
 
-#include "platform/windows/MessageBox.h"
 #include "platform/registry/Registry.h"
+#include "platform/windows/MessageBox.h"
 #include "texts/MResources.h"
 
 #include <QApplication>

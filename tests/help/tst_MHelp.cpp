@@ -4,8 +4,8 @@
 #include "platform/help/HelpLink.h"
 #include "platform/help/HelpWindow.h"
 #include "platform/help/HtmlHelp.h"
-#include "platform/windows/MessageBox.h"
 #include "platform/registry/Registry.h"
+#include "platform/windows/MessageBox.h"
 
 #include <QApplication>
 #include <QDir>

@@ -107,8 +107,8 @@ void tst_WindowHandles::enumerationIsPreOrderByBirth() {
     auto* b2 = new QWidget(b);
     auto* w = new QWidget(&frame, Qt::Window); // a window parented to the frame
     auto* w1 = new QWidget(w);
-    const QList<qint32> expected{HandleOf(a), HandleOf(a1), HandleOf(b), HandleOf(b1),
-                                 HandleOf(b2), HandleOf(w), HandleOf(w1)};
+    const QList<qint32> expected{HandleOf(a),  HandleOf(a1), HandleOf(b), HandleOf(b1),
+                                 HandleOf(b2), HandleOf(w),  HandleOf(w1)};
     QCOMPARE(Children(&frame), expected);
 
     // Stacking changes do not change the order.
@@ -265,7 +265,8 @@ void tst_WindowHandles::styleReadsTheWidget() {
     QCOMPARE(frameStyle & (WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME),
              WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME);
     QCOMPARE(quint32(GetWindowLongA(HandleOf(plain), GWL_STYLE)), WS_CHILD | WS_VISIBLE);
-    QCOMPARE(quint32(GetWindowLongA(HandleOf(sub), GWL_STYLE)) & (WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME),
+    QCOMPARE(quint32(GetWindowLongA(HandleOf(sub), GWL_STYLE)) &
+                 (WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME),
              WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME);
     QCOMPARE(quint32(GetWindowLongA(HandleOf(hidden), GWL_STYLE)), WS_CHILD);
     QCOMPARE(GetWindowLongA(HandleOf(&frame), -20), 0); // GWL_EXSTYLE is not kept
@@ -313,8 +314,9 @@ void tst_WindowHandles::borderResizesOnlyWithThickFrame() {
                       Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(p.window, &hover);
     QTest::mousePress(p.window, Qt::LeftButton, {}, start);
-    QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(40, 30)), p.window->mapToGlobal(QPointF(start + QPoint(40, 30))),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(40, 30)),
+                     p.window->mapToGlobal(QPointF(start + QPoint(40, 30))), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(p.window, &move);
     QTest::mouseRelease(p.window, Qt::LeftButton, {}, start + QPoint(40, 30));
     QCOMPARE(p.window->size() != before, resizes);

@@ -25,7 +25,8 @@ public:
 
     // A registration; an empty type or path leaves that value out. fileExtension ("kxs", "vbg"
     // or "") names the project file created in the projects folder.
-    void Register(const QString& name, const QString& type, const QString& path, const QString& fileExtension) {
+    void Register(const QString& name, const QString& type, const QString& path,
+                  const QString& fileExtension) {
         const QString key = StudioKeys::Projects + '\\' + name;
         QCOMPARE(RegistryStore::CreateKey(HKEY_LOCAL_MACHINE, key), long(ERROR_SUCCESS));
         if (!type.isNull())
@@ -41,11 +42,14 @@ public:
     }
 
     // A listed project in the projects folder with its file.
-    void RegisterPresent(const QString& name, const QString& type) { Register(name, type, ProjectsFolder(), "kxs"); }
+    void RegisterPresent(const QString& name, const QString& type) {
+        Register(name, type, ProjectsFolder(), "kxs");
+    }
 
     void SetLcid(quint32 lcid) {
-        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", lcid)),
-                 long(ERROR_SUCCESS));
+        QCOMPARE(
+            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", lcid)),
+            long(ERROR_SUCCESS));
     }
 
     static QStringList Registrations() {
@@ -56,7 +60,8 @@ public:
 
     static bool SetMachineHiveWritable(bool writable) {
         const QString file = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
-        return QFile::setPermissions(file, writable ? QFile::ReadOwner | QFile::WriteOwner : QFile::ReadOwner);
+        return QFile::setPermissions(file,
+                                     writable ? QFile::ReadOwner | QFile::WriteOwner : QFile::ReadOwner);
     }
 
 private:

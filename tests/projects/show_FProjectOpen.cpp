@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
         const QString folder = drive + '/' + path.mid(3).replace('\\', '/');
         QDir().mkpath(folder);
         const bool group = QByteArray(project.type) == "Group";
-        QFile(folder + '/' + QString::fromUtf8(project.name) + (group ? ".vbg" : ".kxs")).open(QIODevice::WriteOnly);
+        QFile(folder + '/' + QString::fromUtf8(project.name) + (group ? ".vbg" : ".kxs"))
+            .open(QIODevice::WriteOnly);
         const QString key = StudioKeys::Projects + '\\' + QString::fromUtf8(project.name);
         RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("ProjectType", project.type));
         RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("Path", path));

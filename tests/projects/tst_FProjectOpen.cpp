@@ -128,13 +128,20 @@ void tst_FProjectOpen::controls() {
 void tst_FProjectOpen::silent_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("listed project") << "Alpha" << "Alpha";
-    QTest::newRow("listed terminal client") << "Zeta" << "Zeta";
-    QTest::newRow("empty name") << "" << "";
-    QTest::newRow("not registered") << "Nope" << "";
-    QTest::newRow("other letter case does not match") << "alpha" << "";
-    QTest::newRow("group is not listed") << "Grp" << "";
-    QTest::newRow("KestrixX is not listed") << "KX" << "";
+    QTest::newRow("listed project") << "Alpha"
+                                    << "Alpha";
+    QTest::newRow("listed terminal client") << "Zeta"
+                                            << "Zeta";
+    QTest::newRow("empty name") << ""
+                                << "";
+    QTest::newRow("not registered") << "Nope"
+                                    << "";
+    QTest::newRow("other letter case does not match") << "alpha"
+                                                      << "";
+    QTest::newRow("group is not listed") << "Grp"
+                                         << "";
+    QTest::newRow("KestrixX is not listed") << "KX"
+                                            << "";
 }
 
 void tst_FProjectOpen::silent() {
@@ -254,11 +261,23 @@ void tst_FProjectOpen::captions_data() {
     QTest::addColumn<quint32>("lcid");
     QTest::addColumn<QStringList>("captions");
     QTest::newRow("German") << 1031u
-                            << QStringList{"KestrixStudio ToolBox - Projekt öffnen", "Registrierte Projekte", "Name",
-                                           "Verzeichnis", "Typ", "OK", "Abbrechen", "&Hilfe"};
+                            << QStringList{"KestrixStudio ToolBox - Projekt öffnen",
+                                           "Registrierte Projekte",
+                                           "Name",
+                                           "Verzeichnis",
+                                           "Typ",
+                                           "OK",
+                                           "Abbrechen",
+                                           "&Hilfe"};
     QTest::newRow("English") << 1033u
-                             << QStringList{"KestrixStudio ToolBox - Open Project", "Registered Projects", "Name",
-                                            "Directory", "Type", "OK", "Cancel", "&Help"};
+                             << QStringList{"KestrixStudio ToolBox - Open Project",
+                                            "Registered Projects",
+                                            "Name",
+                                            "Directory",
+                                            "Type",
+                                            "OK",
+                                            "Cancel",
+                                            "&Help"};
 }
 
 void tst_FProjectOpen::captions() {

@@ -1,5 +1,5 @@
-#include "platform/windows/MessageBox.h"
 #include "platform/registry/Registry.h"
+#include "platform/windows/MessageBox.h"
 #include "projects/MKX4Functions.h"
 #include "studio/IStudioUtilities.h"
 #include "texts/MResources.h"
@@ -27,7 +27,9 @@ class tst_MKX4Functions : public QObject {
     std::unique_ptr<QTemporaryDir> m_prefix;
     QList<Box> m_boxes;
 
-    QString Local(const QString& relative) const { return m_prefix->path() + QStringLiteral("/drives/c/") + relative; }
+    QString Local(const QString& relative) const {
+        return m_prefix->path() + QStringLiteral("/drives/c/") + relative;
+    }
     static void Write(HKEY root, const QString& key, const QString& name, const QString& text) {
         if (!text.isNull())
             QCOMPARE(RegistryStore::SetValue(root, key, RegValue::String(name, text)), long(ERROR_SUCCESS));
@@ -52,15 +54,15 @@ private Q_SLOTS:
     void cleanup() { MessageBox::SetHook({}); }
 
     void readInstallSettings_data() {
-        QTest::addColumn<int>("lcid");            // -1: absent
-        QTest::addColumn<QString>("path");        // registry "Path"
+        QTest::addColumn<int>("lcid");     // -1: absent
+        QTest::addColumn<QString>("path"); // registry "Path"
         QTest::addColumn<bool>("pathExists");
-        QTest::addColumn<QString>("projects");    // "DefaultProjectsPath"
+        QTest::addColumn<QString>("projects");        // "DefaultProjectsPath"
         QTest::addColumn<QString>("projectsBlocker"); // a file that stands where a folder must go
         QTest::addColumn<QString>("personal");
         QTest::addColumn<QString>("templates");
         QTest::addColumn<bool>("result");
-        QTest::addColumn<int>("message");         // 0: no message box
+        QTest::addColumn<int>("message"); // 0: no message box
         QTest::addColumn<InstallSettingsRecord>("record");
         QTest::addColumn<QString>("projectsAfter"); // HKCU value afterwards
         QTest::addColumn<QString>("folderMade");    // a folder that must exist afterwards
@@ -83,8 +85,8 @@ private Q_SLOTS:
             return r;
         };
 
-        QTest::newRow("no Path value") << 1033 << Absent << false << Absent << Absent << docs << Absent << false << 91
-                                       << record(1033, "", "", "") << Absent << Absent;
+        QTest::newRow("no Path value") << 1033 << Absent << false << Absent << Absent << docs << Absent
+                                       << false << 91 << record(1033, "", "", "") << Absent << Absent;
         QTest::newRow("Path names a missing folder")
             << -1 << studio << false << Absent << Absent << docs << Absent << false << 92
             << record(1031, "", "", "") << Absent << Absent;
@@ -94,20 +96,24 @@ private Q_SLOTS:
             << "Users/u/Documents/KestrixStudio/Projects";
         QTest::newRow("projects path set and present: taken as it stands")
             << 1031 << studio << true << "C:\\Mine\\" << Absent << docs << "C:\\T" << true << 0
-            << record(1031, studio, "C:\\Mine\\", "C:\\T") << "C:\\Mine\\" << "Mine";
+            << record(1031, studio, "C:\\Mine\\", "C:\\T") << "C:\\Mine\\"
+            << "Mine";
         QTest::newRow("projects path set but missing: created, not written")
             << 1031 << studio << true << "C:\\New\\Projects" << Absent << docs << Absent << true << 0
-            << record(1031, studio, "C:\\New\\Projects", builtTemplates) << "C:\\New\\Projects" << "New/Projects";
+            << record(1031, studio, "C:\\New\\Projects", builtTemplates) << "C:\\New\\Projects"
+            << "New/Projects";
         QTest::newRow("projects path set, creation fails: empty, registry kept")
-            << 1031 << studio << true << "C:\\Blocked\\Projects" << "Blocked" << docs << Absent << true << 0
-            << record(1031, studio, "", builtTemplates) << "C:\\Blocked\\Projects" << Absent;
+            << 1031 << studio << true << "C:\\Blocked\\Projects"
+            << "Blocked" << docs << Absent << true << 0 << record(1031, studio, "", builtTemplates)
+            << "C:\\Blocked\\Projects" << Absent;
         QTest::newRow("projects not set, creation fails: empty, nothing written")
             << 1031 << studio << true << Absent << "Users" << docs << Absent << true << 0
             << record(1031, studio, "", builtTemplates) << Absent << Absent;
         QTest::newRow("no Personal either: rooted paths on the current drive")
             << 1031 << studio << true << Absent << Absent << Absent << Absent << true << 0
             << record(1031, studio, "\\KestrixStudio\\Projects", "\\KestrixStudio\\Templates")
-            << "\\KestrixStudio\\Projects" << "KestrixStudio/Projects";
+            << "\\KestrixStudio\\Projects"
+            << "KestrixStudio/Projects";
     }
 
     void readInstallSettings() {
@@ -127,7 +133,8 @@ private Q_SLOTS:
         if (pathExists)
             QVERIFY(QDir().mkpath(Local(QStringLiteral("Studio"))));
         Write(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("MainDir"), QStringLiteral("C:\\Maker"));
-        Write(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("Common"), QStringLiteral("C:\\Maker\\Common\\"));
+        Write(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("Common"),
+              QStringLiteral("C:\\Maker\\Common\\"));
         Write(HKEY_LOCAL_MACHINE, StudioKeys::Studio, QStringLiteral("Version"), QStringLiteral("4.0"));
         Write(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("DefaultProjectsPath"), projects);
         Write(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal"), personal);
@@ -158,7 +165,8 @@ private Q_SLOTS:
             if (message == 92)
                 QVERIFY(m_boxes[0].text.contains(path));
         }
-        QTEST(Read(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("DefaultProjectsPath")), "projectsAfter");
+        QTEST(Read(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("DefaultProjectsPath")),
+              "projectsAfter");
         QFETCH(QString, folderMade);
         if (!folderMade.isNull())
             QVERIFY2(QFileInfo(Local(folderMade)).isDir(), qPrintable(folderMade));
@@ -167,12 +175,14 @@ private Q_SLOTS:
     void projectsAlreadyThereCountsAsCreated() {
         Write(HKEY_LOCAL_MACHINE, StudioKeys::Studio, QStringLiteral("Path"), QStringLiteral("C:\\Studio"));
         QVERIFY(QDir().mkpath(Local(QStringLiteral("Studio"))));
-        Write(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal"), QStringLiteral("C:\\Docs"));
+        Write(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal"),
+              QStringLiteral("C:\\Docs"));
         QVERIFY(QDir().mkpath(Local(QStringLiteral("Docs/KestrixStudio/Projects"))));
         MResources::ResetForTesting();
         MResources::InitLanguage();
         QVERIFY(MKX4Functions::ReadInstallSettings());
-        QCOMPARE(MKX4Functions::InstallSettings().DefaultProjectsPath, QStringLiteral("C:\\Docs\\KestrixStudio\\Projects"));
+        QCOMPARE(MKX4Functions::InstallSettings().DefaultProjectsPath,
+                 QStringLiteral("C:\\Docs\\KestrixStudio\\Projects"));
         QCOMPARE(Read(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("DefaultProjectsPath")),
                  QStringLiteral("C:\\Docs\\KestrixStudio\\Projects"));
     }

@@ -96,16 +96,19 @@ void tst_MKX4FunctionsSpecial::readRegisteredProject_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<RegisteredProject>("expected");
 
-    QTest::newRow("group file is vbg") << "Group" << "C:\\P"
-                                       << RegisteredProject{"Demo", "Group", 32, "C:\\P", "C:\\P\\Demo.vbg"};
+    QTest::newRow("group file is vbg")
+        << "Group"
+        << "C:\\P" << RegisteredProject{"Demo", "Group", 32, "C:\\P", "C:\\P\\Demo.vbg"};
     QTest::newRow("path ending in backslash doubles it")
-        << "Single" << "C:\\P\\" << RegisteredProject{"Demo", "Single", 1, "C:\\P\\", "C:\\P\\\\Demo.kxs"};
+        << "Single"
+        << "C:\\P\\" << RegisteredProject{"Demo", "Single", 1, "C:\\P\\", "C:\\P\\\\Demo.kxs"};
     QTest::newRow("no path starts with backslash")
         << "Client" << QString() << RegisteredProject{"Demo", "Client", 4, "", "\\Demo.kxs"};
-    QTest::newRow("no type is code 0 with kxs") << QString() << "C:\\P"
-                                                << RegisteredProject{"Demo", "", 0, "C:\\P", "C:\\P\\Demo.kxs"};
-    QTest::newRow("numeric group type is vbg") << "32" << "C:\\P"
-                                               << RegisteredProject{"Demo", "32", 32, "C:\\P", "C:\\P\\Demo.vbg"};
+    QTest::newRow("no type is code 0 with kxs")
+        << QString() << "C:\\P" << RegisteredProject{"Demo", "", 0, "C:\\P", "C:\\P\\Demo.kxs"};
+    QTest::newRow("numeric group type is vbg")
+        << "32"
+        << "C:\\P" << RegisteredProject{"Demo", "32", 32, "C:\\P", "C:\\P\\Demo.vbg"};
 }
 
 void tst_MKX4FunctionsSpecial::readRegisteredProject() {
@@ -150,12 +153,12 @@ void tst_MKX4FunctionsSpecial::fill_data() {
         << 31 << QStringList{"Alpha", "beta", "Client One", "Demo", "Epsilon", "Numeric", "Trailing"};
     QTest::newRow("mask 32 lists groups") << 32 << QStringList{"Grp", "NumericGroup"};
     QTest::newRow("mask 64 lists KestrixX") << 64 << QStringList{"KX"};
-    QTest::newRow("mask 5 lists Single and Client") << 5 << QStringList{"Alpha", "Client One", "Numeric", "Trailing"};
+    QTest::newRow("mask 5 lists Single and Client")
+        << 5 << QStringList{"Alpha", "Client One", "Numeric", "Trailing"};
     QTest::newRow("mask 0 lists nothing") << 0 << QStringList{};
     QTest::newRow("mask -1 lists every known type")
-        << -1
-        << QStringList{"Alpha", "beta", "Client One", "Demo", "Epsilon", "Grp", "KX", "Numeric", "NumericGroup",
-                       "Trailing"};
+        << -1 << QStringList{"Alpha", "beta", "Client One", "Demo",         "Epsilon",
+                             "Grp",   "KX",   "Numeric",    "NumericGroup", "Trailing"};
 }
 
 void tst_MKX4FunctionsSpecial::fill() {
@@ -185,11 +188,12 @@ void tst_MKX4FunctionsSpecial::fill() {
 
     // Stale registrations are gone whatever the mask; the rest stay with their values.
     QCOMPARE(SeededPrefix::Registrations(),
-             (QStringList{"Alpha", "beta", "Client One", "Demo", "EmptyType", "Epsilon", "Grp", "KX", "NoType",
-                          "Numeric", "NumericGroup", "NumericMask", "Trailing", "Unknown"}));
+             (QStringList{"Alpha", "beta", "Client One", "Demo", "EmptyType", "Epsilon", "Grp", "KX",
+                          "NoType", "Numeric", "NumericGroup", "NumericMask", "Trailing", "Unknown"}));
     RegValue path;
-    QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + "\\Trailing", "Path", &path),
-             long(ERROR_SUCCESS));
+    QCOMPARE(
+        RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + "\\Trailing", "Path", &path),
+        long(ERROR_SUCCESS));
     QCOMPARE(path.Text(), prefix.ProjectsFolder() + "\\");
 }
 
@@ -213,8 +217,8 @@ void tst_MKX4FunctionsSpecial::fillWithoutRegistrations() {
     FillRegisteredProjects(&list, 31);
     QCOMPARE(list.topLevelItemCount(), 0);
     // The columns are sized all the same: the last one over the whole width.
-    QVERIFY(list.header()->sectionSize(2) >= list.contentsRect().width() - list.header()->sectionSize(0) -
-                                                 list.header()->sectionSize(1));
+    QVERIFY(list.header()->sectionSize(2) >=
+            list.contentsRect().width() - list.header()->sectionSize(0) - list.header()->sectionSize(1));
 }
 
 void tst_MKX4FunctionsSpecial::fillAppendsAndClearsSelection() {

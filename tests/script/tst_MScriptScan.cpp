@@ -18,9 +18,7 @@
 namespace {
 
 // The recording editor's log lines for the read side (project A.kxs) and the write side (B.kxs).
-QString Call(const QString& project, const QString& call) {
-    return project + QStringLiteral(": ") + call;
-}
+QString Call(const QString& project, const QString& call) { return project + QStringLiteral(": ") + call; }
 QStringList SetUp(const QString& project) {
     return {Call(project, QStringLiteral("Connect(QString:\"%1\", QString:\"\", null, null)").arg(project)),
             Call(project, QStringLiteral("Startup()"))};
@@ -33,9 +31,7 @@ QString Message(const QString& project, const QString& command, const QString& p
         project,
         QStringLiteral("Message(QString:\"GLOBAL\", QString:\"%1\", QVariantList[%2])").arg(command, params));
 }
-QString Disconnect(const QString& project) {
-    return Call(project, QStringLiteral("Disconnect()"));
-}
+QString Disconnect(const QString& project) { return Call(project, QStringLiteral("Disconnect()")); }
 const QString A = QStringLiteral("A.kxs");
 const QString B = QStringLiteral("B.kxs");
 const QString C = QStringLiteral("C.kxs");

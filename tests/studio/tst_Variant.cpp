@@ -194,19 +194,33 @@ void tst_Variant::conversionFailures_data() {
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("description");
 
-    QTest::newRow("int16 above range") << "ToInt16" << QVariant(32768) << 6 << "overflow: \"32768\" is outside -32768..32767";
-    QTest::newRow("int16 below range") << "ToInt16" << QVariant(-32769) << 6 << "overflow: \"-32769\" is outside -32768..32767";
-    QTest::newRow("int16 rounding over the bound") << "ToInt16" << QVariant(32767.5) << 6 << "overflow: \"32767.5\" is outside -32768..32767";
-    QTest::newRow("int16 of letters") << "ToInt16" << QVariant("abc") << 13 << "type mismatch: \"abc\" is not a number";
-    QTest::newRow("int32 of empty text") << "ToInt32" << QVariant("") << 13 << "type mismatch: \"\" is not a number";
-    QTest::newRow("int32 of partly numeric text") << "ToInt32" << QVariant("12abc") << 13 << "type mismatch: \"12abc\" is not a number";
-    QTest::newRow("int32 above range") << "ToInt32" << QVariant("2147483648") << 6 << "overflow: \"2147483648\" is outside -2147483648..2147483647";
-    QTest::newRow("int32 of a list") << "ToInt32" << QVariant(QVariantList{1}) << 13 << "type mismatch: a list has no number form";
-    QTest::newRow("int32 of missing") << "ToInt32" << Variant::MissingArgument() << 13 << "type mismatch: a missing argument has no number form";
-    QTest::newRow("double of letters") << "ToDouble" << QVariant("x1") << 13 << "type mismatch: \"x1\" is not a number";
-    QTest::newRow("text of a list") << "ToText" << QVariant(QVariantList{}) << 13 << "type mismatch: a list has no text form";
-    QTest::newRow("text of missing") << "ToText" << Variant::MissingArgument() << 13 << "type mismatch: a missing argument has no text form";
-    QTest::newRow("text of an object") << "ToText" << QVariant::fromValue(ObjectRef(std::make_shared<QObject>())) << 13 << "type mismatch: an object has no text form";
+    QTest::newRow("int16 above range")
+        << "ToInt16" << QVariant(32768) << 6 << "overflow: \"32768\" is outside -32768..32767";
+    QTest::newRow("int16 below range")
+        << "ToInt16" << QVariant(-32769) << 6 << "overflow: \"-32769\" is outside -32768..32767";
+    QTest::newRow("int16 rounding over the bound")
+        << "ToInt16" << QVariant(32767.5) << 6 << "overflow: \"32767.5\" is outside -32768..32767";
+    QTest::newRow("int16 of letters")
+        << "ToInt16" << QVariant("abc") << 13 << "type mismatch: \"abc\" is not a number";
+    QTest::newRow("int32 of empty text")
+        << "ToInt32" << QVariant("") << 13 << "type mismatch: \"\" is not a number";
+    QTest::newRow("int32 of partly numeric text")
+        << "ToInt32" << QVariant("12abc") << 13 << "type mismatch: \"12abc\" is not a number";
+    QTest::newRow("int32 above range") << "ToInt32" << QVariant("2147483648") << 6
+                                       << "overflow: \"2147483648\" is outside -2147483648..2147483647";
+    QTest::newRow("int32 of a list") << "ToInt32" << QVariant(QVariantList{1}) << 13
+                                     << "type mismatch: a list has no number form";
+    QTest::newRow("int32 of missing") << "ToInt32" << Variant::MissingArgument() << 13
+                                      << "type mismatch: a missing argument has no number form";
+    QTest::newRow("double of letters")
+        << "ToDouble" << QVariant("x1") << 13 << "type mismatch: \"x1\" is not a number";
+    QTest::newRow("text of a list") << "ToText" << QVariant(QVariantList{}) << 13
+                                    << "type mismatch: a list has no text form";
+    QTest::newRow("text of missing") << "ToText" << Variant::MissingArgument() << 13
+                                     << "type mismatch: a missing argument has no text form";
+    QTest::newRow("text of an object")
+        << "ToText" << QVariant::fromValue(ObjectRef(std::make_shared<QObject>())) << 13
+        << "type mismatch: an object has no text form";
 }
 
 void tst_Variant::conversionFailures() {

@@ -71,7 +71,8 @@ void tst_MResourceTable::texts_data() {
     row(140, "help menu", "&?", "&?");
     row(141, "help item", "&Hilfe", "&Help");
     row(142, "about item", "&Info", "&Info");
-    row(200, "open dialog caption", "KestrixStudio ToolBox - Projekt öffnen", "KestrixStudio ToolBox - Open Project");
+    row(200, "open dialog caption", "KestrixStudio ToolBox - Projekt öffnen",
+        "KestrixStudio ToolBox - Open Project");
     row(201, "open dialog label", "Registrierte Projekte", "Registered Projects");
     row(210, "name column", "Name", "Name");
     row(211, "directory column", "Verzeichnis", "Directory");

@@ -63,11 +63,14 @@ void tst_MResources::languageChoice_data() {
     const QString noEnglish80 = "Resource 80 not found";
     QTest::newRow("absent gives German 1031") << "" << QVariant() << 1031 << german << "KestrixStudio";
     QTest::newRow("1031 German") << "LCID" << QVariant(1031) << 1031 << german << "KestrixStudio";
-    QTest::newRow("1033 English, 80 has no English text") << "LCID" << QVariant(1033) << 1033 << "&Open" << noEnglish80;
+    QTest::newRow("1033 English, 80 has no English text")
+        << "LCID" << QVariant(1033) << 1033 << "&Open" << noEnglish80;
     QTest::newRow("1033 stored as text") << "LCID" << QVariant("1033") << 1033 << "&Open" << noEnglish80;
     QTest::newRow("value name in other case") << "lcid" << QVariant(1033) << 1033 << "&Open" << noEnglish80;
-    QTest::newRow("2057 English UK gives German") << "LCID" << QVariant(2057) << 2057 << german << "KestrixStudio";
-    QTest::newRow("2055 German Swiss gives German") << "LCID" << QVariant(2055) << 2055 << german << "KestrixStudio";
+    QTest::newRow("2057 English UK gives German")
+        << "LCID" << QVariant(2057) << 2057 << german << "KestrixStudio";
+    QTest::newRow("2055 German Swiss gives German")
+        << "LCID" << QVariant(2055) << 2055 << german << "KestrixStudio";
     QTest::newRow("0 gives German") << "LCID" << QVariant(0) << 0 << german << "KestrixStudio";
 }
 
@@ -108,7 +111,8 @@ void tst_MResources::notFound_data() {
     QTest::addColumn<QString>("expected");
     for (int lcid : {1031, 1033}) {
         const QByteArray language = lcid == 1031 ? "German" : "English";
-        QTest::addRow("%s: id between table rows", language.constData()) << lcid << 99 << "Resource 99 not found";
+        QTest::addRow("%s: id between table rows", language.constData())
+            << lcid << 99 << "Resource 99 not found";
         QTest::addRow("%s: negative id", language.constData()) << lcid << -5 << "Resource -5 not found";
         QTest::addRow("%s: zero", language.constData()) << lcid << 0 << "Resource 0 not found";
         QTest::addRow("%s: largest id", language.constData())
@@ -142,13 +146,16 @@ void tst_MResources::addResource_data() {
     QTest::addColumn<QString>("german");
     QTest::addColumn<QString>("english");
 
-    QTest::newRow("second add keeps first texts") << QStringList{"eins", "one"} << QStringList{"zwei", "two"}
-                                                  << "eins" << "one";
+    QTest::newRow("second add keeps first texts")
+        << QStringList{"eins", "one"} << QStringList{"zwei", "two"} << "eins"
+        << "one";
     QTest::newRow("second add fills a missing language")
-        << QStringList{"eins"} << QStringList{"zwei", "two"} << "eins" << "two";
+        << QStringList{"eins"} << QStringList{"zwei", "two"} << "eins"
+        << "two";
     QTest::newRow("empty list adds nothing") << QStringList{} << QStringList{} << "Resource 500 not found"
                                              << "Resource 500 not found";
-    QTest::newRow("empty text is stored") << QStringList{"", ""} << QStringList{} << "" << "";
+    QTest::newRow("empty text is stored") << QStringList{"", ""} << QStringList{} << ""
+                                          << "";
 }
 
 void tst_MResources::addResource() {
@@ -171,8 +178,8 @@ void tst_MResources::message_data() {
     QTest::addColumn<QVariantList>("args");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("two placeholders in order") << "Project @1@ has @2@ files" << QVariantList{"A", 3}
-                                               << "Project A has 3 files";
+    QTest::newRow("two placeholders in order")
+        << "Project @1@ has @2@ files" << QVariantList{"A", 3} << "Project A has 3 files";
     QTest::newRow("placeholders out of order") << "@2@ before @1@" << QVariantList{"x", "y"} << "y before x";
     QTest::newRow("same placeholder twice") << "@1@@1@" << QVariantList{"x"} << "xx";
     QTest::newRow("text after number in placeholder") << "@1 item@ found" << QVariantList{"x"} << "x found";
@@ -200,9 +207,8 @@ void tst_MResources::message_data() {
     QTest::newRow("huge placeholder number gives nothing") << "[@1e999@]" << QVariantList{"a"} << "[]";
     QTest::newRow("argument without text form gives nothing")
         << "[@1@]" << QVariantList{QVariant(QVariantList{1})} << "[]";
-    QTest::newRow("numbers and Booleans as text") << "@1@ @2@ @3@ @4@"
-                                                  << QVariantList{Variant::Int16(91), 2.5, true, QVariant()}
-                                                  << "91 2.5 True ";
+    QTest::newRow("numbers and Booleans as text")
+        << "@1@ @2@ @3@ @4@" << QVariantList{Variant::Int16(91), 2.5, true, QVariant()} << "91 2.5 True ";
     QTest::newRow("empty text gives at sign and id") << "" << QVariantList{} << "@500";
 }
 
@@ -232,7 +238,8 @@ void tst_MResources::messageOfTableIds_data() {
         << 1033 << 91 << QVariantList{} << "No KestrixStudio installation path is registered.";
     QTest::newRow("German missing folder keeps backslashes of the path")
         << 1031 << 92 << QVariantList{"C:\\Programme\\Kestrix"}
-        << "Das registrierte Installationsverzeichnis von KestrixStudio existiert nicht:\nC:\\Programme\\Kestrix";
+        << "Das registrierte Installationsverzeichnis von KestrixStudio existiert "
+           "nicht:\nC:\\Programme\\Kestrix";
     QTest::newRow("English missing folder keeps backslashes of the path")
         << 1033 << 92 << QVariantList{"D:\\n\\@1@"}
         << "The registered KestrixStudio installation folder does not exist:\nD:\\n\\@1@";

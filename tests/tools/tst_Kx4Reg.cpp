@@ -286,7 +286,8 @@ void tst_Kx4Reg::confirmations() {
                          result.err.contains(skipSwitch),
                      qPrintable(result.err));
         } else if (answer != "<forced>") {
-            QVERIFY2(result.out.contains(QRegularExpression("[a-z0-9] \\(Yes/No\\)\\? ")), qPrintable(result.out));
+            QVERIFY2(result.out.contains(QRegularExpression("[a-z0-9] \\(Yes/No\\)\\? ")),
+                     qPrintable(result.out));
         } else {
             QVERIFY(!result.out.contains("(Yes/No)"));
         }

@@ -137,8 +137,7 @@ QString FullName(HKEY root, const QString& path) {
 
 QString Why(long rc, HKEY root) {
     switch (rc) {
-    case ERROR_FILE_NOT_FOUND:
-        return NotFound;
+    case ERROR_FILE_NOT_FOUND: return NotFound;
     case ERROR_ACCESS_DENIED:
         return QStringLiteral("Access is denied: %1 is read-only.").arg(RegistryStore::HiveFilePath(root));
     case ERROR_INVALID_PARAMETER:
@@ -276,8 +275,7 @@ std::optional<QByteArray> EncodeData(quint32 type, const QString& data,
                                      const std::optional<QString>& separator, QString* why) {
     switch (type) {
     case REG_SZ:
-    case REG_EXPAND_SZ:
-        return EncodeRegString(data);
+    case REG_EXPAND_SZ: return EncodeRegString(data);
     case REG_MULTI_SZ: {
         if (separator && separator->size() != 1) {
             *why = QStringLiteral("the separator of /s must be one character");

@@ -6,40 +6,26 @@ namespace RegQueryPrinter {
 
 QString TypeName(quint32 type) {
     switch (type) {
-    case REG_NONE:
-        return QStringLiteral("REG_NONE");
-    case REG_SZ:
-        return QStringLiteral("REG_SZ");
-    case REG_EXPAND_SZ:
-        return QStringLiteral("REG_EXPAND_SZ");
-    case REG_BINARY:
-        return QStringLiteral("REG_BINARY");
-    case REG_DWORD:
-        return QStringLiteral("REG_DWORD");
-    case REG_DWORD_BIG_ENDIAN:
-        return QStringLiteral("REG_DWORD_BIG_ENDIAN");
-    case REG_LINK:
-        return QStringLiteral("REG_LINK");
-    case REG_MULTI_SZ:
-        return QStringLiteral("REG_MULTI_SZ");
-    case 8:
-        return QStringLiteral("REG_RESOURCE_LIST");
-    case 9:
-        return QStringLiteral("REG_FULL_RESOURCE_DESCRIPTOR");
-    case 10:
-        return QStringLiteral("REG_RESOURCE_REQUIREMENTS_LIST");
-    case REG_QWORD:
-        return QStringLiteral("REG_QWORD");
-    default:
-        return QStringLiteral("0x%1").arg(type, 0, 16);
+    case REG_NONE: return QStringLiteral("REG_NONE");
+    case REG_SZ: return QStringLiteral("REG_SZ");
+    case REG_EXPAND_SZ: return QStringLiteral("REG_EXPAND_SZ");
+    case REG_BINARY: return QStringLiteral("REG_BINARY");
+    case REG_DWORD: return QStringLiteral("REG_DWORD");
+    case REG_DWORD_BIG_ENDIAN: return QStringLiteral("REG_DWORD_BIG_ENDIAN");
+    case REG_LINK: return QStringLiteral("REG_LINK");
+    case REG_MULTI_SZ: return QStringLiteral("REG_MULTI_SZ");
+    case 8: return QStringLiteral("REG_RESOURCE_LIST");
+    case 9: return QStringLiteral("REG_FULL_RESOURCE_DESCRIPTOR");
+    case 10: return QStringLiteral("REG_RESOURCE_REQUIREMENTS_LIST");
+    case REG_QWORD: return QStringLiteral("REG_QWORD");
+    default: return QStringLiteral("0x%1").arg(type, 0, 16);
     }
 }
 
 QString DataText(const RegValue& value) {
     switch (value.type) {
     case REG_SZ:
-    case REG_EXPAND_SZ:
-        return value.Text();
+    case REG_EXPAND_SZ: return value.Text();
     case REG_MULTI_SZ: {
         QStringList parts;
         QString current;
@@ -71,8 +57,7 @@ QString DataText(const RegValue& value) {
         if (value.data.size() == 8)
             return QStringLiteral("0x%1").arg(qFromLittleEndian<quint64>(value.data.constData()), 0, 16);
         break;
-    default:
-        break;
+    default: break;
     }
     return QString::fromLatin1(value.data.toHex().toUpper());
 }

@@ -1,11 +1,11 @@
 #include "kx4studio/ProjectCommands.h"
 
-#include "kx4studio/CommandLine.h"
 #include "ProjectData/ProjectCsv.h"
 #include "ProjectData/ProjectDatabase.h"
 #include "ProjectData/ProjectFile.h"
 #include "ProjectData/ProjectLocator.h"
 #include "ProjectData/ProjectTransaction.h"
+#include "kx4studio/CommandLine.h"
 #include "kx4studio/WindowsPath.h"
 #include "platform/core/Prefix.h"
 #include "platform/registry/Registry.h"
@@ -27,13 +27,9 @@ const QStringList ProjectTypes = {QStringLiteral("Single"),          QStringLite
                                   QStringLiteral("Terminal Client"), QStringLiteral("Group"),
                                   QStringLiteral("KestrixX")};
 
-Failure Invalid(const QString& why) {
-    return Failure(Failure::InvalidCall, why);
-}
+Failure Invalid(const QString& why) { return Failure(Failure::InvalidCall, why); }
 
-QString ProjectKey(const QString& name) {
-    return StudioKeys::Projects + QLatin1Char('\\') + name;
-}
+QString ProjectKey(const QString& name) { return StudioKeys::Projects + QLatin1Char('\\') + name; }
 
 QString RegistryText(const QString& key, const QString& name) {
     RegValue value;

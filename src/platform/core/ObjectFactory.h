@@ -26,8 +26,7 @@ namespace ObjectFactory {
 ObjectRef Create(const QString& progId, QString* why);
 
 // Asking an object for an interface; nullptr when it does not offer it.
-template <class Interface>
-Interface* Query(const ObjectRef& object) {
+template <class Interface> Interface* Query(const ObjectRef& object) {
     return object ? qobject_cast<Interface*>(object.get()) : nullptr;
 }
 

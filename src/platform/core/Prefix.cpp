@@ -44,8 +44,8 @@ QString MatchEntry(const QString& dir, const QString& folded) {
         FolderListing listing;
         listing.inode = st.st_ino;
         listing.modified = st.st_mtim;
-        const QStringList entries =
-            QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+        const QStringList entries = QDir(dir).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
         for (const QString& entry : entries) {
             const QString key = entry.toCaseFolded();
             if (!listing.byFoldedName.contains(key)) // the first in name order wins

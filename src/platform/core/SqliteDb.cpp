@@ -40,17 +40,11 @@ bool SqliteStatement::Step() {
     return m_result == SQLITE_ROW;
 }
 
-bool SqliteStatement::Done() const {
-    return m_result == SQLITE_DONE;
-}
+bool SqliteStatement::Done() const { return m_result == SQLITE_DONE; }
 
-bool SqliteStatement::IsNull(int column) const {
-    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
-}
+bool SqliteStatement::IsNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
 
-qint64 SqliteStatement::Int(int column) const {
-    return sqlite3_column_int64(m_stmt, column);
-}
+qint64 SqliteStatement::Int(int column) const { return sqlite3_column_int64(m_stmt, column); }
 
 QString SqliteStatement::Text(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
@@ -62,9 +56,7 @@ QByteArray SqliteStatement::Blob(int column) const {
     return QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(m_stmt, column));
 }
 
-SqliteDb::~SqliteDb() {
-    Close();
-}
+SqliteDb::~SqliteDb() { Close(); }
 
 void SqliteDb::Close() {
     for (sqlite3_stmt* stmt : std::as_const(m_statements))

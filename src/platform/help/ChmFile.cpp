@@ -71,13 +71,9 @@ ChmFile::ChmFile(chmFile* handle, const QString& localPath) : m_handle(handle), 
     chm_enumerate(m_handle, CHM_ENUMERATE_ALL, CollectObject, &m_objects);
 }
 
-ChmFile::~ChmFile() {
-    chm_close(m_handle);
-}
+ChmFile::~ChmFile() { chm_close(m_handle); }
 
-QString ChmFile::Find(const QString& path) const {
-    return m_objects.value(NormalisedPath(path).toLower());
-}
+QString ChmFile::Find(const QString& path) const { return m_objects.value(NormalisedPath(path).toLower()); }
 
 std::optional<QByteArray> ChmFile::Read(const QString& path) const {
     const QString stored = Find(path);
@@ -99,9 +95,7 @@ std::optional<QByteArray> ChmFile::Read(const QString& path) const {
     return bytes;
 }
 
-QString ChmFile::DefaultTopic() const {
-    return ResolveTopic(m_defaultTopic);
-}
+QString ChmFile::DefaultTopic() const { return ResolveTopic(m_defaultTopic); }
 
 QString ChmFile::ContentsFile() const {
     if (!m_contentsFile.isEmpty() && !Find(m_contentsFile).isEmpty())
@@ -171,17 +165,10 @@ void ChmFile::ReadSystemFile() {
         if (end >= 0)
             text.truncate(end);
         switch (code) {
-        case 0:
-            m_contentsFile = DecodeText(text);
-            break;
-        case 2:
-            m_defaultTopic = DecodeText(text);
-            break;
-        case 3:
-            m_title = DecodeText(text);
-            break;
-        default:
-            break;
+        case 0: m_contentsFile = DecodeText(text); break;
+        case 2: m_defaultTopic = DecodeText(text); break;
+        case 3: m_title = DecodeText(text); break;
+        default: break;
         }
         at += length;
     }

@@ -25,9 +25,7 @@ QString LinkText(const QUrl& url) {
     return url.toString();
 }
 
-bool DeclaresCharset(const QByteArray& html) {
-    return html.left(2048).toLower().contains("charset");
-}
+bool DeclaresCharset(const QByteArray& html) { return html.left(2048).toLower().contains("charset"); }
 
 } // namespace
 
@@ -57,21 +55,14 @@ QString HelpBrowser::CurrentTopic() const {
     return topic;
 }
 
-QString HelpBrowser::OwnFileName() const {
-    return QFileInfo(m_file->LocalPath()).fileName();
-}
+QString HelpBrowser::OwnFileName() const { return QFileInfo(m_file->LocalPath()).fileName(); }
 
 void HelpBrowser::doSetSource(const QUrl& name, QTextDocument::ResourceType type) {
     const HelpLink link = HelpLink::Parse(LinkText(name), CurrentTopic(), OwnFileName());
     switch (link.kind) {
-    case HelpLink::Kind::External:
-        QDesktopServices::openUrl(QUrl(link.address));
-        return;
-    case HelpLink::Kind::OtherFile:
-        Q_EMIT OtherFileRequested(link.file, link.topic);
-        return;
-    case HelpLink::Kind::Topic:
-        break;
+    case HelpLink::Kind::External: QDesktopServices::openUrl(QUrl(link.address)); return;
+    case HelpLink::Kind::OtherFile: Q_EMIT OtherFileRequested(link.file, link.topic); return;
+    case HelpLink::Kind::Topic: break;
     }
     const QString topic = link.topic.isEmpty() ? m_file->DefaultTopic() : m_file->ResolveTopic(link.topic);
     if (topic.isEmpty()) {

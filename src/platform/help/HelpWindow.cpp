@@ -23,9 +23,7 @@ namespace {
 
 constexpr int TopicRole = Qt::UserRole;
 
-QString WithoutAnchor(const QString& topic) {
-    return topic.section(QLatin1Char('#'), 0, 0);
-}
+QString WithoutAnchor(const QString& topic) { return topic.section(QLatin1Char('#'), 0, 0); }
 
 QString SitemapText(const QByteArray& bytes) {
     if (bytes.left(2048).toLower().contains("charset")) {
@@ -186,9 +184,7 @@ void HelpWindow::ShowDefaultTopic(const QString& why) {
         statusBar()->showMessage(why);
 }
 
-QString HelpWindow::CurrentTopic() const {
-    return m_browser->CurrentTopic();
-}
+QString HelpWindow::CurrentTopic() const { return m_browser->CurrentTopic(); }
 
 void HelpWindow::OnSourceChanged(const QUrl& source) {
     statusBar()->clearMessage();

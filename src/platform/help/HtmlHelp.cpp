@@ -1,10 +1,10 @@
 #include "platform/help/HtmlHelp.h"
 
 #include "platform/core/Ansi.h"
+#include "platform/core/Prefix.h"
 #include "platform/help/ChmFile.h"
 #include "platform/help/HelpWindow.h"
 #include "platform/windows/MessageBox.h"
-#include "platform/core/Prefix.h"
 #include "platform/windows/SystemLanguage.h"
 
 #include <QApplication>
@@ -135,14 +135,9 @@ void CloseAll() {
 
 qint32 HtmlHelpA(qint32 /*hwndCaller*/, const char* file, quint32 command, quintptr data) {
     switch (command) {
-    case HH_HELP_CONTEXT:
-        return ShowContext(file, quint32(data));
-    case HH_CLOSE_ALL:
-        CloseAll();
-        return 0;
-    default:
-        qCWarning(lcHtmlHelp) << "Help command" << Qt::hex << command << "is not supported";
-        return 0;
+    case HH_HELP_CONTEXT: return ShowContext(file, quint32(data));
+    case HH_CLOSE_ALL: CloseAll(); return 0;
+    default: qCWarning(lcHtmlHelp) << "Help command" << Qt::hex << command << "is not supported"; return 0;
     }
 }
 

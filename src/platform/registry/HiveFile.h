@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/registry/HiveReadCache.h"
 #include "platform/core/SqliteDb.h"
+#include "platform/registry/HiveReadCache.h"
 
 #include <QString>
 #include <QStringList>

@@ -12,33 +12,24 @@ namespace {
 
 QString Describe(long rc) {
     switch (rc) {
-    case ERROR_FILE_NOT_FOUND:
-        return QStringLiteral("not found");
-    case ERROR_ACCESS_DENIED:
-        return QStringLiteral("access denied");
-    case ERROR_INVALID_PARAMETER:
-        return QStringLiteral("invalid name");
-    case ERROR_BUSY:
-        return QStringLiteral("the registry stayed locked by another process");
-    default:
-        return QStringLiteral("error %1").arg(rc);
+    case ERROR_FILE_NOT_FOUND: return QStringLiteral("not found");
+    case ERROR_ACCESS_DENIED: return QStringLiteral("access denied");
+    case ERROR_INVALID_PARAMETER: return QStringLiteral("invalid name");
+    case ERROR_BUSY: return QStringLiteral("the registry stayed locked by another process");
+    default: return QStringLiteral("error %1").arg(rc);
     }
 }
 
-bool IsMachine(HKEY root) {
-    return root != HKEY_CURRENT_USER;
-}
+bool IsMachine(HKEY root) { return root != HKEY_CURRENT_USER; }
 
 long Apply(RegistryBatch& batch, const RegFileEntry& entry) {
     switch (entry.kind) {
-    case RegFileEntry::Kind::Key:
-        return batch.CreateKey(entry.root, entry.key);
+    case RegFileEntry::Kind::Key: return batch.CreateKey(entry.root, entry.key);
     case RegFileEntry::Kind::DeleteKey: {
         const long rc = batch.DeleteTree(entry.root, entry.key);
         return rc == ERROR_FILE_NOT_FOUND ? long(ERROR_SUCCESS) : rc;
     }
-    case RegFileEntry::Kind::Value:
-        return batch.SetValue(entry.root, entry.key, entry.value);
+    case RegFileEntry::Kind::Value: return batch.SetValue(entry.root, entry.key, entry.value);
     case RegFileEntry::Kind::DeleteValue: {
         const long rc = batch.DeleteValue(entry.root, entry.key, entry.value.name);
         return rc == ERROR_FILE_NOT_FOUND ? long(ERROR_SUCCESS) : rc;

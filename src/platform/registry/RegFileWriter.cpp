@@ -17,9 +17,7 @@ bool Utf16Text(const QByteArray& data, QString* text) {
 }
 
 // Whether the text survives a trip through UTF-8 unchanged (no lone surrogates).
-bool Utf8Exact(const QString& text) {
-    return QString::fromUtf8(text.toUtf8()) == text;
-}
+bool Utf8Exact(const QString& text) { return QString::fromUtf8(text.toUtf8()) == text; }
 
 } // namespace
 
@@ -29,9 +27,7 @@ RegFileWriter::RegFileWriter(Format format) : m_format(format) {
     m_text += Eol;
 }
 
-void RegFileWriter::AddKey(const QString& fullName) {
-    m_text += Eol + u'[' + fullName + u']' + Eol;
-}
+void RegFileWriter::AddKey(const QString& fullName) { m_text += Eol + u'[' + fullName + u']' + Eol; }
 
 QString RegFileWriter::Quote(const QString& text) {
     QString quoted = QStringLiteral("\"");

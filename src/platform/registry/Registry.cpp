@@ -1,9 +1,9 @@
 #include "platform/registry/Registry.h"
 
-#include "platform/registry/HiveFile.h"
 #include "platform/core/Prefix.h"
-#include "platform/registry/RegistryHive.h"
 #include "platform/core/SqliteDb.h"
+#include "platform/registry/HiveFile.h"
+#include "platform/registry/RegistryHive.h"
 
 #include <QLoggingCategory>
 #include <QMutex>
@@ -170,14 +170,10 @@ bool ParseRoot(const QString& name, HKEY* root) {
 
 QString RootName(HKEY root) {
     switch (root) {
-    case HKEY_LOCAL_MACHINE:
-        return QStringLiteral("HKEY_LOCAL_MACHINE");
-    case HKEY_CURRENT_USER:
-        return QStringLiteral("HKEY_CURRENT_USER");
-    case HKEY_CLASSES_ROOT:
-        return QStringLiteral("HKEY_CLASSES_ROOT");
-    default:
-        return QString();
+    case HKEY_LOCAL_MACHINE: return QStringLiteral("HKEY_LOCAL_MACHINE");
+    case HKEY_CURRENT_USER: return QStringLiteral("HKEY_CURRENT_USER");
+    case HKEY_CLASSES_ROOT: return QStringLiteral("HKEY_CLASSES_ROOT");
+    default: return QString();
     }
 }
 

@@ -1,8 +1,8 @@
 #include "platform/registry/RegistryBatch.h"
 
+#include "platform/core/SqliteDb.h"
 #include "platform/registry/HiveFile.h"
 #include "platform/registry/RegistryHive.h"
-#include "platform/core/SqliteDb.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -180,8 +180,7 @@ long RegistryBatch::SetValue(HKEY root, const QString& key, const RegValue& valu
 }
 
 // Runs fn(hive, id) on an existing key.
-template <class Impl, class Fn>
-static long OnKey(Impl& d, HKEY root, const QString& key, Fn fn) {
+template <class Impl, class Fn> static long OnKey(Impl& d, HKEY root, const QString& key, Fn fn) {
     QStringList names;
     long rc = ERROR_SUCCESS;
     auto hive = d.Hive(root, key, &names, &rc);
@@ -225,8 +224,7 @@ long RegistryBatch::QueryValue(HKEY root, const QString& key, const QString& nam
 }
 
 // Runs list(hive, id) on the key's id; a root (or HKCR's own key) that no hive holds yet lists nothing.
-template <class Impl, class List>
-static long ListKey(Impl& d, HKEY root, const QString& key, List list) {
+template <class Impl, class List> static long ListKey(Impl& d, HKEY root, const QString& key, List list) {
     QStringList names;
     long rc = ERROR_SUCCESS;
     auto hive = d.Hive(root, key, &names, &rc);
@@ -261,6 +259,4 @@ long RegistryBatch::Commit() {
     return d->Sql(rc);
 }
 
-QString RegistryBatch::LastError() const {
-    return d->error;
-}
+QString RegistryBatch::LastError() const { return d->error; }

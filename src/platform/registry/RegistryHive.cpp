@@ -12,17 +12,13 @@ constexpr int MaxValueNameLength = 16383;
 // joined by "\", so a subtree is one range of the unique path index.
 constexpr qint64 RootId = 1;
 
-QString Fold(const QString& name) {
-    return name.toCaseFolded();
-}
+QString Fold(const QString& name) { return name.toCaseFolded(); }
 
 } // namespace
 
 RegistryHive::RegistryHive(SqliteDb& db, const QString& schema) : m_db(db), m_schema(schema) {}
 
-QString RegistryHive::Sql(const char* text) const {
-    return QString::fromLatin1(text).arg(m_schema);
-}
+QString RegistryHive::Sql(const char* text) const { return QString::fromLatin1(text).arg(m_schema); }
 
 int RegistryHive::CreateSchema() {
     return m_db.Exec(Sql("CREATE TABLE IF NOT EXISTS %1.keys(id INTEGER PRIMARY KEY, parent INTEGER NOT NULL,"
@@ -72,9 +68,7 @@ long RegistryHive::Resolve(HKEY root, const QString& key, HKEY* hiveRoot, QStrin
     return ERROR_SUCCESS;
 }
 
-bool RegistryHive::IsValidValueName(const QString& name) {
-    return name.size() <= MaxValueNameLength;
-}
+bool RegistryHive::IsValidValueName(const QString& name) { return name.size() <= MaxValueNameLength; }
 
 QString RegistryHive::FoldedPath(const QStringList& names, int count) {
     QString path;
@@ -90,18 +84,14 @@ long RegistryHive::ErrorFromSqlite(int rc) {
     switch (rc & 0xff) {
     case SQLITE_OK:
     case SQLITE_DONE:
-    case SQLITE_ROW:
-        return ERROR_SUCCESS;
+    case SQLITE_ROW: return ERROR_SUCCESS;
     case SQLITE_READONLY:
     case SQLITE_PERM:
     case SQLITE_CANTOPEN:
-    case SQLITE_AUTH:
-        return ERROR_ACCESS_DENIED;
+    case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return ERROR_BUSY;
-    default:
-        return ERROR_REGISTRY_IO_FAILED;
+    case SQLITE_LOCKED: return ERROR_BUSY;
+    default: return ERROR_REGISTRY_IO_FAILED;
     }
 }
 

@@ -2,9 +2,7 @@
 
 #include <QLocale>
 
-bool SystemLanguage::IsGerman() {
-    return QLocale().language() == QLocale::German;
-}
+bool SystemLanguage::IsGerman() { return QLocale().language() == QLocale::German; }
 
 QString SystemLanguage::Pick(const char* english, const char* german) {
     return QString::fromUtf8(IsGerman() ? german : english);

@@ -55,8 +55,7 @@ bool WindowFrameGuard::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_window)
         return false;
     switch (event->type()) {
-    case QEvent::ContextMenu:
-        return !(m_window->windowFlags() & Qt::WindowSystemMenuHint);
+    case QEvent::ContextMenu: return !(m_window->windowFlags() & Qt::WindowSystemMenuHint);
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
         return !m_sizingBorder && !InTitleBar(static_cast<QMouseEvent*>(event)->position().toPoint());
@@ -64,9 +63,9 @@ bool WindowFrameGuard::eventFilter(QObject* watched, QEvent* event) {
         // A move without a button only sets the resize cursor; with one it carries on a
         // press that was let through (moving by the title bar).
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        return !m_sizingBorder && mouse->buttons() == Qt::NoButton && !InTitleBar(mouse->position().toPoint());
+        return !m_sizingBorder && mouse->buttons() == Qt::NoButton &&
+               !InTitleBar(mouse->position().toPoint());
     }
-    default:
-        return false;
+    default: return false;
     }
 }

@@ -237,7 +237,8 @@ qint32 SetWindowLongA(qint32 hwnd, int index, qint32 newLong) {
             // Qt gives a window with title-bar buttons its system menu back; on the platform
             // we stand in for, a window without one has no buttons either.
             if (!(after & WS_SYSMENU) && widget->isWindow())
-                flags &= ~(Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+                flags &= ~(Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint |
+                           Qt::WindowContextHelpButtonHint);
             ApplyFlags(widget, flags);
         }
         if (changed & WS_THICKFRAME)
@@ -252,8 +253,8 @@ int GetWindowRect(qint32 hwnd, RECT* rect) {
     QWidget* widget = WidgetOf(hwnd);
     if (!widget || !rect)
         return 0;
-    const QRect outer =
-        widget->isWindow() ? widget->frameGeometry() : QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+    const QRect outer = widget->isWindow() ? widget->frameGeometry()
+                                           : QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
     rect->left = outer.left();
     rect->top = outer.top();
     rect->right = outer.left() + outer.width();
@@ -268,9 +269,7 @@ int ShowWindow(qint32 hwnd, int cmd) {
     const int wasVisible = IsShown(widget) ? 1 : 0;
     const bool managed = widget->isWindow() || InMdiArea(widget);
     switch (cmd) {
-    case SW_HIDE:
-        widget->hide();
-        break;
+    case SW_HIDE: widget->hide(); break;
     case SW_SHOWNORMAL:
     case SW_RESTORE:
         if (managed)
@@ -297,9 +296,7 @@ int ShowWindow(qint32 hwnd, int cmd) {
     case 10: // SW_SHOWDEFAULT
         widget->show();
         break;
-    default:
-        qCDebug(lcWindows) << "ShowWindow: unknown command" << cmd;
-        break;
+    default: qCDebug(lcWindows) << "ShowWindow: unknown command" << cmd; break;
     }
     return wasVisible;
 }
