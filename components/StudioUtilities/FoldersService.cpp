@@ -6,17 +6,14 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
-constexpr int PathAccessError = 75;
-}
-
 void FoldersService::CreateFolder(const QString& path) {
     const QString local = StudioLocalPath(path);
     if (local.isEmpty())
-        throw Failure(PathAccessError, QStringLiteral("cannot create a folder with an empty path"));
+        throw Failure(Failure::PathAccessError, QStringLiteral("cannot create a folder with an empty path"));
     QDir().mkpath(local);
     if (!QFileInfo(local).isDir())
-        throw Failure(PathAccessError, QStringLiteral("cannot create folder \"%1\" (%2)").arg(path, local));
+        throw Failure(Failure::PathAccessError,
+                      QStringLiteral("cannot create folder \"%1\" (%2)").arg(path, local));
 }
 
 bool FoldersService::FolderExists(const QString& path) {

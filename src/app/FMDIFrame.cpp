@@ -31,8 +31,6 @@ namespace {
 constexpr int DesignedPaneTwips = 2940;
 constexpr int SplitterTwips = 30;
 constexpr qint32 HelpContextToolbox = 60002;
-// A component that reports a failing status: the platform's automation error.
-constexpr int ComponentFailure = 440;
 
 // "-" as a caption makes the item a separator line.
 void SetCaption(QAction* action, const QString& caption) {
@@ -191,7 +189,7 @@ void FMDIFrame::OpenProject(QString& PrjName, bool Silent) {
         m_explorerObject = std::move(object);
         m_explorer = explorer;
         if (!m_explorer->LoadProject(this, m_projectPath))
-            throw Failure(ComponentFailure, m_explorer->LastError());
+            throw Failure(Failure::ComponentFailure, m_explorer->LastError());
 
         m_picture1->show();
         const QString caption = MResources::GetResString(300);

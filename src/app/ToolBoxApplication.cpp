@@ -9,10 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-constexpr int InternalError = 51;
-}
-
 ToolBoxApplication::ToolBoxApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("KX4ToolBox"));
     setApplicationVersion(QStringLiteral(KX4_VERSION_STRING));
@@ -46,7 +42,7 @@ int ToolBoxApplication::Run() {
         ReportUncaught(failure);
         return 1;
     } catch (const std::exception& error) {
-        ReportUncaught(Failure(InternalError, QString::fromLocal8Bit(error.what())));
+        ReportUncaught(Failure(Failure::InternalError, QString::fromLocal8Bit(error.what())));
         return 1;
     }
     if (frame.IsUnloaded())
@@ -67,7 +63,7 @@ bool ToolBoxApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const Failure& failure) {
         ReportUncaught(failure);
     } catch (const std::exception& error) {
-        ReportUncaught(Failure(InternalError, QString::fromLocal8Bit(error.what())));
+        ReportUncaught(Failure(Failure::InternalError, QString::fromLocal8Bit(error.what())));
     }
     // As with every failure nothing catches, the program ends.
     exit(1);

@@ -128,5 +128,5 @@ void CBlindEditor::ThrowComponentFailure(const QString& operation) const {
     // An earlier failure to connect is usually the cause of this one.
     if (!Why.isEmpty())
         text += QStringLiteral(" (") + Why + QLatin1Char(')');
-    throw Failure(ComponentFailure, text);
+    throw Failure(Failure::ComponentFailure, text);
 }

@@ -14,7 +14,6 @@ class CBlindEditor {
 public:
     // The number of the failure that carries a failing status of the component; its description
     // is the component's own (LastError()).
-    static constexpr int ComponentFailure = 440;
 
     CBlindEditor() = default;
     ~CBlindEditor();

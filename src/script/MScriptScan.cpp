@@ -27,7 +27,6 @@ const QString EditorComponent = QStringLiteral("KXLanguage");
 const QString MainKey = QStringLiteral("IDX0");
 const QString IndexGroups = QStringLiteral("<IndexGroups>");
 const QString FailureTitle = QStringLiteral("KestrixStudio - Script");
-constexpr int DeviceIOError = 57;
 
 enum class Arguments { TwoQuoted, OneQuoted, Selector };
 
@@ -267,7 +266,7 @@ void RunScriptFile(const QString& FileName, const ProgressHook& progress) {
         }
     }
     if (!reader.ErrorString().isEmpty())
-        throw Failure(DeviceIOError,
+        throw Failure(Failure::DeviceIOError,
                       QStringLiteral("%1, line %2: reading the script file failed: %3")
                           .arg(shownName, QString::number(lineNumber + 1), reader.ErrorString()));
 }

@@ -13,10 +13,14 @@ public:
         Overflow = 6,
         IndexOutOfRange = 9,
         TypeMismatch = 13,
+        InternalError = 51,
         FileNotFound = 53,
+        DeviceIOError = 57,
+        PathAccessError = 75,
         ObjectNotSet = 91,
         CannotCreateObject = 429,
         InterfaceNotSupported = 430,
+        ComponentFailure = 440,
         DialogCancelled = 32755,
     };
 

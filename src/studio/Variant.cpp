@@ -13,13 +13,9 @@ namespace {
 // Registered once so that queued signals and QVariant comparisons know the marker.
 const int missingTypeId = qRegisterMetaType<Missing>("Missing");
 
-bool IsSkipped(QChar c) {
-    return c == u' ' || c == u'\t' || c == u'\n';
-}
+bool IsSkipped(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
 
-bool IsDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
-}
+bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
 int DigitValue(QChar c, int base) {
     int v = -1;
@@ -46,7 +42,8 @@ QString KindOf(const QVariant& value) {
         return QStringLiteral("a missing argument");
     if (value.metaType() == QMetaType::fromType<QVariantList>())
         return QStringLiteral("a list");
-    if (value.metaType() == QMetaType::fromType<ObjectRef>() || value.metaType().flags() & QMetaType::PointerToQObject)
+    if (value.metaType() == QMetaType::fromType<ObjectRef>() ||
+        value.metaType().flags() & QMetaType::PointerToQObject)
         return QStringLiteral("an object");
     return QStringLiteral("a value of type ") + QString::fromLatin1(value.typeName());
 }
@@ -135,10 +132,8 @@ bool IsNumberType(const QVariant& value) {
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Float:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
+    case QMetaType::Double: return true;
+    default: return false;
     }
 }
 
@@ -164,17 +159,11 @@ double RoundedInRange(const QVariant& value, double low, double high) {
 
 namespace Variant {
 
-QVariant MissingArgument() {
-    return QVariant::fromValue(Missing{});
-}
+QVariant MissingArgument() { return QVariant::fromValue(Missing{}); }
 
-bool IsMissing(const QVariant& value) {
-    return value.metaType().id() == missingTypeId;
-}
+bool IsMissing(const QVariant& value) { return value.metaType().id() == missingTypeId; }
 
-QVariant Int16(qint16 value) {
-    return QVariant::fromValue<qint16>(value);
-}
+QVariant Int16(qint16 value) { return QVariant::fromValue<qint16>(value); }
 
 double LenientNumber(const QString& text) {
     qsizetype i = 0;
@@ -247,7 +236,8 @@ double LenientNumber(const QString& text) {
     bool ok = false;
     const double value = number.toDouble(&ok);
     if (!ok || !std::isfinite(value))
-        throw Failure(Failure::Overflow, QStringLiteral("overflow: %1 is too large a number").arg(Quoted(text)));
+        throw Failure(Failure::Overflow,
+                      QStringLiteral("overflow: %1 is too large a number").arg(Quoted(text)));
     return value;
 }
 
@@ -285,7 +275,8 @@ double ToDouble(const QVariant& value) {
                           QStringLiteral("type mismatch: %1 is not a number").arg(Quoted(text)));
         return LenientNumber(text);
     }
-    throw Failure(Failure::TypeMismatch, QStringLiteral("type mismatch: %1 has no number form").arg(KindOf(value)));
+    throw Failure(Failure::TypeMismatch,
+                  QStringLiteral("type mismatch: %1 has no number form").arg(KindOf(value)));
 }
 
 qint16 ToInt16(const QVariant& value) {
@@ -300,19 +291,16 @@ QString ToText(const QVariant& value) {
     if (!value.isValid())
         return QString();
     switch (value.metaType().id()) {
-    case QMetaType::QString:
-        return value.toString();
-    case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QString: return value.toString();
+    case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::Float:
-    case QMetaType::Double:
-        return NumberText(value.toDouble());
-    default:
-        break;
+    case QMetaType::Double: return NumberText(value.toDouble());
+    default: break;
     }
     if (IsNumberType(value))
         return value.toString();
-    throw Failure(Failure::TypeMismatch, QStringLiteral("type mismatch: %1 has no text form").arg(KindOf(value)));
+    throw Failure(Failure::TypeMismatch,
+                  QStringLiteral("type mismatch: %1 has no text form").arg(KindOf(value)));
 }
 
 } // namespace Variant

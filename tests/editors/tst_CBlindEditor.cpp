@@ -118,7 +118,7 @@ void tst_CBlindEditor::setUp_data() {
     QTest::newRow("failing Connect skips Startup but disconnects")
         << "KXLanguage"
         << "-" << QStringList{"Connect=project file is locked"} << true << true
-        << QStringList{Connected + " failed"} << CBlindEditor::ComponentFailure
+        << QStringList{Connected + " failed"} << int(Failure::ComponentFailure)
         << "no project connected (connecting to \"" + Project + "\" failed: project file is locked)" << true;
     QTest::newRow("failing Startup leaves the component usable")
         << "KXLanguage"
@@ -190,7 +190,7 @@ void tst_CBlindEditor::componentFailures() {
                              QVariantList{QStringLiteral("<IndexGroups>"), QStringLiteral("Alarme")});
     });
     QVERIFY(caught);
-    QCOMPARE(caught->Number(), CBlindEditor::ComponentFailure);
+    QCOMPARE(caught->Number(), int(Failure::ComponentFailure));
     QCOMPARE(caught->Description(), description);
     QCOMPARE(Log().last().startsWith(P + (inStart ? "StartEditor" : "Message")), true);
 }
