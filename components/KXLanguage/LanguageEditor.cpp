@@ -10,7 +10,7 @@
 
 #include <QLoggingCategory>
 
-Q_LOGGING_CATEGORY(lcLanguage, "kx4.language")
+Q_LOGGING_CATEGORY(lcLanguage, "kx4.language", QtWarningMsg)
 
 namespace {
 

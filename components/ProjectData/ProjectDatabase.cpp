@@ -7,7 +7,7 @@
 #include <QFile>
 #include <sqlite3.h>
 
-Q_LOGGING_CATEGORY(lcProject, "kx4.project")
+Q_LOGGING_CATEGORY(lcProject, "kx4.project", QtWarningMsg)
 
 namespace {
 // Long enough for another process to finish a large paste or import.

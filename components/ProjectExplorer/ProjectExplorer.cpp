@@ -11,7 +11,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-Q_LOGGING_CATEGORY(lcExplorer, "kx4.explorer")
+Q_LOGGING_CATEGORY(lcExplorer, "kx4.explorer", QtWarningMsg)
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QtEndian>
 
-Q_LOGGING_CATEGORY(lcAbout, "kx4.about")
+Q_LOGGING_CATEGORY(lcAbout, "kx4.about", QtWarningMsg)
 
 namespace {
 

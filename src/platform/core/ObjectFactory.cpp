@@ -1,4 +1,5 @@
 #include "platform/core/ObjectFactory.h"
+#include "platform/core/PlatformLog.h"
 
 #include "platform/core/Prefix.h"
 #include "platform/registry/Registry.h"
@@ -8,8 +9,6 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QPluginLoader>
-
-Q_LOGGING_CATEGORY(lcObjectFactory, "kx4.objectfactory", QtWarningMsg)
 
 namespace ObjectFactory {
 

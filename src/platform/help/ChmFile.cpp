@@ -1,4 +1,5 @@
 #include "platform/help/ChmFile.h"
+#include "platform/windows/PlatformGuiLog.h"
 
 #include "platform/windows/SystemLanguage.h"
 
@@ -8,8 +9,6 @@
 #include <QtEndian>
 
 #include <chm_lib.h>
-
-Q_LOGGING_CATEGORY(lcChmFile, "kx4.help.chm")
 
 namespace {
 

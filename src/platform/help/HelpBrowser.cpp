@@ -1,4 +1,5 @@
 #include "platform/help/HelpBrowser.h"
+#include "platform/windows/PlatformGuiLog.h"
 
 #include "platform/help/ChmFile.h"
 #include "platform/help/HelpLink.h"
@@ -6,8 +7,6 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcHelpBrowser, "kx4.help.browser")
 
 namespace {
 

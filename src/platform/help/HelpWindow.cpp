@@ -1,4 +1,5 @@
 #include "platform/help/HelpWindow.h"
+#include "platform/windows/PlatformGuiLog.h"
 
 #include "platform/help/ChmFile.h"
 #include "platform/help/ChmSitemap.h"
@@ -16,8 +17,6 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
-
-Q_LOGGING_CATEGORY(lcHelpWindow, "kx4.help.window")
 
 namespace {
 

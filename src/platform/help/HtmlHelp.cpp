@@ -1,4 +1,5 @@
 #include "platform/help/HtmlHelp.h"
+#include "platform/windows/PlatformGuiLog.h"
 
 #include "platform/core/Ansi.h"
 #include "platform/core/Prefix.h"
@@ -13,8 +14,6 @@
 #include <QList>
 #include <QLoggingCategory>
 #include <QPointer>
-
-Q_LOGGING_CATEGORY(lcHtmlHelp, "kx4.help")
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "platform/registry/HiveFile.h"
+#include "platform/core/PlatformLog.h"
 
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryHive.h"
@@ -10,8 +11,6 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-Q_DECLARE_LOGGING_CATEGORY(lcRegistry)
 
 HiveFile::HiveFile(const QString& path) : m_path(path) {}
 

@@ -1,4 +1,5 @@
 #include "platform/registry/Registry.h"
+#include "platform/core/PlatformLog.h"
 
 #include "platform/core/Prefix.h"
 #include "platform/core/SqliteDb.h"
@@ -12,8 +13,6 @@
 #include <algorithm>
 #include <memory>
 #include <vector>
-
-Q_LOGGING_CATEGORY(lcRegistry, "kx4.registry")
 
 RegValue RegValue::String(const QString& name, const QString& text, quint32 type) {
     return RegValue{name, type, EncodeRegString(text)};

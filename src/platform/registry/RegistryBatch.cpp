@@ -1,4 +1,5 @@
 #include "platform/registry/RegistryBatch.h"
+#include "platform/core/PlatformLog.h"
 
 #include "platform/core/SqliteDb.h"
 #include "platform/registry/HiveFile.h"
@@ -10,8 +11,6 @@
 
 #include <optional>
 #include <sqlite3.h>
-
-Q_DECLARE_LOGGING_CATEGORY(lcRegistry)
 
 namespace {
 

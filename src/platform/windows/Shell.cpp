@@ -1,12 +1,11 @@
 #include "platform/windows/Shell.h"
+#include "platform/windows/PlatformGuiLog.h"
 
 #include "platform/core/Prefix.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QProcess>
-
-Q_LOGGING_CATEGORY(lcShell, "kx4.shell")
 
 bool Shell::StartDetached(const QString& program) {
     QString path = program.trimmed();

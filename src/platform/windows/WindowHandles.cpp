@@ -1,4 +1,5 @@
 #include "platform/windows/WindowHandles.h"
+#include "platform/windows/PlatformGuiLog.h"
 
 #include "platform/core/Ansi.h"
 #include "platform/windows/WidgetBirthOrder.h"
@@ -13,8 +14,6 @@
 #include <QWidget>
 #include <cstring>
 #include <limits>
-
-Q_LOGGING_CATEGORY(lcWindows, "kx4.windows")
 
 namespace WindowHandles {
 
