@@ -1,5 +1,6 @@
 #include "StudioUtilities/RegistryService.h"
 
+#include "platform/registry/RegErrorText.h"
 #include "studio/Failure.h"
 #include "studio/Variant.h"
 
@@ -13,19 +14,10 @@ QString FullName(HKEY root, const QString& key, const QString& valueName = QStri
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
-QString Reason(long code) {
-    switch (code) {
-    case ERROR_FILE_NOT_FOUND: return QStringLiteral("not found");
-    case ERROR_ACCESS_DENIED: return QStringLiteral("access denied (the hive is read-only)");
-    case ERROR_INVALID_PARAMETER: return QStringLiteral("bad parameter");
-    case ERROR_MORE_DATA: return QStringLiteral("more data than the buffer holds");
-    default: return QStringLiteral("registry error %1").arg(code);
-    }
-}
-
 // Registry failures keep the store's own error code as their number.
-[[noreturn]] void Fail(long code, const QString& what, const QString& name) {
-    throw Failure(int(code), what + QLatin1Char(' ') + name + QStringLiteral(": ") + Reason(code));
+[[noreturn]] void Fail(long code, HKEY root, const QString& what, const QString& name) {
+    throw Failure(int(code), what + QLatin1Char(' ') + name + QStringLiteral(": ") +
+                                 RegistryStore::Describe(code, root));
 }
 
 QVariant FromRaw(const RegValue& value) {
@@ -59,7 +51,7 @@ QVariant RegistryService::GetValue(HKEY root, const QString& key, const QString&
     if (rc == ERROR_FILE_NOT_FOUND)
         return Variant::IsMissing(defaultValue) ? QVariant(QString()) : defaultValue;
     if (rc != ERROR_SUCCESS)
-        Fail(rc, QStringLiteral("cannot read"), FullName(root, key, valueName));
+        Fail(rc, root, QStringLiteral("cannot read"), FullName(root, key, valueName));
     return FromRaw(value);
 }
 
@@ -78,7 +70,7 @@ void RegistryService::SetValue(HKEY root, const QString& key, const QVariant& va
     }
     const long rc = RegistryStore::SetValue(root, key, raw);
     if (rc != ERROR_SUCCESS)
-        Fail(rc, QStringLiteral("cannot write"), FullName(root, key, name));
+        Fail(rc, root, QStringLiteral("cannot write"), FullName(root, key, name));
 }
 
 QStringList RegistryService::EnumKeys(HKEY root, const QString& key) {
@@ -87,7 +79,7 @@ QStringList RegistryService::EnumKeys(HKEY root, const QString& key) {
     if (rc == ERROR_FILE_NOT_FOUND)
         return {};
     if (rc != ERROR_SUCCESS)
-        Fail(rc, QStringLiteral("cannot enumerate"), FullName(root, key));
+        Fail(rc, root, QStringLiteral("cannot enumerate"), FullName(root, key));
     return names;
 }
 
@@ -95,7 +87,7 @@ void RegistryService::DeleteKey(HKEY root, const QString& key) {
     const long rc = RegistryStore::DeleteTree(root, key);
     // Gone already (another process was quicker) is what the caller wanted.
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
-        Fail(rc, QStringLiteral("cannot delete registry key"), FullName(root, key));
+        Fail(rc, root, QStringLiteral("cannot delete registry key"), FullName(root, key));
 }
 
 void RegistryService::DeleteKeys(HKEY root, const QString& parent, const QStringList& subkeys) {
@@ -108,5 +100,5 @@ void RegistryService::DeleteKeys(HKEY root, const QString& parent, const QString
         names.append(FullName(root, parent + QLatin1Char('\\') + subkey));
     if (subkeys.size() > Named)
         names.append(QStringLiteral("%1 more").arg(subkeys.size() - Named));
-    Fail(rc, QStringLiteral("cannot delete registry keys"), names.join(QStringLiteral(", ")));
+    Fail(rc, root, QStringLiteral("cannot delete registry keys"), names.join(QStringLiteral(", ")));
 }

@@ -1,3 +1,5 @@
+#include "HiveFixture.h"
+#include "platform/registry/RegErrorText.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryBatch.h"
 
@@ -34,6 +36,8 @@ private Q_SLOTS:
     void readsSeeBatchChanges();
     void manyPrefixesInTurn();
     void hiveFileReplaced();
+    void damagedHive_data();
+    void damagedHive();
 
 private:
     std::unique_ptr<QTemporaryDir> m_prefix;
@@ -384,6 +388,59 @@ void tst_Registry::hiveFileReplaced() {
     QVERIFY(QFile::rename(file + ".saved", file));
     QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "K", "n", &v), long(ERROR_SUCCESS));
     QCOMPARE(v.Number(), 1u);
+}
+
+void tst_Registry::damagedHive_data() {
+    QTest::addColumn<HiveFixture::Damage>("damage");
+    QTest::addColumn<long>("expected");
+    QTest::newRow("subkey index overwritten")
+        << HiveFixture::Damage::IndexPageOverwritten << long(ERROR_REGISTRY_CORRUPT);
+    QTest::newRow("another program's database") << HiveFixture::Damage::ForeignDatabase << long(ERROR_BADDB);
+    QTest::newRow("not a database") << HiveFixture::Damage::NotADatabase << long(ERROR_BADDB);
+}
+
+// A hive that cannot be read fails every call with a code that says so, never "not found", and
+// is left as it was.
+void tst_Registry::damagedHive() {
+    QFETCH(HiveFixture::Damage, damage);
+    QFETCH(long, expected);
+    QVERIFY(HiveFixture::Make(damage));
+    const QString file = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
+    QFile hive(file);
+    QVERIFY(hive.open(QIODevice::ReadOnly));
+    const QByteArray before = hive.readAll();
+    hive.close();
+
+    QStringList keys;
+    QCOMPARE(RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, "Software", &keys), expected);
+    QCOMPARE(RegistryStore::EnumKeys(HKEY_CLASSES_ROOT, "", &keys), expected);
+    QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "Software\\New", RegValue::Dword("v", 1)), expected);
+    if (expected == ERROR_BADDB) {
+        RegValue v;
+        QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "Software", "v", &v), expected);
+        QCOMPARE(RegistryStore::OpenKey(HKEY_LOCAL_MACHINE, ""), expected);
+    }
+    {
+        RegistryBatch batch;
+        long rc = batch.BeginRead();
+        if (rc == ERROR_SUCCESS)
+            rc = batch.EnumKeys(HKEY_LOCAL_MACHINE, "Software", &keys);
+        else
+            QVERIFY2(batch.LastError().contains(file), qPrintable(batch.LastError()));
+        QCOMPARE(rc, expected);
+    }
+    QStringList findings;
+    QCOMPARE(RegistryStore::CheckHive(HKEY_LOCAL_MACHINE, &findings), expected);
+    QVERIFY(!findings.isEmpty());
+    QVERIFY(RegistryStore::Describe(expected, HKEY_LOCAL_MACHINE).contains(file));
+    // The other hive works on.
+    QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "Software", RegValue::Dword("v", 1)),
+             long(ERROR_SUCCESS));
+    QCOMPARE(RegistryStore::CheckHive(HKEY_CURRENT_USER, &findings), long(ERROR_SUCCESS));
+    QVERIFY(findings.isEmpty());
+
+    QVERIFY(hive.open(QIODevice::ReadOnly));
+    QVERIFY2(hive.readAll() == before, "the refused file is unchanged");
 }
 
 QTEST_GUILESS_MAIN(tst_Registry)

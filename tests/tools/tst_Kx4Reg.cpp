@@ -1,3 +1,4 @@
+#include "HiveFixture.h"
 #include "kx4reg/Kx4Reg.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryBatch.h"
@@ -28,6 +29,8 @@ private Q_SLOTS:
     void deleteForms();
     void importAndExport();
     void executableRefusesWithoutTerminal();
+    void damagedHive_data();
+    void damagedHive();
 
 private:
     struct Result {
@@ -375,6 +378,51 @@ void tst_Kx4Reg::executableRefusesWithoutTerminal() {
     QCOMPARE(process.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()),
              QString("\nHKEY_CURRENT_USER\\Software\\Test\n    Num    REG_DWORD    0x1f\n\n"));
+}
+
+void tst_Kx4Reg::damagedHive_data() {
+    QTest::addColumn<HiveFixture::Damage>("damage");
+    QTest::addColumn<QString>("state"); // what check says of the hive
+    QTest::newRow("subkey index overwritten") << HiveFixture::Damage::IndexPageOverwritten << "damaged";
+    QTest::newRow("another program's database")
+        << HiveFixture::Damage::ForeignDatabase << "not a registry hive";
+    QTest::newRow("not a database") << HiveFixture::Damage::NotADatabase << "not a registry hive";
+}
+
+// Every verb fails on a hive it cannot read, naming the file, and prints no partial listing;
+// check says what is wrong with it.
+void tst_Kx4Reg::damagedHive() {
+    QFETCH(HiveFixture::Damage, damage);
+    QFETCH(QString, state);
+    Seed();
+    QVERIFY(HiveFixture::Make(damage));
+    const QString file = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
+    const QString exported = m_dir->path() + "/out.reg";
+    for (const QStringList& args :
+         {QStringList{"query", "HKLM\\Software", "/s"}, QStringList{"query", "HKCR"},
+          QStringList{"add", "HKLM\\Software\\New", "/f"},
+          QStringList{"delete", "HKLM\\Software\\Key001", "/f"},
+          QStringList{"export", "HKLM\\Software", exported}}) {
+        const Result result = Run(args);
+        QCOMPARE(result.status, 1);
+        QCOMPARE(result.out, QString());
+        QVERIFY2(result.err.startsWith("ERROR: ") && result.err.contains(file) && result.err.count('\n') == 1,
+                 qPrintable(args.join(' ') + ": " + result.err));
+    }
+    QVERIFY(!QFile::exists(exported));
+
+    Result result = Run({"check"});
+    QCOMPARE(result.status, 1);
+    QVERIFY2(result.out.startsWith("HKEY_LOCAL_MACHINE: " + file + ": " + state + "\n    ") &&
+                 result.out.contains("HKEY_CURRENT_USER: " + RegistryStore::HiveFilePath(HKEY_CURRENT_USER) +
+                                     ": ok\n"),
+             qPrintable(result.out));
+    QVERIFY2(result.err.contains(file), qPrintable(result.err));
+    result = Run({"check", "HKCU"});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.err, QString());
+    // The user's hive reads on.
+    QCOMPARE(Run({"query", "HKCU\\Software\\Test", "/v", "Num"}).status, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_Kx4Reg)

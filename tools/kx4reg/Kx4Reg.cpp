@@ -1,6 +1,7 @@
 #include "kx4reg/Kx4Reg.h"
 
 #include "kx4reg/RegQueryPrinter.h"
+#include "platform/registry/RegErrorText.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryBatch.h"
@@ -136,21 +137,10 @@ QString FullName(HKEY root, const QString& path) {
 }
 
 QString Why(long rc, HKEY root) {
-    switch (rc) {
-    case ERROR_FILE_NOT_FOUND: return NotFound;
-    case ERROR_ACCESS_DENIED:
-        return QStringLiteral("Access is denied: %1 is read-only.").arg(RegistryStore::HiveFilePath(root));
-    case ERROR_INVALID_PARAMETER:
-        return QStringLiteral("The key or value name is not valid (an empty key name, or a name that is too "
-                              "long).");
-    case ERROR_BUSY:
-        return QStringLiteral("The registry in %1 stayed locked by another process.")
-            .arg(RegistryStore::HiveFilePath(root));
-    default:
-        return QStringLiteral("The registry in %1 could not be read or written (error %2).")
-            .arg(RegistryStore::HiveFilePath(root))
-            .arg(rc);
-    }
+    if (rc == ERROR_FILE_NOT_FOUND)
+        return NotFound;
+    const QString words = RegistryStore::Describe(rc, root);
+    return words.left(1).toUpper() + words.mid(1) + u'.';
 }
 
 int Usage(Io& io, const QString& verb) {
@@ -161,13 +151,14 @@ int Usage(Io& io, const QString& verb) {
         {QStringLiteral("delete"), QStringLiteral("kx4reg delete KEY [/v NAME | /ve | /va] [/f]")},
         {QStringLiteral("import"), QStringLiteral("kx4reg import FILE")},
         {QStringLiteral("export"), QStringLiteral("kx4reg export KEY FILE [/y] [/regedit4]")},
+        {QStringLiteral("check"), QStringLiteral("kx4reg check [ROOT]")},
     };
     if (usage.contains(verb)) {
         io.out << usage.value(verb)
                << "\n\n  KEY  ROOT\\SubKey, ROOT one of HKLM, HKCU, HKCR (or their long names)" << Qt::endl;
         return 0;
     }
-    io.out << "kx4reg query | add | delete | import | export ...\n"
+    io.out << "kx4reg query | add | delete | import | export | check ...\n"
               "The registry of the prefix $KX4_PREFIX. Type \"kx4reg VERB /?\" for the switches of a verb."
            << Qt::endl;
     return 0;
@@ -205,22 +196,25 @@ int Query(Io& io, const QStringList& args) {
     if (auto status = Prepare(io, QStringLiteral("query"), args, {"v", "ve", "s"}, 1, &cmd))
         return *status;
     RegistryBatch batch; // one consistent view over the whole walk
-    if (const long rc = batch.BeginRead(); rc != ERROR_SUCCESS)
+    if (const long rc = batch.BeginRead(cmd.root != HKEY_CURRENT_USER, cmd.root == HKEY_CURRENT_USER);
+        rc != ERROR_SUCCESS)
         return io.Fail(Why(rc, cmd.root));
-    if (!batch.KeyExists(cmd.root, cmd.path))
-        return io.Fail(NotFound);
+    if (const long rc = batch.OpenKey(cmd.root, cmd.path); rc != ERROR_SUCCESS)
+        return io.Fail(Why(rc, cmd.root));
     const std::optional<QString>& wanted = cmd.sw.valueName;
     auto matching = [&](const QString& path, QList<RegValue>* values) {
-        batch.EnumValues(cmd.root, path, values);
+        const long rc = batch.EnumValues(cmd.root, path, values);
         if (wanted)
             values->removeIf(
                 [&](const RegValue& v) { return v.name.compare(*wanted, Qt::CaseInsensitive) != 0; });
+        return rc;
     };
 
     QString text = QStringLiteral("\n");
     if (!cmd.sw.recurse) {
         QList<RegValue> values;
-        matching(cmd.path, &values);
+        if (const long rc = matching(cmd.path, &values); rc != ERROR_SUCCESS)
+            return io.Fail(Why(rc, cmd.root));
         if (wanted && values.isEmpty()) {
             if (!wanted->isEmpty())
                 return io.Fail(NotFound);
@@ -238,7 +232,8 @@ int Query(Io& io, const QStringList& args) {
         }
         if (!wanted) {
             QStringList subkeys;
-            batch.EnumKeys(cmd.root, cmd.path, &subkeys);
+            if (const long rc = batch.EnumKeys(cmd.root, cmd.path, &subkeys); rc != ERROR_SUCCESS)
+                return io.Fail(Why(rc, cmd.root));
             for (const QString& subkey : std::as_const(subkeys))
                 text += FullName(cmd.root, cmd.path.isEmpty() ? subkey : cmd.path + u'\\' + subkey) + u'\n';
         }
@@ -247,9 +242,10 @@ int Query(Io& io, const QStringList& args) {
     }
 
     int matches = 0;
-    std::function<void(const QString&)> walk = [&](const QString& path) {
+    std::function<long(const QString&)> walk = [&](const QString& path) {
         QList<RegValue> values;
-        matching(path, &values);
+        if (const long rc = matching(path, &values); rc != ERROR_SUCCESS)
+            return rc;
         if (!wanted || !values.isEmpty()) {
             text += FullName(cmd.root, path) + u'\n';
             for (const RegValue& value : std::as_const(values))
@@ -259,11 +255,16 @@ int Query(Io& io, const QStringList& args) {
         }
         matches += int(values.size());
         QStringList subkeys;
-        batch.EnumKeys(cmd.root, path, &subkeys);
+        if (const long rc = batch.EnumKeys(cmd.root, path, &subkeys); rc != ERROR_SUCCESS)
+            return rc;
         for (const QString& subkey : std::as_const(subkeys))
-            walk(path.isEmpty() ? subkey : path + u'\\' + subkey);
+            if (const long rc = walk(path.isEmpty() ? subkey : path + u'\\' + subkey); rc != ERROR_SUCCESS)
+                return rc;
+        return long(ERROR_SUCCESS);
     };
-    walk(cmd.path);
+    // Nothing is printed of a walk that fails part-way: a damaged hive must not look smaller.
+    if (const long rc = walk(cmd.path); rc != ERROR_SUCCESS)
+        return io.Fail(Why(rc, cmd.root));
     if (wanted)
         text += QStringLiteral("End of search: %1 match(es) found.\n").arg(matches);
     io.out << text << Qt::flush;
@@ -395,8 +396,8 @@ int Delete(Io& io, const QStringList& args) {
     const QString full = FullName(cmd.root, cmd.path);
     if (cmd.path.isEmpty() && !sw.valueName && !sw.allValues)
         return io.Fail(QStringLiteral("A root key cannot be deleted: %1.").arg(full));
-    if (!RegistryStore::KeyExists(cmd.root, cmd.path))
-        return io.Fail(NotFound);
+    if (const long rc = RegistryStore::OpenKey(cmd.root, cmd.path); rc != ERROR_SUCCESS)
+        return io.Fail(Why(rc, cmd.root));
     QString question;
     if (sw.valueName) {
         RegValue existing;
@@ -452,8 +453,8 @@ int Export(Io& io, const QStringList& args) {
     if (auto status = Prepare(io, QStringLiteral("export"), args, {"y", "regedit4"}, 2, &cmd))
         return *status;
     const QString file = cmd.sw.positional.at(1);
-    if (!RegistryStore::KeyExists(cmd.root, cmd.path))
-        return io.Fail(NotFound);
+    if (const long rc = RegistryStore::OpenKey(cmd.root, cmd.path); rc != ERROR_SUCCESS)
+        return io.Fail(Why(rc, cmd.root));
     if (!cmd.sw.force && QFileInfo::exists(file))
         if (const int status = io.Confirm(QStringLiteral("File %1 already exists. Overwrite?").arg(file),
                                           QStringLiteral("/y")))
@@ -464,6 +465,49 @@ int Export(Io& io, const QStringList& args) {
         return io.Fail(why);
     io.out << Done << Qt::endl;
     return 0;
+}
+
+// Runs SQLite's integrity check over the hive files (both, or the one holding ROOT) and lists what
+// is damaged.
+int Check(Io& io, const QStringList& args) {
+    Switches sw;
+    const QString problem = ParseSwitches(QStringLiteral("check"), args, {}, &sw);
+    if (sw.help)
+        return Usage(io, QStringLiteral("check"));
+    if (!problem.isEmpty())
+        return io.Syntax(QStringLiteral("check"), problem);
+    if (sw.positional.size() > 1)
+        return io.Syntax(
+            QStringLiteral("check"),
+            QStringLiteral("check takes at most one root, not %1 arguments").arg(sw.positional.size()));
+    QList<HKEY> roots{HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+    if (!sw.positional.isEmpty()) {
+        HKEY root = 0;
+        QString path;
+        if (!ParseKey(sw.positional.first(), &root, &path) || !path.isEmpty())
+            return io.Fail(QStringLiteral("Invalid root \"%1\": it must be HKLM, HKCU or HKCR.")
+                               .arg(sw.positional.first()));
+        roots = {root == HKEY_CURRENT_USER ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE};
+    }
+    long failed = ERROR_SUCCESS;
+    HKEY failedRoot = 0;
+    for (const HKEY root : roots) {
+        QStringList findings;
+        const long rc = RegistryStore::CheckHive(root, &findings);
+        io.out << RegistryStore::RootName(root) << ": " << RegistryStore::HiveFilePath(root) << ": "
+               << (rc == ERROR_SUCCESS ? "ok"
+                   : rc == ERROR_BADDB ? "not a registry hive"
+                                       : "damaged")
+               << '\n';
+        for (const QString& finding : std::as_const(findings))
+            io.out << "    " << finding << '\n';
+        if (rc != ERROR_SUCCESS && failed == ERROR_SUCCESS) {
+            failed = rc;
+            failedRoot = root;
+        }
+    }
+    io.out << Qt::flush;
+    return failed == ERROR_SUCCESS ? 0 : io.Fail(Why(failed, failedRoot));
 }
 
 } // namespace
@@ -486,6 +530,8 @@ int RunKx4Reg(const QStringList& args, QTextStream& out, QTextStream& err, QText
         return Import(io, rest);
     if (verb == u"export")
         return Export(io, rest);
+    if (verb == u"check")
+        return Check(io, rest);
     return io.Fail(QStringLiteral("Invalid syntax: unknown command \"%1\". Type \"kx4reg /?\" for usage.")
                        .arg(args.first()));
 }

@@ -8,6 +8,7 @@
 #include "kx4studio/CommandLine.h"
 #include "kx4studio/WindowsPath.h"
 #include "platform/core/Prefix.h"
+#include "platform/registry/RegErrorText.h"
 #include "platform/registry/Registry.h"
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
@@ -31,10 +32,18 @@ Failure Invalid(const QString& why) { return Failure(Failure::InvalidCall, why);
 
 QString ProjectKey(const QString& name) { return StudioKeys::Projects + QLatin1Char('\\') + name; }
 
+// A registry failure other than a missing key or value, naming the hive file.
+Failure RegistryFailure(long rc, const QString& what) {
+    return Failure(
+        int(rc), QStringLiteral("cannot %1: %2").arg(what, RegistryStore::Describe(rc, HKEY_LOCAL_MACHINE)));
+}
+
 QString RegistryText(const QString& key, const QString& name) {
     RegValue value;
-    return RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, key, name, &value) == ERROR_SUCCESS ? value.Text()
-                                                                                             : QString();
+    const long rc = RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, key, name, &value);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+        throw RegistryFailure(rc, QStringLiteral("read HKEY_LOCAL_MACHINE\\%1 \"%2\"").arg(key, name));
+    return value.Text();
 }
 
 void WriteValue(const QString& key, const RegValue& value) {
@@ -123,7 +132,9 @@ void Unregister(const CommandLine& args, QTextStream& out) {
 
 void List(const CommandLine&, QTextStream& out) {
     QStringList names;
-    RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, &names);
+    const long rc = RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, &names);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+        throw RegistryFailure(rc, QStringLiteral("list HKEY_LOCAL_MACHINE\\%1").arg(StudioKeys::Projects));
     for (const QString& name : std::as_const(names)) {
         const QString type = RegistryText(ProjectKey(name), QStringLiteral("ProjectType"));
         const QString path = RegistryText(ProjectKey(name), QStringLiteral("Path"));

@@ -2,8 +2,10 @@
 
 #include <sqlite3.h>
 
-SqliteStatement::SqliteStatement(SqliteDb& db, sqlite3_stmt* stmt) : m_db(db), m_stmt(stmt) {
-    m_result = stmt ? SQLITE_OK : SQLITE_ERROR;
+SqliteStatement::SqliteStatement(SqliteDb& db, sqlite3_stmt* stmt, int prepareResult)
+    : m_db(db), m_stmt(stmt) {
+    // A damaged or foreign file fails already here; its code must not turn into a plain error.
+    m_result = stmt ? SQLITE_OK : (prepareResult != SQLITE_OK ? prepareResult : SQLITE_ERROR);
 }
 
 SqliteStatement::~SqliteStatement() {
@@ -90,16 +92,17 @@ int SqliteDb::Exec(const QString& sql) {
 
 SqliteStatement SqliteDb::Prepare(const QString& sql) {
     sqlite3_stmt* stmt = m_statements.value(sql);
+    int rc = SQLITE_OK;
     if (!stmt && m_db) {
         const QByteArray utf8 = sql.toUtf8();
-        if (sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
-                               nullptr) == SQLITE_OK &&
-            stmt)
+        rc = sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
+                                nullptr);
+        if (rc == SQLITE_OK && stmt)
             m_statements.insert(sql, stmt);
         else
             stmt = nullptr;
     }
-    return SqliteStatement(*this, stmt);
+    return SqliteStatement(*this, stmt, rc);
 }
 
 bool SqliteDb::ChangeCounter(quint32* counter) const {

@@ -13,7 +13,8 @@ class SqliteDb;
 // finds it fresh; binding indexes start at 1, column indexes at 0.
 class SqliteStatement {
 public:
-    SqliteStatement(SqliteDb& db, sqlite3_stmt* stmt);
+    // A null stmt failed to prepare with prepareResult, which Result() then reports.
+    SqliteStatement(SqliteDb& db, sqlite3_stmt* stmt, int prepareResult = 1 /* SQLITE_ERROR */);
     ~SqliteStatement();
     SqliteStatement(const SqliteStatement&) = delete;
     SqliteStatement& operator=(const SqliteStatement&) = delete;

@@ -48,7 +48,7 @@ long HiveFile::Acquire(bool forWrite, SqliteDb** db) {
         return ERROR_ACCESS_DENIED;
     if (!m_db) {
         if (!exists && !QDir().mkpath(QFileInfo(m_path).absolutePath())) {
-            qCWarning(lcRegistry) << "cannot create the prefix folder for" << m_path;
+            qCInfo(lcRegistry) << "cannot create the prefix folder for" << m_path;
             return ERROR_ACCESS_DENIED;
         }
         if (const long rc = Open(); rc != ERROR_SUCCESS)
@@ -56,8 +56,13 @@ long HiveFile::Acquire(bool forWrite, SqliteDb** db) {
     }
     if (!m_hasSchema) {
         RegistryHive hive(*m_db, QStringLiteral("main"));
-        m_hasSchema = hive.HasSchema();
-        if (!m_hasSchema && writable) {
+        bool isEmpty = false;
+        if (const long rc = hive.Identify(&isEmpty); rc != ERROR_SUCCESS) {
+            qCInfo(lcRegistry) << "refusing" << m_path << ":" << m_db->LastError();
+            return rc;
+        }
+        m_hasSchema = !isEmpty;
+        if (isEmpty && writable) {
             SqliteTransaction tx(*m_db);
             int rc = tx.BeginResult();
             if (rc == SQLITE_OK)
@@ -65,7 +70,7 @@ long HiveFile::Acquire(bool forWrite, SqliteDb** db) {
             if (rc == SQLITE_OK)
                 rc = tx.Commit();
             if (rc != SQLITE_OK) {
-                qCWarning(lcRegistry) << "cannot set up the hive" << m_path << ":" << m_db->LastError();
+                qCInfo(lcRegistry) << "cannot set up the hive" << m_path << ":" << m_db->LastError();
                 return RegistryHive::ErrorFromSqlite(rc);
             }
             m_hasSchema = true;
@@ -126,7 +131,7 @@ long HiveFile::Open() {
     if (rc == SQLITE_OK)
         m_db->Exec(QStringLiteral("PRAGMA journal_mode = DELETE")); // undo a WAL switch made by hand
     if (rc != SQLITE_OK) {
-        qCWarning(lcRegistry) << "cannot open the hive" << m_path << ":" << m_db->LastError();
+        qCInfo(lcRegistry) << "cannot open the hive" << m_path << ":" << m_db->LastError();
         m_db.reset();
         return RegistryHive::ErrorFromSqlite(rc);
     }
@@ -136,4 +141,44 @@ long HiveFile::Open() {
         m_inode = quint64(st.st_ino);
     }
     return ERROR_SUCCESS;
+}
+
+long HiveFile::Check(QStringList* findings) {
+    findings->clear();
+    if (!QFileInfo::exists(m_path))
+        return ERROR_SUCCESS;
+    // A connection of its own: the cached one may hold a read transaction or refuse the file.
+    SqliteDb db;
+    if (const int rc = db.Open(m_path, BusyTimeoutMs); rc != SQLITE_OK) {
+        findings->append(db.LastError());
+        return RegistryHive::ErrorFromSqlite(rc);
+    }
+    SqliteStatement check = db.Prepare(QStringLiteral("PRAGMA integrity_check"));
+    while (check.Step()) {
+        const QString line = check.Text(0);
+        if (line != u"ok")
+            findings->append(line.split(u'\n', Qt::SkipEmptyParts));
+    }
+    const long rc = check.Done() ? long(ERROR_SUCCESS) : RegistryHive::ErrorFromSqlite(check.Result());
+    if (!check.Done())
+        findings->append(db.LastError());
+    if (rc == ERROR_BADDB)
+        return rc;
+    if (findings->isEmpty()) {
+        bool isEmpty = false;
+        const long kind = RegistryHive(db, QStringLiteral("main")).Identify(&isEmpty);
+        if (kind == ERROR_BADDB)
+            findings->append(QStringLiteral("the database holds other tables than a registry hive's"));
+        return kind;
+    }
+    // Which of the registry's two tables the damage is in, before SQLite's own words.
+    QStringList parts;
+    for (const auto& [table, what] : {std::pair{"keys", "the key tree (table keys and its indexes)"},
+                                      std::pair{"vals", "the values (table vals and its index)"}}) {
+        SqliteStatement part = db.Prepare(QStringLiteral("PRAGMA integrity_check(%1)").arg(table));
+        const bool sound = part.Step() && part.Text(0) == u"ok";
+        parts.append(QStringLiteral("%1: %2").arg(what, sound ? "sound" : "damaged"));
+    }
+    *findings = parts + *findings;
+    return rc == ERROR_SUCCESS ? long(ERROR_REGISTRY_CORRUPT) : rc;
 }

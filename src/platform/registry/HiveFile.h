@@ -26,6 +26,9 @@ public:
     // A missing key comes back with exists false; with viewRoot it exists all the same (HKCR).
     long ReadKey(const QStringList& names, bool viewRoot, const HiveReadCache::Key** out);
 
+    // SQLite's integrity check of the file and whether it is a hive: RegistryStore::CheckHive.
+    long Check(QStringList* findings);
+
     // Whether the file may be written: its mode bits give someone write access and the process
     // may write it (root ignores missing write bits, so the bits are judged too).
     static bool IsWritablePath(const QString& path);

@@ -56,12 +56,8 @@ long RegOpenKeyExA(HKEY root, const char* subKey, quint32 options, quint32 samDe
     if (!Lookup(root, &base))
         return ERROR_INVALID_HANDLE;
     const QString path = Join(base.path, subKey ? FromAnsi(QByteArray(subKey)) : QString());
-    if (!RegistryStore::KeyExists(base.root, path)) {
-        // A bad path is its own failure, not a missing key.
-        RegValue probe;
-        const long rc = RegistryStore::QueryValue(base.root, path, QString(), &probe);
-        return rc == ERROR_INVALID_PARAMETER ? rc : long(ERROR_FILE_NOT_FOUND);
-    }
+    if (const long rc = RegistryStore::OpenKey(base.root, path); rc != ERROR_SUCCESS)
+        return rc;
     if ((samDesired & KEY_WRITE_BITS) && !RegistryStore::IsWritable(base.root))
         return ERROR_ACCESS_DENIED;
     QMutexLocker lock(&g_mutex);

@@ -126,15 +126,15 @@ template <class Fn> long RunWrite(HKEY root, const QString& key, Fn&& fn) {
         RegistryHive hive(*db, QStringLiteral("main"));
         SqliteTransaction tx(*db);
         if (tx.BeginResult() != 0) {
-            qCWarning(lcRegistry) << "cannot begin a change of" << RootName(root) << key << ":"
-                                  << db->LastError();
+            qCInfo(lcRegistry) << "cannot begin a change of" << RootName(root) << key << ":"
+                               << db->LastError();
             return RegistryHive::ErrorFromSqlite(tx.BeginResult());
         }
         if (const long rc = fn(hive, names); rc != ERROR_SUCCESS)
             return rc;
         if (const int sql = tx.Commit(); sql != 0) {
-            qCWarning(lcRegistry) << "cannot commit a change of" << RootName(root) << key << ":"
-                                  << db->LastError();
+            qCInfo(lcRegistry) << "cannot commit a change of" << RootName(root) << key << ":"
+                               << db->LastError();
             return RegistryHive::ErrorFromSqlite(sql);
         }
         return long(ERROR_SUCCESS);
@@ -181,10 +181,11 @@ QString HiveFilePath(HKEY root) {
     return Prefix::Path() + u'/' + file;
 }
 
-bool KeyExists(HKEY root, const QString& key) {
-    return RunReadKey(root, key, [](const HiveReadCache::Key&) { return long(ERROR_SUCCESS); }) ==
-           ERROR_SUCCESS;
+long OpenKey(HKEY root, const QString& key) {
+    return RunReadKey(root, key, [](const HiveReadCache::Key&) { return long(ERROR_SUCCESS); });
 }
+
+bool KeyExists(HKEY root, const QString& key) { return OpenKey(root, key) == ERROR_SUCCESS; }
 
 long CreateKey(HKEY root, const QString& key) {
     return RunWrite(root, key, [](RegistryHive& hive, const QStringList& names) {
@@ -276,6 +277,16 @@ long DeleteTrees(HKEY root, const QString& parent, const QStringList& subkeys) {
         }
         return long(ERROR_SUCCESS);
     });
+}
+
+long CheckHive(HKEY root, QStringList* findings) {
+    findings->clear();
+    HKEY hiveRoot = 0;
+    QStringList names;
+    if (const long rc = RegistryHive::Resolve(root, QString(), &hiveRoot, &names); rc != ERROR_SUCCESS)
+        return rc;
+    QMutexLocker lock(&g_mutex);
+    return Hive(hiveRoot).Check(findings);
 }
 
 bool IsWritable(HKEY root) {

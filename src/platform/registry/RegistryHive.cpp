@@ -11,6 +11,8 @@ constexpr int MaxValueNameLength = 16383;
 // The hive's own root is row 1 with the empty path; every other key's path is its folded names
 // joined by "\", so a subtree is one range of the unique path index.
 constexpr qint64 RootId = 1;
+// The user_version of a hive's database; a database with tables but another version is no hive.
+constexpr qint64 SchemaVersion = 1;
 
 QString Fold(const QString& name) { return name.toCaseFolded(); }
 
@@ -27,14 +29,31 @@ int RegistryHive::CreateSchema() {
                          "CREATE TABLE IF NOT EXISTS %1.vals(id INTEGER PRIMARY KEY, key INTEGER NOT NULL,"
                          " name TEXT NOT NULL, fold TEXT NOT NULL, type INTEGER NOT NULL,"
                          " data BLOB NOT NULL, UNIQUE(key, fold));"
-                         "INSERT OR IGNORE INTO %1.keys(id, parent, name, path) VALUES(1, 0, '', '');"
-                         "PRAGMA %1.user_version = 1;"));
+                         "INSERT OR IGNORE INTO %1.keys(id, parent, name, path) VALUES(1, 0, '', '');") +
+                     QStringLiteral("PRAGMA %1.user_version = %2;").arg(m_schema).arg(SchemaVersion));
 }
 
-bool RegistryHive::HasSchema() {
-    SqliteStatement st =
-        m_db.Prepare(Sql("SELECT count(*) FROM %1.sqlite_master WHERE name IN ('keys','vals')"));
-    return st.Step() && st.Int(0) == 2;
+long RegistryHive::Identify(bool* isEmpty) {
+    *isEmpty = false;
+    QStringList tables;
+    {
+        SqliteStatement st = m_db.Prepare(Sql("SELECT name FROM %1.sqlite_master WHERE type = 'table'"));
+        while (st.Step())
+            tables.append(st.Text(0));
+        if (!st.Done())
+            return ErrorFromSqlite(st.Result());
+    }
+    if (tables.isEmpty()) {
+        *isEmpty = true;
+        return ERROR_SUCCESS;
+    }
+    SqliteStatement version = m_db.Prepare(Sql("PRAGMA %1.user_version"));
+    if (!version.Step())
+        return ErrorFromSqlite(version.Result());
+    // Another program's database must not get the registry's tables added to it.
+    const bool hive = tables.contains(QStringLiteral("keys")) && tables.contains(QStringLiteral("vals")) &&
+                      version.Int(0) == SchemaVersion;
+    return hive ? ERROR_SUCCESS : ERROR_BADDB;
 }
 
 long RegistryHive::SplitKeyPath(const QString& key, QStringList* names) {
@@ -91,6 +110,9 @@ long RegistryHive::ErrorFromSqlite(int rc) {
     case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
     case SQLITE_BUSY:
     case SQLITE_LOCKED: return ERROR_BUSY;
+    case SQLITE_FULL: return ERROR_DISK_FULL;
+    case SQLITE_CORRUPT: return ERROR_REGISTRY_CORRUPT;
+    case SQLITE_NOTADB: return ERROR_BADDB;
     default: return ERROR_REGISTRY_IO_FAILED;
     }
 }

@@ -14,10 +14,12 @@ class RegistryHive {
 public:
     RegistryHive(SqliteDb& db, const QString& schema);
 
-    // Creates the tables when missing; returns the SQLite code.
+    // Creates the tables in a database that has none yet (see Identify); returns the SQLite code.
     int CreateSchema();
-    // Whether the tables exist (a fresh read-only file has none).
-    bool HasSchema();
+    // What the database under the schema holds. ERROR_SUCCESS with *isEmpty true: no tables yet
+    // (a new file); with *isEmpty false: a hive. ERROR_BADDB: another program's database, or no
+    // database at all; ERROR_REGISTRY_CORRUPT: a damaged one.
+    long Identify(bool* isEmpty);
 
     // Splits "A\B\C" into its names; leading and trailing backslashes are tolerated. Returns 87
     // for an empty name inside the path or a name longer than 255 characters.
