@@ -81,8 +81,8 @@ private:
         for (const QChar c : text) {
             if (!Carriable(c))
                 throw Invalid(QStringLiteral("%1 in %2 holds U+%3, which XLIFF and PO cannot carry")
-                                  .arg(what, m_project.Path())
-                                  .arg(c.unicode(), 4, 16, QLatin1Char('0')));
+                                  .arg(what, m_project.Path(),
+                                       QString::number(c.unicode(), 16).toUpper().rightJustified(4, '0')));
         }
     }
 

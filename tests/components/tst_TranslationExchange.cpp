@@ -264,6 +264,45 @@ private Q_SLOTS:
                              "msgstr \"line\"\n"));
     }
 
+    void exportRefuses_data() {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("a control character XML cannot carry")
+            << QByteArray("group,index,1031,1033\nA,1,a,b\nA,3,,\"a\x01"
+                          "b\"\n")
+            << "1031"
+            << "1033"
+            << "a text of index group \"A\" index 3 in <project> holds U+0001, which XLIFF and PO cannot "
+               "carry";
+        QTest::newRow("a language without a tag")
+            << QByteArray("group,index,Deutsch,1033\nA,1,a,b\n") << "deutsch"
+            << "1033"
+            << "language \"Deutsch\" has no BCP 47 tag (name languages by locale id, such as 1031, or by "
+               "tag, "
+               "such as de-DE)";
+        QTest::newRow("one language by id and by tag")
+            << QByteArray("group,index,1031,1033\nA,1,a,b\n") << "1031"
+            << "de_de"
+            << "source and target are both de-DE";
+    }
+    void exportRefuses() {
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, source);
+        QFETCH(QString, target);
+        QFETCH(QString, why);
+        const QString path = ProjectFixture::Make(m_dir, QString("P%1.kxs").arg(m_counter++), csv);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        try {
+            TranslationExport::Write(ProjectFile(path), {TranslationFormat::Po, source, target, {}}, &buffer);
+            QFAIL("exported");
+        } catch (const Failure& failure) {
+            QCOMPARE(failure.Description(), QString(why).replace("<project>", path));
+        }
+    }
+
     // What an import takes from a file and what it leaves.
     void importRules_data() {
         QTest::addColumn<QString>("suffix");
