@@ -1,6 +1,7 @@
 #include "StudioUtilities/RegistryService.h"
 
 #include "platform/registry/RegErrorText.h"
+#include "platform/registry/RegValueCodec.h"
 #include "studio/Failure.h"
 #include "studio/Variant.h"
 
@@ -25,19 +26,8 @@ QVariant FromRaw(const RegValue& value) {
     case REG_SZ:
     case REG_EXPAND_SZ: return value.Text();
     case REG_DWORD: return qint32(value.Number());
-    case REG_QWORD: {
-        qint64 number = 0;
-        memcpy(&number, value.data.constData(), qMin<qsizetype>(8, value.data.size()));
-        return number;
-    }
-    case REG_MULTI_SZ: {
-        QString all = QString::fromUtf16(reinterpret_cast<const char16_t*>(value.data.constData()),
-                                         value.data.size() / 2);
-        QStringList parts = all.split(QChar(0));
-        while (!parts.isEmpty() && parts.last().isEmpty())
-            parts.removeLast();
-        return parts;
-    }
+    case REG_QWORD: return qint64(RegValueCodec::DecodeQword(value.data));
+    case REG_MULTI_SZ: return RegValueCodec::DecodeMultiString(value.data);
     default: return value.data;
     }
 }

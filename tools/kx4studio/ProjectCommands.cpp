@@ -49,9 +49,7 @@ QString RegistryText(const QString& key, const QString& name) {
 void WriteValue(const QString& key, const RegValue& value) {
     const long rc = RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, value);
     if (rc != ERROR_SUCCESS)
-        throw Invalid(QStringLiteral("cannot write HKEY_LOCAL_MACHINE\\%1 \"%2\" (error %3)")
-                          .arg(key, value.name)
-                          .arg(rc));
+        throw RegistryFailure(rc, QStringLiteral("write HKEY_LOCAL_MACHINE\\%1 \"%2\"").arg(key, value.name));
 }
 
 // A file named on the command line: local, or Windows-style through the prefix.
@@ -125,8 +123,7 @@ void Unregister(const CommandLine& args, QTextStream& out) {
         throw Failure(Failure::FileNotFound, QStringLiteral("project \"%1\" is not registered").arg(name));
     const long rc = RegistryStore::DeleteTree(HKEY_LOCAL_MACHINE, ProjectKey(name));
     if (rc != ERROR_SUCCESS)
-        throw Invalid(
-            QStringLiteral("cannot delete HKEY_LOCAL_MACHINE\\%1 (error %2)").arg(ProjectKey(name)).arg(rc));
+        throw RegistryFailure(rc, QStringLiteral("delete HKEY_LOCAL_MACHINE\\%1").arg(ProjectKey(name)));
     out << "unregistered " << name << Qt::endl;
 }
 

@@ -54,30 +54,35 @@ long HiveFile::Acquire(bool forWrite, SqliteDb** db) {
         if (const long rc = Open(); rc != ERROR_SUCCESS)
             return rc;
     }
-    if (!m_hasSchema) {
-        RegistryHive hive(*m_db, QStringLiteral("main"));
-        bool isEmpty = false;
-        if (const long rc = hive.Identify(&isEmpty); rc != ERROR_SUCCESS) {
-            qCInfo(lcRegistry) << "refusing" << m_path << ":" << m_db->LastError();
+    if (!m_hasSchema)
+        if (const long rc = Identify(writable); rc != ERROR_SUCCESS)
             return rc;
-        }
-        m_hasSchema = !isEmpty;
-        if (isEmpty && writable) {
-            SqliteTransaction tx(*m_db);
-            int rc = tx.BeginResult();
-            if (rc == SQLITE_OK)
-                rc = hive.CreateSchema();
-            if (rc == SQLITE_OK)
-                rc = tx.Commit();
-            if (rc != SQLITE_OK) {
-                qCInfo(lcRegistry) << "cannot set up the hive" << m_path << ":" << m_db->LastError();
-                return RegistryHive::ErrorFromSqlite(rc);
-            }
-            m_hasSchema = true;
-        }
-    }
     if (m_hasSchema)
         *db = m_db.get();
+    return ERROR_SUCCESS;
+}
+
+long HiveFile::Identify(bool writable) {
+    RegistryHive hive(*m_db, QStringLiteral("main"));
+    bool isEmpty = false;
+    if (const long rc = hive.Identify(&isEmpty); rc != ERROR_SUCCESS) {
+        qCInfo(lcRegistry) << "refusing" << m_path << ":" << m_db->LastError();
+        return rc;
+    }
+    m_hasSchema = !isEmpty;
+    if (!isEmpty || !writable)
+        return ERROR_SUCCESS;
+    SqliteTransaction tx(*m_db);
+    int rc = tx.BeginResult();
+    if (rc == SQLITE_OK)
+        rc = hive.CreateSchema();
+    if (rc == SQLITE_OK)
+        rc = tx.Commit();
+    if (rc != SQLITE_OK) {
+        qCInfo(lcRegistry) << "cannot set up the hive" << m_path << ":" << m_db->LastError();
+        return RegistryHive::ErrorFromSqlite(rc);
+    }
+    m_hasSchema = true;
     return ERROR_SUCCESS;
 }
 

@@ -37,6 +37,8 @@ public:
 
 private:
     long Open();
+    // Refuses a file that is no hive; a new one gets the tables when writable.
+    long Identify(bool writable);
 
     QString m_path;
     std::unique_ptr<SqliteDb> m_db;

@@ -3,7 +3,7 @@
 namespace RegistryStore {
 
 QString Describe(long rc, HKEY root) {
-    const QString file = RootName(root).isEmpty() ? QStringLiteral("the registry") : HiveFilePath(root);
+    const QString file = IsRoot(root) ? HiveFilePath(root) : QStringLiteral("the registry");
     switch (rc) {
     case ERROR_SUCCESS: return QStringLiteral("the operation completed successfully");
     case ERROR_FILE_NOT_FOUND: return QStringLiteral("not found");

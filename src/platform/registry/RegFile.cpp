@@ -104,11 +104,7 @@ long Import(const QString& path, QString* error) {
 
 long Export(HKEY root, const QString& key, const QString& path, RegFileWriter::Format format,
             QString* error) {
-    QString own = key;
-    while (own.endsWith(u'\\'))
-        own.chop(1);
-    while (own.startsWith(u'\\'))
-        own.remove(0, 1);
+    const QString own = RegistryStore::TrimKeyPath(key);
     RegistryBatch batch;
     if (const long rc = batch.BeginRead(IsMachine(root), !IsMachine(root)); rc != ERROR_SUCCESS) {
         *error = QStringLiteral("%1: %2").arg(FullName(root, own), batch.LastError());

@@ -1,5 +1,6 @@
 #include "platform/registry/RegFileReader.h"
 
+#include "platform/registry/RegValueCodec.h"
 #include "platform/registry/RegistryHive.h"
 
 #include <QStringDecoder>
@@ -142,16 +143,171 @@ bool ParseHexBytes(const QString& list, QByteArray* out) {
     return true;
 }
 
-// REGEDIT4 keeps string-like hex data in the ANSI code page; the store keeps UTF-16LE.
-QByteArray AnsiToUtf16(const QByteArray& ansi) {
-    const QString text = QString::fromUtf8(ansi);
-    QByteArray data(text.size() * 2, '\0');
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        data[2 * i] = char(text.at(i).unicode() & 0xff);
-        data[2 * i + 1] = char(text.at(i).unicode() >> 8);
+// The file's lines read in order, with the key the value lines belong to.
+class FileParser {
+public:
+    FileParser(const QStringList& lines, QList<RegFileEntry>* entries, QString* error)
+        : m_lines(lines), m_entries(entries), m_error(error) {}
+
+    bool Run() {
+        m_entries->reserve(m_lines.size());
+        for (m_index = 0; m_index < m_lines.size(); ++m_index) {
+            const QString text = m_lines.at(m_index).trimmed();
+            if (!m_headerLine) {
+                if (!text.isEmpty() && !Header(text))
+                    return false;
+                continue;
+            }
+            if (text.isEmpty() || text.startsWith(u';'))
+                continue;
+            if (!(text.startsWith(u'[') ? KeyLine(text) : ValueLine(text)))
+                return false;
+        }
+        if (!m_headerLine) {
+            *m_error = QStringLiteral("line 1: not a registry file: it has no header");
+            return false;
+        }
+        return true;
     }
-    return data;
-}
+
+private:
+    int LineNo() const { return int(m_index) + 1; }
+
+    bool Header(const QString& text) {
+        if (text != Header4 && text != Header5) {
+            *m_error = QStringLiteral("line %1: not a registry file: the header must be \"%2\" or \"%3\"")
+                           .arg(LineNo())
+                           .arg(Header5, Header4);
+            return false;
+        }
+        m_ansi = text == Header4;
+        m_headerLine = LineNo();
+        return true;
+    }
+
+    // "[ROOT\key]" opens a key, "[-ROOT\key]" deletes one.
+    bool KeyLine(const QString& text) {
+        LineParser parser(text, LineNo());
+        if (!text.endsWith(u']'))
+            return parser.Fail(m_error, QStringLiteral("the key name is not closed by \"]\""));
+        const bool remove = text.startsWith(QStringLiteral("[-"));
+        const QString full = text.mid(remove ? 2 : 1, text.size() - (remove ? 3 : 2));
+        const QString rootName = full.section(u'\\', 0, 0);
+        if (!RegistryStore::ParseRoot(rootName, &m_root))
+            return parser.Fail(m_error, QStringLiteral("unknown root key \"%1\"").arg(rootName));
+        m_key = full.section(u'\\', 1);
+        QStringList names;
+        if (RegistryHive::SplitKeyPath(m_key, &names) != ERROR_SUCCESS)
+            return parser.Fail(m_error, QStringLiteral("bad key name \"%1\": an empty name, or one longer "
+                                                       "than 255 characters")
+                                            .arg(full));
+        m_entries->append(
+            {remove ? RegFileEntry::Kind::DeleteKey : RegFileEntry::Kind::Key, m_root, m_key, {}, LineNo()});
+        m_inKey = !remove;
+        return true;
+    }
+
+    // "name"=data, @=data or "name"=- below a key line.
+    bool ValueLine(const QString& text) {
+        LineParser parser(text, LineNo());
+        RegValue value;
+        if (parser.Take(u'"')) {
+            if (!parser.Quoted(&value.name, m_error))
+                return false;
+        } else if (!parser.Take(u'@')) {
+            return parser.Fail(m_error, QStringLiteral("expected a key in [brackets], a value or a comment"));
+        }
+        if (!m_inKey)
+            return parser.Fail(m_error, QStringLiteral("a value needs a key line above it"));
+        if (value.name.size() > 16383)
+            return parser.Fail(m_error, QStringLiteral("the value name is longer than 16383 characters"));
+        parser.SkipSpace();
+        if (!parser.Take(u'='))
+            return parser.Fail(m_error, QStringLiteral("expected \"=\" after the value name"));
+        parser.SkipSpace();
+        const int line = LineNo();
+        if (parser.Take(u'-')) {
+            if (!parser.AtEnd())
+                return parser.Fail(m_error, QStringLiteral("unexpected text after \"-\""));
+            m_entries->append({RegFileEntry::Kind::DeleteValue, m_root, m_key, value, line});
+            return true;
+        }
+        if (!Data(parser, &value))
+            return false;
+        m_entries->append({RegFileEntry::Kind::Value, m_root, m_key, value, line});
+        return true;
+    }
+
+    // The data after "=": a quoted string, dword:, hex: or hex(N):.
+    bool Data(LineParser& parser, RegValue* value) {
+        if (parser.Take(u'"')) {
+            QString data;
+            if (!parser.Quoted(&data, m_error))
+                return false;
+            if (!parser.AtEnd())
+                return parser.Fail(m_error, QStringLiteral("unexpected text after the closing quote"));
+            *value = RegValue::String(value->name, data);
+            return true;
+        }
+        if (parser.TakeWord(QStringLiteral("dword:"))) {
+            const QString digits = parser.Rest().trimmed();
+            bool ok = false;
+            const uint number = digits.toUInt(&ok, 16);
+            if (!ok || digits.isEmpty() || digits.size() > 8 || digits.startsWith(u'+'))
+                return parser.Fail(m_error,
+                                   QStringLiteral("\"%1\" is not a dword of 1 to 8 hex digits").arg(digits));
+            *value = RegValue::Dword(value->name, number);
+            return true;
+        }
+        if (parser.TakeWord(QStringLiteral("hex")))
+            return Hex(parser, value);
+        return parser.Fail(m_error, QStringLiteral("unknown value data \"%1\"").arg(parser.Rest().left(20)));
+    }
+
+    // hex:bytes or hex(N):bytes, going on over lines that end with a backslash.
+    bool Hex(LineParser& parser, RegValue* value) {
+        value->type = REG_BINARY;
+        if (parser.Take(u'(')) {
+            const QString rest = parser.Rest();
+            const qsizetype close = rest.indexOf(u')');
+            bool ok = false;
+            const uint type = close > 0 ? rest.left(close).toUInt(&ok, 16) : 0;
+            if (!ok || close > 8)
+                return parser.Fail(m_error, QStringLiteral("bad type in \"hex(\"; expected hex(N):"));
+            value->type = type;
+            for (qsizetype i = 0; i <= close; ++i)
+                parser.Take(rest.at(i));
+        }
+        if (!parser.Take(u':'))
+            return parser.Fail(m_error, QStringLiteral("expected \":\" after hex"));
+        QString list = parser.Rest().trimmed();
+        while (list.endsWith(u'\\')) {
+            list.chop(1);
+            if (++m_index >= m_lines.size() || m_lines.at(m_index).trimmed().isEmpty())
+                return parser.Fail(m_error,
+                                   QStringLiteral("the hex data ends with \"\\\" but no line follows"));
+            list += m_lines.at(m_index).trimmed();
+        }
+        if (!ParseHexBytes(list, &value->data))
+            return parser.Fail(m_error, QStringLiteral("bad hex data; expected bytes like 0a,ff"));
+        const bool stringType =
+            value->type == REG_SZ || value->type == REG_EXPAND_SZ || value->type == REG_MULTI_SZ;
+        // REGEDIT4 keeps string-like hex data in the ANSI code page (UTF-8 here).
+        if (m_ansi && stringType)
+            value->data = RegValueCodec::EncodeUtf16(QString::fromUtf8(value->data));
+        return true;
+    }
+
+    const QStringList& m_lines;
+    QList<RegFileEntry>* m_entries;
+    QString* m_error;
+    qsizetype m_index = 0;
+    int m_headerLine = 0;
+    bool m_ansi = false;
+    HKEY m_root = 0;
+    QString m_key;
+    bool m_inKey = false;
+};
 
 } // namespace
 
@@ -160,130 +316,5 @@ bool RegFileReader::Parse(const QByteArray& bytes, QList<RegFileEntry>* entries,
     QStringList lines;
     if (!DecodeLines(bytes, &lines, error))
         return false;
-
-    entries->reserve(lines.size());
-    int headerLine = 0;
-    bool ansi = false;
-    HKEY root = 0;
-    QString key;
-    bool inKey = false;
-    for (qsizetype index = 0; index < lines.size(); ++index) {
-        const int lineNo = int(index) + 1;
-        const QString text = lines.at(index).trimmed();
-        if (!headerLine) {
-            if (text.isEmpty())
-                continue;
-            if (text != Header4 && text != Header5) {
-                *error = QStringLiteral("line %1: not a registry file: the header must be \"%2\" or \"%3\"")
-                             .arg(lineNo)
-                             .arg(Header5, Header4);
-                return false;
-            }
-            ansi = text == Header4;
-            headerLine = lineNo;
-            continue;
-        }
-        if (text.isEmpty() || text.startsWith(u';'))
-            continue;
-        LineParser parser(text, lineNo);
-
-        if (text.startsWith(u'[')) {
-            if (!text.endsWith(u']'))
-                return parser.Fail(error, QStringLiteral("the key name is not closed by \"]\""));
-            const bool remove = text.startsWith(QStringLiteral("[-"));
-            const QString full = text.mid(remove ? 2 : 1, text.size() - (remove ? 3 : 2));
-            const QString rootName = full.section(u'\\', 0, 0);
-            if (!RegistryStore::ParseRoot(rootName, &root))
-                return parser.Fail(error, QStringLiteral("unknown root key \"%1\"").arg(rootName));
-            key = full.section(u'\\', 1);
-            QStringList names;
-            if (RegistryHive::SplitKeyPath(key, &names) != ERROR_SUCCESS)
-                return parser.Fail(error, QStringLiteral("bad key name \"%1\": an empty name, or one longer "
-                                                         "than 255 characters")
-                                              .arg(full));
-            entries->append(
-                {remove ? RegFileEntry::Kind::DeleteKey : RegFileEntry::Kind::Key, root, key, {}, lineNo});
-            inKey = !remove;
-            continue;
-        }
-
-        RegValue value;
-        if (parser.Take(u'@')) {
-            value.name.clear();
-        } else if (parser.Take(u'"')) {
-            if (!parser.Quoted(&value.name, error))
-                return false;
-        } else {
-            return parser.Fail(error, QStringLiteral("expected a key in [brackets], a value or a comment"));
-        }
-        if (!inKey)
-            return parser.Fail(error, QStringLiteral("a value needs a key line above it"));
-        if (value.name.size() > 16383)
-            return parser.Fail(error, QStringLiteral("the value name is longer than 16383 characters"));
-        parser.SkipSpace();
-        if (!parser.Take(u'='))
-            return parser.Fail(error, QStringLiteral("expected \"=\" after the value name"));
-        parser.SkipSpace();
-
-        if (parser.Take(u'-')) {
-            if (!parser.AtEnd())
-                return parser.Fail(error, QStringLiteral("unexpected text after \"-\""));
-            entries->append({RegFileEntry::Kind::DeleteValue, root, key, value, lineNo});
-            continue;
-        }
-        if (parser.Take(u'"')) {
-            QString data;
-            if (!parser.Quoted(&data, error))
-                return false;
-            if (!parser.AtEnd())
-                return parser.Fail(error, QStringLiteral("unexpected text after the closing quote"));
-            value.type = REG_SZ;
-            value.data = EncodeRegString(data);
-        } else if (parser.TakeWord(QStringLiteral("dword:"))) {
-            const QString digits = parser.Rest().trimmed();
-            bool ok = false;
-            const uint number = digits.toUInt(&ok, 16);
-            if (!ok || digits.isEmpty() || digits.size() > 8 || digits.startsWith(u'+'))
-                return parser.Fail(error,
-                                   QStringLiteral("\"%1\" is not a dword of 1 to 8 hex digits").arg(digits));
-            value = RegValue::Dword(value.name, number);
-        } else if (parser.TakeWord(QStringLiteral("hex"))) {
-            value.type = REG_BINARY;
-            if (parser.Take(u'(')) {
-                const QString rest = parser.Rest();
-                const qsizetype close = rest.indexOf(u')');
-                bool ok = false;
-                const uint type = close > 0 ? rest.left(close).toUInt(&ok, 16) : 0;
-                if (!ok || close > 8)
-                    return parser.Fail(error, QStringLiteral("bad type in \"hex(\"; expected hex(N):"));
-                value.type = type;
-                for (qsizetype i = 0; i <= close; ++i)
-                    parser.Take(rest.at(i));
-            }
-            if (!parser.Take(u':'))
-                return parser.Fail(error, QStringLiteral("expected \":\" after hex"));
-            // Hex data may go on over lines that end with a backslash.
-            QString list = parser.Rest().trimmed();
-            while (list.endsWith(u'\\')) {
-                list.chop(1);
-                if (++index >= lines.size() || lines.at(index).trimmed().isEmpty())
-                    return parser.Fail(error,
-                                       QStringLiteral("the hex data ends with \"\\\" but no line follows"));
-                list += lines.at(index).trimmed();
-            }
-            if (!ParseHexBytes(list, &value.data))
-                return parser.Fail(error, QStringLiteral("bad hex data; expected bytes like 0a,ff"));
-            if (ansi && (value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ))
-                value.data = AnsiToUtf16(value.data);
-        } else {
-            return parser.Fail(error,
-                               QStringLiteral("unknown value data \"%1\"").arg(parser.Rest().left(20)));
-        }
-        entries->append({RegFileEntry::Kind::Value, root, key, value, lineNo});
-    }
-    if (!headerLine) {
-        *error = QStringLiteral("line 1: not a registry file: it has no header");
-        return false;
-    }
-    return true;
+    return FileParser(lines, entries, error).Run();
 }

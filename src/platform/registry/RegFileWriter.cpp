@@ -1,5 +1,7 @@
 #include "platform/registry/RegFileWriter.h"
 
+#include "platform/registry/RegValueCodec.h"
+
 namespace {
 
 const QLatin1String Eol("\r\n");
@@ -9,10 +11,7 @@ constexpr int LineWidth = 80;
 bool Utf16Text(const QByteArray& data, QString* text) {
     if (data.size() % 2)
         return false;
-    *text = QString(reinterpret_cast<const QChar*>(data.constData()), data.size() / 2);
-    // QChar's layout is the host's; the store's bytes are little-endian.
-    for (qsizetype i = 0; i < text->size(); ++i)
-        (*text)[i] = QChar(char16_t(quint8(data[2 * i]) | (quint8(data[2 * i + 1]) << 8)));
+    *text = RegValueCodec::DecodeUtf16(data);
     return true;
 }
 
@@ -99,11 +98,5 @@ QByteArray RegFileWriter::Bytes() const {
     const QString text = m_text + Eol;
     if (m_format == Format::Regedit4)
         return text.toUtf8();
-    QByteArray bytes("\xff\xfe", 2);
-    bytes.reserve(2 + text.size() * 2);
-    for (const QChar c : text) {
-        bytes.append(char(c.unicode() & 0xff));
-        bytes.append(char(c.unicode() >> 8));
-    }
-    return bytes;
+    return QByteArray("\xff\xfe", 2) + RegValueCodec::EncodeUtf16(text);
 }

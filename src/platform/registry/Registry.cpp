@@ -4,11 +4,11 @@
 #include "platform/core/Prefix.h"
 #include "platform/core/SqliteDb.h"
 #include "platform/registry/HiveFile.h"
+#include "platform/registry/RegValueCodec.h"
 #include "platform/registry/RegistryHive.h"
 
 #include <QLoggingCategory>
 #include <QMutex>
-#include <QtEndian>
 
 #include <algorithm>
 #include <memory>
@@ -19,33 +19,15 @@ RegValue RegValue::String(const QString& name, const QString& text, quint32 type
 }
 
 RegValue RegValue::Dword(const QString& name, quint32 number) {
-    QByteArray data(4, '\0');
-    qToLittleEndian(number, data.data());
-    return RegValue{name, REG_DWORD, data};
+    return RegValue{name, REG_DWORD, RegValueCodec::EncodeDword(number)};
 }
 
-QString RegValue::Text() const {
-    const qsizetype units = data.size() / 2;
-    QString text;
-    text.reserve(units);
-    for (qsizetype i = 0; i < units; ++i) {
-        const char16_t unit = qFromLittleEndian<quint16>(data.constData() + 2 * i);
-        if (unit == 0)
-            break;
-        text += QChar(unit);
-    }
-    return text;
-}
+QString RegValue::Text() const { return RegValueCodec::DecodeString(data); }
 
-quint32 RegValue::Number() const {
-    return data.size() < 4 ? 0 : qFromLittleEndian<quint32>(data.constData());
-}
+quint32 RegValue::Number() const { return RegValueCodec::DecodeDword(data); }
 
 QByteArray EncodeRegString(const QString& text) {
-    QByteArray data((text.size() + 1) * 2, '\0');
-    for (qsizetype i = 0; i < text.size(); ++i)
-        qToLittleEndian(quint16(text.at(i).unicode()), data.data() + 2 * i);
-    return data;
+    return RegValueCodec::EncodeUtf16(text) + QByteArray(2, '\0');
 }
 
 namespace RegistryStore {
@@ -91,7 +73,7 @@ template <class Fn> long Locked(HKEY root, const QString& key, Fn&& fn) {
 template <class Fn> long RunReadKey(HKEY root, const QString& key, Fn&& fn) {
     return Locked(root, key, [&](HiveFile& file, const QStringList& names) {
         const HiveReadCache::Key* cached = nullptr;
-        const bool viewRoot = root == HKEY_CLASSES_ROOT && names.size() == 2;
+        const bool viewRoot = RegistryHive::IsViewRoot(root, names);
         if (const long rc = file.ReadKey(names, viewRoot, &cached); rc != ERROR_SUCCESS)
             return rc;
         return cached->exists ? fn(*cached) : long(ERROR_FILE_NOT_FOUND);
@@ -144,7 +126,7 @@ template <class Fn> long RunWrite(HKEY root, const QString& key, Fn&& fn) {
 // The key's id for a read. The roots always exist, HKCR too (its key may not yet), even in an
 // empty hive.
 long FindForRead(HKEY root, RegistryHive* hive, const QStringList& names, qint64* id) {
-    const bool viewRoot = root == HKEY_CLASSES_ROOT && names.size() == 2;
+    const bool viewRoot = RegistryHive::IsViewRoot(root, names);
     if (!hive) {
         *id = -1;
         return names.isEmpty() || viewRoot ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
@@ -165,6 +147,20 @@ bool ParseRoot(const QString& name, HKEY* root) {
     else
         return false;
     return true;
+}
+
+bool IsRoot(HKEY root) {
+    return root == HKEY_LOCAL_MACHINE || root == HKEY_CURRENT_USER || root == HKEY_CLASSES_ROOT;
+}
+
+QString TrimKeyPath(const QString& key) {
+    qsizetype begin = 0;
+    qsizetype end = key.size();
+    while (begin < end && key.at(begin) == u'\\')
+        ++begin;
+    while (end > begin && key.at(end - 1) == u'\\')
+        --end;
+    return key.mid(begin, end - begin);
 }
 
 QString RootName(HKEY root) {
@@ -289,10 +285,6 @@ long CheckHive(HKEY root, QStringList* findings) {
     return Hive(hiveRoot).Check(findings);
 }
 
-bool IsWritable(HKEY root) {
-    if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER && root != HKEY_CLASSES_ROOT)
-        return false;
-    return HiveFile::IsWritablePath(HiveFilePath(root));
-}
+bool IsWritable(HKEY root) { return IsRoot(root) && HiveFile::IsWritablePath(HiveFilePath(root)); }
 
 } // namespace RegistryStore

@@ -65,7 +65,11 @@ namespace RegistryStore {
 
 // Root names: "HKLM", "HKEY_LOCAL_MACHINE", "HKCU", ..., "HKCR"; returns false if unknown.
 bool ParseRoot(const QString& name, HKEY* root);
-QString RootName(HKEY root); // long form, "HKEY_LOCAL_MACHINE"
+QString RootName(HKEY root); // long form, "HKEY_LOCAL_MACHINE"; empty for anything but the three roots
+// Whether root is one of the three roots.
+bool IsRoot(HKEY root);
+// The key path without the backslashes at its ends: \A\B\ is A\B.
+QString TrimKeyPath(const QString& key);
 
 // ERROR_SUCCESS when the key exists, ERROR_FILE_NOT_FOUND when it does not, else why it could
 // not be looked at (a damaged hive is never a missing key).

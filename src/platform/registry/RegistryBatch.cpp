@@ -13,15 +13,6 @@
 #include <optional>
 #include <sqlite3.h>
 
-namespace {
-
-// HKCR's own key, which exists for readers even before anything was written below it.
-bool IsViewRoot(HKEY root, const QStringList& names) {
-    return root == HKEY_CLASSES_ROOT && names.size() == 2;
-}
-
-} // namespace
-
 struct RegistryBatch::Impl {
     SqliteDb db;
     // The schema each hive is reachable under; empty when the hive is not open (or empty).
@@ -226,11 +217,11 @@ long RegistryBatch::OpenKey(HKEY root, const QString& key) {
     long rc = ERROR_SUCCESS;
     auto hive = d->Hive(root, key, &names, &rc);
     if (!hive)
-        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names))
+        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || RegistryHive::IsViewRoot(root, names))
                    ? long(ERROR_SUCCESS)
                    : rc;
     qint64 id = 0;
-    return hive->FindKeyOrView(names, IsViewRoot(root, names), &id);
+    return hive->FindKeyOrView(names, RegistryHive::IsViewRoot(root, names), &id);
 }
 
 bool RegistryBatch::KeyExists(HKEY root, const QString& key) { return OpenKey(root, key) == ERROR_SUCCESS; }
@@ -245,11 +236,11 @@ template <class Impl, class List> static long ListKey(Impl& d, HKEY root, const 
     long rc = ERROR_SUCCESS;
     auto hive = d.Hive(root, key, &names, &rc);
     if (!hive)
-        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names))
+        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || RegistryHive::IsViewRoot(root, names))
                    ? long(ERROR_SUCCESS)
                    : rc;
     qint64 id = 0;
-    if ((rc = hive->FindKeyOrView(names, IsViewRoot(root, names), &id)) != ERROR_SUCCESS)
+    if ((rc = hive->FindKeyOrView(names, RegistryHive::IsViewRoot(root, names), &id)) != ERROR_SUCCESS)
         return rc;
     return list(*hive, id);
 }

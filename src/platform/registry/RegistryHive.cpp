@@ -58,15 +58,10 @@ long RegistryHive::Identify(bool* isEmpty) {
 
 long RegistryHive::SplitKeyPath(const QString& key, QStringList* names) {
     names->clear();
-    qsizetype begin = 0;
-    qsizetype end = key.size();
-    while (begin < end && key.at(begin) == u'\\')
-        ++begin;
-    while (end > begin && key.at(end - 1) == u'\\')
-        --end;
-    if (begin == end)
+    const QString path = RegistryStore::TrimKeyPath(key);
+    if (path.isEmpty())
         return ERROR_SUCCESS;
-    *names = key.mid(begin, end - begin).split(u'\\');
+    *names = path.split(u'\\');
     for (const QString& name : std::as_const(*names)) {
         if (name.isEmpty() || name.size() > MaxKeyNameLength) {
             names->clear();
@@ -76,8 +71,12 @@ long RegistryHive::SplitKeyPath(const QString& key, QStringList* names) {
     return ERROR_SUCCESS;
 }
 
+bool RegistryHive::IsViewRoot(HKEY root, const QStringList& names) {
+    return root == HKEY_CLASSES_ROOT && names.size() == 2;
+}
+
 long RegistryHive::Resolve(HKEY root, const QString& key, HKEY* hiveRoot, QStringList* names) {
-    if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER && root != HKEY_CLASSES_ROOT)
+    if (!RegistryStore::IsRoot(root))
         return ERROR_INVALID_HANDLE;
     if (const long rc = SplitKeyPath(key, names); rc != ERROR_SUCCESS)
         return rc;

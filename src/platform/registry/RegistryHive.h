@@ -25,6 +25,9 @@ public:
     // for an empty name inside the path or a name longer than 255 characters.
     static long SplitKeyPath(const QString& key, QStringList* names);
     static bool IsValidValueName(const QString& name);
+    // Whether the resolved names of a key under root are HKCR's own key, which always exists for
+    // readers (a view of HKLM\Software\Classes, even before anything is written there).
+    static bool IsViewRoot(HKEY root, const QStringList& names);
     // The hive a root lives in and the key's names inside it: HKCR is HKLM\Software\Classes.
     // Returns ERROR_INVALID_HANDLE for anything but the three roots, 87 for a bad path.
     static long Resolve(HKEY root, const QString& key, HKEY* hiveRoot, QStringList* names);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The switches of one kx4reg command line, as reg reads them.
+struct Switches {
+    QStringList positional;
+    std::optional<QString> valueName; // /v NAME, or "" for /ve
+    bool allValues = false;           // /va
+    bool recurse = false;             // /s (query)
+    bool force = false;               // /f or /y
+    bool regedit4 = false;            // /regedit4 (export)
+    bool help = false;
+    std::optional<QString> type;      // /t
+    std::optional<QString> separator; // /s (add)
+    std::optional<QString> data;      // /d
+};
+
+// Parses args for verb, allowed naming the switches (without their "/") the verb takes. Only
+// the switch names kx4reg knows count as switches, so "/tmp/x.reg" stays a file name. Returns
+// what is wrong, or an empty text.
+QString ParseSwitches(const QString& verb, const QStringList& args, const QStringList& allowed, Switches* sw);
