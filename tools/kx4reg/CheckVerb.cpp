@@ -10,7 +10,7 @@ QList<HKEY> Roots(const QStringList& positional) {
         return {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
     HKEY root = 0;
     QString path;
-    if (!ParseKey(positional.first(), &root, &path) || !path.isEmpty())
+    if (!ParseKey(positional.first(), &root, &path).isEmpty() || !path.isEmpty())
         return {};
     return {root == HKEY_CURRENT_USER ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE};
 }

@@ -32,9 +32,16 @@ int Io::Confirm(const QString& question, const QString& skipSwitch) {
     return 1;
 }
 
-bool ParseKey(const QString& text, HKEY* root, QString* path) {
-    *path = RegistryStore::TrimKeyPath(text.section(u'\\', 1));
-    return RegistryStore::ParseRoot(text.section(u'\\', 0, 0), root);
+QString ParseKey(const QString& text, HKEY* root, QString* path) {
+    const QString rest = text.section(u'\\', 1);
+    *path = RegistryStore::TrimKeyPath(rest);
+    if (!RegistryStore::ParseRoot(text.section(u'\\', 0, 0), root))
+        return QStringLiteral("it must begin with HKLM, HKCU or HKCR");
+    if (text.contains(u'\\') && rest.isEmpty())
+        return QStringLiteral("a key name must follow the backslash after the root");
+    if (rest.endsWith(QStringLiteral("\\\\")))
+        return QStringLiteral("it ends in two backslashes");
+    return QString();
 }
 
 QString FullName(HKEY root, const QString& path) {
@@ -81,9 +88,10 @@ std::optional<int> Prepare(Io& io, const QString& verb, const QStringList& args,
                                    .arg(verb)
                                    .arg(positional)
                                    .arg(cmd->sw.positional.size()));
-    if (withKey && !ParseKey(cmd->sw.positional.at(0), &cmd->root, &cmd->path))
-        return io.Fail(QStringLiteral("Invalid key name \"%1\": it must begin with HKLM, HKCU or HKCR.")
-                           .arg(cmd->sw.positional.at(0)));
+    if (!withKey)
+        return std::nullopt;
+    if (const QString why = ParseKey(cmd->sw.positional.at(0), &cmd->root, &cmd->path); !why.isEmpty())
+        return io.Fail(QStringLiteral("Invalid key name \"%1\": %2.").arg(cmd->sw.positional.at(0), why));
     return std::nullopt;
 }
 

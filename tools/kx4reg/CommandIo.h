@@ -26,8 +26,10 @@ struct Io {
     int Confirm(const QString& question, const QString& skipSwitch);
 };
 
-// "HKLM\Software\X" into its root and path; false when the root is unknown.
-bool ParseKey(const QString& text, HKEY* root, QString* path);
+// "HKLM\Software\X" into its root and path (one backslash at its end is dropped); what is
+// wrong with it as reg judges it (an unknown root, "HKLM\" with nothing after the backslash,
+// two backslashes at the end), or an empty text.
+QString ParseKey(const QString& text, HKEY* root, QString* path);
 // "HKEY_LOCAL_MACHINE\Software\X".
 QString FullName(HKEY root, const QString& path);
 // A registry result as kx4reg's reason: reg's words for a missing key, else the store's.

@@ -10,8 +10,9 @@ namespace DataEncoder {
 
 // The type named by /t: "REG_SZ", "reg_dword", ...; empty when unknown.
 std::optional<quint32> ParseType(const QString& name);
-// The bytes of /d DATA for a value of type, separator being /s; empty (with *why) when invalid.
-std::optional<QByteArray> Encode(quint32 type, const QString& data, const std::optional<QString>& separator,
-                                 QString* why);
+// The bytes of /d DATA (absent without /d) for a value of type, as reg stores them, separator
+// being /s; empty (with *why) when invalid.
+std::optional<QByteArray> Encode(quint32 type, const std::optional<QString>& data,
+                                 const std::optional<QString>& separator, QString* why);
 
 } // namespace DataEncoder

@@ -15,7 +15,7 @@ int RunKx4Reg(const QStringList& args, QTextStream& out, QTextStream& err, QText
         {QStringLiteral("export"), &Export}, {QStringLiteral("check"), &Check},
     };
     const QString verb = args.first().toLower();
-    if (verb == u"/?" || verb == u"-?" || verb == u"--help")
+    if (verb == u"/?" || verb == u"-?" || verb == u"/h" || verb == u"-h" || verb == u"--help")
         return Usage(io, QString());
     if (const auto run = verbs.value(verb))
         return run(io, args.mid(1));

@@ -56,22 +56,23 @@ public:
         return ERROR_SUCCESS;
     }
 
-    // The key and every key below it (/s).
-    long Tree(const QString& path) {
+    // The key and every key below it (/s), laid out as reg lays them out: a key below the one
+    // asked for shows with a blank line after it even without values, the key asked for only
+    // with values; with /v or /ve, only keys holding the value show.
+    long Tree(const QString& path, bool top) {
         QList<RegValue> values;
         if (const long rc = Values(path, &values); rc != ERROR_SUCCESS)
             return rc;
-        if (!m_cmd.sw.valueName || !values.isEmpty()) {
+        if (!values.isEmpty() || (!top && !m_cmd.sw.valueName)) {
             AddKey(path, values);
-            if (!values.isEmpty())
-                m_text += u'\n';
+            m_text += u'\n';
         }
         m_matches += int(values.size());
         QStringList subkeys;
         if (const long rc = m_batch.EnumKeys(m_cmd.root, path, &subkeys); rc != ERROR_SUCCESS)
             return rc;
         for (const QString& subkey : std::as_const(subkeys))
-            if (const long rc = Tree(Child(path, subkey)); rc != ERROR_SUCCESS)
+            if (const long rc = Tree(Child(path, subkey), false); rc != ERROR_SUCCESS)
                 return rc;
         return ERROR_SUCCESS;
     }
@@ -105,7 +106,7 @@ int Query(Io& io, const QStringList& args) {
         rc = batch.OpenKey(cmd.root, cmd.path);
     QueryRun run(batch, cmd);
     if (rc == ERROR_SUCCESS)
-        rc = cmd.sw.recurse ? run.Tree(cmd.path) : run.One();
+        rc = cmd.sw.recurse ? run.Tree(cmd.path, true) : run.One();
     if (rc != ERROR_SUCCESS)
         return io.Fail(Why(rc, cmd.root));
     io.out << run.Text() << Qt::flush;

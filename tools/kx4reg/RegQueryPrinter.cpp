@@ -28,12 +28,9 @@ QString DataText(const RegValue& value) {
     case REG_EXPAND_SZ: return value.Text();
     case REG_MULTI_SZ: return RegValueCodec::DecodeMultiString(value.data).join(QStringLiteral("\\0"));
     case REG_DWORD:
+    case REG_DWORD_BIG_ENDIAN: // stored little-endian too, as reg stores it
         if (value.data.size() == 4)
             return QStringLiteral("0x%1").arg(value.Number(), 0, 16);
-        break;
-    case REG_DWORD_BIG_ENDIAN:
-        if (value.data.size() == 4)
-            return QStringLiteral("0x%1").arg(RegValueCodec::DecodeDwordBigEndian(value.data), 0, 16);
         break;
     case REG_QWORD:
         if (value.data.size() == 8)

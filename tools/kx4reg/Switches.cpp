@@ -2,10 +2,11 @@
 
 namespace {
 
+const QStringList Known{"v", "ve", "va", "s", "f", "y", "t", "d", "regedit4", "reg:32", "reg:64", "?", "h"};
+
 bool IsSwitch(const QString& arg) {
-    static const QStringList known{"v", "ve", "va", "s", "f", "y", "t", "d", "regedit4", "?"};
     return arg.size() > 1 && (arg.startsWith(u'/') || arg.startsWith(u'-')) &&
-           known.contains(arg.mid(1).toLower());
+           Known.contains(arg.mid(1).toLower());
 }
 
 // Takes the argument that follows the switch at *i into slot.
@@ -19,9 +20,18 @@ QString TakeArgument(const QStringList& args, qsizetype* i, std::optional<QStrin
     return QString();
 }
 
+// Sets a switch that takes no argument; a second time is refused.
+QString SetFlag(const QString& arg, bool* flag) {
+    if (*flag)
+        return QStringLiteral("%1 given twice").arg(arg);
+    *flag = true;
+    return QString();
+}
+
 // One switch name (lower case) at *i; what is wrong, or an empty text.
 QString TakeSwitch(const QString& verb, const QString& name, const QStringList& args, qsizetype* i,
                    Switches* sw) {
+    const QString& arg = args.at(*i);
     if (name == u"v" || name == u"ve" || name == u"va") {
         if (sw->valueName || sw->allValues)
             return QStringLiteral("give only one of /v, /ve and /va");
@@ -31,19 +41,22 @@ QString TakeSwitch(const QString& verb, const QString& name, const QStringList& 
             sw->valueName = QString();
         else
             sw->allValues = true;
-    } else if (name == u"s" && verb == u"add") {
-        return TakeArgument(args, i, &sw->separator);
-    } else if (name == u"s") {
-        sw->recurse = true;
-    } else if (name == u"f" || name == u"y") {
-        sw->force = true;
-    } else if (name == u"regedit4") {
-        sw->regedit4 = true;
-    } else if (name == u"t") {
-        return TakeArgument(args, i, &sw->type);
-    } else if (name == u"d") {
-        return TakeArgument(args, i, &sw->data);
+        return QString();
     }
+    if (name == u"s" && verb == u"add")
+        return TakeArgument(args, i, &sw->separator);
+    if (name == u"s")
+        return SetFlag(arg, &sw->recurse);
+    if (name == u"f" || name == u"y")
+        return SetFlag(arg, &sw->force);
+    if (name == u"regedit4")
+        return SetFlag(arg, &sw->regedit4);
+    if (name.startsWith(QStringLiteral("reg:")))
+        return sw->view ? QStringLiteral("give /reg:32 or /reg:64 once") : SetFlag(arg, &sw->view);
+    if (name == u"t")
+        return TakeArgument(args, i, &sw->type);
+    if (name == u"d")
+        return TakeArgument(args, i, &sw->data);
     return QString();
 }
 
@@ -51,18 +64,22 @@ QString TakeSwitch(const QString& verb, const QString& name, const QStringList& 
 
 QString ParseSwitches(const QString& verb, const QStringList& args, const QStringList& allowed,
                       Switches* sw) {
+    bool switchSeen = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         if (!IsSwitch(arg)) {
+            if (switchSeen)
+                return QStringLiteral("%1 stands after the switches; give the key (and file) first").arg(arg);
             sw->positional << arg;
             continue;
         }
+        switchSeen = true;
         const QString name = arg.mid(1).toLower();
-        if (name == u"?") {
+        if (name == u"?" || name == u"h") {
             sw->help = true;
             continue;
         }
-        if (!allowed.contains(name))
+        if (!allowed.contains(name) && !name.startsWith(QStringLiteral("reg:")))
             return QStringLiteral("%1 is not a switch of %2").arg(arg, verb);
         if (const QString problem = TakeSwitch(verb, name, args, &i, sw); !problem.isEmpty())
             return problem;

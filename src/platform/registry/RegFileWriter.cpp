@@ -68,11 +68,15 @@ bool RegFileWriter::AddValue(const RegValue& value, QString* error) {
     QString text;
     const bool isText = stringType && Utf16Text(value.data, &text);
 
-    if (value.type == REG_SZ && isText && text.endsWith(QChar(0)) && text.count(QChar(0)) == 1 &&
-        !text.contains(u'\n') && !text.contains(u'\r') && Utf8Exact(text)) {
-        text.chop(1);
-        m_text += name + u'=' + Quote(text) + Eol;
-        return true;
+    // As reg, a string is written up to its first zero (none at all: empty data); one without
+    // a zero keeps its bytes as hex(1).
+    const qsizetype zero = text.indexOf(QChar(0));
+    if (value.type == REG_SZ && isText && (zero >= 0 || text.isEmpty())) {
+        const QString shown = text.left(zero);
+        if (!shown.contains(u'\n') && !shown.contains(u'\r') && Utf8Exact(shown)) {
+            m_text += name + u'=' + Quote(shown) + Eol;
+            return true;
+        }
     }
     if (value.type == REG_DWORD && value.data.size() == 4) {
         m_text += name + QStringLiteral("=dword:%1").arg(value.Number(), 8, 16, QLatin1Char('0')) + Eol;

@@ -46,12 +46,6 @@ QByteArray EncodeDword(quint32 number) {
     return data;
 }
 
-QByteArray EncodeDwordBigEndian(quint32 number) {
-    QByteArray data(4, Qt::Uninitialized);
-    qToBigEndian(number, data.data());
-    return data;
-}
-
 QByteArray EncodeQword(quint64 number) {
     QByteArray data(8, Qt::Uninitialized);
     qToLittleEndian(number, data.data());
@@ -60,10 +54,6 @@ QByteArray EncodeQword(quint64 number) {
 
 quint32 DecodeDword(const QByteArray& data) {
     return data.size() < 4 ? 0 : qFromLittleEndian<quint32>(data.constData());
-}
-
-quint32 DecodeDwordBigEndian(const QByteArray& data) {
-    return data.size() < 4 ? 0 : qFromBigEndian<quint32>(data.constData());
 }
 
 quint64 DecodeQword(const QByteArray& data) {

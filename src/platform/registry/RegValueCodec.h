@@ -23,11 +23,9 @@ QByteArray EncodeMultiString(const QStringList& parts);
 QStringList DecodeMultiString(const QByteArray& data);
 
 QByteArray EncodeDword(quint32 number);
-QByteArray EncodeDwordBigEndian(quint32 number);
 QByteArray EncodeQword(quint64 number);
 // The number in the first 4 bytes, little-endian; 0 when data is shorter.
 quint32 DecodeDword(const QByteArray& data);
-quint32 DecodeDwordBigEndian(const QByteArray& data);
 // The number in the first 8 bytes, little-endian; shorter data gives its bytes as the low ones.
 quint64 DecodeQword(const QByteArray& data);
 
