@@ -38,6 +38,8 @@ private Q_SLOTS:
     void hiveFileReplaced();
     void damagedHive_data();
     void damagedHive();
+    void cacheFollowsOwnChanges_data();
+    void cacheFollowsOwnChanges();
 
 private:
     std::unique_ptr<QTemporaryDir> m_prefix;
@@ -199,6 +201,9 @@ void tst_Registry::enumerationOrder() {
 
     for (const char* name : {"z", "A", "m", ""})
         RegistryStore::SetValue(HKEY_CURRENT_USER, "K", RegValue::Dword(name, 1));
+    // Enumerating the parent reads K's values ahead into the cache; their order must hold.
+    QStringList top;
+    QCOMPARE(RegistryStore::EnumKeys(HKEY_CURRENT_USER, "", &top), long(ERROR_SUCCESS));
     QList<RegValue> values;
     QCOMPARE(RegistryStore::EnumValues(HKEY_CURRENT_USER, "K", &values), long(ERROR_SUCCESS));
     QStringList names;
@@ -333,6 +338,9 @@ void tst_Registry::readsSeeBatchChanges() {
     QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "K", "n", &v), long(ERROR_SUCCESS));
     QCOMPARE(v.Number(), 1u);
     QVERIFY(!RegistryStore::KeyExists(HKEY_CURRENT_USER, "K\\Sub"));
+    QStringList subkeys;
+    QCOMPARE(RegistryStore::EnumKeys(HKEY_CURRENT_USER, "K", &subkeys), long(ERROR_SUCCESS));
+    QVERIFY(subkeys.isEmpty());
     {
         RegistryBatch batch;
         QCOMPARE(batch.BeginWrite(false, true), long(ERROR_SUCCESS));
@@ -343,6 +351,8 @@ void tst_Registry::readsSeeBatchChanges() {
     QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "K", "n", &v), long(ERROR_SUCCESS));
     QCOMPARE(v.Number(), 2u);
     QVERIFY(RegistryStore::KeyExists(HKEY_CURRENT_USER, "K\\Sub"));
+    QCOMPARE(RegistryStore::EnumKeys(HKEY_CURRENT_USER, "K", &subkeys), long(ERROR_SUCCESS));
+    QCOMPARE(subkeys, QStringList{"Sub"});
     {
         RegistryBatch batch; // rolled back: nothing changes, nothing stale either
         QCOMPARE(batch.BeginWrite(false, true), long(ERROR_SUCCESS));
@@ -441,6 +451,93 @@ void tst_Registry::damagedHive() {
 
     QVERIFY(hive.open(QIODevice::ReadOnly));
     QVERIFY2(hive.readAll() == before, "the refused file is unchanged");
+}
+
+namespace {
+
+enum class Change { SetInNewKey, SetInKey, CreateKey, DeleteValue, DeleteTree, DeleteTrees, EmptyRoot };
+
+} // namespace
+
+void tst_Registry::cacheFollowsOwnChanges_data() {
+    QTest::addColumn<int>("change");
+    QTest::newRow("a value in a key read as missing") << int(Change::SetInNewKey);
+    QTest::newRow("a value in a key") << int(Change::SetInKey);
+    QTest::newRow("a new key") << int(Change::CreateKey);
+    QTest::newRow("a value deleted") << int(Change::DeleteValue);
+    QTest::newRow("a tree deleted") << int(Change::DeleteTree);
+    QTest::newRow("trees deleted in one change") << int(Change::DeleteTrees);
+    QTest::newRow("the root emptied") << int(Change::EmptyRoot);
+}
+
+// Changes of this process keep the rest of the read cache; what they touch must read anew. A
+// batch's own connection reads the file and is the judge.
+void tst_Registry::cacheFollowsOwnChanges() {
+    QFETCH(int, change);
+    const QStringList keys{"", "A", "A\\B", "A\\C", "A\\D", "A\\D\\E", "A\\New", "A\\New\\Deep"};
+    {
+        RegistryBatch batch;
+        QCOMPARE(batch.BeginWrite(false, true), long(ERROR_SUCCESS));
+        batch.SetValue(HKEY_CURRENT_USER, "A", RegValue::Dword("y", 1));
+        batch.SetValue(HKEY_CURRENT_USER, "A\\B", RegValue::Dword("v", 2));
+        batch.SetValue(HKEY_CURRENT_USER, "A\\B", RegValue::Dword("w", 3));
+        batch.SetValue(HKEY_CURRENT_USER, "A\\D\\E", RegValue::Dword("x", 4));
+        QCOMPARE(batch.Commit(), long(ERROR_SUCCESS));
+    }
+    auto read = [&](auto& store) {
+        QStringList seen;
+        for (const QString& key : keys) {
+            QStringList subkeys;
+            QList<RegValue> values;
+            const long found = store.EnumKeys(HKEY_CURRENT_USER, key, &subkeys);
+            store.EnumValues(HKEY_CURRENT_USER, key, &values);
+            QStringList names;
+            for (const RegValue& value : values)
+                names << value.name + u'=' + QString::number(value.Number());
+            seen << QStringLiteral("%1 (%2): %3 | %4")
+                        .arg(key)
+                        .arg(found)
+                        .arg(subkeys.join(u','), names.join(u','));
+        }
+        return seen;
+    };
+    struct Store { // RegistryStore's reads, shaped as the batch's
+        long EnumKeys(HKEY root, const QString& key, QStringList* out) {
+            return RegistryStore::EnumKeys(root, key, out);
+        }
+        long EnumValues(HKEY root, const QString& key, QList<RegValue>* out) {
+            return RegistryStore::EnumValues(root, key, out);
+        }
+    } store;
+    read(store); // fills the cache, missing keys too
+    switch (Change(change)) {
+    case Change::SetInNewKey:
+        QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "a\\new\\DEEP", RegValue::Dword("n", 5)),
+                 long(ERROR_SUCCESS));
+        break;
+    case Change::SetInKey:
+        QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "A\\B", RegValue::Dword("V", 6)),
+                 long(ERROR_SUCCESS));
+        break;
+    case Change::CreateKey:
+        QCOMPARE(RegistryStore::CreateKey(HKEY_CURRENT_USER, "A\\C"), long(ERROR_SUCCESS));
+        break;
+    case Change::DeleteValue:
+        QCOMPARE(RegistryStore::DeleteValue(HKEY_CURRENT_USER, "A\\B", "W"), long(ERROR_SUCCESS));
+        break;
+    case Change::DeleteTree:
+        QCOMPARE(RegistryStore::DeleteTree(HKEY_CURRENT_USER, "A\\D"), long(ERROR_SUCCESS));
+        break;
+    case Change::DeleteTrees:
+        QCOMPARE(RegistryStore::DeleteTrees(HKEY_CURRENT_USER, "A", {"b", "D", "gone"}), long(ERROR_SUCCESS));
+        break;
+    case Change::EmptyRoot:
+        QCOMPARE(RegistryStore::DeleteTree(HKEY_CURRENT_USER, ""), long(ERROR_SUCCESS));
+        break;
+    }
+    RegistryBatch judge;
+    QCOMPARE(judge.BeginRead(false, true), long(ERROR_SUCCESS));
+    QCOMPARE(read(store), read(judge));
 }
 
 QTEST_GUILESS_MAIN(tst_Registry)

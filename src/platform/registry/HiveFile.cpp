@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-HiveFile::HiveFile(const QString& path) : m_path(path) {}
+HiveFile::HiveFile(const QString& path) : m_path(path), m_fileName(QFile::encodeName(path)) {}
 
 bool HiveFile::IsWritablePath(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
@@ -29,9 +29,8 @@ bool HiveFile::IsWritablePath(const QString& path) {
 long HiveFile::Acquire(bool forWrite, SqliteDb** db) {
     *db = nullptr;
     // A hive removed or replaced (a test resetting its prefix, a setup run) is noticed here.
-    const QByteArray name = QFile::encodeName(m_path);
     struct stat st {};
-    const bool exists = ::stat(name.constData(), &st) == 0;
+    const bool exists = ::stat(m_fileName.constData(), &st) == 0;
     if (m_db && (!exists || quint64(st.st_dev) != m_device || quint64(st.st_ino) != m_inode)) {
         m_db.reset();
         m_hasSchema = false;
@@ -86,17 +85,16 @@ long HiveFile::Identify(bool writable) {
     return ERROR_SUCCESS;
 }
 
-long HiveFile::ReadKey(const QStringList& names, bool viewRoot, const HiveReadCache::Key** out) {
+long HiveFile::ReadKey(const QString& path, bool viewRoot, const HiveReadCache::Key** out) {
     SqliteDb* db = nullptr;
     if (const long rc = Acquire(false, &db); rc != ERROR_SUCCESS)
         return rc;
-    m_emptyKey.exists = names.isEmpty() || viewRoot;
+    m_emptyKey.exists = path.isEmpty() || viewRoot;
     *out = &m_emptyKey;
     if (!db)
         return ERROR_SUCCESS;
     quint32 before = 0;
     const bool counted = db->ChangeCounter(&before);
-    const QString path = RegistryHive::FoldedPath(names);
     if (counted) {
         m_cache.Validate(before);
         if (const HiveReadCache::Key* key = m_cache.Find(path)) {
@@ -106,7 +104,7 @@ long HiveFile::ReadKey(const QStringList& names, bool viewRoot, const HiveReadCa
     }
     bool exists = false;
     QList<RegValue> values;
-    if (const long rc = RegistryHive(*db, QStringLiteral("main")).LoadKey(names, &exists, &values);
+    if (const long rc = RegistryHive(*db, QStringLiteral("main")).LoadKey(path, &exists, &values);
         rc != ERROR_SUCCESS)
         return rc;
     // Kept only when no commit slipped in between: the values then belong to that counter.
@@ -120,6 +118,44 @@ long HiveFile::ReadKey(const QStringList& names, bool viewRoot, const HiveReadCa
     for (qsizetype i = 0; i < m_scratch.values.size(); ++i)
         m_scratch.index.insert(m_scratch.values.at(i).name.toCaseFolded(), i);
     *out = &m_scratch;
+    return ERROR_SUCCESS;
+}
+
+long HiveFile::ReadSubkeys(const QString& path, bool viewRoot, QStringList* out) {
+    out->clear();
+    SqliteDb* db = nullptr;
+    if (const long rc = Acquire(false, &db); rc != ERROR_SUCCESS)
+        return rc;
+    if (!db)
+        return path.isEmpty() || viewRoot ? long(ERROR_SUCCESS) : long(ERROR_FILE_NOT_FOUND);
+    quint32 before = 0;
+    const bool counted = db->ChangeCounter(&before);
+    if (counted) {
+        m_cache.Validate(before);
+        if (const QStringList* cached = m_cache.FindSubkeys(path)) {
+            *out = *cached;
+            return ERROR_SUCCESS;
+        }
+    }
+    RegistryHive hive(*db, QStringLiteral("main"));
+    qint64 id = 0;
+    if (const long rc = hive.FindKeyOrView(path, viewRoot, &id); rc != ERROR_SUCCESS)
+        return rc;
+    // Read ahead within half the cache, so a large enumeration cannot push out everything else.
+    const qsizetype budget = qMax<qsizetype>(0, HiveReadCache::MaxValues / 2 - m_cache.ValueCount());
+    QList<RegistryHive::Child> children;
+    if (const long rc = hive.LoadChildren(id, budget, &children); rc != ERROR_SUCCESS)
+        return rc;
+    for (const RegistryHive::Child& child : std::as_const(children))
+        out->append(child.name);
+    quint32 after = 0;
+    if (!counted || !db->ChangeCounter(&after) || after != before)
+        return ERROR_SUCCESS;
+    m_cache.StoreSubkeys(path, *out);
+    for (RegistryHive::Child& child : children) {
+        if (child.complete && !m_cache.Find(child.foldedPath))
+            m_cache.Store(child.foldedPath, true, std::move(child.values));
+    }
     return ERROR_SUCCESS;
 }
 
@@ -141,7 +177,7 @@ long HiveFile::Open() {
         return RegistryHive::ErrorFromSqlite(rc);
     }
     struct stat st {};
-    if (::stat(QFile::encodeName(m_path).constData(), &st) == 0) {
+    if (::stat(m_fileName.constData(), &st) == 0) {
         m_device = quint64(st.st_dev);
         m_inode = quint64(st.st_ino);
     }

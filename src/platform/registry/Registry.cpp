@@ -11,7 +11,10 @@
 #include <QMutex>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 RegValue RegValue::String(const QString& name, const QString& text, quint32 type) {
@@ -40,8 +43,30 @@ QMutex g_mutex;
 std::vector<std::unique_ptr<HiveFile>> g_hives;
 constexpr size_t MaxOpenHives = 8;
 
+// HiveFilePath for the hive in use, worked out again only when a variable that chooses the
+// prefix changes: a warm read then builds no path.
+const QString& CurrentHivePath(HKEY hiveRoot) {
+    static const char* const Variables[] = {"KX4_PREFIX", "XDG_DATA_HOME", "HOME"};
+    static std::optional<std::string> seen[std::size(Variables)];
+    static QString machine;
+    static QString user;
+    bool changed = machine.isEmpty();
+    for (size_t i = 0; i < std::size(Variables); ++i) {
+        const char* now = std::getenv(Variables[i]);
+        if (now ? seen[i] != now : seen[i].has_value()) {
+            seen[i] = now ? std::optional<std::string>(now) : std::nullopt;
+            changed = true;
+        }
+    }
+    if (changed) {
+        machine = HiveFilePath(HKEY_LOCAL_MACHINE);
+        user = HiveFilePath(HKEY_CURRENT_USER);
+    }
+    return hiveRoot == HKEY_CURRENT_USER ? user : machine;
+}
+
 HiveFile& Hive(HKEY hiveRoot) {
-    const QString path = HiveFilePath(hiveRoot);
+    const QString& path = CurrentHivePath(hiveRoot);
     auto it =
         std::find_if(g_hives.begin(), g_hives.end(), [&](const auto& hive) { return hive->Path() == path; });
     if (it == g_hives.begin() && it != g_hives.end())
@@ -69,40 +94,36 @@ template <class Fn> long Locked(HKEY root, const QString& key, Fn&& fn) {
     return fn(Hive(hiveRoot), names);
 }
 
+// Runs fn(hive file, folded path, view root) for root\key under the lock. Reads work on the
+// folded path alone, which is also their cache key.
+template <class Fn> long LockedRead(HKEY root, const QString& key, Fn&& fn) {
+    HKEY hiveRoot = 0;
+    QString path;
+    bool viewRoot = false;
+    if (const long rc = RegistryHive::ResolveFolded(root, key, &hiveRoot, &path, &viewRoot);
+        rc != ERROR_SUCCESS)
+        return rc;
+    QMutexLocker lock(&g_mutex);
+    return fn(Hive(hiveRoot), path, viewRoot);
+}
+
 // Runs fn(key) on root\key as read (or cached) under the lock.
 template <class Fn> long RunReadKey(HKEY root, const QString& key, Fn&& fn) {
-    return Locked(root, key, [&](HiveFile& file, const QStringList& names) {
+    return LockedRead(root, key, [&](HiveFile& file, const QString& path, bool viewRoot) {
         const HiveReadCache::Key* cached = nullptr;
-        const bool viewRoot = RegistryHive::IsViewRoot(root, names);
-        if (const long rc = file.ReadKey(names, viewRoot, &cached); rc != ERROR_SUCCESS)
+        if (const long rc = file.ReadKey(path, viewRoot, &cached); rc != ERROR_SUCCESS)
             return rc;
         return cached->exists ? fn(*cached) : long(ERROR_FILE_NOT_FOUND);
     });
 }
 
-// Runs fn(db, names) with root's hive acquired under the lock; db is null for an empty hive.
-template <class Fn> long WithHive(HKEY root, const QString& key, bool forWrite, Fn&& fn) {
-    return Locked(root, key, [&](HiveFile& file, const QStringList& names) {
+// Runs fn(hive, names) in one IMMEDIATE transaction, committed (durably) before returning;
+// then forget(cache, names) takes what it changed out of the read cache, so the rest stays warm.
+template <class Fn, class Forget> long RunWrite(HKEY root, const QString& key, Fn&& fn, Forget&& forget) {
+    return Locked(root, key, [&](HiveFile& file, const QStringList& names) -> long {
         SqliteDb* db = nullptr;
-        if (const long rc = file.Acquire(forWrite, &db); rc != ERROR_SUCCESS)
+        if (const long rc = file.Acquire(true, &db); rc != ERROR_SUCCESS)
             return rc;
-        return fn(db, names);
-    });
-}
-
-// Runs fn(hive, names) on root's hive under the lock; an empty hive passes a null hive.
-template <class Fn> long RunRead(HKEY root, const QString& key, Fn&& fn) {
-    return WithHive(root, key, false, [&](SqliteDb* db, const QStringList& names) {
-        if (!db)
-            return fn(static_cast<RegistryHive*>(nullptr), names);
-        RegistryHive hive(*db, QStringLiteral("main"));
-        return fn(&hive, names);
-    });
-}
-
-// Runs fn(hive, names) in one IMMEDIATE transaction, committed (durably) before returning.
-template <class Fn> long RunWrite(HKEY root, const QString& key, Fn&& fn) {
-    return WithHive(root, key, true, [&](SqliteDb* db, const QStringList& names) -> long {
         if (!db)
             return ERROR_REGISTRY_IO_FAILED;
         RegistryHive hive(*db, QStringLiteral("main"));
@@ -112,6 +133,8 @@ template <class Fn> long RunWrite(HKEY root, const QString& key, Fn&& fn) {
                                << db->LastError();
             return RegistryHive::ErrorFromSqlite(tx.BeginResult());
         }
+        quint32 before = 0;
+        const bool counted = file.Counter(&before);
         if (const long rc = fn(hive, names); rc != ERROR_SUCCESS)
             return rc;
         if (const int sql = tx.Commit(); sql != 0) {
@@ -119,19 +142,14 @@ template <class Fn> long RunWrite(HKEY root, const QString& key, Fn&& fn) {
                                << db->LastError();
             return RegistryHive::ErrorFromSqlite(sql);
         }
+        file.Committed(counted, before, [&](HiveReadCache& cache) { forget(cache, names); });
         return long(ERROR_SUCCESS);
     });
 }
 
-// The key's id for a read. The roots always exist, HKCR too (its key may not yet), even in an
-// empty hive.
-long FindForRead(HKEY root, RegistryHive* hive, const QStringList& names, qint64* id) {
-    const bool viewRoot = RegistryHive::IsViewRoot(root, names);
-    if (!hive) {
-        *id = -1;
-        return names.isEmpty() || viewRoot ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-    }
-    return hive->FindKeyOrView(names, viewRoot, id);
+// What a change of one key leaves out of date in the cache.
+void ForgetKey(HiveReadCache& cache, const QStringList& names) {
+    cache.ForgetKey(RegistryHive::FoldedPath(names));
 }
 
 } // namespace
@@ -184,10 +202,13 @@ long OpenKey(HKEY root, const QString& key) {
 bool KeyExists(HKEY root, const QString& key) { return OpenKey(root, key) == ERROR_SUCCESS; }
 
 long CreateKey(HKEY root, const QString& key) {
-    return RunWrite(root, key, [](RegistryHive& hive, const QStringList& names) {
-        qint64 id = 0;
-        return hive.CreateKey(names, &id);
-    });
+    return RunWrite(
+        root, key,
+        [](RegistryHive& hive, const QStringList& names) {
+            qint64 id = 0;
+            return hive.CreateKey(names, &id);
+        },
+        ForgetKey);
 }
 
 long QueryValue(HKEY root, const QString& key, const QString& name, RegValue* out) {
@@ -205,21 +226,21 @@ long QueryValue(HKEY root, const QString& key, const QString& name, RegValue* ou
 long SetValue(HKEY root, const QString& key, const RegValue& value) {
     if (!RegistryHive::IsValidValueName(value.name))
         return ERROR_INVALID_PARAMETER;
-    return RunWrite(root, key, [&](RegistryHive& hive, const QStringList& names) {
-        qint64 id = 0;
-        if (const long rc = hive.CreateKey(names, &id); rc != ERROR_SUCCESS)
-            return rc;
-        return hive.SetValue(id, value);
-    });
+    return RunWrite(
+        root, key,
+        [&](RegistryHive& hive, const QStringList& names) {
+            qint64 id = 0;
+            if (const long rc = hive.CreateKey(names, &id); rc != ERROR_SUCCESS)
+                return rc;
+            return hive.SetValue(id, value);
+        },
+        ForgetKey);
 }
 
 long EnumKeys(HKEY root, const QString& key, QStringList* out) {
     out->clear();
-    return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
-        qint64 id = 0;
-        if (const long rc = FindForRead(root, hive, names, &id); rc != ERROR_SUCCESS || !hive)
-            return rc;
-        return hive->EnumKeys(id, out);
+    return LockedRead(root, key, [&](HiveFile& file, const QString& path, bool viewRoot) {
+        return file.ReadSubkeys(path, viewRoot, out);
     });
 }
 
@@ -234,12 +255,15 @@ long EnumValues(HKEY root, const QString& key, QList<RegValue>* out) {
 long DeleteValue(HKEY root, const QString& key, const QString& name) {
     if (!RegistryHive::IsValidValueName(name))
         return ERROR_INVALID_PARAMETER;
-    return RunWrite(root, key, [&](RegistryHive& hive, const QStringList& names) {
-        qint64 id = 0;
-        if (const long rc = hive.FindKey(names, &id); rc != ERROR_SUCCESS)
-            return rc;
-        return hive.DeleteValue(id, name);
-    });
+    return RunWrite(
+        root, key,
+        [&](RegistryHive& hive, const QStringList& names) {
+            qint64 id = 0;
+            if (const long rc = hive.FindKey(names, &id); rc != ERROR_SUCCESS)
+                return rc;
+            return hive.DeleteValue(id, name);
+        },
+        ForgetKey);
 }
 
 long DeleteTree(HKEY root, const QString& key) {
@@ -248,9 +272,12 @@ long DeleteTree(HKEY root, const QString& key) {
     if (const long rc = RegistryHive::SplitKeyPath(key, &own); rc != ERROR_SUCCESS)
         return rc;
     const bool keepKey = own.isEmpty();
-    return RunWrite(root, key, [&](RegistryHive& hive, const QStringList& names) {
-        return hive.DeleteTree(names, keepKey);
-    });
+    return RunWrite(
+        root, key,
+        [&](RegistryHive& hive, const QStringList& names) { return hive.DeleteTree(names, keepKey); },
+        [](HiveReadCache& cache, const QStringList& names) {
+            cache.ForgetTrees({RegistryHive::FoldedPath(names)});
+        });
 }
 
 long DeleteTrees(HKEY root, const QString& parent, const QStringList& subkeys) {
@@ -265,14 +292,22 @@ long DeleteTrees(HKEY root, const QString& parent, const QStringList& subkeys) {
             return ERROR_INVALID_PARAMETER;
         paths.append(own);
     }
-    return RunWrite(root, parent, [&](RegistryHive& hive, const QStringList& names) {
-        for (const QStringList& own : paths) {
-            const long rc = hive.DeleteTree(names + own, false);
-            if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
-                return rc;
-        }
-        return long(ERROR_SUCCESS);
-    });
+    return RunWrite(
+        root, parent,
+        [&](RegistryHive& hive, const QStringList& names) {
+            for (const QStringList& own : paths) {
+                const long rc = hive.DeleteTree(names + own, false);
+                if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+                    return rc;
+            }
+            return long(ERROR_SUCCESS);
+        },
+        [&](HiveReadCache& cache, const QStringList& names) {
+            QStringList folded;
+            for (const QStringList& own : paths)
+                folded.append(RegistryHive::FoldedPath(names + own));
+            cache.ForgetTrees(folded);
+        });
 }
 
 long CheckHive(HKEY root, QStringList* findings) {
