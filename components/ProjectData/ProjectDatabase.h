@@ -12,9 +12,11 @@ class ProjectStatement;
 // Statements prepared through Cached() live as long as the connection.
 class ProjectDatabase {
 public:
-    enum class Mode { ReadWrite, Create };
+    enum class Mode { ReadOnly, ReadWrite, Create };
 
-    // Opens path; Mode::Create also creates a missing file. Throws Failure when it cannot.
+    // Opens path; Mode::Create also creates a missing file. Throws Failure when it cannot, and
+    // Failure 75 "cannot update <path>: ..." in a writing mode when the file or its folder is
+    // read-only. ReadOnly reads a project on a read-only medium too.
     ProjectDatabase(const QString& path, Mode mode);
     ~ProjectDatabase();
     ProjectDatabase(const ProjectDatabase&) = delete;

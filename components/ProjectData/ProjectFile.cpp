@@ -37,17 +37,17 @@ CREATE TABLE texts(
 
 } // namespace
 
-ProjectFile::ProjectFile(const QString& path) : ProjectFile(path, false) {}
+ProjectFile::ProjectFile(const QString& path, Access access) : ProjectFile(path, access, false) {}
 
-ProjectFile::ProjectFile(const QString& path, bool create) {
+ProjectFile::ProjectFile(const QString& path, Access access, bool create) {
     const QFileInfo info(path);
     if (!create && !info.isFile())
         throw Failure(Failure::FileNotFound, QStringLiteral("project \"%1\" not found").arg(path));
     if (create && info.exists())
         throw Failure(Failure::InvalidCall, QStringLiteral("%1 already exists").arg(path));
-    const QString local = info.absoluteFilePath();
-    m_db = std::make_unique<ProjectDatabase>(local, create ? ProjectDatabase::Mode::Create
-                                                           : ProjectDatabase::Mode::ReadWrite);
+    using Mode = ProjectDatabase::Mode;
+    const Mode mode = create ? Mode::Create : access == Access::Read ? Mode::ReadOnly : Mode::ReadWrite;
+    m_db = std::make_unique<ProjectDatabase>(info.absoluteFilePath(), mode);
     m_db->Execute("PRAGMA synchronous = FULL");
     // Room for a large paste to build its pages in memory instead of spilling mid-transaction.
     m_db->Execute("PRAGMA cache_size = -32768");
@@ -60,7 +60,7 @@ ProjectFile::ProjectFile(const QString& path, bool create) {
 ProjectFile::~ProjectFile() = default;
 
 std::unique_ptr<ProjectFile> ProjectFile::Create(const QString& path, const QStringList& languages) {
-    std::unique_ptr<ProjectFile> project(new ProjectFile(path, true));
+    std::unique_ptr<ProjectFile> project(new ProjectFile(path, Access::Write, true));
     try {
         project->CreateSchema(languages);
     } catch (...) {

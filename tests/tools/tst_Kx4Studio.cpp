@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -160,10 +161,12 @@ private Q_SLOTS:
     void setupPathOption() {
         QFETCH(QString, option);
         QFETCH(QString, stored);
-        const Result result = Run({"setup", "--path", option.arg(m_prefix->path(), m_files->path())});
+        const auto place = [this](QString text) {
+            return text.replace("%1", m_prefix->path()).replace("%2", m_files->path());
+        };
+        const Result result = Run({"setup", "--path", place(option)});
         QVERIFY2(result.status == 0, qPrintable(result.err));
-        QCOMPARE(Text(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Path"),
-                 stored.arg(m_prefix->path(), m_files->path()));
+        QCOMPARE(Text(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Path"), place(stored));
     }
 
     void commandFailures_data() {
@@ -216,10 +219,10 @@ private Q_SLOTS:
         QVERIFY(WriteFile(m_files->filePath("sysinfo.kxs"), "no database"));
         QCOMPARE(Run({"new", m_files->filePath("Echt.kxs")}).status, 0);
         for (QString& arg : args)
-            arg = arg.arg(m_files->path());
+            arg.replace("%1", m_files->path());
         const Result result = Run(args);
         QCOMPARE(result.status, 1);
-        QCOMPARE(result.err.section('\n', 0, 0), err.arg(m_files->path()));
+        QCOMPARE(result.err.section('\n', 0, 0), err.replace("%1", m_files->path()));
         QVERIFY(result.err.count('\n') == 1 || args.isEmpty());
         QStringList keys;
         RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, &keys);
@@ -287,6 +290,48 @@ private Q_SLOTS:
                  QString("kx4studio import: %1 line 5: index \"x\" is not a whole number; nothing imported\n")
                      .arg(m_files->filePath("bad.csv")));
         QCOMPARE(Run({"export", file}).out, before);
+    }
+
+    // The project's folder mounted read-only in a mount namespace of the command's own, as a
+    // write-protected medium would be.
+    void readOnlyMedium_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output"); // standard output of a reading command, error of a refused one
+        QTest::newRow("groups reads")
+            << QStringList{"groups", "%1"} << 0 << "%1: languages 1031\nA (1031: 1)\n";
+        QTest::newRow("export reads") << QStringList{"export", "%1"} << 0 << "group,index,1031\r\nA,1,a\r\n";
+        QTest::newRow("import is refused naming the file")
+            << QStringList{"import", "%1", "%2"} << 1
+            << "kx4studio import: cannot update %1: its folder is read-only\n";
+    }
+    void readOnlyMedium() {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        const QString folder = m_files->filePath("medium");
+        const QString file = folder + "/R.kxs";
+        const QString csv = m_files->filePath("r.csv");
+        QVERIFY(WriteFile(csv, "group,index,1031\nA,1,a\n"));
+        QCOMPARE(Run({"new", file, "--language", "1031"}).status, 0);
+        QCOMPARE(Run({"import", file, csv}).status, 0);
+        QProcess mounted;
+        mounted.start("unshare", {"-rm", "sh", "-c", "mount --bind -o ro \"$0\" \"$0\" && exec \"$@\"",
+                                  folder, m_context.programDir + "/kx4studio"});
+        if (!mounted.waitForFinished() || mounted.exitCode() != 1)
+            QSKIP("no mount namespaces here (unshare -rm)");
+        for (QString& arg : args)
+            arg.replace("%1", file).replace("%2", csv);
+        QProcess studio;
+        studio.start("unshare",
+                     QStringList{"-rm", "sh", "-c", "mount --bind -o ro \"$0\" \"$0\" && exec \"$@\"", folder,
+                                 m_context.programDir + "/kx4studio"} +
+                         args);
+        QVERIFY(studio.waitForFinished());
+        QCOMPARE(studio.exitCode(), status);
+        const QByteArray shown = status == 0 ? studio.readAllStandardOutput() : studio.readAllStandardError();
+        QCOMPARE(QString::fromUtf8(shown), output.replace("%1", file));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"R.kxs"});
     }
 
 private:

@@ -101,7 +101,7 @@ void Register(const CommandLine& args, QTextStream& out) {
         throw Invalid(QStringLiteral("project name \"%1\" holds a backslash").arg(name));
     if (!group) {
         // Refuses a file that is no project, with the reason.
-        const ProjectFile project(file.absoluteFilePath());
+        const ProjectFile project(file.absoluteFilePath(), ProjectFile::Access::Read);
     }
     const QString folder = WindowsPath::FromLocal(file.absolutePath());
     WriteValue(ProjectKey(name), RegValue::String(QStringLiteral("ProjectType"), type));
@@ -136,7 +136,7 @@ void List(const CommandLine&, QTextStream& out) {
 }
 
 void Groups(const CommandLine& args, QTextStream& out) {
-    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
+    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
     ProjectTransaction snapshot(project.Database(), ProjectTransaction::Kind::Read);
     const QStringList names = project.Languages();
     const QList<qint64> languages = project.LanguageIds();
@@ -148,7 +148,7 @@ void Groups(const CommandLine& args, QTextStream& out) {
 }
 
 void Export(const CommandLine& args, QTextStream& out) {
-    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
+    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     ProjectCsv::Export(project, args.Value(QStringLiteral("group")), &buffer);
