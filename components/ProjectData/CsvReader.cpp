@@ -17,16 +17,20 @@ QString CsvReader::Decode(const char* begin, qsizetype size, qsizetype line) con
     return text;
 }
 
+void CsvReader::SkipLineEnd() {
+    // CRLF, LF or a lone CR: one line each.
+    if (m_data.at(m_pos++) == '\r' && m_pos < m_data.size() && m_data.at(m_pos) == '\n')
+        ++m_pos;
+    ++m_line;
+}
+
 bool CsvReader::Next(QStringList* fields, qsizetype* line) {
     fields->clear();
     const char* data = m_data.constData();
     const qsizetype size = m_data.size();
     // Empty lines carry no record.
-    while (m_pos < size && (data[m_pos] == '\n' || data[m_pos] == '\r')) {
-        if (data[m_pos] == '\n')
-            ++m_line;
-        ++m_pos;
-    }
+    while (m_pos < size && (data[m_pos] == '\n' || data[m_pos] == '\r'))
+        SkipLineEnd();
     if (m_pos >= size)
         return false;
     *line = m_line;
@@ -48,7 +52,7 @@ bool CsvReader::Next(QStringList* fields, qsizetype* line) {
                     }
                     break;
                 }
-                if (c == '\n')
+                if (c == '\n' || (c == '\r' && (m_pos >= size || data[m_pos] != '\n')))
                     ++m_line;
                 unquoted.append(c);
             }
@@ -76,13 +80,7 @@ bool CsvReader::Next(QStringList* fields, qsizetype* line) {
             ++m_pos;
             continue;
         }
-        // CRLF or LF ends the record.
-        if (data[m_pos] == '\r')
-            ++m_pos;
-        if (m_pos < size && data[m_pos] == '\n') {
-            ++m_pos;
-            ++m_line;
-        }
+        SkipLineEnd();
         return true;
     }
 }

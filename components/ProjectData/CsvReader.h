@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // Reads records of RFC 4180 CSV in UTF-8: fields separated by commas, a field in double quotes
-// may hold commas, line breaks and doubled quotes; records end with CRLF or LF. A leading
+// may hold commas, line breaks and doubled quotes; records end with CRLF, LF or CR. A leading
 // byte order mark is skipped.
 class CsvReader {
 public:
@@ -18,6 +18,8 @@ public:
 
 private:
     QString Decode(const char* begin, qsizetype size, qsizetype line) const;
+    // Passes over the line end at the current position.
+    void SkipLineEnd();
 
     QByteArray m_data;
     qsizetype m_pos = 0;

@@ -92,11 +92,8 @@ void ProjectDatabase::Fail(int code, const QString& doing) const {
 }
 
 void ProjectDatabase::Execute(const char* sql) {
-    char* message = nullptr;
-    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &message);
-    sqlite3_free(message);
-    if (rc != SQLITE_OK)
-        Fail(rc, QStringLiteral("cannot update"));
+    // Prepared, so that a failure says whether the statement was reading or updating.
+    ProjectStatement(*this, sql).Run();
 }
 
 qint64 ProjectDatabase::IntegerOf(const char* sql, qint64 fallback) {

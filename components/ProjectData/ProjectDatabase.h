@@ -23,7 +23,8 @@ public:
     ProjectDatabase& operator=(const ProjectDatabase&) = delete;
 
     const QString& Path() const { return m_path; }
-    // Runs one or more statements without results.
+    // Runs one statement without results; a failure says "cannot read" or "cannot update" as
+    // the statement reads or writes.
     void Execute(const char* sql);
     // A single integer answer, e.g. of a PRAGMA; fallback when the statement yields no row.
     qint64 IntegerOf(const char* sql, qint64 fallback = 0);

@@ -14,26 +14,26 @@ constexpr qint64 ApplicationId = 0x4B585331; // "KXS1": marks our project databa
 // Names are unique without regard to case; the folded form carries the UNIQUE constraint.
 QString Folded(const QString& name) { return name.toCaseFolded(); }
 
-const char* const Schema = R"sql(
-CREATE TABLE languages(
-    id INTEGER PRIMARY KEY,
-    name TEXT NOT NULL,
-    folded TEXT NOT NULL UNIQUE);
-CREATE TABLE groups(
-    id INTEGER PRIMARY KEY,
-    parent INTEGER NOT NULL,
-    name TEXT NOT NULL,
-    folded TEXT NOT NULL,
-    position INTEGER NOT NULL,
-    UNIQUE(parent, folded));
-CREATE INDEX groups_by_position ON groups(parent, position);
-CREATE TABLE texts(
-    grp INTEGER NOT NULL,
-    idx INTEGER NOT NULL,
-    language INTEGER NOT NULL,
-    text TEXT NOT NULL,
-    PRIMARY KEY(grp, idx, language)) WITHOUT ROWID;
-)sql";
+const char* const Schema[] = {
+    "CREATE TABLE languages("
+    "    id INTEGER PRIMARY KEY,"
+    "    name TEXT NOT NULL,"
+    "    folded TEXT NOT NULL UNIQUE)",
+    "CREATE TABLE groups("
+    "    id INTEGER PRIMARY KEY,"
+    "    parent INTEGER NOT NULL,"
+    "    name TEXT NOT NULL,"
+    "    folded TEXT NOT NULL,"
+    "    position INTEGER NOT NULL,"
+    "    UNIQUE(parent, folded))",
+    "CREATE INDEX groups_by_position ON groups(parent, position)",
+    "CREATE TABLE texts("
+    "    grp INTEGER NOT NULL,"
+    "    idx INTEGER NOT NULL,"
+    "    language INTEGER NOT NULL,"
+    "    text TEXT NOT NULL,"
+    "    PRIMARY KEY(grp, idx, language)) WITHOUT ROWID",
+};
 
 } // namespace
 
@@ -76,7 +76,8 @@ void ProjectFile::CreateSchema(const QStringList& languages) {
     // WAL lets a reader in another process see the last committed state while we write.
     m_db->Execute("PRAGMA journal_mode = WAL");
     ProjectTransaction transaction(*m_db, ProjectTransaction::Kind::Write);
-    m_db->Execute(Schema);
+    for (const char* statement : Schema)
+        m_db->Execute(statement);
     m_db->Execute(QByteArray("PRAGMA application_id = " + QByteArray::number(ApplicationId)).constData());
     m_db->Execute(QByteArray("PRAGMA user_version = " + QByteArray::number(SchemaVersion)).constData());
     for (const QString& language : languages)

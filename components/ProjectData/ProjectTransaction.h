@@ -17,6 +17,9 @@ public:
     void Commit();
 
 private:
+    void Run(const char* sql);
+
     ProjectDatabase& m_db;
+    Kind m_kind;
     bool m_open = true;
 };

@@ -121,6 +121,12 @@ private Q_SLOTS:
                                                     << "line 2: a quote inside field 3 that is not quoted";
         QTest::newRow("not UTF-8, line after a multi-line cell")
             << QByteArray("group,index,1031,1033\nB,1,\"a\nb\",y\nB,2,\xff,y\n") << "line 4: not UTF-8 text";
+        QTest::newRow("CR line ends, line after a multi-line cell and an empty line")
+            << QByteArray("group,index,1031,1033\rB,1,\"a\rb\",y\r\rB,zwei,x,y\r")
+            << "line 5: index \"zwei\" is not a whole number";
+        QTest::newRow("mixed line ends")
+            << QByteArray("group,index,1031,1033\r\nB,1,x,y\rB,2,x,y\nB,3,\"x\"y,z\r\n")
+            << "line 4: text after the closing quote of field 3";
     }
     void malformedChangesNothing() {
         QFETCH(QByteArray, csv);

@@ -39,7 +39,8 @@ private Q_SLOTS:
                     "group,index,1031\nthis is no database at all, but long enough to have a header page\n");
         } else if (setup == "foreign") {
             ProjectDatabase db(path, ProjectDatabase::Mode::Create);
-            db.Execute("CREATE TABLE t(x); PRAGMA user_version = 1");
+            db.Execute("CREATE TABLE t(x)");
+            db.Execute("PRAGMA user_version = 1");
         } else if (setup == "newer") {
             ProjectFile::Create(path, {"1031"});
             ProjectDatabase db(path, ProjectDatabase::Mode::ReadWrite);
