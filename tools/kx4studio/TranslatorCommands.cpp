@@ -58,7 +58,7 @@ void ExportCsv(const CommandLine& args, QTextStream& out) {
         ProjectCommands::Export(args, out);
         return;
     }
-    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
+    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
     WriteFile(args.Value(QStringLiteral("o")), [&](QIODevice* file) {
         ProjectCsv::Export(project, args.Value(QStringLiteral("group")), file);
     });
@@ -82,7 +82,7 @@ void Export(const CommandLine& args, QTextStream& out) {
     if (options.source.isEmpty() || options.target.isEmpty())
         throw Invalid(QStringLiteral("--format %1 needs --source and --target").arg(format));
     options.groupPath = args.Value(QStringLiteral("group"));
-    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
+    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
     if (!args.Has(QStringLiteral("o"))) {
         TextStreamDevice device(out);
         TranslationExport::Write(project, options, &device);
@@ -119,7 +119,7 @@ void Import(const CommandLine& args, QTextStream& out) {
 }
 
 void Stats(const CommandLine& args, QTextStream& out) {
-    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
+    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
     const TextStatistics statistics = TextStatistics::Of(project, args.Value(QStringLiteral("group")));
     out << project.Path() << ": " << statistics.indexes << " indexes" << Qt::endl;
     for (const TextStatistics::Language& language : statistics.languages) {
