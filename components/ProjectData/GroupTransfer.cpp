@@ -56,9 +56,8 @@ const QByteArray& BatchInsert() {
 
 void InsertTexts(ProjectFile& project, qint64 group, const CopiedGroup& source,
                  const QList<qint64>& languages) {
-    auto& single =
-        project.Database().Cached("INSERT INTO texts(grp, idx, language, text) VALUES(?, ?, ?, ?)");
-    auto& batch = project.Database().Cached(BatchInsert().constData());
+    auto single = project.Database().Cached("INSERT INTO texts(grp, idx, language, text) VALUES(?, ?, ?, ?)");
+    auto batch = project.Database().Cached(BatchInsert().constData());
     QVarLengthArray<const CopiedText*, BatchRows> pending;
     auto flush = [&](bool all) {
         if (pending.size() == BatchRows) {
@@ -68,7 +67,7 @@ void InsertTexts(ProjectFile& project, qint64 group, const CopiedGroup& source,
                 batch.Bind(4 * i + 1, group)
                     .Bind(4 * i + 2, text.index)
                     .Bind(4 * i + 3, languages.at(text.language))
-                    .Bind(4 * i + 4, text.text);
+                    .BindUtf8(4 * i + 4, text.text);
             }
             batch.Run();
             pending.clear();
@@ -80,7 +79,7 @@ void InsertTexts(ProjectFile& project, qint64 group, const CopiedGroup& source,
                 .Bind(1, group)
                 .Bind(2, text->index)
                 .Bind(3, languages.at(text->language))
-                .Bind(4, text->text)
+                .BindUtf8(4, text->text)
                 .Run();
         pending.clear();
     };
@@ -104,7 +103,7 @@ void InsertTree(ProjectFile& project, qint64 group, const CopiedGroup& source, c
 void Merge(ProjectFile& project, qint64 group, const CopiedGroup& source, bool withSubgroups,
            const QList<qint64>& languages, int flags) {
     QSet<qint64> targetIndexes;
-    auto& indexes = project.Database().Cached("SELECT DISTINCT idx FROM texts WHERE grp = ?");
+    auto indexes = project.Database().Cached("SELECT DISTINCT idx FROM texts WHERE grp = ?");
     indexes.Bind(1, group);
     while (indexes.Step())
         targetIndexes.insert(indexes.Integer(0));

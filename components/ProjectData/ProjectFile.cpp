@@ -107,7 +107,7 @@ ProjectDatabase& ProjectFile::Database() const { return *m_db; }
 
 QStringList ProjectFile::Languages() const {
     QStringList names;
-    auto& query = m_db->Cached("SELECT name FROM languages ORDER BY id");
+    auto query = m_db->Cached("SELECT name FROM languages ORDER BY id");
     while (query.Step())
         names << query.Text(0);
     return names;
@@ -115,14 +115,14 @@ QStringList ProjectFile::Languages() const {
 
 QList<qint64> ProjectFile::LanguageIds() const {
     QList<qint64> ids;
-    auto& query = m_db->Cached("SELECT id FROM languages ORDER BY id");
+    auto query = m_db->Cached("SELECT id FROM languages ORDER BY id");
     while (query.Step())
         ids << query.Integer(0);
     return ids;
 }
 
 qint64 ProjectFile::LanguageId(const QString& name) const {
-    auto& query = m_db->Cached("SELECT id FROM languages WHERE folded = ?");
+    auto query = m_db->Cached("SELECT id FROM languages WHERE folded = ?");
     return query.Bind(1, Folded(name)).SingleInteger(0);
 }
 
@@ -156,7 +156,7 @@ QStringList ProjectFile::SplitPath(const QString& path) const {
 }
 
 qint64 ProjectFile::FindChild(qint64 parent, const QString& name) const {
-    auto& query = m_db->Cached("SELECT id FROM groups WHERE parent = ? AND folded = ?");
+    auto query = m_db->Cached("SELECT id FROM groups WHERE parent = ? AND folded = ?");
     return query.Bind(1, parent).Bind(2, Folded(name)).SingleInteger(0);
 }
 
@@ -180,7 +180,7 @@ qint64 ProjectFile::RequireGroup(const QString& path) const {
 
 QList<GroupInfo> ProjectFile::Children(qint64 parent) const {
     QList<GroupInfo> children;
-    auto& query = m_db->Cached("SELECT id, name FROM groups WHERE parent = ? ORDER BY position");
+    auto query = m_db->Cached("SELECT id, name FROM groups WHERE parent = ? ORDER BY position");
     query.Bind(1, parent);
     while (query.Step())
         children.append({query.Integer(0), query.Text(1)});
@@ -188,13 +188,13 @@ QList<GroupInfo> ProjectFile::Children(qint64 parent) const {
 }
 
 qint64 ProjectFile::ParentOf(qint64 group) const {
-    auto& query = m_db->Cached("SELECT parent FROM groups WHERE id = ?");
+    auto query = m_db->Cached("SELECT parent FROM groups WHERE id = ?");
     return query.Bind(1, group).SingleInteger(TopLevel);
 }
 
 QString ProjectFile::GroupPath(qint64 group) const {
     QStringList names;
-    auto& query = m_db->Cached("SELECT parent, name FROM groups WHERE id = ?");
+    auto query = m_db->Cached("SELECT parent, name FROM groups WHERE id = ?");
     while (group != TopLevel && query.Reset().Bind(1, group).Step()) {
         names.prepend(query.Text(1));
         group = query.Integer(0);
@@ -213,7 +213,7 @@ qint64 ProjectFile::CreateGroup(qint64 parent, const QString& name, int position
     // Positions may have gaps after deletions; place by rank, shifting the ones behind.
     qint64 value = 0;
     if (position > 0) {
-        auto& nth =
+        auto nth =
             m_db->Cached("SELECT position FROM groups WHERE parent = ? ORDER BY position LIMIT 1 OFFSET ?");
         value = nth.Bind(1, parent).Bind(2, qint64(position - 1)).SingleInteger(0);
         if (value != 0) {
@@ -247,8 +247,8 @@ qint64 ProjectFile::EnsureGroup(const QString& path) {
 }
 
 int ProjectFile::PositionOf(qint64 group) const {
-    auto& query = m_db->Cached("SELECT COUNT(*) FROM groups AS g, groups AS s "
-                               "WHERE g.id = ? AND s.parent = g.parent AND s.position <= g.position");
+    auto query = m_db->Cached("SELECT COUNT(*) FROM groups AS g, groups AS s "
+                              "WHERE g.id = ? AND s.parent = g.parent AND s.position <= g.position");
     return int(query.Bind(1, group).SingleInteger(0));
 }
 
@@ -300,7 +300,7 @@ void ProjectFile::SetTextUtf8(qint64 group, qint64 index, qint64 language, const
         .Bind(1, group)
         .Bind(2, index)
         .Bind(3, language)
-        .Bind(4, text)
+        .BindUtf8(4, text)
         .Run();
 }
 
@@ -320,7 +320,7 @@ void ProjectFile::ForEachText(
     qint64 group,
     const std::function<void(qint64 index, qint64 language, const QByteArray& text)>& sink) const {
     // Language ids grow in the order the project got them, so ordering by id is language order.
-    auto& query = m_db->Cached("SELECT idx, language, text FROM texts WHERE grp = ? ORDER BY idx, language");
+    auto query = m_db->Cached("SELECT idx, language, text FROM texts WHERE grp = ? ORDER BY idx, language");
     query.Bind(1, group);
     while (query.Step())
         sink(query.Integer(0), query.Integer(1), query.Utf8(2));
@@ -328,7 +328,7 @@ void ProjectFile::ForEachText(
 
 QMap<qint64, qint64> ProjectFile::TextCounts(qint64 group) const {
     QMap<qint64, qint64> counts;
-    auto& query = m_db->Cached("SELECT language, COUNT(*) FROM texts WHERE grp = ? GROUP BY language");
+    auto query = m_db->Cached("SELECT language, COUNT(*) FROM texts WHERE grp = ? GROUP BY language");
     query.Bind(1, group);
     while (query.Step())
         counts.insert(query.Integer(0), query.Integer(1));
@@ -336,7 +336,7 @@ QMap<qint64, qint64> ProjectFile::TextCounts(qint64 group) const {
 }
 
 QByteArray ProjectFile::TextUtf8(qint64 group, qint64 index, qint64 language) const {
-    auto& query = m_db->Cached("SELECT text FROM texts WHERE grp = ? AND idx = ? AND language = ?");
+    auto query = m_db->Cached("SELECT text FROM texts WHERE grp = ? AND idx = ? AND language = ?");
     query.Bind(1, group).Bind(2, index).Bind(3, language);
     QByteArray text = query.Step() ? query.Utf8(0) : QByteArray();
     query.Reset();
@@ -344,6 +344,6 @@ QByteArray ProjectFile::TextUtf8(qint64 group, qint64 index, qint64 language) co
 }
 
 bool ProjectFile::HasIndex(qint64 group, qint64 index) const {
-    auto& query = m_db->Cached("SELECT 1 FROM texts WHERE grp = ? AND idx = ? LIMIT 1");
+    auto query = m_db->Cached("SELECT 1 FROM texts WHERE grp = ? AND idx = ? LIMIT 1");
     return query.Bind(1, group).Bind(2, index).SingleInteger(0) != 0;
 }
