@@ -6,6 +6,7 @@
 #include "ProjectData/ProjectTransaction.h"
 #include "studio/Failure.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <QIODevice>
 #include <QSet>
@@ -96,88 +97,130 @@ void Export(const ProjectFile& project, const QString& groupPath, QIODevice* out
 
 namespace {
 
-qsizetype ImportRecords(ProjectFile& project, CsvReader& reader, qsizetype* line) {
-    auto fail = [](const QString& what) { return Failure(Failure::InvalidCall, what); };
+CsvError Fault(qsizetype line, const QString& what) { return CsvError{line, what, Failure::InvalidCall}; }
+
+// The header's languages: the fields after group,index, none empty and none twice in any case.
+QStringList ReadHeader(CsvReader& reader, CsvRecord* header) {
+    if (!reader.Next(header))
+        throw Fault(header->line, QStringLiteral("no header (expected group,index,<language>...)"));
     QStringList fields;
-    if (!reader.Next(&fields, line))
-        throw fail(QStringLiteral("no header (expected group,index,<language>...)"));
+    for (const QByteArray& field : std::as_const(header->fields))
+        fields << QString::fromUtf8(field);
     if (fields.size() < 2 || fields.at(0).compare(QLatin1String("group"), Qt::CaseInsensitive) != 0 ||
         fields.at(1).compare(QLatin1String("index"), Qt::CaseInsensitive) != 0)
-        throw fail(QStringLiteral("the header must begin with group,index"));
+        throw Fault(header->line, QStringLiteral("the header must begin with group,index"));
     const QStringList languages = fields.mid(2);
-    QSet<QString> seenLanguages;
+    QSet<QString> seen;
     for (const QString& language : languages) {
         if (language.trimmed().isEmpty())
-            throw fail(QStringLiteral("the header has an empty language"));
-        if (seenLanguages.contains(language.toCaseFolded()))
-            throw fail(QStringLiteral("language \"%1\" twice in the header").arg(language));
-        seenLanguages.insert(language.toCaseFolded());
+            throw Fault(header->line, QStringLiteral("the header has an empty language"));
+        if (seen.contains(language.toCaseFolded()))
+            throw Fault(header->line, QStringLiteral("language \"%1\" twice in the header").arg(language));
+        seen.insert(language.toCaseFolded());
     }
-    QList<qint64> languageIds;
-    for (const QString& language : languages) {
-        project.AddLanguage(language);
-        languageIds << project.LanguageId(language);
+    return languages;
+}
+
+// Sets the texts of one row after another, making the groups they name.
+class RowImporter {
+public:
+    RowImporter(ProjectFile& project, const QStringList& languages) : m_project(project) {
+        for (const QString& language : languages) {
+            project.AddLanguage(language);
+            m_languages << project.LanguageId(language);
+        }
     }
 
-    QHash<QString, qint64> groups;
-    QSet<std::pair<qint64, qint64>> seen;
-    qsizetype rows = 0;
-    while (reader.Next(&fields, line)) {
-        if (fields.size() != languages.size() + 2)
-            throw fail(
-                QStringLiteral("expected %1 fields, found %2").arg(languages.size() + 2).arg(fields.size()));
-        const QString& path = fields.at(0);
-        if (path.isEmpty())
-            throw fail(QStringLiteral("no group"));
-        auto found = groups.constFind(path);
-        if (found == groups.constEnd()) {
-            for (const QString& level : path.split(QLatin1Char('\\'))) {
-                if (level.isEmpty())
-                    throw fail(QStringLiteral("group \"%1\" has an empty level").arg(path));
-            }
-            found = groups.insert(path, project.EnsureGroup(path));
-        }
-        const qint64 group = *found;
-        ++rows;
-        const QString& indexText = fields.at(1);
-        if (indexText.isEmpty()) {
+    void Import(const CsvRecord& row) {
+        const QList<QByteArray>& fields = row.fields;
+        if (fields.size() != m_languages.size() + 2)
+            throw Fault(row.line, QStringLiteral("expected %1 fields, found %2")
+                                      .arg(m_languages.size() + 2)
+                                      .arg(fields.size()));
+        const qint64 group = GroupOf(fields.at(0), row.line);
+        ++m_rows;
+        if (fields.at(1).isEmpty()) {
             for (qsizetype i = 2; i < fields.size(); ++i) {
                 if (!fields.at(i).isEmpty())
-                    throw fail(QStringLiteral("texts without an index"));
+                    throw Fault(row.line, QStringLiteral("texts without an index"));
             }
-            continue;
+            return;
         }
-        bool ok = false;
-        const qint64 index = indexText.toLongLong(&ok);
-        if (!ok)
-            throw fail(QStringLiteral("index \"%1\" is not a whole number").arg(indexText));
-        if (seen.contains({group, index}))
-            throw fail(QStringLiteral("index %1 of group \"%2\" twice").arg(QString::number(index), path));
-        seen.insert({group, index});
-        for (qsizetype i = 0; i < languageIds.size(); ++i)
-            project.SetText(group, index, languageIds.at(i), fields.at(i + 2));
+        const qint64 index = IndexOf(row, group);
+        for (qsizetype i = 0; i < m_languages.size(); ++i)
+            m_project.SetTextUtf8(group, index, m_languages.at(i), fields.at(i + 2));
     }
-    return rows;
-}
+
+    qsizetype Rows() const { return m_rows; }
+
+private:
+    qint64 GroupOf(const QByteArray& path, qsizetype line) {
+        if (path.isEmpty())
+            throw Fault(line, QStringLiteral("no group"));
+        auto found = m_groups.constFind(path);
+        if (found != m_groups.constEnd())
+            return *found;
+        const QString text = QString::fromUtf8(path);
+        for (const QString& level : text.split(QLatin1Char('\\'))) {
+            if (level.isEmpty())
+                throw Fault(line, QStringLiteral("group \"%1\" has an empty level").arg(text));
+        }
+        return *m_groups.insert(path, m_project.EnsureGroup(text));
+    }
+
+    qint64 IndexOf(const CsvRecord& row, qint64 group) {
+        const QByteArray& text = row.fields.at(1);
+        bool ok = false;
+        const qint64 index = text.toLongLong(&ok);
+        if (!ok)
+            throw Fault(row.line,
+                        QStringLiteral("index \"%1\" is not a whole number").arg(QString::fromUtf8(text)));
+        if (m_seen.contains({group, index}))
+            throw Fault(row.line, QStringLiteral("index %1 of group \"%2\" twice")
+                                      .arg(QString::number(index), QString::fromUtf8(row.fields.at(0))));
+        m_seen.insert({group, index});
+        return index;
+    }
+
+    ProjectFile& m_project;
+    QList<qint64> m_languages;
+    QHash<QByteArray, qint64> m_groups;
+    QSet<std::pair<qint64, qint64>> m_seen;
+    qsizetype m_rows = 0;
+};
 
 } // namespace
 
-qsizetype Import(ProjectFile& project, const QByteArray& csv, const QString& source) {
+qsizetype Import(ProjectFile& project, QIODevice* csv, const QString& source) {
     CsvReader reader(csv);
-    qsizetype line = 1;
+    CsvRecord record;
+    record.line = 1;
     ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
+    auto nothingImported = [&](int number, qsizetype line, const QString& what) {
+        return Failure(number,
+                       QStringLiteral("%1 line %2: %3; nothing imported").arg(source).arg(line).arg(what));
+    };
     qsizetype rows = 0;
     try {
-        rows = ImportRecords(project, reader, &line);
+        RowImporter importer(project, ReadHeader(reader, &record));
+        while (reader.Next(&record))
+            importer.Import(record);
+        rows = importer.Rows();
+    } catch (const CsvError& error) {
+        throw nothingImported(error.number, error.line, error.what);
     } catch (const Failure& failure) {
-        // The reader names the line itself; everything else fails on the current record.
-        QString what = failure.Description();
-        if (!what.startsWith(QLatin1String("line ")))
-            what = QStringLiteral("line %1: %2").arg(QString::number(line), what);
-        throw Failure(failure.Number(), QStringLiteral("%1 %2; nothing imported").arg(source, what));
+        // The project refused what the record at hand asked for.
+        throw nothingImported(failure.Number(), record.line, failure.Description());
     }
     transaction.Commit();
     return rows;
+}
+
+qsizetype Import(ProjectFile& project, const QByteArray& csv, const QString& source) {
+    QBuffer buffer;
+    buffer.setData(csv);
+    buffer.open(QIODevice::ReadOnly);
+    return Import(project, &buffer, source);
 }
 
 } // namespace ProjectCsv

@@ -19,8 +19,10 @@ void Export(const ProjectFile& project, const QString& groupPath, QIODevice* out
 
 // Imports CSV in one transaction: adds the header's languages the project lacks, creates
 // missing groups, and sets each row's texts (an empty cell removes that language's text).
-// A malformed header or row throws Failure "<source> line N: <what>" and changes nothing.
-// Returns the number of rows imported.
+// A malformed header or row throws Failure "<source> line N: <what>; nothing imported" and
+// changes nothing. Returns the number of rows imported.
+qsizetype Import(ProjectFile& project, QIODevice* csv, const QString& source);
+// The same for CSV held in memory.
 qsizetype Import(ProjectFile& project, const QByteArray& csv, const QString& source);
 
 } // namespace ProjectCsv

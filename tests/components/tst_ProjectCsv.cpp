@@ -1,5 +1,6 @@
 #include "ProjectFixture.h"
 
+#include "ProjectData/CsvReader.h"
 #include "ProjectData/GroupTransfer.h"
 #include "studio/Failure.h"
 
@@ -143,6 +144,38 @@ private Q_SLOTS:
         }
         QCOMPARE(RawExport(path), before);
         QCOMPARE(project.Languages(), QStringList{"1031"});
+    }
+
+    // Records, their lines and the first fault must not depend on where a buffer ends.
+    void smallBuffersReadTheSame_data() {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::newRow("quoted line breaks of every kind, doubled quotes and a mark") << QByteArray(
+            "\xEF\xBB\xBFgroup,index,1031\r\nA,1,\"x\r\ny\"\"\rz\nw\"\r\n\r\rA,2,\"\"\"\"\rB,,\n");
+        QTest::newRow("UTF-8 split anywhere")
+            << QByteArray("g,i,\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80\nA,\"\xc3\xbc\"\n");
+        QTest::newRow("quote never closed") << QByteArray("g,i,l\r\nA,1,\"x\r\ny\r\n");
+        QTest::newRow("text after a closing quote") << QByteArray("g,i,l\rA,1,\"x\r\n\"y\r");
+        QTest::newRow("not UTF-8 after a line break") << QByteArray("g,i\r\n\"a\r\nb\",\xc3\n");
+    }
+    void smallBuffersReadTheSame() {
+        QFETCH(QByteArray, csv);
+        const auto read = [&](qsizetype bufferSize) {
+            QBuffer device(&csv);
+            device.open(QIODevice::ReadOnly);
+            CsvReader reader(&device, bufferSize);
+            QStringList seen;
+            CsvRecord record;
+            try {
+                while (reader.Next(&record))
+                    seen << QString::number(record.line) + ':' + QString::fromUtf8(record.fields.join('|'));
+            } catch (const CsvError& error) {
+                seen << QString("line %1: %2").arg(error.line).arg(error.what);
+            }
+            return seen;
+        };
+        const QStringList whole = read(csv.size());
+        for (qsizetype size = 1; size <= 4; ++size)
+            QCOMPARE(read(size), whole);
     }
 
 private:
