@@ -246,12 +246,6 @@ qint64 ProjectFile::EnsureGroup(const QString& path) {
     return group;
 }
 
-int ProjectFile::PositionOf(qint64 group) const {
-    auto query = m_db->Cached("SELECT COUNT(*) FROM groups AS g, groups AS s "
-                              "WHERE g.id = ? AND s.parent = g.parent AND s.position <= g.position");
-    return int(query.Bind(1, group).SingleInteger(0));
-}
-
 void ProjectFile::DeleteGroup(qint64 group) {
     const char* subtree = "WITH RECURSIVE sub(id) AS (SELECT ? UNION ALL "
                           "SELECT g.id FROM groups AS g JOIN sub ON g.parent = sub.id) ";

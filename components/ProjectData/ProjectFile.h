@@ -70,8 +70,6 @@ public:
     qint64 CreateGroup(qint64 parent, const QString& name, int position = 0);
     // Creates the missing levels of path; returns the last one's id.
     qint64 EnsureGroup(const QString& path);
-    // The group's place among its siblings (counting from 1).
-    int PositionOf(qint64 group) const;
     // Removes the group, its subgroups and all their texts.
     void DeleteGroup(qint64 group);
     // Removes the group's texts and subgroups; the group keeps its id, name and place.

@@ -34,7 +34,6 @@ public:
     QString Text(int column) const { return m_statement.Text(column); }
     // The column's text as SQLite holds it, in UTF-8.
     QByteArray Utf8(int column) const { return m_statement.Blob(column); }
-    bool IsNull(int column) const { return m_statement.IsNull(column); }
 
 private:
     ProjectDatabase& m_db;

@@ -180,7 +180,6 @@ private Q_SLOTS:
         for (const GroupInfo& group : project->Children(ProjectFile::TopLevel))
             names << group.name;
         QCOMPARE(names, order);
-        QCOMPARE(project->PositionOf(project->FindGroup("New")), order.indexOf("New") + 1);
     }
 
     void deleteRemovesSubtreeAndTexts() {

@@ -1,9 +1,9 @@
 #include "kx4studio/Kx4Studio.h"
 
-#include "kx4studio/CommandLine.h"
 #include "kx4studio/ProjectCommands.h"
 #include "kx4studio/StudioSetup.h"
 #include "kx4studio/StudioToolContext.h"
+#include "kx4studio/ToolArguments.h"
 #include "kx4studio/TranslatorCommands.h"
 #include "studio/Failure.h"
 
@@ -29,31 +29,31 @@ const char* const Usage =
 void Dispatch(const QString& command, const QStringList& args, QTextStream& out,
               const StudioToolContext& context) {
     if (command == QLatin1String("setup")) {
-        const CommandLine line(args, {"lcid", "path"}, 0, 0, "kx4studio setup [--lcid N] [--path DIR]");
+        const ToolArguments line(args, {"lcid", "path"}, 0, 0, "kx4studio setup [--lcid N] [--path DIR]");
         StudioSetup::Run({line.Value("lcid"), line.Value("path")}, context, out);
     } else if (command == QLatin1String("new")) {
         ProjectCommands::New(
-            CommandLine(args, {"language"}, 1, 1, "kx4studio new FILE.kxs [--language L]..."), out);
+            ToolArguments(args, {"language"}, 1, 1, "kx4studio new FILE.kxs [--language L]..."), out);
     } else if (command == QLatin1String("register")) {
-        ProjectCommands::Register(
-            CommandLine(args, {"type", "name"}, 1, 1, "kx4studio register FILE [--type TYPE] [--name NAME]"),
-            out);
+        ProjectCommands::Register(ToolArguments(args, {"type", "name"}, 1, 1,
+                                                "kx4studio register FILE [--type TYPE] [--name NAME]"),
+                                  out);
     } else if (command == QLatin1String("unregister")) {
-        ProjectCommands::Unregister(CommandLine(args, {}, 1, 1, "kx4studio unregister NAME"), out);
+        ProjectCommands::Unregister(ToolArguments(args, {}, 1, 1, "kx4studio unregister NAME"), out);
     } else if (command == QLatin1String("list")) {
-        ProjectCommands::List(CommandLine(args, {}, 0, 0, "kx4studio list"), out);
+        ProjectCommands::List(ToolArguments(args, {}, 0, 0, "kx4studio list"), out);
     } else if (command == QLatin1String("groups")) {
-        ProjectCommands::Groups(CommandLine(args, {}, 1, 1, "kx4studio groups FILE"), out);
+        ProjectCommands::Groups(ToolArguments(args, {}, 1, 1, "kx4studio groups FILE"), out);
     } else if (command == QLatin1String("export")) {
-        TranslatorCommands::Export(CommandLine(args, {"group", "format", "source", "target", "o"}, 1, 1,
-                                               "kx4studio export FILE [--format csv|xliff|po --source L "
-                                               "--target L] [--group NAME] [-o OUT]"),
+        TranslatorCommands::Export(ToolArguments(args, {"group", "format", "source", "target", "o"}, 1, 1,
+                                                 "kx4studio export FILE [--format csv|xliff|po --source L "
+                                                 "--target L] [--group NAME] [-o OUT]"),
                                    out);
     } else if (command == QLatin1String("import")) {
         TranslatorCommands::Import(
-            CommandLine(args, {}, 2, 2, "kx4studio import FILE CSV|XLF|PO [--force]", {"force"}), out);
+            ToolArguments(args, {}, 2, 2, "kx4studio import FILE CSV|XLF|PO [--force]", {"force"}), out);
     } else if (command == QLatin1String("stats")) {
-        TranslatorCommands::Stats(CommandLine(args, {"group"}, 1, 1, "kx4studio stats FILE [--group NAME]"),
+        TranslatorCommands::Stats(ToolArguments(args, {"group"}, 1, 1, "kx4studio stats FILE [--group NAME]"),
                                   out);
     } else {
         throw Failure(Failure::InvalidCall,

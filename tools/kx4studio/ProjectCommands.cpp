@@ -5,7 +5,7 @@
 #include "ProjectData/ProjectFile.h"
 #include "ProjectData/ProjectLocator.h"
 #include "ProjectData/ProjectTransaction.h"
-#include "kx4studio/CommandLine.h"
+#include "kx4studio/ToolArguments.h"
 #include "kx4studio/WindowsPath.h"
 #include "platform/core/Prefix.h"
 #include "platform/registry/Registry.h"
@@ -66,7 +66,7 @@ void PrintGroup(const ProjectFile& project, const GroupInfo& group, int depth, c
 
 } // namespace
 
-void New(const CommandLine& args, QTextStream& out) {
+void New(const ToolArguments& args, QTextStream& out) {
     const QString file = LocalFile(args.Positional(0));
     if (!file.endsWith(QLatin1String(".kxs"), Qt::CaseInsensitive))
         throw Invalid(QStringLiteral("%1: a project file ends in .kxs").arg(args.Positional(0)));
@@ -77,7 +77,7 @@ void New(const CommandLine& args, QTextStream& out) {
     out << "created " << project->Path() << Qt::endl;
 }
 
-void Register(const CommandLine& args, QTextStream& out) {
+void Register(const ToolArguments& args, QTextStream& out) {
     const QFileInfo file(LocalFile(args.Positional(0)));
     if (!file.isFile())
         throw Failure(Failure::FileNotFound,
@@ -109,7 +109,7 @@ void Register(const CommandLine& args, QTextStream& out) {
     out << "registered " << name << " (" << type << ") in " << folder << Qt::endl;
 }
 
-void Unregister(const CommandLine& args, QTextStream& out) {
+void Unregister(const ToolArguments& args, QTextStream& out) {
     const QString name = args.Positional(0);
     if (name.isEmpty() || name.contains(QLatin1Char('\\')) ||
         !RegistryStore::KeyExists(HKEY_LOCAL_MACHINE, ProjectKey(name)))
@@ -121,7 +121,7 @@ void Unregister(const CommandLine& args, QTextStream& out) {
     out << "unregistered " << name << Qt::endl;
 }
 
-void List(const CommandLine&, QTextStream& out) {
+void List(const ToolArguments&, QTextStream& out) {
     QStringList names;
     RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, &names);
     for (const QString& name : std::as_const(names)) {
@@ -135,7 +135,7 @@ void List(const CommandLine&, QTextStream& out) {
     }
 }
 
-void Groups(const CommandLine& args, QTextStream& out) {
+void Groups(const ToolArguments& args, QTextStream& out) {
     const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
     ProjectTransaction snapshot(project.Database(), ProjectTransaction::Kind::Read);
     const QStringList names = project.Languages();
@@ -147,7 +147,7 @@ void Groups(const CommandLine& args, QTextStream& out) {
     snapshot.Commit();
 }
 
-void Export(const CommandLine& args, QTextStream& out) {
+void Export(const ToolArguments& args, QTextStream& out) {
     const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -156,7 +156,7 @@ void Export(const CommandLine& args, QTextStream& out) {
     out.flush();
 }
 
-void Import(const CommandLine& args, QTextStream& out) {
+void Import(const ToolArguments& args, QTextStream& out) {
     ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
     QFile csv(args.Positional(1));
     if (!csv.open(QIODevice::ReadOnly))

@@ -7,8 +7,8 @@
 #include "ProjectData/TranslationExport.h"
 #include "ProjectData/TranslationImport.h"
 #include "ProjectData/TranslationUnit.h"
-#include "kx4studio/CommandLine.h"
 #include "kx4studio/ProjectCommands.h"
+#include "kx4studio/ToolArguments.h"
 #include "studio/Failure.h"
 
 #include <QSaveFile>
@@ -51,7 +51,7 @@ template <typename Write> void WriteFile(const QString& path, Write write) {
                       QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
 }
 
-void ExportCsv(const CommandLine& args, QTextStream& out) {
+void ExportCsv(const ToolArguments& args, QTextStream& out) {
     if (args.Has(QStringLiteral("source")) || args.Has(QStringLiteral("target")))
         throw Invalid(QStringLiteral("--source and --target are for --format xliff and po"));
     if (!args.Has(QStringLiteral("o"))) {
@@ -66,7 +66,7 @@ void ExportCsv(const CommandLine& args, QTextStream& out) {
 
 } // namespace
 
-void Export(const CommandLine& args, QTextStream& out) {
+void Export(const ToolArguments& args, QTextStream& out) {
     const QString format = args.Value(QStringLiteral("format"), QStringLiteral("csv")).toLower();
     TranslationExport::Options options;
     if (format == QLatin1String("csv"))
@@ -95,7 +95,7 @@ void Export(const CommandLine& args, QTextStream& out) {
         << path << Qt::endl;
 }
 
-void Import(const CommandLine& args, QTextStream& out) {
+void Import(const ToolArguments& args, QTextStream& out) {
     TranslationFormat format;
     const bool force = args.Has(QStringLiteral("force"));
     if (!TranslationUnits::FormatOfFile(args.Positional(1), &format)) {
@@ -118,7 +118,7 @@ void Import(const CommandLine& args, QTextStream& out) {
         << "; texts changed: " << summary.changed << Qt::endl;
 }
 
-void Stats(const CommandLine& args, QTextStream& out) {
+void Stats(const ToolArguments& args, QTextStream& out) {
     const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
     const TextStatistics statistics = TextStatistics::Of(project, args.Value(QStringLiteral("group")));
     out << project.Path() << ": " << statistics.indexes << " indexes" << Qt::endl;
