@@ -265,6 +265,38 @@ private Q_SLOTS:
         QCOMPARE(Run({"list"}).out.count('\n'), 2);
     }
 
+    // The program's project list keeps or drops a registration by the same rule.
+    void listPresence_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("presence");
+        QTest::newRow("group by name with its .vbg") << "Group"
+                                                     << "Demo.vbg"
+                                                     << "present";
+        QTest::newRow("group by numeric type with its .vbg") << "32"
+                                                             << "Demo.vbg"
+                                                             << "present";
+        QTest::newRow("group by numeric type with only a .kxs") << "32"
+                                                                << "Demo.kxs"
+                                                                << "missing";
+        QTest::newRow("numeric type of a mask with its .kxs") << "3"
+                                                              << "Demo.kxs"
+                                                              << "present";
+        QTest::newRow("server with only a .vbg") << "Server"
+                                                 << "Demo.vbg"
+                                                 << "missing";
+    }
+    void listPresence() {
+        QFETCH(QString, type);
+        QFETCH(QString, file);
+        QFETCH(QString, presence);
+        QVERIFY(WriteFile(m_files->filePath(file), "member"));
+        const QString key = StudioKeys::Projects + "\\Demo";
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("ProjectType", type));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("Path", m_files->path()));
+        QCOMPARE(Run({"list"}).out, QString("Demo\t%1\t%2\t%3\n").arg(type, m_files->path(), presence));
+    }
+
     void groupsShowsTreeWithCounts() {
         const QString file = m_files->filePath("G.kxs");
         QVERIFY(WriteFile(m_files->filePath("g.csv"),

@@ -11,6 +11,7 @@
 #include "platform/registry/Registry.h"
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
+#include "studio/ProjectTypes.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -21,11 +22,6 @@
 namespace ProjectCommands {
 
 namespace {
-
-const QStringList ProjectTypes = {QStringLiteral("Single"),          QStringLiteral("Server"),
-                                  QStringLiteral("Client"),          QStringLiteral("Terminal Server"),
-                                  QStringLiteral("Terminal Client"), QStringLiteral("Group"),
-                                  QStringLiteral("KestrixX")};
 
 Failure Invalid(const QString& why) { return Failure(Failure::InvalidCall, why); }
 
@@ -85,11 +81,11 @@ void Register(const ToolArguments& args, QTextStream& out) {
     const bool group = file.suffix().compare(QLatin1String("vbg"), Qt::CaseInsensitive) == 0;
     const QString type =
         args.Value(QStringLiteral("type"), group ? QStringLiteral("Group") : QStringLiteral("Single"));
-    if (!ProjectTypes.contains(type))
+    if (!ProjectTypes::Names().contains(type))
         throw Invalid(QStringLiteral("project type \"%1\" is none of %2")
-                          .arg(type, ProjectTypes.join(QStringLiteral(", "))));
+                          .arg(type, ProjectTypes::Names().join(QStringLiteral(", "))));
     // The registration names the file as Path\Name plus the type's extension, so both must fit.
-    const QString extension = type == QLatin1String("Group") ? QStringLiteral("vbg") : QStringLiteral("kxs");
+    const QString extension = ProjectTypes::FileExtension(ProjectTypes::CodeOf(type)).mid(1);
     if (file.suffix().compare(extension, Qt::CaseInsensitive) != 0)
         throw Invalid(QStringLiteral("a project of type \"%1\" is a .%2 file, not %3")
                           .arg(type, extension, file.fileName()));
@@ -127,9 +123,8 @@ void List(const ToolArguments&, QTextStream& out) {
     for (const QString& name : std::as_const(names)) {
         const QString type = RegistryText(ProjectKey(name), QStringLiteral("ProjectType"));
         const QString path = RegistryText(ProjectKey(name), QStringLiteral("Path"));
-        const QString file =
-            path + QLatin1Char('\\') + name +
-            (type == QLatin1String("Group") ? QStringLiteral(".vbg") : QStringLiteral(".kxs"));
+        // Present or missing by the rule of the program's project list.
+        const QString file = ProjectTypes::RegisteredFile(path, name, ProjectTypes::CodeOf(type));
         const bool present = StudioUtilities().Files().FileExists(file);
         out << name << '\t' << type << '\t' << path << '\t' << (present ? "present" : "missing") << Qt::endl;
     }
