@@ -74,7 +74,7 @@ private Q_SLOTS:
         }
         QCOMPARE(RawExport(second), csv);
         ProjectFile read(second);
-        QCOMPARE(QString::fromUtf8(GroupTransfer::Copy(read, GroupPath, true).root.texts.at(0).text), text);
+        QCOMPARE(ProjectFixture::Dump(GroupTransfer::Copy(read, GroupPath, true)).value(1), "1/0 " + text);
     }
 
     void importSetsTextsAndAddsLanguages() {
@@ -113,6 +113,14 @@ private Q_SLOTS:
             << QByteArray("group,index,1031,1033\nB,,x,\n") << "line 2: texts without an index";
         QTest::newRow("index twice") << QByteArray("group,index,1031,1033\nb,7,x,y\nB,7,x,y\n")
                                      << "line 3: index 7 of group \"B\" twice";
+        QTest::newRow("index twice before a malformed row")
+            << QByteArray("group,index,1031,1033\nB,7,x,y\nB,7,x,y\nB,8\n")
+            << "line 3: index 7 of group \"B\" twice";
+        QByteArray many("group,index,1031,1033\n");
+        for (int i = 1; i <= 150; ++i)
+            many += "B," + QByteArray::number(i) + ",x,y\n";
+        QTest::newRow("index twice, far apart") << many + "B,2,x,y\nB,200,x,y\n"
+                                                << "line 152: index 2 of group \"B\" twice";
         QTest::newRow("quote never closed, line of its record")
             << QByteArray("group,index,1031,1033\nB,1,x,y\nB,2,\"offen\nweiter,y\n")
             << "line 3: a quoted field is never closed";
