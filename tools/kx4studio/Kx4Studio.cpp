@@ -3,6 +3,7 @@
 #include "kx4studio/ProjectCommands.h"
 #include "kx4studio/StudioSetup.h"
 #include "kx4studio/StudioToolContext.h"
+#include "kx4studio/TerminalProgress.h"
 #include "kx4studio/ToolArguments.h"
 #include "kx4studio/TranslatorCommands.h"
 #include "studio/Failure.h"
@@ -26,7 +27,7 @@ const char* const Usage =
     "  stats FILE [--group NAME]               per language, how many indexes have a text\n"
     "FILE is a .kxs path (Windows-style paths map through the prefix) or a registered project's name.\n";
 
-void Dispatch(const QString& command, const QStringList& args, QTextStream& out,
+void Dispatch(const QString& command, const QStringList& args, QTextStream& out, QTextStream& err,
               const StudioToolContext& context) {
     if (command == QLatin1String("setup")) {
         const ToolArguments line(args, {"lcid", "path"}, 0, 0, "kx4studio setup [--lcid N] [--path DIR]");
@@ -45,13 +46,18 @@ void Dispatch(const QString& command, const QStringList& args, QTextStream& out,
     } else if (command == QLatin1String("groups")) {
         ProjectCommands::Groups(ToolArguments(args, {}, 1, 1, "kx4studio groups FILE"), out);
     } else if (command == QLatin1String("export")) {
-        TranslatorCommands::Export(ToolArguments(args, {"group", "format", "source", "target", "o"}, 1, 1,
-                                                 "kx4studio export FILE [--format csv|xliff|po --source L "
-                                                 "--target L] [--group NAME] [-o OUT]"),
-                                   out);
+        const ToolArguments line(args, {"group", "format", "source", "target", "o"}, 1, 1,
+                                 "kx4studio export FILE [--format csv|xliff|po --source L --target L] "
+                                 "[--group NAME] [-o OUT]");
+        // Texts scrolling over the terminal show how far they are; a percentage would garble them.
+        const bool shown = context.progressOnError && (line.Has("o") || !context.outputOnTerminal);
+        TerminalProgress progress(shown ? &err : nullptr, command);
+        TranslatorCommands::Export(line, out, progress.Reporter());
     } else if (command == QLatin1String("import")) {
+        TerminalProgress progress(context.progressOnError ? &err : nullptr, command);
         TranslatorCommands::Import(
-            ToolArguments(args, {}, 2, 2, "kx4studio import FILE CSV|XLF|PO [--force]", {"force"}), out);
+            ToolArguments(args, {}, 2, 2, "kx4studio import FILE CSV|XLF|PO [--force]", {"force"}), out,
+            progress.Reporter());
     } else if (command == QLatin1String("stats")) {
         TranslatorCommands::Stats(ToolArguments(args, {"group"}, 1, 1, "kx4studio stats FILE [--group NAME]"),
                                   out);
@@ -78,7 +84,7 @@ int RunKx4Studio(const QStringList& args, QTextStream& out, QTextStream& err,
         return 0;
     }
     try {
-        Dispatch(command, args.mid(1), out, context);
+        Dispatch(command, args.mid(1), out, err, context);
         out.flush();
         return 0;
     } catch (const Failure& failure) {

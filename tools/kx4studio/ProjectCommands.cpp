@@ -5,6 +5,7 @@
 #include "ProjectData/ProjectFile.h"
 #include "ProjectData/ProjectLocator.h"
 #include "ProjectData/ProjectTransaction.h"
+#include "kx4studio/CommandOutput.h"
 #include "kx4studio/ToolArguments.h"
 #include "kx4studio/WindowsPath.h"
 #include "platform/core/Prefix.h"
@@ -13,7 +14,6 @@
 #include "studio/IStudioUtilities.h"
 #include "studio/ProjectTypes.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -142,22 +142,19 @@ void Groups(const ToolArguments& args, QTextStream& out) {
     snapshot.Commit();
 }
 
-void Export(const ToolArguments& args, QTextStream& out) {
+void Export(const ToolArguments& args, QTextStream& out, const ProjectCsv::Progress& progress) {
     const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    ProjectCsv::Export(project, args.Value(QStringLiteral("group")), &buffer);
-    out << QString::fromUtf8(buffer.data());
-    out.flush();
+    const CommandOutput output(out);
+    ProjectCsv::Export(project, args.Value(QStringLiteral("group")), output.Device(), progress);
 }
 
-void Import(const ToolArguments& args, QTextStream& out) {
+void Import(const ToolArguments& args, QTextStream& out, const ProjectCsv::Progress& progress) {
     ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
     QFile csv(args.Positional(1));
     if (!csv.open(QIODevice::ReadOnly))
         throw Failure(Failure::FileNotFound,
                       QStringLiteral("cannot read %1: %2").arg(csv.fileName(), csv.errorString()));
-    const qsizetype rows = ProjectCsv::Import(project, csv.readAll(), csv.fileName());
+    const qsizetype rows = ProjectCsv::Import(project, &csv, csv.fileName(), progress);
     out << "imported " << rows << " rows into " << project.Path() << Qt::endl;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProjectData/ProjectCsv.h"
+
 class ToolArguments;
 class QTextStream;
 
@@ -18,9 +20,9 @@ void Unregister(const ToolArguments& args, QTextStream& out);
 void List(const ToolArguments& args, QTextStream& out);
 // groups FILE: the tree, two spaces per level, with the text count per language.
 void Groups(const ToolArguments& args, QTextStream& out);
-// export FILE [--group NAME]: CSV on out.
-void Export(const ToolArguments& args, QTextStream& out);
-// import FILE CSV
-void Import(const ToolArguments& args, QTextStream& out);
+// export FILE [--group NAME]: CSV on out, as it is read.
+void Export(const ToolArguments& args, QTextStream& out, const ProjectCsv::Progress& progress);
+// import FILE CSV, read as it is imported
+void Import(const ToolArguments& args, QTextStream& out, const ProjectCsv::Progress& progress);
 
 } // namespace ProjectCommands
