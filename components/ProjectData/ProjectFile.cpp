@@ -49,10 +49,10 @@ ProjectFile::ProjectFile(const QString& path, Access access, bool create) {
     const Mode mode = create ? Mode::Create : access == Access::Read ? Mode::ReadOnly : Mode::ReadWrite;
     m_db = std::make_unique<ProjectDatabase>(info.absoluteFilePath(), mode);
     m_db->Execute("PRAGMA synchronous = FULL");
-    // Room for a large paste to build its pages in memory instead of spilling mid-transaction.
-    m_db->Execute("PRAGMA cache_size = -32768");
-    // Large groups are read straight from the mapped file instead of through read calls.
-    m_db->Execute("PRAGMA mmap_size = 268435456");
+    // Enough for the pages a paste or an import keeps coming back to; a bigger cache only holds
+    // more of what a large run passes once, and reading through a mapped file would make the
+    // whole file resident, so memory would grow with the project.
+    m_db->Execute("PRAGMA cache_size = -8192");
     if (!create)
         CheckSchema();
 }
