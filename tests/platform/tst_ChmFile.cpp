@@ -121,20 +121,52 @@ void tst_ChmFile::read() {
     QVERIFY(!m_file->Read(QStringLiteral("/sub/missing.htm")));
 }
 
+namespace {
+
+QByteArray Toolbox() {
+    QFile file(QStringLiteral(KX4_HELP_TOOLBOX));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The help file with the bytes from first on set to value.
+QByteArray Patched(qsizetype first, QByteArray value) {
+    QByteArray bytes = Toolbox();
+    bytes.replace(first, value.size(), value);
+    return bytes;
+}
+
+// The help file with its system file's length (a compressed number after the name, the section
+// and the start) grown past the end of the file.
+QByteArray SystemFileLongerThanTheFile() {
+    QByteArray bytes = Toolbox();
+    qsizetype at = bytes.indexOf("/#SYSTEM") + 8 + 1;
+    while (quint8(bytes.at(at)) >= 0x80)
+        ++at;
+    bytes[at + 1] = char(0xff);
+    return bytes;
+}
+
+} // namespace
+
 void tst_ChmFile::openFailure_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("why");
+    const QString notHelp = QStringLiteral("it is not a compiled help file");
+    const QString damaged = QStringLiteral("the file is damaged");
     QTest::newRow("missing file") << "missing.chm" << QByteArray() << "the file does not exist";
     QTest::newRow("folder") << "folder.chm" << QByteArray() << "it is not a file";
-    QTest::newRow("empty file") << "empty.chm" << QByteArray("") << "it is not a compiled help file";
-    QTest::newRow("text file") << "text.chm" << QByteArray("Keine Hilfedatei\n")
-                               << "it is not a compiled help file";
-    QTest::newRow("header only") << "header.chm" << QByteArray("ITSF") << "it is not a compiled help file";
-    QFile fixture(QStringLiteral(KX4_HELP_FIXTURE));
-    QVERIFY(fixture.open(QIODevice::ReadOnly));
-    QTest::newRow("help file cut short")
-        << "cut.chm" << fixture.read(120) << "it is not a compiled help file";
+    QTest::newRow("empty file") << "empty.chm" << QByteArray("") << notHelp;
+    QTest::newRow("text file") << "text.chm" << QByteArray("Keine Hilfedatei\n") << notHelp;
+    QTest::newRow("header only") << "header.chm" << QByteArray("ITSF") << notHelp;
+    QTest::newRow("help file cut short") << "cut.chm" << Toolbox().left(120) << damaged;
+    // Each of these once ended the process that read the file.
+    QTest::newRow("no windows per reset") << "a.chm" << Patched(8753, QByteArray(1, 0)) << damaged;
+    QTest::newRow("reset table block length zero") << "b.chm" << Patched(8840, QByteArray(1, 0)) << damaged;
+    QTest::newRow("directory chunk followed by itself")
+        << "c.chm" << Patched(220, QByteArray(4, 0)) << damaged;
+    QTest::newRow("LZX version unknown, window of two bytes") << "d.chm" << Patched(8743, "\x01") << damaged;
+    QTest::newRow("object longer than the file") << "e.chm" << SystemFileLongerThanTheFile() << damaged;
 }
 
 void tst_ChmFile::openFailure() {
@@ -158,21 +190,29 @@ void tst_ChmFile::openFailure() {
 
 void tst_ChmFile::decodeText_data() {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<quint32>("languageId");
     QTest::addColumn<QString>("text");
-    QTest::newRow("plain ASCII") << QByteArray("Hilfe") << "Hilfe";
-    QTest::newRow("UTF-8 umlauts") << QByteArray("\xc3\x9c"
-                                                 "bersicht")
-                                   << QString::fromUtf8("Übersicht");
-    QTest::newRow("Western code page umlauts") << QByteArray("\xdc"
-                                                             "bersicht")
-                                               << QString::fromUtf8("Übersicht");
-    QTest::newRow("Western code page quotes") << QByteArray("\x84Hilfe\x93") << QString::fromUtf8("„Hilfe“");
+    QTest::newRow("plain ASCII") << QByteArray("Hilfe") << 0x0407u << "Hilfe";
+    QTest::newRow("UTF-8 whatever the language") << QByteArray("\xc3\x9c"
+                                                               "bersicht")
+                                                 << 0x0419u << QString::fromUtf8("Übersicht");
+    QTest::newRow("German: Western code page") << QByteArray("\xdc"
+                                                             "bersicht \x84Hilfe\x93")
+                                               << 0x0407u << QString::fromUtf8("Übersicht „Hilfe“");
+    QTest::newRow("Russian: Cyrillic code page")
+        << QByteArray("\xd1\xef\xf0\xe0\xe2\xea\xe0") << 0x0419u << QString::fromUtf8("Справка");
+    QTest::newRow("Polish: Central European code page")
+        << QByteArray("Pomoc \xb9\xea") << 0x0415u << QString::fromUtf8("Pomoc ąę");
+    QTest::newRow("Japanese: Shift JIS")
+        << QByteArray("\x83\x77\x83\x8b\x83\x76") << 0x0411u << QString::fromUtf8("ヘルプ");
+    QTest::newRow("no language: Western") << QByteArray("gr\xf6\xdf") << 0u << QString::fromUtf8("größ");
 }
 
 void tst_ChmFile::decodeText() {
     QFETCH(QByteArray, bytes);
+    QFETCH(quint32, languageId);
     QFETCH(QString, text);
-    QCOMPARE(ChmFile::DecodeText(bytes), text);
+    QCOMPARE(ChmFile::DecodeText(bytes, ChmFile::CodePageOf(languageId)), text);
 }
 
 QTEST_GUILESS_MAIN(tst_ChmFile)

@@ -225,6 +225,8 @@ void tst_HtmlHelp::unopenableFile_data() {
                                     << "the file does not exist";
     QTest::newRow("no help file") << "C:\\Studio\\HelpFiles\\Liesmich.txt"
                                   << "it is not a compiled help file";
+    QTest::newRow("damaged help file") << "C:\\Studio\\HelpFiles\\Kaputt.chm"
+                                       << "the file is damaged";
     QTest::newRow("a folder") << "C:\\Studio\\HelpFiles"
                               << "it is not a file";
     QTest::newRow("empty path") << ""
@@ -238,6 +240,15 @@ void tst_HtmlHelp::unopenableFile() {
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.write("Keine Hilfedatei.\n");
     text.close();
+    // A zero block length in the reset table: reading a topic divides by it.
+    QFile toolbox(QStringLiteral(KX4_HELP_TOOLBOX));
+    QVERIFY(toolbox.open(QIODevice::ReadOnly));
+    QByteArray damaged = toolbox.readAll();
+    damaged[8840] = 0;
+    QFile broken(m_prefix->path() + "/drives/c/studio/helpfiles/kaputt.chm");
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write(damaged);
+    broken.close();
 
     QCOMPARE(Show(file, 1234), 0);
     QCOMPARE(m_boxes.size(), 1);

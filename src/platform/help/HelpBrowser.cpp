@@ -24,8 +24,6 @@ QString LinkText(const QUrl& url) {
     return url.toString();
 }
 
-bool DeclaresCharset(const QByteArray& html) { return html.left(2048).toLower().contains("charset"); }
-
 } // namespace
 
 HelpBrowser::HelpBrowser(std::shared_ptr<const ChmFile> file, QWidget* parent)
@@ -84,9 +82,8 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
         return {};
     }
     if (type == QTextDocument::StyleSheetResource)
-        return ChmFile::DecodeText(*bytes);
-    // A page that names its encoding is decoded by the browser; others are UTF-8 or Western.
-    if (type == QTextDocument::HtmlResource && !DeclaresCharset(*bytes))
-        return ChmFile::DecodeText(*bytes);
+        return m_file->Text(*bytes);
+    if (type == QTextDocument::HtmlResource)
+        return m_file->Html(*bytes);
     return *bytes;
 }

@@ -12,7 +12,6 @@
 #include <QLoggingCategory>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QStringDecoder>
 #include <QStyle>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -23,15 +22,6 @@ namespace {
 constexpr int TopicRole = Qt::UserRole;
 
 QString WithoutAnchor(const QString& topic) { return topic.section(QLatin1Char('#'), 0, 0); }
-
-QString SitemapText(const QByteArray& bytes) {
-    if (bytes.left(2048).toLower().contains("charset")) {
-        QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
-        if (decoder.isValid())
-            return decoder(bytes);
-    }
-    return ChmFile::DecodeText(bytes);
-}
 
 void AddEntries(const ChmFile& file, const QList<SitemapEntry>& entries, QTreeWidgetItem* parent,
                 QTreeWidget* tree) {
@@ -121,7 +111,7 @@ void HelpWindow::FillContents() {
         m_contents->hide();
         return;
     }
-    AddEntries(*m_file, ChmSitemap::Parse(SitemapText(*bytes)), nullptr, m_contents);
+    AddEntries(*m_file, ChmSitemap::Parse(m_file->Html(*bytes)), nullptr, m_contents);
     m_contents->expandAll();
 }
 
