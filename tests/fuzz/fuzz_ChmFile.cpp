@@ -5,7 +5,9 @@
 // window would. Nothing here may crash, hang or leak; the reader process may die, which the viewer
 // reports as a damaged file.
 #include "platform/help/ChmFile.h"
+#include "platform/help/ChmIndex.h"
 #include "platform/help/ChmSitemap.h"
+#include "platform/help/HelpSearchIndex.h"
 #include "platform/help/reader/ChmCheck.h"
 
 #include <QCoreApplication>
@@ -20,9 +22,14 @@ void ReadAsTheViewerDoes(const ChmFile& file) {
     for (quint32 context : {0u, 1u, 1234u, 60002u})
         if (const std::optional<QString> topic = file.ContextTopic(context))
             (void)file.ResolveTopic(*topic);
-    for (const QString& sitemap : {file.ContentsFile(), file.IndexFile()})
-        if (const std::optional<QByteArray> bytes = sitemap.isEmpty() ? std::nullopt : file.Read(sitemap))
+    if (const QString contents = file.ContentsFile(); !contents.isEmpty())
+        if (const std::optional<QByteArray> bytes = file.Read(contents))
             (void)ChmSitemap::Parse(file.Html(*bytes));
+    const QList<IndexEntry> keywords = ChmIndex::Read(file);
+    (void)ChmIndex::ReadBinary(file);
+    (void)ChmIndex::Filter(keywords, QStringLiteral("ko"));
+    const HelpSearchIndex search = HelpSearchIndex::Build(file);
+    (void)search.Search(QStringLiteral("kopieren gruppe"));
 }
 
 } // namespace
