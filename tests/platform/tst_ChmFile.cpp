@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
+#include <functional>
 
 // The fixture maps context 1234 to sub/topic.htm (written by the compiler as its absolute build
 // path) and nothing else; its default topic is start.htm.
@@ -128,10 +130,23 @@ QByteArray Toolbox() {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The help file with the bytes from first on set to value.
-QByteArray Patched(qsizetype first, QByteArray value) {
+// Where the object's bytes begin: its directory entry (after the path, a compressed section number
+// and start) plus the data offset of the header.
+qsizetype ObjectAt(const QByteArray& file, const QByteArray& path) {
+    qsizetype at = file.indexOf(path) + path.size() + 1;
+    quint64 start = 0;
+    for (; quint8(file.at(at)) >= 0x80; ++at)
+        start = (start << 7) | (quint8(file.at(at)) & 0x7f);
+    start = (start << 7) | quint8(file.at(at));
+    return qsizetype(qFromLittleEndian<quint64>(file.constData() + 0x58) + start);
+}
+
+const QByteArray ControlData("::DataSpace/Storage/MSCompressed/ControlData");
+
+// The help file with the bytes at offset (given the file) set to value.
+QByteArray Patched(const std::function<qsizetype(const QByteArray&)>& offset, QByteArray value) {
     QByteArray bytes = Toolbox();
-    bytes.replace(first, value.size(), value);
+    bytes.replace(offset(bytes), value.size(), value);
     return bytes;
 }
 
@@ -161,11 +176,26 @@ void tst_ChmFile::openFailure_data() {
     QTest::newRow("header only") << "header.chm" << QByteArray("ITSF") << notHelp;
     QTest::newRow("help file cut short") << "cut.chm" << Toolbox().left(120) << damaged;
     // Each of these once ended the process that read the file.
-    QTest::newRow("no windows per reset") << "a.chm" << Patched(8753, QByteArray(1, 0)) << damaged;
-    QTest::newRow("reset table block length zero") << "b.chm" << Patched(8840, QByteArray(1, 0)) << damaged;
+    QTest::newRow("no windows per reset")
+        << "a.chm"
+        << Patched([](const QByteArray& f) { return ObjectAt(f, ControlData) + 0x14; }, QByteArray(4, 0))
+        << damaged;
+    QTest::newRow("reset table block length zero")
+        << "b.chm"
+        << Patched([](const QByteArray& f) { return ObjectAt(f, "InstanceData/ResetTable") + 0x20; },
+                   QByteArray(8, 0))
+        << damaged;
     QTest::newRow("directory chunk followed by itself")
-        << "c.chm" << Patched(220, QByteArray(4, 0)) << damaged;
-    QTest::newRow("LZX version unknown, window of two bytes") << "d.chm" << Patched(8743, "\x01") << damaged;
+        << "c.chm"
+        << Patched(
+               [](const QByteArray& f) {
+                   return qFromLittleEndian<qint64>(f.constData() + 0x48) + 0x54 + 0x10;
+               },
+               QByteArray(4, 0))
+        << damaged;
+    QTest::newRow("LZX version unknown, window of two bytes")
+        << "d.chm" << Patched([](const QByteArray& f) { return ObjectAt(f, ControlData) + 8; }, "\x01")
+        << damaged;
     QTest::newRow("object longer than the file") << "e.chm" << SystemFileLongerThanTheFile() << damaged;
 }
 

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTreeWidget>
+#include <QtEndian>
 
 // Help windows over the fixture, which maps context 1234 to /sub/topic.htm and nothing else.
 class tst_HtmlHelp : public QObject {
@@ -240,11 +241,11 @@ void tst_HtmlHelp::unopenableFile() {
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.write("Keine Hilfedatei.\n");
     text.close();
-    // A zero block length in the reset table: reading a topic divides by it.
+    // A directory chunk that names itself as the next: listing the objects never ends.
     QFile toolbox(QStringLiteral(KX4_HELP_TOOLBOX));
     QVERIFY(toolbox.open(QIODevice::ReadOnly));
     QByteArray damaged = toolbox.readAll();
-    damaged[8840] = 0;
+    damaged.replace(qFromLittleEndian<qint64>(damaged.constData() + 0x48) + 0x54 + 0x10, 4, QByteArray(4, 0));
     QFile broken(m_prefix->path() + "/drives/c/studio/helpfiles/kaputt.chm");
     QVERIFY(broken.open(QIODevice::WriteOnly));
     broken.write(damaged);
