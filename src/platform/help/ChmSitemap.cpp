@@ -24,6 +24,25 @@ QHash<QString, QString> Attributes(const QString& text) {
     return result;
 }
 
+// A merged contents entry repeats Name and Local per file, an index keyword names each of its
+// topics: the first name is the entry's, later ones title the locals after them.
+void AddParameter(const QHash<QString, QString>& attributes, SitemapEntry& entry, QString& linkTitle) {
+    const QString param = attributes.value(QStringLiteral("name")).toLower();
+    const QString value = attributes.value(QStringLiteral("value"));
+    if (param == QLatin1String("name")) {
+        if (entry.name.isEmpty() && entry.links.isEmpty() && linkTitle.isEmpty())
+            entry.name = value;
+        else
+            linkTitle = value;
+    } else if (param == QLatin1String("local")) {
+        if (entry.local.isEmpty())
+            entry.local = value;
+        entry.links.append({linkTitle.isEmpty() ? entry.name : linkTitle, value});
+    } else if (param == QLatin1String("see also")) {
+        entry.seeAlso = value;
+    }
+}
+
 } // namespace
 
 bool SitemapEntry::operator==(const SitemapEntry& other) const {
@@ -69,23 +88,7 @@ QList<SitemapEntry> ChmSitemap::Parse(const QString& html) {
                 lists.last()->append(entry);
             }
         } else if (name == QLatin1String("param") && inEntry) {
-            const QHash<QString, QString> attributes = Attributes(m.captured(3));
-            const QString param = attributes.value(QStringLiteral("name")).toLower();
-            const QString value = attributes.value(QStringLiteral("value"));
-            // A merged contents entry repeats Name and Local per file, an index keyword names each
-            // of its topics: the first name is the entry's, later ones title the locals after them.
-            if (param == QLatin1String("name")) {
-                if (entry.name.isEmpty() && entry.links.isEmpty() && linkTitle.isEmpty())
-                    entry.name = value;
-                else
-                    linkTitle = value;
-            } else if (param == QLatin1String("local")) {
-                if (entry.local.isEmpty())
-                    entry.local = value;
-                entry.links.append({linkTitle.isEmpty() ? entry.name : linkTitle, value});
-            } else if (param == QLatin1String("see also")) {
-                entry.seeAlso = value;
-            }
+            AddParameter(Attributes(m.captured(3)), entry, linkTitle);
         }
     }
     return root;

@@ -108,7 +108,7 @@ QList<SearchHit> HelpSearchIndex::Search(const QString& query) const {
     std::sort(hits.begin(), hits.end(), [](const SearchHit& a, const SearchHit& b) {
         if (a.hits != b.hits)
             return a.hits > b.hits;
-        return a.title.localeAwareCompare(b.title) < 0;
+        return a.title.compare(b.title, Qt::CaseInsensitive) < 0;
     });
     return hits;
 }
