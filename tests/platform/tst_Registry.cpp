@@ -455,7 +455,16 @@ void tst_Registry::damagedHive() {
 
 namespace {
 
-enum class Change { SetInNewKey, SetInKey, CreateKey, DeleteValue, DeleteTree, DeleteTrees, EmptyRoot };
+enum class Change {
+    SetInNewKey,
+    SetInKey,
+    CreateKey,
+    DeleteValue,
+    DeleteTree,
+    DeleteTrees,
+    EmptyRoot,
+    EmptyClasses
+};
 
 } // namespace
 
@@ -468,6 +477,7 @@ void tst_Registry::cacheFollowsOwnChanges_data() {
     QTest::newRow("a tree deleted") << int(Change::DeleteTree);
     QTest::newRow("trees deleted in one change") << int(Change::DeleteTrees);
     QTest::newRow("the root emptied") << int(Change::EmptyRoot);
+    QTest::newRow("HKEY_CLASSES_ROOT emptied") << int(Change::EmptyClasses);
 }
 
 // Changes of this process keep the rest of the read cache; what they touch must read anew. A
@@ -475,9 +485,11 @@ void tst_Registry::cacheFollowsOwnChanges_data() {
 void tst_Registry::cacheFollowsOwnChanges() {
     QFETCH(int, change);
     const QStringList keys{"", "A", "A\\B", "A\\C", "A\\D", "A\\D\\E", "A\\New", "A\\New\\Deep"};
+    const QStringList machineKeys{"", "Software", "Software\\Classes", "Software\\Classes\\X"};
     {
         RegistryBatch batch;
-        QCOMPARE(batch.BeginWrite(false, true), long(ERROR_SUCCESS));
+        QCOMPARE(batch.BeginWrite(true, true), long(ERROR_SUCCESS));
+        batch.SetValue(HKEY_CLASSES_ROOT, "X", RegValue::Dword("x", 7));
         batch.SetValue(HKEY_CURRENT_USER, "A", RegValue::Dword("y", 1));
         batch.SetValue(HKEY_CURRENT_USER, "A\\B", RegValue::Dword("v", 2));
         batch.SetValue(HKEY_CURRENT_USER, "A\\B", RegValue::Dword("w", 3));
@@ -486,18 +498,20 @@ void tst_Registry::cacheFollowsOwnChanges() {
     }
     auto read = [&](auto& store) {
         QStringList seen;
-        for (const QString& key : keys) {
-            QStringList subkeys;
-            QList<RegValue> values;
-            const long found = store.EnumKeys(HKEY_CURRENT_USER, key, &subkeys);
-            store.EnumValues(HKEY_CURRENT_USER, key, &values);
-            QStringList names;
-            for (const RegValue& value : values)
-                names << value.name + u'=' + QString::number(value.Number());
-            seen << QStringLiteral("%1 (%2): %3 | %4")
-                        .arg(key)
-                        .arg(found)
-                        .arg(subkeys.join(u','), names.join(u','));
+        for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            for (const QString& key : root == HKEY_CURRENT_USER ? keys : machineKeys) {
+                QStringList subkeys;
+                QList<RegValue> values;
+                const long found = store.EnumKeys(root, key, &subkeys);
+                store.EnumValues(root, key, &values);
+                QStringList names;
+                for (const RegValue& value : values)
+                    names << value.name + u'=' + QString::number(value.Number());
+                seen << QStringLiteral("%1 (%2): %3 | %4")
+                            .arg(key)
+                            .arg(found)
+                            .arg(subkeys.join(u','), names.join(u','));
+            }
         }
         return seen;
     };
@@ -534,9 +548,12 @@ void tst_Registry::cacheFollowsOwnChanges() {
     case Change::EmptyRoot:
         QCOMPARE(RegistryStore::DeleteTree(HKEY_CURRENT_USER, ""), long(ERROR_SUCCESS));
         break;
+    case Change::EmptyClasses:
+        QCOMPARE(RegistryStore::DeleteTree(HKEY_CLASSES_ROOT, ""), long(ERROR_SUCCESS));
+        break;
     }
     RegistryBatch judge;
-    QCOMPARE(judge.BeginRead(false, true), long(ERROR_SUCCESS));
+    QCOMPARE(judge.BeginRead(), long(ERROR_SUCCESS));
     QCOMPARE(read(store), read(judge));
 }
 

@@ -275,8 +275,11 @@ long DeleteTree(HKEY root, const QString& key) {
     return RunWrite(
         root, key,
         [&](RegistryHive& hive, const QStringList& names) { return hive.DeleteTree(names, keepKey); },
-        [](HiveReadCache& cache, const QStringList& names) {
-            cache.ForgetTrees({RegistryHive::FoldedPath(names)});
+        [&](HiveReadCache& cache, const QStringList& names) {
+            const QString path = RegistryHive::FoldedPath(names);
+            cache.ForgetTrees({path});
+            if (keepKey) // HKCR's own key stays: its parent must list it still
+                cache.ForgetKey(path);
         });
 }
 
