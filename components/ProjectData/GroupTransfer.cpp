@@ -130,10 +130,10 @@ void Merge(ProjectFile& project, qint64 group, const CopiedGroup& source, bool w
         return;
     QSet<qint64> matched;
     for (const CopiedGroup& child : source.children) {
-        const qint64 existing = project.FindChild(group, child.name);
-        if (existing != 0) {
-            matched.insert(existing);
-            Merge(project, existing, child, true, languages, flags);
+        const std::optional<qint64> existing = project.ChildNamed(group, child.name);
+        if (existing) {
+            matched.insert(*existing);
+            Merge(project, *existing, child, true, languages, flags);
         } else if (flags & GroupTransfer::AddMissing) {
             const qint64 added = project.CreateGroup(group, child.name);
             matched.insert(added);
@@ -174,37 +174,34 @@ void Paste(ProjectFile& project, const GroupCopy& copy, const QString& parentPat
     qint64 parent = parentPath.isEmpty() ? ProjectFile::TopLevel : project.RequireGroup(parentPath);
     QString name = copy.root.name;
     if (!target.isEmpty()) {
+        // Levels of the target before its last one must exist below the parent.
         QStringList levels = project.SplitPath(target);
         name = levels.takeLast();
-        QString walked = parentPath;
-        for (const QString& level : std::as_const(levels)) {
-            walked = walked.isEmpty() ? level : walked + QLatin1Char('\\') + level;
-            parent = project.FindChild(parent, level);
-            if (parent == 0)
-                throw Failure(
-                    Failure::InvalidCall,
-                    QStringLiteral("index group \"%1\" not found in %2").arg(walked, project.Path()));
+        if (!levels.isEmpty()) {
+            const QString below = levels.join(QLatin1Char('\\'));
+            parent =
+                project.RequireGroup(parentPath.isEmpty() ? below : parentPath + QLatin1Char('\\') + below);
         }
     }
-    const qint64 existing = project.FindChild(parent, name);
-    qint64 group = 0;
-    if (existing != 0) {
+    const std::optional<qint64> existing = project.ChildNamed(parent, name);
+    std::optional<qint64> group;
+    if (existing) {
         if (!replace) {
             throw Failure(Failure::InvalidCall, QStringLiteral("index group \"%1\" already exists in %2")
-                                                    .arg(project.GroupPath(existing), project.Path()));
+                                                    .arg(project.GroupPath(*existing), project.Path()));
         }
         if (position <= 0) {
             // Emptied in place, the group keeps its place without moving its siblings.
-            project.ClearGroup(existing);
-            project.RenameGroup(existing, name);
+            project.ClearGroup(*existing);
+            project.RenameGroup(*existing, name);
             group = existing;
         } else {
-            project.DeleteGroup(existing);
+            project.DeleteGroup(*existing);
         }
     }
-    if (group == 0)
+    if (!group)
         group = project.CreateGroup(parent, name, position);
-    InsertTree(project, group, copy.root, MapLanguages(project, copy), withTexts);
+    InsertTree(project, *group, copy.root, MapLanguages(project, copy), withTexts);
     transaction.Commit();
 }
 

@@ -4,6 +4,7 @@
 #include "platform/windows/MessageBox.h"
 #include "script/ScriptFileReader.h"
 #include "script/ScriptProgressWindow.h"
+#include "studio/EditorContract.h"
 #include "studio/Failure.h"
 #include "studio/Variant.h"
 
@@ -24,8 +25,8 @@ std::unique_ptr<CBlindEditor> WriteEditor;
 qint16 UpdateFlag = 3;
 
 const QString EditorComponent = QStringLiteral("KXLanguage");
-const QString MainKey = QStringLiteral("IDX0");
-const QString IndexGroups = QStringLiteral("<IndexGroups>");
+using EditorContract::IndexGroups;
+using EditorContract::MainKey;
 const QString FailureTitle = QStringLiteral("KestrixStudio - Script");
 
 enum class Arguments { TwoQuoted, OneQuoted, Selector };
@@ -111,8 +112,8 @@ void CopyAndPaste(const QString& copyCommand, const QString& source, const QStri
     CBlindEditor& write = Side(WriteEditor, false);
     write.Start(MainKey);
     const QVariant copy = read.GlobalMessage(copyCommand, QVariantList{IndexGroups, source});
-    write.GlobalMessage(QStringLiteral("Paste"), QVariantList{copy, IndexGroups, target, QVariant(true),
-                                                              QString(), Variant::Int16(0), QVariant(true)});
+    write.GlobalMessage(EditorContract::Paste, QVariantList{copy, IndexGroups, target, QVariant(true),
+                                                            QString(), Variant::Int16(0), QVariant(true)});
 }
 
 void SetUpdateFlag(const QString& text) {
@@ -200,30 +201,29 @@ void ExecuteScriptCommand(const QString& Command, const QString& Param1, const Q
         else if (Param1 == QLatin1String("dbwrite") || Param1 == QLatin1String("prjwrite"))
             Select(WriteEditor, Param2);
     } else if (Command == QLatin1String("copy")) {
-        CopyAndPaste(QStringLiteral("Copy"), Param1, Param2);
+        CopyAndPaste(EditorContract::Copy, Param1, Param2);
     } else if (Command == QLatin1String("copynonh")) {
-        CopyAndPaste(QStringLiteral("Copynonh"), Param1, Param2);
+        CopyAndPaste(EditorContract::Copynonh, Param1, Param2);
     } else if (Command == QLatin1String("updategroup")) {
         CBlindEditor& read = Side(ReadEditor, true);
         read.Start(MainKey);
         CBlindEditor& write = Side(WriteEditor, false);
         write.Start(MainKey);
-        const QVariant copy =
-            read.GlobalMessage(QStringLiteral("Copynonh"), QVariantList{IndexGroups, Param1});
-        write.GlobalMessage(QStringLiteral("Updategroup"),
+        const QVariant copy = read.GlobalMessage(EditorContract::Copynonh, QVariantList{IndexGroups, Param1});
+        write.GlobalMessage(EditorContract::Updategroup,
                             QVariantList{Param2, copy, Variant::Int16(UpdateFlag)});
     } else if (Command == QLatin1String("delete")) {
         CBlindEditor& write = Side(WriteEditor, false);
         write.Start(MainKey);
-        write.GlobalMessage(QStringLiteral("Delete"), QVariantList{IndexGroups, Param1});
+        write.GlobalMessage(EditorContract::Delete, QVariantList{IndexGroups, Param1});
     } else if (Command == QLatin1String("addlanguage")) {
         CBlindEditor& write = Side(WriteEditor, false);
         write.Start(MainKey);
-        write.GlobalMessage(QStringLiteral("AddLanguage"), QVariantList{Param1});
+        write.GlobalMessage(EditorContract::AddLanguage, QVariantList{Param1});
     } else if (Command == QLatin1String("rename")) {
         CBlindEditor& write = Side(WriteEditor, false);
         write.Start(MainKey);
-        write.GlobalMessage(QStringLiteral("Rename"), QVariantList{Param1, Param2});
+        write.GlobalMessage(EditorContract::Rename, QVariantList{Param1, Param2});
     } else if (Command == QLatin1String("updateflag")) {
         SetUpdateFlag(Param1);
     }
