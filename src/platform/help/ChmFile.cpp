@@ -1,4 +1,5 @@
 #include "platform/help/ChmFile.h"
+#include "platform/core/Ansi.h"
 #include "platform/windows/PlatformGuiLog.h"
 
 #include "platform/windows/SystemLanguage.h"
@@ -140,10 +141,7 @@ QString ChmFile::DecodeText(const QByteArray& bytes) {
     const QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
-    QStringDecoder western("windows-1252");
-    if (western.isValid())
-        return western(bytes);
-    return QString::fromLatin1(bytes);
+    return FromWindows1252(bytes);
 }
 
 void ChmFile::ReadSystemFile() {
