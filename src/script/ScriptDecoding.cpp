@@ -137,7 +137,8 @@ public:
             else if (m_nulEven > m_nulOdd && 2 * m_nulEven >= units)
                 settled.encoding = Encoding::Utf16BE;
             else
-                settled.refusal = Refusal{*m_firstNul, QStringLiteral("NUL byte in a file that is no UTF-16 text")};
+                settled.refusal =
+                    Refusal{*m_firstNul, QStringLiteral("NUL byte in a file that is no UTF-16 text")};
         } else if (m_firstInvalid && m_firstMultibyte) {
             settled.refusal = Mixed();
         } else if (m_firstInvalid) {
@@ -304,7 +305,8 @@ private:
         }
         const uchar first = uchar(m_oddByte);
         m_oddByte = 0;
-        const char16_t unit = m_encoding == Encoding::Utf16LE ? char16_t(first | b << 8) : char16_t(first << 8 | b);
+        const char16_t unit =
+            m_encoding == Encoding::Utf16LE ? char16_t(first | b << 8) : char16_t(first << 8 | b);
         if (m_highSurrogate) {
             if (!QChar::isLowSurrogate(unit))
                 return Refuse(QStringLiteral("unpaired UTF-16 surrogate %1").arg(Hex(m_highSurrogate, 4)));
@@ -369,8 +371,7 @@ std::optional<Settled> Settle(QByteArrayView head, const ByteSource& source) {
         return std::nullopt;
     probe.Finish();
     const Settled settled = probe.Decide();
-    if (!settled.refusal &&
-        (settled.encoding == Encoding::Utf16LE || settled.encoding == Encoding::Utf16BE))
+    if (!settled.refusal && (settled.encoding == Encoding::Utf16LE || settled.encoding == Encoding::Utf16BE))
         return Validate(settled.encoding, 0, source);
     return settled;
 }
@@ -378,11 +379,11 @@ std::optional<Settled> Settle(QByteArrayView head, const ByteSource& source) {
 WholeScript DecodeWhole(const QByteArray& bytes) {
     const QByteArrayView all(bytes);
     WholeScript whole;
-    whole.settled = *Settle(all.first(std::min<qsizetype>(3, all.size())),
-                            [all](qint64 offset, const ByteSink& sink) {
-                                sink(all.sliced(offset));
-                                return true;
-                            });
+    whole.settled =
+        *Settle(all.first(std::min<qsizetype>(3, all.size())), [all](qint64 offset, const ByteSink& sink) {
+            sink(all.sliced(offset));
+            return true;
+        });
     if (whole.settled.refusal)
         return whole;
     Decoder decoder(whole.settled.encoding);
