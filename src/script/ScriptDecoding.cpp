@@ -29,6 +29,13 @@ public:
         }
         m_afterCr = c == U'\r';
     }
+    // Moves past count bytes that are characters of their own and end no line.
+    void PassPlain(qsizetype count) {
+        if (count == 0)
+            return;
+        m_at.column += count;
+        m_afterCr = false;
+    }
     const Position& At() const { return m_at; }
     qint64 LineCount() const { return m_at.line - 1 + (m_at.column > 1 ? 1 : 0); }
 
@@ -101,6 +108,14 @@ private:
     bool m_cut = false;
 };
 
+// The end of the run from index on of bytes that are characters of their own in UTF-8 and
+// Windows-1252 alike and end no line: most of a script, taken in one step.
+qsizetype PlainRun(QByteArrayView bytes, qsizetype index) {
+    while (index < bytes.size() && bytes[index] > 0 && bytes[index] != '\r' && bytes[index] != '\n')
+        ++index;
+    return index;
+}
+
 QString NotUtf8(uchar lead, bool cut) {
     return cut ? QStringLiteral("byte %1 starts an incomplete UTF-8 sequence").arg(Hex(lead, 2))
                : QStringLiteral("byte %1 is not UTF-8").arg(Hex(lead, 2));
@@ -111,8 +126,15 @@ QString NotUtf8(uchar lead, bool cut) {
 class Probe {
 public:
     void Feed(QByteArrayView bytes) {
-        for (const char c : bytes) {
-            const auto b = static_cast<uchar>(c);
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (!m_sequence.Pending()) {
+                const qsizetype end = PlainRun(bytes, i);
+                m_cursor.PassPlain(end - i);
+                m_offset += end - i;
+                if ((i = end) == bytes.size())
+                    break;
+            }
+            const auto b = static_cast<uchar>(bytes[i]);
             if (b == 0)
                 ++(m_offset % 2 ? m_nulOdd : m_nulEven);
             ++m_offset;
@@ -259,8 +281,11 @@ public:
         m_text = text;
         if (m_text)
             m_text->reserve(m_text->size() + bytes.size());
-        for (qsizetype i = 0; i < bytes.size() && !m_refusal; ++i)
+        for (qsizetype i = 0; i < bytes.size() && !m_refusal; ++i) {
+            if ((i = TakePlain(bytes, i)) == bytes.size())
+                break;
             Take(static_cast<uchar>(bytes[i]));
+        }
         m_text = nullptr;
         return !m_refusal;
     }
@@ -281,6 +306,34 @@ public:
     Cursor m_cursor;
 
 private:
+    // Takes the characters from index on that need no care (no line end, NUL, surrogate or
+    // multi-byte sequence) in one step; answers where it stopped.
+    qsizetype TakePlain(QByteArrayView bytes, qsizetype index) {
+        qsizetype end = index;
+        if (m_encoding == Encoding::Utf8 || m_encoding == Encoding::Windows1252) {
+            if (m_utf8.Pending())
+                return index;
+            end = PlainRun(bytes, index);
+            if (m_text)
+                m_text->append(QLatin1StringView(bytes.sliced(index, end - index)));
+        } else {
+            if (m_oddByte || m_highSurrogate)
+                return index;
+            const bool little = m_encoding == Encoding::Utf16LE;
+            for (; end + 1 < bytes.size(); end += 2) {
+                const auto first = static_cast<uchar>(bytes[end]);
+                const auto second = static_cast<uchar>(bytes[end + 1]);
+                const char16_t unit = little ? char16_t(first | second << 8) : char16_t(first << 8 | second);
+                if (unit == 0 || unit == u'\r' || unit == u'\n' || QChar::isSurrogate(unit))
+                    break;
+                if (m_text)
+                    m_text->append(QChar(unit));
+            }
+        }
+        m_cursor.PassPlain(end - index);
+        return end;
+    }
+
     void Take(uchar b) {
         switch (m_encoding) {
         case Encoding::Utf8: TakeUtf8(b); break;
