@@ -2,14 +2,18 @@
 
 #include <QFileInfo>
 
-ScriptFileReader::ScriptFileReader(const QString& fileName) : m_file(fileName) {}
+ScriptFileReader::ScriptFileReader(const QString& fileName)
+    : m_ownFile(std::in_place, fileName), m_file(*m_ownFile) {}
+
+ScriptFileReader::ScriptFileReader(QIODevice& device, qint64 chunkSize)
+    : m_file(device), m_chunkSize(chunkSize) {}
 
 bool ScriptFileReader::Open() {
-    if (QFileInfo(m_file.fileName()).isDir()) {
+    if (m_ownFile && QFileInfo(m_ownFile->fileName()).isDir()) {
         m_error = QStringLiteral("it is a folder");
         return false;
     }
-    if (!m_file.open(QIODevice::ReadOnly)) {
+    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly)) {
         m_error = m_file.errorString();
         return false;
     }
@@ -17,6 +21,10 @@ bool ScriptFileReader::Open() {
         m_error =
             QStringLiteral("it is no regular file (its encoding is settled in a first reading, before any "
                            "line runs)");
+        return false;
+    }
+    if (!m_file.seek(0)) {
+        m_error = m_file.errorString();
         return false;
     }
     const std::optional<ScriptDecoding::Settled> settled =
@@ -42,13 +50,13 @@ bool ScriptFileReader::ReadFrom(qint64 offset, const ScriptDecoding::ByteSink& s
         return false;
     }
     for (;;) {
-        const QByteArray chunk = m_file.read(ChunkSize);
+        const QByteArray chunk = m_file.read(m_chunkSize);
         if (chunk.isEmpty())
             break;
         if (!sink(chunk))
             return true;
     }
-    if (m_file.error() != QFileDevice::NoError || !m_file.atEnd()) {
+    if (!m_file.atEnd()) {
         m_error = m_file.errorString();
         return false;
     }
@@ -67,9 +75,9 @@ bool ScriptFileReader::Fill() {
         m_scanned -= m_pos;
         m_pos = 0;
     }
-    const QByteArray chunk = m_file.read(ChunkSize);
+    const QByteArray chunk = m_file.read(m_chunkSize);
     if (chunk.isEmpty()) {
-        if (!m_file.atEnd() || m_file.error() != QFileDevice::NoError) {
+        if (!m_file.atEnd()) {
             m_error = m_file.errorString();
             return false;
         }

@@ -3,6 +3,7 @@
 #include "script/ScriptDecoding.h"
 
 #include <QFile>
+#include <QIODevice>
 #include <QString>
 #include <optional>
 
@@ -15,10 +16,14 @@ public:
     static constexpr qint64 ChunkSize = 64 * 1024;
 
     explicit ScriptFileReader(const QString& fileName);
+    // Reads a device the caller keeps (closed, or open for reading) in pieces of chunkSize
+    // bytes; small pieces meet the border between two often, as a fuzzer wants.
+    ScriptFileReader(QIODevice& device, qint64 chunkSize);
     ScriptFileReader(const ScriptFileReader&) = delete;
     ScriptFileReader& operator=(const ScriptFileReader&) = delete;
 
-    // Opens the file and settles its encoding. False with ErrorString() when it cannot be read
+    // Opens the file (or device) and settles its encoding, reading from its start. False with
+    // ErrorString() when it cannot be read
     // (also a pipe, which cannot be read twice), and with Refused() when its bytes are refused.
     bool Open();
     // The next line without its line end. False at the end of the file, and after a failure,
@@ -37,7 +42,9 @@ private:
     bool Fill();
     bool Fail(const ScriptDecoding::Refusal& refusal);
 
-    QFile m_file;
+    std::optional<QFile> m_ownFile;
+    QIODevice& m_file;
+    qint64 m_chunkSize = ChunkSize;
     ScriptDecoding::Settled m_settled;
     std::optional<ScriptDecoding::Decoder> m_decoder;
     std::optional<ScriptDecoding::Refusal> m_refused;

@@ -1,6 +1,7 @@
 #include "script/ScriptDecoding.h"
 #include "script/ScriptFileReader.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -25,8 +26,7 @@ struct Reading {
     QString refused;
 };
 
-Reading Streamed(const QString& path) {
-    ScriptFileReader reader(path);
+Reading Streamed(ScriptFileReader&& reader) {
     Reading reading;
     if (!reader.Open()) {
         reading.refused = reader.Refused() ? reader.Refused()->Text() : QStringLiteral("cannot open");
@@ -167,8 +167,11 @@ void tst_ScriptFileReader::decodes() {
     QFETCH(Encoding, encoding);
     QFETCH(QString, refused);
 
-    const QString path = Write(bytes);
-    for (const Reading& reading : {Streamed(path), Whole(bytes)}) {
+    // Also read in pieces of one and three bytes, which meet every border a character can have.
+    QBuffer buffer(&bytes);
+    for (const Reading& reading :
+         {Streamed(ScriptFileReader(Write(bytes))), Streamed(ScriptFileReader(buffer, 1)),
+          Streamed(ScriptFileReader(buffer, 3)), Whole(bytes)}) {
         QCOMPARE(reading.refused, refused);
         QCOMPARE(reading.lines, lines);
         QCOMPARE(reading.encoding, encoding);
@@ -215,7 +218,7 @@ void tst_ScriptFileReader::streamingAgreesWithWholeFileAtTheChunkBorder_data() {
 
 void tst_ScriptFileReader::streamingAgreesWithWholeFileAtTheChunkBorder() {
     QFETCH(QByteArray, bytes);
-    const Reading streamed = Streamed(Write(bytes));
+    const Reading streamed = Streamed(ScriptFileReader(Write(bytes)));
     const Reading whole = Whole(bytes);
     QCOMPARE(streamed.refused, whole.refused);
     QCOMPARE(streamed.lines, whole.lines);
