@@ -23,8 +23,8 @@ public:
     ScriptFileReader& operator=(const ScriptFileReader&) = delete;
 
     // Opens the file (or device) and settles its encoding, reading from its start. False with
-    // ErrorString() when it cannot be read
-    // (also a pipe, which cannot be read twice), and with Refused() when its bytes are refused.
+    // ErrorString() when it cannot be read (also a pipe, which cannot be read twice), and with
+    // Refused() when its bytes are refused.
     bool Open();
     // The next line without its line end. False at the end of the file, and after a failure,
     // which ErrorString() then describes (with Refused() when the file changed since Open into
