@@ -377,9 +377,9 @@ void tst_MScriptScan::commands_data() {
                QStringList{Message(B, "Updategroup", "QString:\"Ziel\", " + CopyOf("Quelle") + ", short:3")} +
                end
         << 0 << QString();
-    const QList<std::pair<QString, QString>> flags{{"2.5", "2"},        {"3.5", "4"},     {"-2.5", "-2"},
-                                                   {"keine Zahl", "0"}, {"&HFFFF", "-1"}, {" 1 2", "12"},
-                                                   {"32767", "32767"}};
+    // The number reading itself is Variant's; these rows check that the flag takes it rounded.
+    const QList<std::pair<QString, QString>> flags{
+        {"2.5", "2"}, {"3.5", "4"}, {"keine Zahl", "0"}, {"&HFFFF", "-1"}, {"32767", "32767"}};
     for (const auto& [text, value] : flags)
         QTest::addRow("updateflag \"%s\" passes %s", qPrintable(text), qPrintable(value))
             << QStringList() << sides + "updateflag \"" + text + "\"\n" + updategroup

@@ -65,7 +65,6 @@ void tst_Variant::lenientNumber_data() {
     QTest::newRow("16-bit hex lower bound") << "&H8000" << -32768.0;
     QTest::newRow("leading zeros keep a hex value 16-bit") << "&H0FFFF" << -1.0;
     QTest::newRow("trailing ampersand makes hex 32-bit") << "&HFFFF&" << 65535.0;
-    QTest::newRow("blank before the trailing ampersand") << "&HFFFF &" << 65535.0;
     QTest::newRow("hex above 16 bits is 32-bit") << "&H10000" << 65536.0;
     QTest::newRow("octal") << "&O17" << 15.0;
     QTest::newRow("octal up to 177777 is a 16-bit value") << "&O177777" << -1.0;
