@@ -1,11 +1,14 @@
 #include "kx4studio/Kx4Studio.h"
 #include "kx4studio/StudioToolContext.h"
 
+#include "ProjectData/ProjectCsv.h"
+#include "ProjectData/ProjectFile.h"
 #include "platform/registry/Registry.h"
 #include "studio/IStudioUtilities.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -160,10 +163,12 @@ private Q_SLOTS:
     void setupPathOption() {
         QFETCH(QString, option);
         QFETCH(QString, stored);
-        const Result result = Run({"setup", "--path", option.arg(m_prefix->path(), m_files->path())});
+        const auto place = [this](QString text) {
+            return text.replace("%1", m_prefix->path()).replace("%2", m_files->path());
+        };
+        const Result result = Run({"setup", "--path", place(option)});
         QVERIFY2(result.status == 0, qPrintable(result.err));
-        QCOMPARE(Text(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Path"),
-                 stored.arg(m_prefix->path(), m_files->path()));
+        QCOMPARE(Text(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Path"), place(stored));
     }
 
     void commandFailures_data() {
@@ -182,7 +187,8 @@ private Q_SLOTS:
         QTest::newRow("bad locale id")
             << QStringList{"setup", "--lcid", "deutsch"} << "kx4studio setup: --lcid deutsch is no locale id";
         QTest::newRow("missing argument")
-            << QStringList{"import", "Demo"} << "kx4studio import: usage: kx4studio import FILE CSV";
+            << QStringList{"import", "Demo"}
+            << "kx4studio import: usage: kx4studio import FILE CSV|XLF|PO [--force]";
         QTest::newRow("new without .kxs")
             << QStringList{"new", "%1/Demo.txt"} << "kx4studio new: %1/Demo.txt: a project file ends in .kxs";
         QTest::newRow("new over an existing file")
@@ -209,6 +215,19 @@ private Q_SLOTS:
         QTest::newRow("export of a missing group")
             << QStringList{"export", "%1/Echt.kxs", "--group", "Fehlt"}
             << "kx4studio export: index group \"Fehlt\" not found in %1/Echt.kxs";
+        QTest::newRow("export for translators without a target")
+            << QStringList{"export", "%1/Echt.kxs", "--format", "xliff", "--source", "1031"}
+            << "kx4studio export: --format xliff needs --source and --target";
+        QTest::newRow("export in an unknown format")
+            << QStringList{"export", "%1/Echt.kxs", "--format", "xml"}
+            << "kx4studio export: --format xml is none of csv, xliff, po";
+        QTest::newRow("export of a source language the project lacks")
+            << QStringList{"export", "%1/Echt.kxs", "--format", "po", "--source",
+                           "de-DE",  "--target",    "1033",     "-o", "%1/x.po"}
+            << "kx4studio export: source language \"de-DE\" is not in %1/Echt.kxs";
+        QTest::newRow("--force on a CSV import")
+            << QStringList{"import", "%1/Echt.kxs", "%1/x.csv", "--force"}
+            << "kx4studio import: --force is for XLIFF and PO files";
     }
     void commandFailures() {
         QFETCH(QStringList, args);
@@ -216,10 +235,10 @@ private Q_SLOTS:
         QVERIFY(WriteFile(m_files->filePath("sysinfo.kxs"), "no database"));
         QCOMPARE(Run({"new", m_files->filePath("Echt.kxs")}).status, 0);
         for (QString& arg : args)
-            arg = arg.arg(m_files->path());
+            arg.replace("%1", m_files->path());
         const Result result = Run(args);
         QCOMPARE(result.status, 1);
-        QCOMPARE(result.err.section('\n', 0, 0), err.arg(m_files->path()));
+        QCOMPARE(result.err.section('\n', 0, 0), err.replace("%1", m_files->path()));
         QVERIFY(result.err.count('\n') == 1 || args.isEmpty());
         QStringList keys;
         RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, &keys);
@@ -244,6 +263,38 @@ private Q_SLOTS:
                                         .arg(m_files->path()));
         QCOMPARE(Run({"unregister", "demo"}).status, 0);
         QCOMPARE(Run({"list"}).out.count('\n'), 2);
+    }
+
+    // The program's project list keeps or drops a registration by the same rule.
+    void listPresence_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("presence");
+        QTest::newRow("group by name with its .vbg") << "Group"
+                                                     << "Demo.vbg"
+                                                     << "present";
+        QTest::newRow("group by numeric type with its .vbg") << "32"
+                                                             << "Demo.vbg"
+                                                             << "present";
+        QTest::newRow("group by numeric type with only a .kxs") << "32"
+                                                                << "Demo.kxs"
+                                                                << "missing";
+        QTest::newRow("numeric type of a mask with its .kxs") << "3"
+                                                              << "Demo.kxs"
+                                                              << "present";
+        QTest::newRow("server with only a .vbg") << "Server"
+                                                 << "Demo.vbg"
+                                                 << "missing";
+    }
+    void listPresence() {
+        QFETCH(QString, type);
+        QFETCH(QString, file);
+        QFETCH(QString, presence);
+        QVERIFY(WriteFile(m_files->filePath(file), "member"));
+        const QString key = StudioKeys::Projects + "\\Demo";
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("ProjectType", type));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("Path", m_files->path()));
+        QCOMPARE(Run({"list"}).out, QString("Demo\t%1\t%2\t%3\n").arg(type, m_files->path(), presence));
     }
 
     void groupsShowsTreeWithCounts() {
@@ -273,6 +324,57 @@ private Q_SLOTS:
             QByteArray("group,index,de-DE,en-US\r\n\"Grüße, \"\"alle\"\"\\Ölstand\",-7,€ 😀,\r\n"));
     }
 
+    // The translators' round trip as a user runs it: export, the file comes back translated
+    // while a source text has changed, import with and without --force, stats in between.
+    void translatorRoundTrip() {
+        const QString file = m_files->filePath("T.kxs");
+        const QString po = m_files->filePath("de-en.po");
+        QVERIFY(WriteFile(m_files->filePath("t.csv"),
+                          "group,index,1031,1033\nA,1,Kessel,Boiler\nA,2,Ventil,\nA\\B,7,Druck,\n"));
+        QVERIFY(WriteFile(m_files->filePath("changed.csv"), "group,index,1031\nA\\B,7,Druck neu\n"));
+        QCOMPARE(Run({"new", file, "--language", "1031", "--language", "1033"}).status, 0);
+        QCOMPARE(Run({"import", file, m_files->filePath("t.csv")}).status, 0);
+        QCOMPARE(
+            Run({"export", file, "--format", "po", "--source", "1031", "--target", "en-US", "-o", po}).out,
+            QString("exported 3 units (2 without translation) to %1\n").arg(po));
+        const QString stats = QString("%1: 3 indexes\n1031 (de-DE): 3 with text, 0 to translate\n"
+                                      "1033 (en-US): %2 with text, %3 to translate\n")
+                                  .arg(file);
+        QCOMPARE(Run({"stats", file}).out, stats.arg(1).arg(2));
+        QFile translated(po);
+        QVERIFY(translated.open(QIODevice::ReadWrite));
+        const QByteArray text = translated.readAll()
+                                    .replace("\"Ventil\"\nmsgstr \"\"", "\"Ventil\"\nmsgstr \"Valve\"")
+                                    .replace("\"Druck\"\nmsgstr \"\"", "\"Druck\"\nmsgstr \"Pressure\"");
+        QVERIFY(translated.resize(0) && translated.write(text) == text.size());
+        translated.close();
+        QCOMPARE(Run({"import", file, m_files->filePath("changed.csv")}).status, 0);
+        QCOMPARE(Run({"import", file, po}).out,
+                 QString("source changed since the export: A\\B\\7\n"
+                         "kept the project's text of 1 units whose source changed (--force imports them)\n"
+                         "imported 3 units into %1; texts changed: 1\n")
+                     .arg(file));
+        QCOMPARE(Run({"stats", file}).out, stats.arg(2).arg(1));
+        QCOMPARE(
+            Run({"import", file, po, "--force"}).out,
+            QString("source changed since the export: A\\B\\7\nimported 3 units into %1; texts changed: 1\n")
+                .arg(file));
+        QCOMPARE(Run({"stats", file, "--group", "a\\b"}).out,
+                 QString("%1: 1 indexes\n1031 (de-DE): 1 with text, 0 to translate\n"
+                         "1033 (en-US): 1 with text, 0 to translate\n")
+                     .arg(file));
+        // Standard output gets the same file as -o.
+        const QString xlf = m_files->filePath("de-en.xlf");
+        QCOMPARE(Run({"export", file, "--format", "xliff", "--source", "1031", "--target", "1033", "-o", xlf})
+                     .status,
+                 0);
+        QFile written(xlf);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(
+            Run({"export", file, "--format", "xliff", "--source", "1031", "--target", "1033"}).out.toUtf8(),
+            written.readAll());
+    }
+
     void malformedImportNamesLineAndChangesNothing() {
         const QString file = m_files->filePath("M.kxs");
         QVERIFY(WriteFile(m_files->filePath("good.csv"), "group,index,1031\nA,1,a\n"));
@@ -287,6 +389,63 @@ private Q_SLOTS:
                  QString("kx4studio import: %1 line 5: index \"x\" is not a whole number; nothing imported\n")
                      .arg(m_files->filePath("bad.csv")));
         QCOMPARE(Run({"export", file}).out, before);
+    }
+
+    // The project's folder mounted read-only in a mount namespace of the command's own, as a
+    // write-protected medium would be.
+    void readOnlyMedium_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("walLeft");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output"); // standard output of a reading command, error of a failing one
+        QTest::newRow("groups reads")
+            << QStringList{"groups", "%1"} << false << 0 << "%1: languages 1031\nA (1031: 1)\n";
+        QTest::newRow("export reads")
+            << QStringList{"export", "%1"} << false << 0 << "group,index,1031\r\nA,1,a\r\n";
+        QTest::newRow("import is refused naming the file")
+            << QStringList{"import", "%1", "%2"} << false << 1
+            << "kx4studio import: cannot update %1: its folder is read-only\n";
+        // Copied while open: the last commit lies in the WAL, which needs a file beside it to read.
+        QTest::newRow("a WAL file left beside it fails reading, as reading")
+            << QStringList{"groups", "%1"} << true << 1
+            << "kx4studio groups: cannot read %1: unable to open database file\n";
+    }
+    void readOnlyMedium() {
+        QFETCH(QStringList, args);
+        QFETCH(bool, walLeft);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        const QString folder = m_files->filePath("medium");
+        const QString file = folder + "/R.kxs";
+        const QString csv = m_files->filePath("r.csv");
+        QVERIFY(WriteFile(csv, "group,index,1031\nA,1,a\n"));
+        QCOMPARE(Run({"new", file, "--language", "1031"}).status, 0);
+        QCOMPARE(Run({"import", file, csv}).status, 0);
+        if (walLeft) {
+            const QString saved = m_files->filePath("wal");
+            {
+                ProjectFile open(file);
+                ProjectCsv::Import(open, "group,index,1031\nA,2,b\n", csv);
+                QVERIFY(QFile::copy(file + "-wal", saved));
+            }
+            // Closing removed it; put back what a copy taken while open holds.
+            QVERIFY(QFile::copy(saved, file + "-wal"));
+        }
+        const QStringList mount = {"-rm",  "sh",
+                                   "-c",   "mount --bind -o ro \"$0\" \"$0\" && exec \"$@\"",
+                                   folder, m_context.programDir + "/kx4studio"};
+        QProcess probe;
+        probe.start("unshare", mount);
+        if (!probe.waitForFinished() || probe.exitCode() != 1)
+            QSKIP("no mount namespaces here (unshare -rm)");
+        for (QString& arg : args)
+            arg.replace("%1", file).replace("%2", csv);
+        QProcess studio;
+        studio.start("unshare", mount + args);
+        QVERIFY(studio.waitForFinished());
+        QCOMPARE(studio.exitCode(), status);
+        const QByteArray shown = status == 0 ? studio.readAllStandardOutput() : studio.readAllStandardError();
+        QCOMPARE(QString::fromUtf8(shown), output.replace("%1", file));
     }
 
 private:
