@@ -5,6 +5,7 @@
 #include "platform/registry/RawRegistry.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/windows/Shell.h"
+#include "studio/StudioKeys.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -24,6 +25,18 @@ QPointer<FAbout> shownBox;
 // READ_CONTROL with query value, set value, create subkey, enumerate subkeys, notify, create link.
 constexpr quint32 AboutKeyAccess = 0x2003F;
 constexpr quint32 ValueBufferSize = 1024;
+
+// A raw registry handle, closed on every way out.
+struct OpenKey {
+    HKEY handle = 0;
+    OpenKey() = default;
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+    ~OpenKey() {
+        if (handle)
+            RegCloseKey(handle);
+    }
+};
 
 const char* const SysInfoUnavailable = "Systeminformationen sind momentan nicht verfügbar";
 
@@ -146,8 +159,8 @@ void FAbout::ShowModal() {
 FAbout* FAbout::Current() { return shownBox; }
 
 bool FAbout::GetKeyValue(HKEY KeyRoot, const QString& KeyName, const QString& SubKeyRef, QString& KeyVal) {
-    HKEY key = 0;
-    long rc = RegOpenKeyExA(KeyRoot, ToAnsi(KeyName).constData(), 0, AboutKeyAccess, &key);
+    OpenKey key;
+    long rc = RegOpenKeyExA(KeyRoot, ToAnsi(KeyName).constData(), 0, AboutKeyAccess, &key.handle);
     if (rc != ERROR_SUCCESS) {
         qCInfo(lcAbout) << "Cannot open" << KeyName << "- error" << rc;
         KeyVal.clear();
@@ -156,22 +169,19 @@ bool FAbout::GetKeyValue(HKEY KeyRoot, const QString& KeyName, const QString& Su
     QByteArray buffer(ValueBufferSize, '\0');
     quint32 size = ValueBufferSize;
     quint32 type = REG_NONE;
-    rc = RegQueryValueExA(key, ToAnsi(SubKeyRef).constData(), nullptr, &type,
+    rc = RegQueryValueExA(key.handle, ToAnsi(SubKeyRef).constData(), nullptr, &type,
                           reinterpret_cast<unsigned char*>(buffer.data()), &size);
     if (rc != ERROR_SUCCESS) {
         qCInfo(lcAbout) << "Cannot read" << SubKeyRef << "of" << KeyName << "- error" << rc;
         KeyVal.clear();
-        RegCloseKey(key);
         return false;
     }
+    // A terminated string loses its terminator; zeros inside it stay.
     buffer.truncate(qMin(size, ValueBufferSize));
+    if (buffer.endsWith('\0'))
+        buffer.chop(1);
     switch (type) {
-    case REG_SZ: {
-        // With or without its terminator; text after a zero is no part of the string.
-        const qsizetype end = buffer.indexOf('\0');
-        KeyVal = FromAnsi(end >= 0 ? buffer.left(end) : buffer);
-        break;
-    }
+    case REG_SZ: KeyVal = FromAnsi(buffer); break;
     case REG_DWORD: {
         // Little-endian bytes; a short value counts its missing high bytes as zero.
         QByteArray bytes = buffer.left(4);
@@ -181,16 +191,15 @@ bool FAbout::GetKeyValue(HKEY KeyRoot, const QString& KeyName, const QString& Su
     }
     default: break;
     }
-    RegCloseKey(key);
     return true;
 }
 
 void FAbout::StartSysInfo() {
     try {
         QString SysInfoPath;
-        if (!GetKeyValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                         QStringLiteral("PATH"), SysInfoPath)) {
-            if (!GetKeyValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
+        if (!GetKeyValue(HKEY_LOCAL_MACHINE, StudioKeys::SystemInformation, QStringLiteral("PATH"),
+                         SysInfoPath)) {
+            if (!GetKeyValue(HKEY_LOCAL_MACHINE, StudioKeys::SystemInformationLocation,
                              QStringLiteral("MSINFO"), SysInfoPath)) {
                 ShowSysInfoUnavailable();
                 return;
