@@ -67,6 +67,11 @@ void tst_FProjectOpen::init() {
     m_prefix->Register("Grp", "Group", m_prefix->ProjectsFolder(), "vbg");
     m_prefix->RegisterPresent("KX", "KestrixX");
     m_prefix->RegisterPresent("Zeta", "Terminal Client");
+    // Unreadable registrations among the good ones: passed over, named in the status line.
+    m_prefix->Register("Broken", "Single", QString(), "");
+    m_prefix->SetBinary("Broken", "Path");
+    m_prefix->RegisterPresent("Broken2", "Single");
+    m_prefix->SetBinary("Broken2", "ProjectType");
     MResources::ResetForTesting();
     MResources::InitLanguage();
     m_leftOpen = false;
@@ -260,24 +265,32 @@ void tst_FProjectOpen::emptyList() {
 void tst_FProjectOpen::captions_data() {
     QTest::addColumn<quint32>("lcid");
     QTest::addColumn<QStringList>("captions");
-    QTest::newRow("German") << 1031u
-                            << QStringList{"KestrixStudio ToolBox - Projekt öffnen",
-                                           "Registrierte Projekte",
-                                           "Name",
-                                           "Verzeichnis",
-                                           "Typ",
-                                           "OK",
-                                           "Abbrechen",
-                                           "&Hilfe"};
-    QTest::newRow("English") << 1033u
-                             << QStringList{"KestrixStudio ToolBox - Open Project",
-                                            "Registered Projects",
-                                            "Name",
-                                            "Directory",
-                                            "Type",
-                                            "OK",
-                                            "Cancel",
-                                            "&Help"};
+    QTest::addColumn<QString>("statusStart");
+    QTest::addColumn<QString>("statusEnd");
+    QTest::newRow("German")
+        << 1031u
+        << QStringList{"KestrixStudio ToolBox - Projekt öffnen",
+                       "Registrierte Projekte",
+                       "Name",
+                       "Verzeichnis",
+                       "Typ",
+                       "OK",
+                       "Abbrechen",
+                       "&Hilfe"}
+        << "Die Registrierung \"Broken\" ist nicht lesbar und fehlt in der Liste: value \"Path\": "
+        << " (1 weitere sind nicht lesbar)";
+    QTest::newRow("English")
+        << 1033u
+        << QStringList{"KestrixStudio ToolBox - Open Project",
+                       "Registered Projects",
+                       "Name",
+                       "Directory",
+                       "Type",
+                       "OK",
+                       "Cancel",
+                       "&Help"}
+        << "The registration \"Broken\" cannot be read and is not listed: value \"Path\": "
+        << " (1 more cannot be read)";
 }
 
 void tst_FProjectOpen::captions() {
@@ -289,8 +302,11 @@ void tst_FProjectOpen::captions() {
 
     FProjectOpen dialog;
     QStringList shown;
+    QString status;
     int buttonWidth = 0;
     WhenShown(dialog, [&] {
+        QVERIFY(dialog.findChild<QLabel*>("lblStatus")->isVisible());
+        status = dialog.findChild<QLabel*>("lblStatus")->text();
         const QTreeWidgetItem* header = List(dialog)->headerItem();
         shown << dialog.windowTitle() << dialog.findChild<QLabel*>("lbl")->text() << header->text(0)
               << header->text(1) << header->text(2);
@@ -308,6 +324,9 @@ void tst_FProjectOpen::captions() {
     });
     dialog.ShowDialog();
     QCOMPARE(shown, captions);
+    QFETCH(QString, statusStart);
+    QFETCH(QString, statusEnd);
+    QVERIFY2(status.startsWith(statusStart) && status.endsWith(statusEnd), qPrintable(status));
 }
 
 void tst_FProjectOpen::lastColumnFillsTheList() {
