@@ -57,6 +57,15 @@ public:
 // program links; the program sees only this contract.
 IStudioUtilities& StudioUtilities();
 
+// The studio's locale id: "LCID" under HKEY_LOCAL_MACHINE\<StudioKeys::Studio>, read through
+// the Registry service and converted as the platform converts to a 32-bit integer, so "1033",
+// "1033.4" and "&H409" all give 1033; 1031 when it is missing. Throws Failure (13) for a value
+// that is no number. Defined by the utility library: the program and the studio's components
+// read the language so and no other way.
+qint32 StudioLcid();
+inline constexpr qint32 GermanLcid = 1031;
+inline constexpr qint32 EnglishLcid = 1033;
+
 // Registry keys the program and the studio share.
 namespace StudioKeys {
 inline const QString Maker = QStringLiteral("Software\\HALVERN GmbH");

@@ -66,6 +66,8 @@ void tst_MResources::languageChoice_data() {
     QTest::newRow("1033 English, 80 has no English text")
         << "LCID" << QVariant(1033) << 1033 << "&Open" << noEnglish80;
     QTest::newRow("1033 stored as text") << "LCID" << QVariant("1033") << 1033 << "&Open" << noEnglish80;
+    QTest::newRow("1033.4 stored as text") << "LCID" << QVariant("1033.4") << 1033 << "&Open" << noEnglish80;
+    QTest::newRow("&H409 stored as text") << "LCID" << QVariant("&H409") << 1033 << "&Open" << noEnglish80;
     QTest::newRow("value name in other case") << "lcid" << QVariant(1033) << 1033 << "&Open" << noEnglish80;
     QTest::newRow("2057 English UK gives German")
         << "LCID" << QVariant(2057) << 2057 << german << "KestrixStudio";
@@ -91,6 +93,9 @@ void tst_MResources::languageChoice() {
     QCOMPARE(MResources::LanguageOffset(), currentLcid == 1033 ? 10000 : 0);
     QCOMPARE(MResources::GetResString(111), text111);
     QCOMPARE(MResources::GetResString(80), text80);
+    // Qt's own texts (a standard button's) in the same language.
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+             currentLcid == 1033 ? QString("Cancel") : QString("Abbrechen"));
 }
 
 void tst_MResources::unreadableLcidReachesCaller() {
