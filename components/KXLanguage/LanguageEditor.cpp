@@ -8,10 +8,6 @@
 #include "studio/Failure.h"
 #include "studio/Variant.h"
 
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcLanguage, "kx4.language", QtWarningMsg)
-
 namespace {
 
 const QString IndexGroups = QStringLiteral("<IndexGroups>");
@@ -71,9 +67,9 @@ LanguageEditor::LanguageEditor() = default;
 
 LanguageEditor::~LanguageEditor() = default;
 
+// The caller reports why through LastError; logging it as well would say it twice.
 bool LanguageEditor::Fail(const QString& why) {
     m_lastError = why;
-    qCWarning(lcLanguage) << why;
     return false;
 }
 

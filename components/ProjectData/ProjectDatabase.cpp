@@ -44,7 +44,8 @@ void ProjectDatabase::Fail(int code, const QString& doing) const {
         throw Failure(Failure::InvalidCall, QStringLiteral("%1 is not a project database").arg(m_path));
     else if (primary == SQLITE_READONLY)
         why = QStringLiteral("the file is read-only");
-    qCWarning(lcProject) << doing << m_path << "failed:" << code << why;
+    // The failure says what and where; only SQLite's own code is left for a diagnosis.
+    qCDebug(lcProject) << doing << m_path << "failed with SQLite code" << code;
     throw Failure(Failure::InvalidCall, QStringLiteral("%1 %2: %3").arg(doing, m_path, why));
 }
 
