@@ -15,6 +15,16 @@ ToolBoxApplication::ToolBoxApplication(int& argc, char** argv) : QApplication(ar
     setOrganizationName(QStringLiteral("KX4ToolBox"));
 }
 
+int ToolBoxApplication::Main(int argc, char** argv) {
+    ChoosePlatform();
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    static int programOnly = 1;
+    ToolBoxApplication app(programOnly, argv);
+    return app.Run(arguments);
+}
+
 void ToolBoxApplication::ChoosePlatform() {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -34,8 +44,8 @@ void ToolBoxApplication::ReportUncaught(const Failure& failure) {
     MessageBox::Show(failure.Text(), QStringLiteral("KX4ToolBox"), MessageBox::Icon::Critical);
 }
 
-int ToolBoxApplication::Run() {
-    FMDIFrame frame(arguments().mid(1));
+int ToolBoxApplication::Run(const QStringList& arguments) {
+    FMDIFrame frame(arguments);
     try {
         frame.MDIForm_Load();
     } catch (const Failure& failure) {

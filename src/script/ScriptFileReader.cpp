@@ -42,6 +42,11 @@ bool EndsInCutSequence(const QByteArray& tail) {
 ScriptFileReader::ScriptFileReader(const QString& fileName) : m_file(fileName) {}
 
 bool ScriptFileReader::Open() {
+    // QFile would also warn on standard error about an empty name.
+    if (m_file.fileName().isEmpty()) {
+        m_error = QStringLiteral("no file name given");
+        return false;
+    }
     if (QFileInfo(m_file.fileName()).isDir()) {
         m_error = QStringLiteral("it is a folder");
         return false;
