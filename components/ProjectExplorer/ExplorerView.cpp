@@ -19,9 +19,10 @@ namespace {
 
 constexpr int GroupIdRole = Qt::UserRole;
 
-QLabel* Selectable(const QString& text) {
+// Plain labels: a selectable one lays its text out as a document, which costs a visible part
+// of the start-up.
+QLabel* Fact(const QString& text) {
     auto* label = new QLabel(text);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setWordWrap(true);
     return label;
 }
@@ -32,10 +33,10 @@ ExplorerView::ExplorerView(const ProjectFile& project, bool english, QWidget* pa
     : QWidget(parent), m_project(project), m_groups(new QTreeWidget(this)), m_counting(new QTimer(this)) {
     auto* facts = new QFormLayout;
     facts->addRow(ExplorerTexts::Get(Text::Project, english) + QLatin1Char(':'),
-                  Selectable(QFileInfo(project.Path()).completeBaseName()));
-    facts->addRow(ExplorerTexts::Get(Text::File, english) + QLatin1Char(':'), Selectable(project.Path()));
+                  Fact(QFileInfo(project.Path()).completeBaseName()));
+    facts->addRow(ExplorerTexts::Get(Text::File, english) + QLatin1Char(':'), Fact(project.Path()));
     facts->addRow(ExplorerTexts::Get(Text::Languages, english) + QLatin1Char(':'),
-                  Selectable(project.Languages().join(QStringLiteral(", "))));
+                  Fact(project.Languages().join(QStringLiteral(", "))));
 
     m_groups->setColumnCount(2);
     m_groups->setHeaderLabels(

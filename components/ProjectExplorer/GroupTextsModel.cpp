@@ -82,7 +82,8 @@ void GroupTextsModel::ReadPage() {
         });
     m_atEnd = read < PageTexts;
     if (lastGrew)
-        Q_EMIT dataChanged(index(int(m_rows.size()) - 1, 1), index(int(m_rows.size()) - 1, columnCount() - 1));
+        Q_EMIT dataChanged(index(int(m_rows.size()) - 1, 1),
+                           index(int(m_rows.size()) - 1, columnCount() - 1));
     if (added.isEmpty())
         return;
     beginInsertRows(QModelIndex(), int(m_rows.size()), int(m_rows.size() + added.size()) - 1);
