@@ -56,6 +56,48 @@ bool Restore(const QString& saved) {
 
 double Milliseconds(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
 
+// The listing's parts one kind at a time, first over the registrations as the first call
+// found them (restored from saved), then as the second call found them; then the shown
+// dialog's list. False when the hive cannot be restored.
+bool ShowWhereTimeGoes(const QString& saved) {
+    QElapsedTimer timer;
+    IStudioUtilities& utilities = StudioUtilities();
+    for (const char* state : {"first", "second"}) {
+        if (QByteArray(state) == "first" && !Restore(saved)) {
+            out << "cannot restore the hive\n";
+            return false;
+        }
+        out << "  as the " << state << " call:\n";
+        timer.restart();
+        const QStringList names = utilities.Registry().EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects);
+        out << "    EnumKeys:                   " << Milliseconds(timer) << " ms for " << names.size()
+            << " keys\n";
+        timer.restart();
+        QList<RegisteredProject> registrations;
+        for (const QString& name : names)
+            registrations << MKX4FunctionsSpecial::ReadRegisteredProject(name);
+        out << "    ReadRegisteredProject x " << names.size() << ": " << Milliseconds(timer)
+            << " ms (GetValue x " << 2 * names.size() << ")\n";
+        timer.restart();
+        QStringList stale;
+        for (const RegisteredProject& project : registrations)
+            if (!utilities.Files().FileExists(project.ProjectFile))
+                stale << project.Name;
+        out << "    FileExists x " << names.size() << ":        " << Milliseconds(timer) << " ms\n";
+        timer.restart();
+        MKX4FunctionsSpecial::DeleteRegistrations(stale);
+        out << "    DeleteRegistrations of " << stale.size() << ":   " << Milliseconds(timer) << " ms\n";
+    }
+    QTreeWidget list;
+    list.setColumnCount(3);
+    list.resize(600, 300);
+    timer.restart();
+    MKX4FunctionsSpecial::FillRegisteredProjects(&list, MKX4FunctionsSpecial::OpenableProjectTypes);
+    out << "  the shown dialog's list, FillRegisteredProjects over the " << list.topLevelItemCount() << ": "
+        << Milliseconds(timer) << " ms\n";
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -96,41 +138,5 @@ int main(int argc, char** argv) {
     out << "ShowDialog silent over the " << count / 2 << " left:  " << second << " ms (found \"" << found
         << "\")\n";
 
-    // Where the time goes: the listing's parts one kind at a time, first over the N
-    // registrations as the first call found them, then over the N/2 the second call found.
-    IStudioUtilities& utilities = StudioUtilities();
-    for (const char* state : {"first", "second"}) {
-        if (QByteArray(state) == "first" && !Restore(saved)) {
-            out << "cannot restore the hive\n";
-            return 1;
-        }
-        out << "  as the " << state << " call:\n";
-        timer.restart();
-        const QStringList names = utilities.Registry().EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects);
-        out << "    EnumKeys:                   " << Milliseconds(timer) << " ms for " << names.size()
-            << " keys\n";
-        timer.restart();
-        QList<RegisteredProject> registrations;
-        for (const QString& name : names)
-            registrations << MKX4FunctionsSpecial::ReadRegisteredProject(name);
-        out << "    ReadRegisteredProject x " << names.size() << ": " << Milliseconds(timer)
-            << " ms (GetValue x " << 2 * names.size() << ")\n";
-        timer.restart();
-        QStringList stale;
-        for (const RegisteredProject& project : registrations)
-            if (!utilities.Files().FileExists(project.ProjectFile))
-                stale << project.Name;
-        out << "    FileExists x " << names.size() << ":        " << Milliseconds(timer) << " ms\n";
-        timer.restart();
-        MKX4FunctionsSpecial::DeleteRegistrations(stale);
-        out << "    DeleteRegistrations of " << stale.size() << ":   " << Milliseconds(timer) << " ms\n";
-    }
-    QTreeWidget list;
-    list.setColumnCount(3);
-    list.resize(600, 300);
-    timer.restart();
-    MKX4FunctionsSpecial::FillRegisteredProjects(&list, MKX4FunctionsSpecial::OpenableProjectTypes);
-    out << "  the shown dialog's list, FillRegisteredProjects over the " << list.topLevelItemCount() << ": "
-        << Milliseconds(timer) << " ms\n";
-    return 0;
+    return ShowWhereTimeGoes(saved) ? 0 : 1;
 }
