@@ -28,14 +28,19 @@ constexpr ProjectTypeName ProjectTypes[] = {
     {KestrixX, "KestrixX"},
 };
 
-// A value's text; one without a text form fails naming the value (the caller knows the key).
+// A value's text; one without a text form fails naming the value (the caller knows the key)
+// and what it holds in the registry's terms.
 QString ReadText(IRegistryService& registry, const QString& key, const QString& valueName) {
     const QVariant value = registry.GetValue(HKEY_LOCAL_MACHINE, key, valueName, QString());
     try {
         return Variant::ToText(value);
     } catch (const Failure& failure) {
+        const QString holds = value.typeId() == QMetaType::QByteArray ? QStringLiteral("binary data")
+                              : value.typeId() == QMetaType::QStringList
+                                  ? QStringLiteral("several strings")
+                                  : QString::fromLatin1(value.typeName());
         throw Failure(failure.Number(),
-                      QStringLiteral("value \"%1\": %2").arg(valueName, failure.Description()));
+                      QStringLiteral("value \"%1\" holds %2, not text").arg(valueName, holds));
     }
 }
 

@@ -39,7 +39,8 @@ qint32 ProjectTypeCodeOf(const QString& ProjectType);
 
 // The registration of Name below the projects key, read through the utility library.
 // Failures of the library reach the caller; a value without a text form (binary data, a
-// multi-string) fails with the conversion's number, naming the value but not the key.
+// multi-string) fails with the conversion's number (13), naming the value and what it holds
+// but not the key.
 RegisteredProject ReadRegisteredProject(const QString& Name);
 
 // What reading every registration found, in enumeration order.

@@ -264,9 +264,7 @@ void tst_FProjectOpen::emptyList() {
 
 void tst_FProjectOpen::captions_data() {
     QTest::addColumn<quint32>("lcid");
-    QTest::addColumn<QStringList>("captions");
-    QTest::addColumn<QString>("statusStart");
-    QTest::addColumn<QString>("statusEnd");
+    QTest::addColumn<QStringList>("captions"); // the last: the status line
     QTest::newRow("German")
         << 1031u
         << QStringList{"KestrixStudio ToolBox - Projekt öffnen",
@@ -276,9 +274,9 @@ void tst_FProjectOpen::captions_data() {
                        "Typ",
                        "OK",
                        "Abbrechen",
-                       "&Hilfe"}
-        << "Die Registrierung \"Broken\" ist nicht lesbar und fehlt in der Liste: value \"Path\": "
-        << " (1 weitere sind nicht lesbar)";
+                       "&Hilfe",
+                       "Die Registrierung \"Broken\" ist nicht lesbar und fehlt in der Liste: value \"Path\" "
+                       "holds binary data, not text (1 weitere sind nicht lesbar)"};
     QTest::newRow("English")
         << 1033u
         << QStringList{"KestrixStudio ToolBox - Open Project",
@@ -288,9 +286,9 @@ void tst_FProjectOpen::captions_data() {
                        "Type",
                        "OK",
                        "Cancel",
-                       "&Help"}
-        << "The registration \"Broken\" cannot be read and is not listed: value \"Path\": "
-        << " (1 more cannot be read)";
+                       "&Help",
+                       "The registration \"Broken\" cannot be read and is not listed: value \"Path\" holds "
+                       "binary data, not text (1 more cannot be read)"};
 }
 
 void tst_FProjectOpen::captions() {
@@ -302,11 +300,9 @@ void tst_FProjectOpen::captions() {
 
     FProjectOpen dialog;
     QStringList shown;
-    QString status;
     int buttonWidth = 0;
     WhenShown(dialog, [&] {
         QVERIFY(dialog.findChild<QLabel*>("lblStatus")->isVisible());
-        status = dialog.findChild<QLabel*>("lblStatus")->text();
         const QTreeWidgetItem* header = List(dialog)->headerItem();
         shown << dialog.windowTitle() << dialog.findChild<QLabel*>("lbl")->text() << header->text(0)
               << header->text(1) << header->text(2);
@@ -316,6 +312,7 @@ void tst_FProjectOpen::captions() {
                 buttonWidth = Button(dialog, name)->width();
             QCOMPARE(Button(dialog, name)->width(), buttonWidth);
         }
+        shown << dialog.findChild<QLabel*>("lblStatus")->text();
         // Left to right below the frame.
         QVERIFY(Button(dialog, "cmdOpen")->x() < Button(dialog, "cmdCancel")->x());
         QVERIFY(Button(dialog, "cmdCancel")->x() < Button(dialog, "cmdHelp")->x());
@@ -324,9 +321,6 @@ void tst_FProjectOpen::captions() {
     });
     dialog.ShowDialog();
     QCOMPARE(shown, captions);
-    QFETCH(QString, statusStart);
-    QFETCH(QString, statusEnd);
-    QVERIFY2(status.startsWith(statusStart) && status.endsWith(statusEnd), qPrintable(status));
 }
 
 void tst_FProjectOpen::lastColumnFillsTheList() {
