@@ -4,6 +4,7 @@
 #include "studio/Variant.h"
 #include "texts/MResources.h"
 
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -93,9 +94,11 @@ void tst_MResources::languageChoice() {
     QCOMPARE(MResources::LanguageOffset(), currentLcid == 1033 ? 10000 : 0);
     QCOMPARE(MResources::GetResString(111), text111);
     QCOMPARE(MResources::GetResString(80), text80);
-    // Qt's own texts (a standard button's) in the same language.
+    // Qt's own texts (a standard button's) and the platform's, which follow the default
+    // locale, in the same language.
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
              currentLcid == 1033 ? QString("Cancel") : QString("Abbrechen"));
+    QCOMPARE(QLocale().language(), currentLcid == 1033 ? QLocale::English : QLocale::German);
 }
 
 void tst_MResources::unreadableLcidReachesCaller() {
