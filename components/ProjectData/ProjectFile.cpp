@@ -349,3 +349,16 @@ QMap<qint64, qint64> ProjectFile::TextCounts(qint64 group) const {
         counts.insert(query.Integer(0), query.Integer(1));
     return counts;
 }
+
+QByteArray ProjectFile::TextUtf8(qint64 group, qint64 index, qint64 language) const {
+    auto& query = m_db->Cached("SELECT text FROM texts WHERE grp = ? AND idx = ? AND language = ?");
+    query.Bind(1, group).Bind(2, index).Bind(3, language);
+    QByteArray text = query.Step() ? query.Utf8(0) : QByteArray();
+    query.Reset();
+    return text;
+}
+
+bool ProjectFile::HasIndex(qint64 group, qint64 index) const {
+    auto& query = m_db->Cached("SELECT 1 FROM texts WHERE grp = ? AND idx = ? LIMIT 1");
+    return query.Bind(1, group).Bind(2, index).SingleInteger(0) != 0;
+}

@@ -92,6 +92,10 @@ public:
         const std::function<void(qint64 index, qint64 language, const QByteArray& text)>& sink) const;
     // How many texts the group holds per language id.
     QMap<qint64, qint64> TextCounts(qint64 group) const;
+    // One text in UTF-8; empty when there is none.
+    QByteArray TextUtf8(qint64 group, qint64 index, qint64 language) const;
+    // Whether the index has a text in any language.
+    bool HasIndex(qint64 group, qint64 index) const;
 
     // Splits a group path into names; throws for an empty level.
     QStringList SplitPath(const QString& path) const;

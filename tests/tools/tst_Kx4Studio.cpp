@@ -182,7 +182,8 @@ private Q_SLOTS:
         QTest::newRow("bad locale id")
             << QStringList{"setup", "--lcid", "deutsch"} << "kx4studio setup: --lcid deutsch is no locale id";
         QTest::newRow("missing argument")
-            << QStringList{"import", "Demo"} << "kx4studio import: usage: kx4studio import FILE CSV";
+            << QStringList{"import", "Demo"}
+            << "kx4studio import: usage: kx4studio import FILE CSV|XLF|PO [--force]";
         QTest::newRow("new without .kxs")
             << QStringList{"new", "%1/Demo.txt"} << "kx4studio new: %1/Demo.txt: a project file ends in .kxs";
         QTest::newRow("new over an existing file")
@@ -209,6 +210,19 @@ private Q_SLOTS:
         QTest::newRow("export of a missing group")
             << QStringList{"export", "%1/Echt.kxs", "--group", "Fehlt"}
             << "kx4studio export: index group \"Fehlt\" not found in %1/Echt.kxs";
+        QTest::newRow("export for translators without a target")
+            << QStringList{"export", "%1/Echt.kxs", "--format", "xliff", "--source", "1031"}
+            << "kx4studio export: --format xliff needs --source and --target";
+        QTest::newRow("export in an unknown format")
+            << QStringList{"export", "%1/Echt.kxs", "--format", "xml"}
+            << "kx4studio export: --format xml is none of csv, xliff, po";
+        QTest::newRow("export of a source language the project lacks")
+            << QStringList{"export", "%1/Echt.kxs", "--format", "po", "--source",
+                           "de-DE",  "--target",    "1033",     "-o", "%1/x.po"}
+            << "kx4studio export: source language \"de-DE\" is not in %1/Echt.kxs";
+        QTest::newRow("--force on a CSV import")
+            << QStringList{"import", "%1/Echt.kxs", "%1/x.csv", "--force"}
+            << "kx4studio import: --force is for XLIFF and PO files";
     }
     void commandFailures() {
         QFETCH(QStringList, args);
@@ -271,6 +285,57 @@ private Q_SLOTS:
         QCOMPARE(
             Run({"export", m_files->filePath("R.kxs"), "--group", "Grüße, \"alle\"\\ölstand"}).out.toUtf8(),
             QByteArray("group,index,de-DE,en-US\r\n\"Grüße, \"\"alle\"\"\\Ölstand\",-7,€ 😀,\r\n"));
+    }
+
+    // The translators' round trip as a user runs it: export, the file comes back translated
+    // while a source text has changed, import with and without --force, stats in between.
+    void translatorRoundTrip() {
+        const QString file = m_files->filePath("T.kxs");
+        const QString po = m_files->filePath("de-en.po");
+        QVERIFY(WriteFile(m_files->filePath("t.csv"),
+                          "group,index,1031,1033\nA,1,Kessel,Boiler\nA,2,Ventil,\nA\\B,7,Druck,\n"));
+        QVERIFY(WriteFile(m_files->filePath("changed.csv"), "group,index,1031\nA\\B,7,Druck neu\n"));
+        QCOMPARE(Run({"new", file, "--language", "1031", "--language", "1033"}).status, 0);
+        QCOMPARE(Run({"import", file, m_files->filePath("t.csv")}).status, 0);
+        QCOMPARE(
+            Run({"export", file, "--format", "po", "--source", "1031", "--target", "en-US", "-o", po}).out,
+            QString("exported 3 units (2 without translation) to %1\n").arg(po));
+        const QString stats = QString("%1: 3 indexes\n1031 (de-DE): 3 with text, 0 to translate\n"
+                                      "1033 (en-US): %2 with text, %3 to translate\n")
+                                  .arg(file);
+        QCOMPARE(Run({"stats", file}).out, stats.arg(1).arg(2));
+        QFile translated(po);
+        QVERIFY(translated.open(QIODevice::ReadWrite));
+        const QByteArray text = translated.readAll()
+                                    .replace("\"Ventil\"\nmsgstr \"\"", "\"Ventil\"\nmsgstr \"Valve\"")
+                                    .replace("\"Druck\"\nmsgstr \"\"", "\"Druck\"\nmsgstr \"Pressure\"");
+        QVERIFY(translated.resize(0) && translated.write(text) == text.size());
+        translated.close();
+        QCOMPARE(Run({"import", file, m_files->filePath("changed.csv")}).status, 0);
+        QCOMPARE(Run({"import", file, po}).out,
+                 QString("source changed since the export: A\\B\\7\n"
+                         "kept the project's text of 1 units whose source changed (--force imports them)\n"
+                         "imported 3 units into %1; texts changed: 1\n")
+                     .arg(file));
+        QCOMPARE(Run({"stats", file}).out, stats.arg(2).arg(1));
+        QCOMPARE(
+            Run({"import", file, po, "--force"}).out,
+            QString("source changed since the export: A\\B\\7\nimported 3 units into %1; texts changed: 1\n")
+                .arg(file));
+        QCOMPARE(Run({"stats", file, "--group", "a\\b"}).out,
+                 QString("%1: 1 indexes\n1031 (de-DE): 1 with text, 0 to translate\n"
+                         "1033 (en-US): 1 with text, 0 to translate\n")
+                     .arg(file));
+        // Standard output gets the same file as -o.
+        const QString xlf = m_files->filePath("de-en.xlf");
+        QCOMPARE(Run({"export", file, "--format", "xliff", "--source", "1031", "--target", "1033", "-o", xlf})
+                     .status,
+                 0);
+        QFile written(xlf);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(
+            Run({"export", file, "--format", "xliff", "--source", "1031", "--target", "1033"}).out.toUtf8(),
+            written.readAll());
     }
 
     void malformedImportNamesLineAndChangesNothing() {

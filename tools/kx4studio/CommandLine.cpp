@@ -3,14 +3,19 @@
 #include "studio/Failure.h"
 
 CommandLine::CommandLine(const QStringList& args, const QStringList& allowed, int minPositional,
-                         int maxPositional, const QString& usage) {
+                         int maxPositional, const QString& usage, const QStringList& flags) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
-        if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--")) {
+        const bool letter = arg.size() == 2 && arg.at(0) == QLatin1Char('-') && allowed.contains(arg.mid(1));
+        if (!letter && (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--"))) {
             m_positionals << arg;
             continue;
         }
-        const QString name = arg.mid(2);
+        const QString name = arg.mid(letter ? 1 : 2);
+        if (flags.contains(name)) {
+            m_options.append({name, QString()});
+            continue;
+        }
         if (!allowed.contains(name))
             throw Failure(Failure::InvalidCall,
                           QStringLiteral("unknown option %1 (usage: %2)").arg(arg, usage));

@@ -4,6 +4,7 @@
 #include "kx4studio/ProjectCommands.h"
 #include "kx4studio/StudioSetup.h"
 #include "kx4studio/StudioToolContext.h"
+#include "kx4studio/TranslatorCommands.h"
 #include "studio/Failure.h"
 
 #include <QTextStream>
@@ -18,8 +19,11 @@ const char* const Usage =
     "  unregister NAME                         remove a registration\n"
     "  list                                    registrations: name, type, path, present/missing\n"
     "  groups FILE                             the group tree with text counts per language\n"
-    "  export FILE [--group NAME]              the texts as CSV on standard output\n"
-    "  import FILE CSV                         texts from CSV, in one transaction\n"
+    "  export FILE [--group NAME] [-o OUT]     the texts as CSV on standard output or in OUT\n"
+    "  export FILE --format xliff|po --source L --target L [--group NAME] [-o OUT]\n"
+    "                                          the texts for translators, languages by locale id or tag\n"
+    "  import FILE CSV|XLF|PO [--force]        texts from CSV or a translated file, in one transaction\n"
+    "  stats FILE [--group NAME]               per language, how many indexes have a text\n"
     "FILE is a .kxs path (Windows-style paths map through the prefix) or a registered project's name.\n";
 
 void Dispatch(const QString& command, const QStringList& args, QTextStream& out,
@@ -41,10 +45,16 @@ void Dispatch(const QString& command, const QStringList& args, QTextStream& out,
     } else if (command == QLatin1String("groups")) {
         ProjectCommands::Groups(CommandLine(args, {}, 1, 1, "kx4studio groups FILE"), out);
     } else if (command == QLatin1String("export")) {
-        ProjectCommands::Export(CommandLine(args, {"group"}, 1, 1, "kx4studio export FILE [--group NAME]"),
-                                out);
+        TranslatorCommands::Export(CommandLine(args, {"group", "format", "source", "target", "o"}, 1, 1,
+                                               "kx4studio export FILE [--format csv|xliff|po --source L "
+                                               "--target L] [--group NAME] [-o OUT]"),
+                                   out);
     } else if (command == QLatin1String("import")) {
-        ProjectCommands::Import(CommandLine(args, {}, 2, 2, "kx4studio import FILE CSV"), out);
+        TranslatorCommands::Import(
+            CommandLine(args, {}, 2, 2, "kx4studio import FILE CSV|XLF|PO [--force]", {"force"}), out);
+    } else if (command == QLatin1String("stats")) {
+        TranslatorCommands::Stats(CommandLine(args, {"group"}, 1, 1, "kx4studio stats FILE [--group NAME]"),
+                                  out);
     } else {
         throw Failure(Failure::InvalidCall,
                       QStringLiteral("unknown command \"%1\" (kx4studio --help lists them)").arg(command));
