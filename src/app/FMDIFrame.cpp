@@ -1,9 +1,9 @@
 #include "app/FMDIFrame.h"
 
 #include "app/CWexelToolBox.h"
-#include "app/CommandLine.h"
 #include "app/MWindowControl.h"
 #include "app/PictureBox.h"
+#include "app/ToolBoxCommandLine.h"
 #include "app/ToolbarPictures.h"
 #include "help/FAbout.h"
 #include "help/MHelp.h"
@@ -152,7 +152,7 @@ void FMDIFrame::MDIForm_Load() {
         m_tbr->hide();
 
     bool silentRun = false;
-    m_commandLine = CommandLine::Reduce(CommandLine::Join(m_arguments), &silentRun);
+    m_commandLine = ToolBoxCommandLine::Reduce(ToolBoxCommandLine::Join(m_arguments), &silentRun);
     if (silentRun) {
         MScriptScan::RunScriptFile(m_commandLine);
         mnuFileExit_Click();
