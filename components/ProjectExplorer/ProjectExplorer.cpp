@@ -50,7 +50,8 @@ bool ProjectExplorer::LoadProject(QWidget* frame, const QString& projectPath) {
         ShowWindow();
     } catch (const Failure& failure) {
         UnloadProject();
-        return Fail(QStringLiteral("cannot show project \"%1\": %2").arg(projectPath, failure.Description()));
+        // The description names the file; what was being done is all there is to add.
+        return Fail(QStringLiteral("cannot show the project: %1").arg(failure.Description()));
     }
     return true;
 }
@@ -117,9 +118,8 @@ bool ProjectExplorer::OpenGroup(qint64 group) {
         window->show();
         m_groupWindows.append(window);
     } catch (const Failure& failure) {
-        return Fail(QStringLiteral("cannot open index group \"%1\" of \"%2\": %3")
-                        .arg(path.isEmpty() ? QString::number(group) : path, m_project->Path(),
-                             failure.Description()));
+        return Fail(QStringLiteral("cannot open index group \"%1\": %2")
+                        .arg(path.isEmpty() ? QString::number(group) : path, failure.Description()));
     }
     return true;
 }
