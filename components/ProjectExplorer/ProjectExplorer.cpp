@@ -38,7 +38,8 @@ bool ProjectExplorer::LoadProject(QWidget* frame, const QString& projectPath) {
     try {
         m_english = StudioLcid() == EnglishLcid;
         // The project file's failures name the file already.
-        m_project = std::make_unique<ProjectFile>(Prefix::ToLocalPathNoCase(projectPath));
+        m_project =
+            std::make_unique<ProjectFile>(Prefix::ToLocalPathNoCase(projectPath), ProjectFile::Access::Read);
     } catch (const Failure& failure) {
         return Fail(failure.Description());
     } catch (const std::exception& e) {

@@ -2,6 +2,7 @@
 
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
+#include "studio/ProjectTypes.h"
 #include "studio/Variant.h"
 
 #include <QHeaderView>
@@ -11,22 +12,6 @@
 
 namespace MKX4FunctionsSpecial {
 namespace {
-
-struct ProjectTypeName {
-    qint32 code;
-    const char* name;
-};
-
-// Compared in this order in both directions.
-constexpr ProjectTypeName ProjectTypes[] = {
-    {Single, "Single"},
-    {Server, "Server"},
-    {Client, "Client"},
-    {TerminalServer, "Terminal Server"},
-    {TerminalClient, "Terminal Client"},
-    {Group, "Group"},
-    {KestrixX, "KestrixX"},
-};
 
 // A value's text; one without a text form fails naming the value (the caller knows the key)
 // and what it holds in the registry's terms.
@@ -76,30 +61,9 @@ void SizeColumns(QTreeWidget* listView) {
 
 } // namespace
 
-QVariant ConvertProjectType(const QVariant& Value) {
-    if (Variant::IsNumeric(Value)) {
-        const double number = Variant::ToDouble(Value);
-        for (const ProjectTypeName& type : ProjectTypes)
-            if (number == type.code)
-                return QString::fromLatin1(type.name);
-        return QString();
-    }
-    const QString name = Variant::ToText(Value);
-    for (const ProjectTypeName& type : ProjectTypes)
-        if (name == QLatin1String(type.name))
-            return qint32(type.code);
-    return qint32(0);
-}
+QVariant ConvertProjectType(const QVariant& Value) { return ProjectTypes::Convert(Value); }
 
-qint32 ProjectTypeCodeOf(const QString& ProjectType) {
-    const QVariant converted = ConvertProjectType(ProjectType);
-    // A numeric type came back as a name: take that name's code.
-    if (converted.metaType() == QMetaType::fromType<QString>()) {
-        const QString name = converted.toString();
-        return name.isEmpty() ? 0 : ConvertProjectType(name).toInt();
-    }
-    return converted.toInt();
-}
+qint32 ProjectTypeCodeOf(const QString& ProjectType) { return ProjectTypes::CodeOf(ProjectType); }
 
 RegisteredProject ReadRegisteredProject(const QString& Name) {
     IRegistryService& registry = StudioUtilities().Registry();
@@ -108,10 +72,8 @@ RegisteredProject ReadRegisteredProject(const QString& Name) {
     project.Name = Name;
     project.ProjectType = ReadText(registry, key, QStringLiteral("ProjectType"));
     project.Path = ReadText(registry, key, QStringLiteral("Path"));
-    project.TypeCode = ProjectTypeCodeOf(project.ProjectType);
-    // Joined as stored: a Path ending in "\" doubles the separator, an empty one starts with it.
-    project.ProjectFile = project.Path + u'\\' + Name +
-                          (project.TypeCode == Group ? QStringLiteral(".vbg") : QStringLiteral(".kxs"));
+    project.TypeCode = ProjectTypes::CodeOf(project.ProjectType);
+    project.ProjectFile = ProjectTypes::RegisteredFile(project.Path, Name, project.TypeCode);
     return project;
 }
 
