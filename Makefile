@@ -6,7 +6,7 @@ PACKAGES = cmake ninja-build g++ qt6-base-dev libsqlite3-dev libchm-dev fonts-de
            gettext qt6-l10n-tools libxml2-utils qt6-translations-l10n
 SUDO     = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run package bench format format-check clean
+.PHONY: all deps configure build test run package bench coverage format format-check clean
 
 all: build
 
@@ -41,6 +41,12 @@ package: build
 bench: configure
 	cmake -S . -B $(BUILD) -DKX4_BUILD_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
+
+# Line and branch coverage per folder, in build-coverage (gcovr from Debian).
+coverage: deps
+	@dpkg-query -W -f='$${Status}' gcovr 2>/dev/null | grep -q "install ok installed" || \
+	  { $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq gcovr; }
+	tests/coverage.sh build-coverage
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h')
 format: deps

@@ -14,6 +14,5 @@ inline const QString ShellFolders =
     QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
 // The system information program: "PATH" under the first, else "MSINFO" under the second.
 inline const QString SystemInformation = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
-inline const QString SystemInformationLocation =
-    QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
+inline const QString SystemInformationLocation = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 } // namespace StudioKeys

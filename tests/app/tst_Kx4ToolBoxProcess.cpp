@@ -85,11 +85,11 @@ private Q_SLOTS:
             << QStringList{"/s", "-style", "X"} << failing
             << "KX4ToolBox: 53: cannot open the script file \"-style X\"";
         QTest::newRow("failing line")
-            << QStringList{"/s", "SCRIPT"} << failing << "KX4ToolBox: 91: migrate.txt, line 3 (copy)";
+            << QStringList{"/s", "SCRIPT"} << failing << "KX4ToolBox: 91: SCRIPT, line 3 (copy)";
         QTest::newRow("component failing on an unregistered project")
             << QStringList{"/s", "SCRIPT"}
             << QByteArray("set dbread \"x dbwrite y\"\nset dbwrite \"x dbwrite y\"\ncopy \"A\" \"B\"\n")
-            << "KX4ToolBox: 440: migrate.txt, line 3 (copy): connecting to \"x dbwrite y\" failed: project "
+            << "KX4ToolBox: 440: SCRIPT, line 3 (copy): connecting to \"x dbwrite y\" failed: project "
                "\"x dbwrite y\" is not registered\n";
     }
     void failures() {
@@ -102,6 +102,7 @@ private Q_SLOTS:
         const Outcome outcome = Run(arguments);
         QCOMPARE(outcome.status, 1);
         QFETCH(QString, message);
+        message.replace("SCRIPT", path);
         QVERIFY2(outcome.errors.startsWith(message), qPrintable(outcome.errors));
         QCOMPARE(outcome.errors.count('\n'), 1);
         QVERIFY(outcome.errors.endsWith('\n'));
