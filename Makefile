@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 PACKAGES = cmake ninja-build g++ qt6-base-dev libsqlite3-dev libchm-dev fonts-dejavu-core \
            fp-utils-3.2.2 desktop-file-utils xauth xvfb dpkg-dev clang-format \
-           gettext qt6-l10n-tools libxml2-utils
+           gettext qt6-l10n-tools libxml2-utils qt6-translations-l10n
 SUDO     = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build test run package bench coverage format format-check clean
