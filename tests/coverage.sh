@@ -11,9 +11,11 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKX4_BUILD_BENCH=OFF \
     -DCMAKE_SHARED_LINKER_FLAGS="--coverage" -DCMAKE_MODULE_LINKER_FLAGS="--coverage" >/dev/null
 cmake --build "$BUILD"
 find "$BUILD" -name '*.gcda' -delete
-(cd "$BUILD" && QT_QPA_PLATFORM=offscreen ctest -j "$(nproc)" --output-on-failure) || echo "coverage: some tests failed; figures are of the run as it went" >&2
+# Instrumented programs name their build folder (where their counts go), which the install
+# test rightly refuses.
+(cd "$BUILD" && QT_QPA_PLATFORM=offscreen ctest -j "$(nproc)" --output-on-failure -E '^install_and_run$') || echo "coverage: some tests failed; figures are of the run as it went" >&2
 
-gcovr --root . --object-directory "$BUILD" --filter 'src/' --filter 'components/' --filter 'tools/' \
+gcovr --root . --object-directory "$BUILD" --filter "$PWD/(src|components|tools)/" --exclude '.*_autogen/.*' \
     --exclude-unreachable-branches --exclude-throw-branches \
     --json-summary "$BUILD/coverage.json" >/dev/null
 python3 - "$BUILD/coverage.json" <<'PY'
