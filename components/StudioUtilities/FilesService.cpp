@@ -2,6 +2,7 @@
 
 #include "platform/core/Prefix.h"
 #include "studio/Failure.h"
+#include "studio/ProjectTypes.h"
 #include "studio/Variant.h"
 
 #include <QFileInfo>
@@ -31,7 +32,7 @@ QString StudioLocalPath(const QString& path) {
 }
 
 QString FilesService::GetProjectPath(const QString& path) {
-    if (path.endsWith(QStringLiteral(".kxs"), Qt::CaseInsensitive))
+    if (ProjectTypes::NamesProjectFile(path))
         return QFileInfo(StudioLocalPath(path)).absoluteFilePath();
 
     const QString key = StudioKeys::Projects + QLatin1Char('\\') + path;
@@ -39,7 +40,7 @@ QString FilesService::GetProjectPath(const QString& path) {
         throw Failure(Failure::FileNotFound, QStringLiteral("project \"%1\" is not registered").arg(path));
     RegValue folder;
     RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("Path"), &folder);
-    const QString file = folder.Text() + QLatin1Char('\\') + path + QStringLiteral(".kxs");
+    const QString file = ProjectTypes::RegisteredFile(folder.Text(), path, ProjectTypes::Single);
     return QFileInfo(StudioLocalPath(file)).absoluteFilePath();
 }
 

@@ -16,6 +16,7 @@
 #include "studio/Failure.h"
 #include "studio/IProjectExplorer.h"
 #include "studio/IStudioUtilities.h"
+#include "studio/ProjectTypes.h"
 #include "texts/MResources.h"
 
 #include <QApplication>
@@ -194,9 +195,8 @@ void FMDIFrame::OpenProject(QString& PrjName, bool Silent) {
             return;
         m_projectPath = StudioUtilities().Files().GetProjectPath(name);
         // A project file is named after its registration, so its name is what the dialog lists.
-        m_projectName = name.endsWith(QLatin1String(".kxs"), Qt::CaseInsensitive)
-                            ? QFileInfo(m_projectPath).completeBaseName()
-                            : name;
+        m_projectName =
+            ProjectTypes::NamesProjectFile(name) ? QFileInfo(m_projectPath).completeBaseName() : name;
         ReleaseExplorer();
         LoadExplorer();
         EmbedExplorerWindow();
@@ -211,7 +211,7 @@ void FMDIFrame::OpenProject(QString& PrjName, bool Silent) {
 QString FMDIFrame::SettleProjectName(const QString& PrjName, bool Silent) {
     if (!Silent)
         return FProjectOpen::Instance().ShowDialog(PrjName, false);
-    if (PrjName.right(4).toLower() == QLatin1String(".kxs"))
+    if (ProjectTypes::NamesProjectFile(PrjName))
         return PrjName;
     return FProjectOpen::FindRegistered(PrjName);
 }

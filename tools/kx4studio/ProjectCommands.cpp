@@ -71,7 +71,7 @@ void PrintGroup(const ProjectFile& project, const GroupInfo& group, int depth, c
 
 void New(const ToolArguments& args, QTextStream& out) {
     const QString file = LocalFile(args.Positional(0));
-    if (!file.endsWith(QLatin1String(".kxs"), Qt::CaseInsensitive))
+    if (!ProjectTypes::NamesProjectFile(file))
         throw Invalid(QStringLiteral("%1: a project file ends in .kxs").arg(args.Positional(0)));
     const QString folder = QFileInfo(file).absolutePath();
     if (!QDir().mkpath(folder))
