@@ -42,6 +42,38 @@ bool Write(const QList<RegFileEntry>& entries, RegFileWriter::Format format, QBy
     return true;
 }
 
+// Text with every character outside printable ASCII as \uXXXX, so that a difference shows.
+QString Escaped(const QString& text) {
+    QString escaped;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7F)
+            escaped += c;
+        else
+            escaped += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    }
+    return escaped;
+}
+
+QString Describe(const RegFileEntry& entry) {
+    return QStringLiteral("kind %1 root %2 key \"%3\" value \"%4\" type %5 data %6")
+        .arg(int(entry.kind))
+        .arg(entry.root, 0, 16)
+        .arg(Escaped(entry.key), Escaped(entry.value.name))
+        .arg(entry.value.type)
+        .arg(QString::fromLatin1(entry.value.data.toHex()));
+}
+
+// The first entry that differs, as both sides have it.
+QString FirstDifference(const QList<RegFileEntry>& was, const QList<RegFileEntry>& is) {
+    for (qsizetype i = 0; i < qMax(was.size(), is.size()); ++i) {
+        const QString a = i < was.size() ? Describe(was.at(i)) : QStringLiteral("none");
+        const QString b = i < is.size() ? Describe(is.at(i)) : QStringLiteral("none");
+        if (a != b)
+            return QStringLiteral("entry %1 was %2, reads back as %3").arg(i).arg(a, b);
+    }
+    return QString();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -57,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             continue;
         QList<RegFileEntry> again;
         Fuzz::Expect(RegFileReader::Parse(written, &again, &error), "the writer's file reads back", error);
-        Fuzz::Expect(WithoutLines(again) == WithoutLines(entries), "the writer's file reads back the same");
+        Fuzz::Expect(WithoutLines(again) == WithoutLines(entries), "the writer's file reads back the same",
+                     FirstDifference(WithoutLines(entries), WithoutLines(again)));
     }
     return 0;
 }
