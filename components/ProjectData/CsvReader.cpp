@@ -2,87 +2,139 @@
 
 #include "studio/Failure.h"
 
-#include <QStringDecoder>
+#include <QIODevice>
 
-CsvReader::CsvReader(QByteArray data) : m_data(std::move(data)) {
-    if (m_data.startsWith("\xEF\xBB\xBF"))
+#include <cstring>
+
+namespace {
+
+bool EndsPlainField(char c) { return c == ',' || c == '\n' || c == '\r' || c == '"'; }
+
+} // namespace
+
+CsvReader::CsvReader(QIODevice* in, qsizetype bufferSize) : m_in(in) {
+    m_buffer.resize(qMax<qsizetype>(bufferSize, 1));
+    if (Available() && m_end >= 3 && std::memcmp(m_buffer.constData(), "\xEF\xBB\xBF", 3) == 0)
         m_pos = 3;
 }
 
-QString CsvReader::Decode(const char* begin, qsizetype size, qsizetype line) const {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(QByteArrayView(begin, size));
-    if (decoder.hasError())
-        throw Failure(Failure::TypeMismatch, QStringLiteral("line %1: not UTF-8 text").arg(line));
-    return text;
+void CsvReader::Fail(qsizetype line, const QString& what, int number) const {
+    throw CsvError{line, what, number};
 }
 
-bool CsvReader::Next(QStringList* fields, qsizetype* line) {
-    fields->clear();
-    const char* data = m_data.constData();
-    const qsizetype size = m_data.size();
-    // Empty lines carry no record.
-    while (m_pos < size && (data[m_pos] == '\n' || data[m_pos] == '\r')) {
-        if (data[m_pos] == '\n')
-            ++m_line;
+bool CsvReader::Available() {
+    if (m_pos < m_end)
+        return true;
+    m_consumed += m_end;
+    m_pos = m_end = 0;
+    const qint64 read = m_in->read(m_buffer.data(), m_buffer.size());
+    if (read < 0)
+        Fail(m_line, QStringLiteral("cannot read: %1").arg(m_in->errorString()), Failure::DeviceIOError);
+    m_end = qsizetype(read);
+    return m_end > 0;
+}
+
+void CsvReader::SkipLineEnd() {
+    // CRLF, LF or a lone CR: one line each.
+    if (m_buffer.at(m_pos++) == '\r' && Available() && m_buffer.at(m_pos) == '\n')
         ++m_pos;
-    }
-    if (m_pos >= size)
-        return false;
-    *line = m_line;
-    QByteArray unquoted;
-    for (;;) {
-        if (m_pos < size && data[m_pos] == '"') {
-            ++m_pos;
-            unquoted.clear();
-            for (;;) {
-                if (m_pos >= size)
-                    throw Failure(Failure::InvalidCall,
-                                  QStringLiteral("line %1: a quoted field is never closed").arg(*line));
-                const char c = data[m_pos++];
-                if (c == '"') {
-                    if (m_pos < size && data[m_pos] == '"') {
-                        unquoted.append('"');
-                        ++m_pos;
-                        continue;
-                    }
-                    break;
-                }
-                if (c == '\n')
-                    ++m_line;
-                unquoted.append(c);
-            }
-            fields->append(Decode(unquoted.constData(), unquoted.size(), *line));
-            if (m_pos < size && data[m_pos] != ',' && data[m_pos] != '\n' && data[m_pos] != '\r')
-                throw Failure(Failure::InvalidCall,
-                              QStringLiteral("line %1: text after the closing quote of field %2")
-                                  .arg(m_line)
-                                  .arg(fields->size()));
-        } else {
-            const qsizetype start = m_pos;
-            while (m_pos < size && data[m_pos] != ',' && data[m_pos] != '\n' && data[m_pos] != '\r') {
-                if (data[m_pos] == '"')
-                    throw Failure(Failure::InvalidCall,
-                                  QStringLiteral("line %1: a quote inside field %2 that is not quoted")
-                                      .arg(m_line)
-                                      .arg(fields->size() + 1));
-                ++m_pos;
-            }
-            fields->append(Decode(data + start, m_pos - start, m_line));
-        }
-        if (m_pos >= size)
+    ++m_line;
+}
+
+bool CsvReader::SkipEmptyLines() {
+    while (Available()) {
+        const char c = m_buffer.at(m_pos);
+        if (c != '\n' && c != '\r')
             return true;
-        if (data[m_pos] == ',') {
+        SkipLineEnd();
+    }
+    return false;
+}
+
+void CsvReader::ReadPlain(QByteArray* field, qsizetype fieldNumber) {
+    while (Available()) {
+        const char* begin = m_buffer.constData() + m_pos;
+        const char* end = m_buffer.constData() + m_end;
+        const char* stop = begin;
+        while (stop < end && !EndsPlainField(*stop))
+            ++stop;
+        field->append(begin, stop - begin);
+        m_pos += stop - begin;
+        if (stop == end)
+            continue;
+        if (*stop == '"')
+            Fail(m_line, QStringLiteral("a quote inside field %1 that is not quoted").arg(fieldNumber),
+                 Failure::InvalidCall);
+        return;
+    }
+}
+
+void CsvReader::ReadQuoted(QByteArray* field, qsizetype recordLine) {
+    for (;;) {
+        if (!Available())
+            Fail(recordLine, QStringLiteral("a quoted field is never closed"), Failure::InvalidCall);
+        const char* begin = m_buffer.constData() + m_pos;
+        const char* end = m_buffer.constData() + m_end;
+        const char* stop = begin;
+        while (stop < end && *stop != '"' && *stop != '\n' && *stop != '\r')
+            ++stop;
+        field->append(begin, stop - begin);
+        m_pos += stop - begin;
+        if (stop == end)
+            continue;
+        const char c = m_buffer.at(m_pos++);
+        if (c == '"') {
+            if (!Available() || m_buffer.at(m_pos) != '"')
+                return;
+            field->append('"');
             ++m_pos;
             continue;
         }
-        // CRLF or LF ends the record.
-        if (data[m_pos] == '\r')
-            ++m_pos;
-        if (m_pos < size && data[m_pos] == '\n') {
-            ++m_pos;
+        // A line break inside the field: the LF of a CRLF counts the line, as a lone CR does.
+        field->append(c);
+        if (c == '\n' || !Available() || m_buffer.at(m_pos) != '\n')
             ++m_line;
-        }
-        return true;
     }
+}
+
+char CsvReader::ReadField(QByteArray* field, qsizetype fieldNumber, qsizetype recordLine) {
+    field->resize(0);
+    const bool quoted = Available() && m_buffer.at(m_pos) == '"';
+    if (quoted) {
+        ++m_pos;
+        ReadQuoted(field, recordLine);
+    } else {
+        ReadPlain(field, fieldNumber);
+    }
+    if (!QByteArrayView(*field).isValidUtf8())
+        Fail(quoted ? recordLine : m_line, QStringLiteral("not UTF-8 text"), Failure::TypeMismatch);
+    if (!Available())
+        return 0;
+    const char c = m_buffer.at(m_pos);
+    if (c == ',') {
+        ++m_pos;
+        return ',';
+    }
+    if (c == '\n' || c == '\r') {
+        SkipLineEnd();
+        return '\n';
+    }
+    Fail(m_line, QStringLiteral("text after the closing quote of field %1").arg(fieldNumber),
+         Failure::InvalidCall);
+}
+
+bool CsvReader::Next(CsvRecord* record) {
+    if (!SkipEmptyLines())
+        return false;
+    record->line = m_line;
+    qsizetype count = 0;
+    char end = ',';
+    while (end == ',') {
+        if (record->fields.size() == count)
+            record->fields.emplace_back();
+        end = ReadField(&record->fields[count], count + 1, record->line);
+        ++count;
+    }
+    record->fields.resize(count);
+    return true;
 }

@@ -4,149 +4,181 @@
 #include "ProjectData/ProjectFile.h"
 #include "ProjectData/ProjectStatement.h"
 #include "ProjectData/ProjectTransaction.h"
+#include "ProjectData/TextBatch.h"
 #include "studio/Failure.h"
 
 #include <QHash>
 #include <QSet>
-#include <QVarLengthArray>
+
+#include <optional>
+#include <vector>
 
 namespace {
 
 // Copy language positions to the project's language ids; 0 where the project lacks one.
 QList<qint64> MapLanguages(const ProjectFile& project, const GroupCopy& copy) {
     QList<qint64> ids;
-    ids.reserve(copy.languages.size());
-    for (const QString& language : copy.languages)
+    ids.reserve(copy.Languages().size());
+    for (const QString& language : copy.Languages())
         ids << project.LanguageId(language);
     return ids;
 }
 
-void ReadGroup(const ProjectFile& project, qint64 group, const QHash<qint64, int>& languages,
-               bool withSubgroups, CopiedGroup* out) {
-    // Growing a list of a few hundred thousand texts step by step touches far more memory.
-    out->texts.reserve(project.Database()
-                           .Cached("SELECT COUNT(*) FROM texts WHERE grp = ?")
-                           .Bind(1, group)
-                           .SingleInteger(0));
+void WriteGroup(const ProjectFile& project, qint64 group, const QString& name,
+                const QHash<qint64, int>& positions, bool withSubgroups, GroupCopyWriter* out) {
+    out->BeginGroup(name);
     project.ForEachText(group, [&](qint64 index, qint64 language, const QByteArray& text) {
-        out->texts.append({index, languages.value(language), text});
+        out->Text(index, positions.value(language), text);
     });
-    if (!withSubgroups)
-        return;
-    for (const GroupInfo& child : project.Children(group)) {
-        CopiedGroup copied;
-        copied.name = child.name;
-        ReadGroup(project, child.id, languages, true, &copied);
-        out->children.push_back(std::move(copied));
+    if (withSubgroups) {
+        for (const GroupInfo& child : project.Children(group))
+            WriteGroup(project, child.id, child.name, positions, true, out);
     }
+    out->EndGroup();
 }
 
-// Rows per INSERT: one statement per row costs more than the B-tree work of a large paste.
-constexpr int BatchRows = 64;
+// Makes what a walk meets below a group made for it: subgroups as they come, texts in batches.
+class Inserter : public GroupCopyVisitor {
+public:
+    Inserter(ProjectFile& project, qint64 root, const QList<qint64>& languages, bool withTexts)
+        : m_project(project), m_root(root), m_languages(languages), m_withTexts(withTexts), m_texts(project) {
+    }
 
-const QByteArray& BatchInsert() {
-    static const QByteArray sql = [] {
-        QByteArray text("INSERT INTO texts(grp, idx, language, text) VALUES(?, ?, ?, ?)");
-        for (int i = 1; i < BatchRows; ++i)
-            text.append(", (?, ?, ?, ?)");
-        return text;
-    }();
-    return sql;
-}
+    void BeginGroup(const QString& name) override {
+        m_groups.push_back(m_groups.empty() ? m_root : m_project.CreateGroup(m_groups.back(), name));
+    }
+    void Text(qint64 index, int language, QByteArrayView text) override {
+        // Texts of languages the project lacks are left out.
+        const qint64 id = m_languages.at(language);
+        if (m_withTexts && id != 0 && !text.isEmpty())
+            m_texts.Add(m_groups.back(), index, id, text);
+    }
+    void EndGroup() override {
+        m_groups.pop_back();
+        if (m_groups.empty())
+            m_texts.Flush();
+    }
 
-void InsertTexts(ProjectFile& project, qint64 group, const CopiedGroup& source,
-                 const QList<qint64>& languages) {
-    auto& single =
-        project.Database().Cached("INSERT INTO texts(grp, idx, language, text) VALUES(?, ?, ?, ?)");
-    auto& batch = project.Database().Cached(BatchInsert().constData());
-    QVarLengthArray<const CopiedText*, BatchRows> pending;
-    auto flush = [&](bool all) {
-        if (pending.size() == BatchRows) {
-            batch.Reset();
-            for (int i = 0; i < BatchRows; ++i) {
-                const CopiedText& text = *pending.at(i);
-                batch.Bind(4 * i + 1, group)
-                    .Bind(4 * i + 2, text.index)
-                    .Bind(4 * i + 3, languages.at(text.language))
-                    .Bind(4 * i + 4, text.text);
-            }
-            batch.Run();
-            pending.clear();
-        }
-        if (!all)
+private:
+    ProjectFile& m_project;
+    qint64 m_root;
+    const QList<qint64>& m_languages;
+    bool m_withTexts;
+    TextBatch m_texts;
+    std::vector<qint64> m_groups;
+};
+
+// Merges what a walk meets into the group it targets, group by group: each copied group into
+// the subgroup of its name, made when missing (and AddMissing) with all it holds, or passed over.
+class Merger : public GroupCopyVisitor {
+public:
+    Merger(ProjectFile& project, qint64 target, const GroupCopy& copy, int flags)
+        : m_project(project), m_target(target), m_languages(MapLanguages(project, copy)),
+          m_withSubgroups(copy.WithSubgroups()), m_flags(flags) {}
+
+    void BeginGroup(const QString& name) override {
+        if (m_aside > 0) {
+            ++m_aside;
+            if (m_inserter)
+                m_inserter->BeginGroup(name);
             return;
-        for (const CopiedText* text : pending)
-            single.Reset()
-                .Bind(1, group)
-                .Bind(2, text->index)
-                .Bind(3, languages.at(text->language))
-                .Bind(4, text->text)
-                .Run();
-        pending.clear();
+        }
+        if (m_levels.empty())
+            return Enter(m_target);
+        Level& parent = m_levels.back();
+        EndTexts(&parent);
+        if (const qint64 existing = m_project.FindChild(parent.group, name); existing != 0) {
+            parent.matched.insert(existing);
+            return Enter(existing);
+        }
+        m_aside = 1;
+        if (!(m_flags & GroupTransfer::AddMissing))
+            return;
+        const qint64 added = m_project.CreateGroup(parent.group, name);
+        parent.matched.insert(added);
+        m_inserter.emplace(m_project, added, m_languages, true);
+        m_inserter->BeginGroup(name);
+    }
+
+    void Text(qint64 index, int language, QByteArrayView text) override {
+        if (m_aside > 0) {
+            if (m_inserter)
+                m_inserter->Text(index, language, text);
+            return;
+        }
+        Level& level = m_levels.back();
+        level.copyIndexes.insert(index);
+        const qint64 id = m_languages.at(language);
+        if (id == 0)
+            return;
+        const bool inTarget = level.targetIndexes.contains(index);
+        if ((inTarget && (m_flags & GroupTransfer::UpdateExisting)) ||
+            (!inTarget && (m_flags & GroupTransfer::AddMissing)))
+            m_project.SetTextUtf8(level.group, index, id, text.toByteArray());
+    }
+
+    void EndGroup() override {
+        if (m_aside > 0) {
+            if (m_inserter)
+                m_inserter->EndGroup();
+            if (--m_aside == 0)
+                m_inserter.reset();
+            return;
+        }
+        Level& level = m_levels.back();
+        EndTexts(&level);
+        // A copy without subgroups says nothing about the target's.
+        const bool subgroupsCopied = m_levels.size() > 1 || m_withSubgroups;
+        if ((m_flags & GroupTransfer::RemoveExtra) && subgroupsCopied) {
+            for (const GroupInfo& child : m_project.Children(level.group)) {
+                if (!level.matched.contains(child.id))
+                    m_project.DeleteGroup(child.id);
+            }
+        }
+        m_levels.pop_back();
+    }
+
+private:
+    struct Level {
+        qint64 group;
+        QSet<qint64> targetIndexes;
+        QSet<qint64> copyIndexes;
+        QSet<qint64> matched; // subgroups the copy had
+        bool textsDone = false;
     };
-    for (const CopiedText& text : source.texts) {
-        if (languages.at(text.language) == 0 || text.text.isEmpty())
-            continue;
-        pending.append(&text);
-        flush(false);
+
+    void Enter(qint64 group) {
+        Level level{group, {}, {}, {}};
+        auto indexes = m_project.Database().Cached("SELECT DISTINCT idx FROM texts WHERE grp = ?");
+        indexes.Bind(1, group);
+        while (indexes.Step())
+            level.targetIndexes.insert(indexes.Integer(0));
+        m_levels.push_back(std::move(level));
     }
-    flush(true);
-}
 
-void InsertTree(ProjectFile& project, qint64 group, const CopiedGroup& source, const QList<qint64>& languages,
-                bool withTexts) {
-    if (withTexts)
-        InsertTexts(project, group, source, languages);
-    for (const CopiedGroup& child : source.children)
-        InsertTree(project, project.CreateGroup(group, child.name), child, languages, withTexts);
-}
-
-void Merge(ProjectFile& project, qint64 group, const CopiedGroup& source, bool withSubgroups,
-           const QList<qint64>& languages, int flags) {
-    QSet<qint64> targetIndexes;
-    auto& indexes = project.Database().Cached("SELECT DISTINCT idx FROM texts WHERE grp = ?");
-    indexes.Bind(1, group);
-    while (indexes.Step())
-        targetIndexes.insert(indexes.Integer(0));
-
-    QSet<qint64> copyIndexes;
-    for (const CopiedText& text : source.texts) {
-        copyIndexes.insert(text.index);
-        const qint64 language = languages.at(text.language);
-        if (language == 0)
-            continue;
-        const bool inTarget = targetIndexes.contains(text.index);
-        if ((inTarget && (flags & GroupTransfer::UpdateExisting)) ||
-            (!inTarget && (flags & GroupTransfer::AddMissing)))
-            project.SetTextUtf8(group, text.index, language, text.text);
-    }
-    if (flags & GroupTransfer::RemoveExtra) {
-        for (qint64 index : std::as_const(targetIndexes)) {
-            if (!copyIndexes.contains(index))
-                project.RemoveIndex(group, index);
+    // Indexes only in the target go once the copy's texts of the group are through.
+    void EndTexts(Level* level) {
+        if (level->textsDone)
+            return;
+        level->textsDone = true;
+        if (!(m_flags & GroupTransfer::RemoveExtra))
+            return;
+        for (qint64 index : std::as_const(level->targetIndexes)) {
+            if (!level->copyIndexes.contains(index))
+                m_project.RemoveIndex(level->group, index);
         }
     }
-    if (!withSubgroups)
-        return;
-    QSet<qint64> matched;
-    for (const CopiedGroup& child : source.children) {
-        const qint64 existing = project.FindChild(group, child.name);
-        if (existing != 0) {
-            matched.insert(existing);
-            Merge(project, existing, child, true, languages, flags);
-        } else if (flags & GroupTransfer::AddMissing) {
-            const qint64 added = project.CreateGroup(group, child.name);
-            matched.insert(added);
-            InsertTree(project, added, child, languages, true);
-        }
-    }
-    if (flags & GroupTransfer::RemoveExtra) {
-        for (const GroupInfo& child : project.Children(group)) {
-            if (!matched.contains(child.id))
-                project.DeleteGroup(child.id);
-        }
-    }
-}
+
+    ProjectFile& m_project;
+    qint64 m_target;
+    QList<qint64> m_languages;
+    bool m_withSubgroups;
+    int m_flags;
+    std::vector<Level> m_levels;
+    // Depth inside a subgroup the target lacks: made anew by the inserter, or passed over.
+    int m_aside = 0;
+    std::optional<Inserter> m_inserter;
+};
 
 } // namespace
 
@@ -155,24 +187,22 @@ namespace GroupTransfer {
 GroupCopy Copy(const ProjectFile& project, const QString& path, bool withSubgroups) {
     ProjectTransaction snapshot(project.Database(), ProjectTransaction::Kind::Read);
     const qint64 group = project.RequireGroup(path);
-    GroupCopy copy;
-    copy.withSubgroups = withSubgroups;
-    copy.languages = project.Languages();
     QHash<qint64, int> positions;
     const QList<qint64> ids = project.LanguageIds();
     for (int i = 0; i < ids.size(); ++i)
         positions.insert(ids.at(i), i);
-    copy.root.name = project.GroupPath(group).section(QLatin1Char('\\'), -1);
-    ReadGroup(project, group, positions, withSubgroups, &copy.root);
+    GroupCopyWriter writer(project.Languages(), withSubgroups);
+    WriteGroup(project, group, project.GroupPath(group).section(QLatin1Char('\\'), -1), positions,
+               withSubgroups, &writer);
     snapshot.Commit();
-    return copy;
+    return writer.Finish();
 }
 
 void Paste(ProjectFile& project, const GroupCopy& copy, const QString& parentPath, const QString& target,
            bool replace, int position, bool withTexts) {
     ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
     qint64 parent = parentPath.isEmpty() ? ProjectFile::TopLevel : project.RequireGroup(parentPath);
-    QString name = copy.root.name;
+    QString name = copy.Name();
     if (!target.isEmpty()) {
         QStringList levels = project.SplitPath(target);
         name = levels.takeLast();
@@ -204,7 +234,9 @@ void Paste(ProjectFile& project, const GroupCopy& copy, const QString& parentPat
     }
     if (group == 0)
         group = project.CreateGroup(parent, name, position);
-    InsertTree(project, group, copy.root, MapLanguages(project, copy), withTexts);
+    const QList<qint64> languages = MapLanguages(project, copy);
+    Inserter inserter(project, group, languages, withTexts);
+    copy.Walk(inserter);
     transaction.Commit();
 }
 
@@ -213,8 +245,8 @@ void Update(ProjectFile& project, const QString& target, const GroupCopy& copy, 
         throw Failure(Failure::InvalidCall,
                       QStringLiteral("update flag %1 is not a combination of 1, 2 and 4").arg(flags));
     ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
-    const qint64 group = project.RequireGroup(target);
-    Merge(project, group, copy.root, copy.withSubgroups, MapLanguages(project, copy), flags);
+    Merger merger(project, project.RequireGroup(target), copy, flags);
+    copy.Walk(merger);
     transaction.Commit();
 }
 

@@ -1,75 +1,65 @@
 #include "ProjectData/ProjectDatabase.h"
 
-#include "ProjectData/ProjectLog.h"
 #include "ProjectData/ProjectStatement.h"
 #include "studio/Failure.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <sqlite3.h>
-
-Q_LOGGING_CATEGORY(lcProject, "kx4.project", QtWarningMsg)
+#include <unistd.h>
 
 namespace {
+
 // Long enough for another process to finish a large paste or import.
 constexpr int BusyTimeoutMs = 10000;
+
+SqliteDb::OpenMode OpenModeOf(ProjectDatabase::Mode mode) {
+    switch (mode) {
+    case ProjectDatabase::Mode::ReadOnly: return SqliteDb::OpenMode::ReadOnly;
+    case ProjectDatabase::Mode::ReadWrite: return SqliteDb::OpenMode::ReadWrite;
+    case ProjectDatabase::Mode::Create: return SqliteDb::OpenMode::ReadWriteCreate;
+    }
+    return SqliteDb::OpenMode::ReadOnly;
+}
+
 } // namespace
 
 ProjectDatabase::ProjectDatabase(const QString& path, Mode mode) : m_path(path) {
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
-    if (mode == Mode::Create)
-        flags |= SQLITE_OPEN_CREATE;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-        throw Failure(Failure::FileNotFound, QStringLiteral("cannot open %1: %2").arg(path, why));
-    }
-    sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, BusyTimeoutMs);
-}
-
-ProjectDatabase::~ProjectDatabase() {
-    m_cache.clear();
-    if (m_db && sqlite3_close_v2(m_db) != SQLITE_OK)
-        qCWarning(lcProject) << "closing" << m_path << "failed:" << sqlite3_errmsg(m_db);
+    // The journal and the WAL file are made beside the project: a folder we cannot write makes
+    // every change fail, however writable the file itself is.
+    if (mode != Mode::ReadOnly &&
+        ::access(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), W_OK) != 0)
+        throw Failure(Failure::PathAccessError,
+                      QStringLiteral("cannot update %1: its folder is read-only").arg(path));
+    if (m_db.Open(path, BusyTimeoutMs, OpenModeOf(mode)) != SQLITE_OK)
+        throw Failure(Failure::FileNotFound,
+                      QStringLiteral("cannot open %1: %2").arg(path, m_db.LastError()));
+    // SQLite falls back to reading a file it may not write; a writer is told now, not half-way.
+    if (mode != Mode::ReadOnly && m_db.IsReadOnly())
+        throw Failure(Failure::PathAccessError,
+                      QStringLiteral("cannot update %1: the file is read-only").arg(path));
 }
 
 void ProjectDatabase::Fail(int code, const QString& doing) const {
-    QString why = QString::fromUtf8(sqlite3_errmsg(m_db));
-    const int primary = code & 0xff;
-    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
-        why = QStringLiteral("the file is locked by another program");
-    else if (primary == SQLITE_NOTADB)
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        throw Failure(Failure::InvalidCall,
+                      QStringLiteral("%1 %2: the file is locked by another program").arg(doing, m_path));
+    case SQLITE_NOTADB:
         throw Failure(Failure::InvalidCall, QStringLiteral("%1 is not a project database").arg(m_path));
-    else if (primary == SQLITE_READONLY)
-        why = QStringLiteral("the file is read-only");
-    qCWarning(lcProject) << doing << m_path << "failed:" << code << why;
-    throw Failure(Failure::InvalidCall, QStringLiteral("%1 %2: %3").arg(doing, m_path, why));
+    case SQLITE_READONLY:
+        throw Failure(Failure::PathAccessError,
+                      QStringLiteral("%1 %2: the file is read-only").arg(doing, m_path));
+    default:
+        throw Failure(Failure::InvalidCall, QStringLiteral("%1 %2: %3").arg(doing, m_path, m_db.LastError()));
+    }
 }
 
-void ProjectDatabase::Execute(const char* sql) {
-    char* message = nullptr;
-    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &message);
-    sqlite3_free(message);
-    if (rc != SQLITE_OK)
-        Fail(rc, QStringLiteral("cannot update"));
-}
+void ProjectDatabase::Execute(const char* sql) { Cached(sql).Run(); }
 
 qint64 ProjectDatabase::IntegerOf(const char* sql, qint64 fallback) {
-    ProjectStatement statement(*this, sql);
-    return statement.Step() ? statement.Integer(0) : fallback;
+    return Cached(sql).SingleInteger(fallback);
 }
 
-ProjectStatement& ProjectDatabase::Cached(const char* sql) {
-    auto& slot = m_cache[sql];
-    if (!slot)
-        slot = std::make_unique<ProjectStatement>(*this, sql);
-    return slot->Reset();
-}
-
-qint64 ProjectDatabase::LastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
-
-int ProjectDatabase::Changes() const { return sqlite3_changes(m_db); }
-
-bool ProjectDatabase::InTransaction() const { return sqlite3_get_autocommit(m_db) == 0; }
+ProjectStatement ProjectDatabase::Cached(const char* sql) { return ProjectStatement(*this, sql); }

@@ -14,45 +14,45 @@ constexpr qint64 ApplicationId = 0x4B585331; // "KXS1": marks our project databa
 // Names are unique without regard to case; the folded form carries the UNIQUE constraint.
 QString Folded(const QString& name) { return name.toCaseFolded(); }
 
-const char* const Schema = R"sql(
-CREATE TABLE languages(
-    id INTEGER PRIMARY KEY,
-    name TEXT NOT NULL,
-    folded TEXT NOT NULL UNIQUE);
-CREATE TABLE groups(
-    id INTEGER PRIMARY KEY,
-    parent INTEGER NOT NULL,
-    name TEXT NOT NULL,
-    folded TEXT NOT NULL,
-    position INTEGER NOT NULL,
-    UNIQUE(parent, folded));
-CREATE INDEX groups_by_position ON groups(parent, position);
-CREATE TABLE texts(
-    grp INTEGER NOT NULL,
-    idx INTEGER NOT NULL,
-    language INTEGER NOT NULL,
-    text TEXT NOT NULL,
-    PRIMARY KEY(grp, idx, language)) WITHOUT ROWID;
-)sql";
+const char* const Schema[] = {
+    "CREATE TABLE languages("
+    "    id INTEGER PRIMARY KEY,"
+    "    name TEXT NOT NULL,"
+    "    folded TEXT NOT NULL UNIQUE)",
+    "CREATE TABLE groups("
+    "    id INTEGER PRIMARY KEY,"
+    "    parent INTEGER NOT NULL,"
+    "    name TEXT NOT NULL,"
+    "    folded TEXT NOT NULL,"
+    "    position INTEGER NOT NULL,"
+    "    UNIQUE(parent, folded))",
+    "CREATE INDEX groups_by_position ON groups(parent, position)",
+    "CREATE TABLE texts("
+    "    grp INTEGER NOT NULL,"
+    "    idx INTEGER NOT NULL,"
+    "    language INTEGER NOT NULL,"
+    "    text TEXT NOT NULL,"
+    "    PRIMARY KEY(grp, idx, language)) WITHOUT ROWID",
+};
 
 } // namespace
 
-ProjectFile::ProjectFile(const QString& path) : ProjectFile(path, false) {}
+ProjectFile::ProjectFile(const QString& path, Access access) : ProjectFile(path, access, false) {}
 
-ProjectFile::ProjectFile(const QString& path, bool create) {
+ProjectFile::ProjectFile(const QString& path, Access access, bool create) {
     const QFileInfo info(path);
     if (!create && !info.isFile())
         throw Failure(Failure::FileNotFound, QStringLiteral("project \"%1\" not found").arg(path));
     if (create && info.exists())
         throw Failure(Failure::InvalidCall, QStringLiteral("%1 already exists").arg(path));
-    const QString local = info.absoluteFilePath();
-    m_db = std::make_unique<ProjectDatabase>(local, create ? ProjectDatabase::Mode::Create
-                                                           : ProjectDatabase::Mode::ReadWrite);
+    using Mode = ProjectDatabase::Mode;
+    const Mode mode = create ? Mode::Create : access == Access::Read ? Mode::ReadOnly : Mode::ReadWrite;
+    m_db = std::make_unique<ProjectDatabase>(info.absoluteFilePath(), mode);
     m_db->Execute("PRAGMA synchronous = FULL");
-    // Room for a large paste to build its pages in memory instead of spilling mid-transaction.
-    m_db->Execute("PRAGMA cache_size = -32768");
-    // Large groups are read straight from the mapped file instead of through read calls.
-    m_db->Execute("PRAGMA mmap_size = 268435456");
+    // Enough for the pages a paste or an import keeps coming back to; a bigger cache only holds
+    // more of what a large run passes once, and reading through a mapped file would make the
+    // whole file resident, so memory would grow with the project.
+    m_db->Execute("PRAGMA cache_size = -8192");
     if (!create)
         CheckSchema();
 }
@@ -60,7 +60,7 @@ ProjectFile::ProjectFile(const QString& path, bool create) {
 ProjectFile::~ProjectFile() = default;
 
 std::unique_ptr<ProjectFile> ProjectFile::Create(const QString& path, const QStringList& languages) {
-    std::unique_ptr<ProjectFile> project(new ProjectFile(path, true));
+    std::unique_ptr<ProjectFile> project(new ProjectFile(path, Access::Write, true));
     try {
         project->CreateSchema(languages);
     } catch (...) {
@@ -76,7 +76,8 @@ void ProjectFile::CreateSchema(const QStringList& languages) {
     // WAL lets a reader in another process see the last committed state while we write.
     m_db->Execute("PRAGMA journal_mode = WAL");
     ProjectTransaction transaction(*m_db, ProjectTransaction::Kind::Write);
-    m_db->Execute(Schema);
+    for (const char* statement : Schema)
+        m_db->Execute(statement);
     m_db->Execute(QByteArray("PRAGMA application_id = " + QByteArray::number(ApplicationId)).constData());
     m_db->Execute(QByteArray("PRAGMA user_version = " + QByteArray::number(SchemaVersion)).constData());
     for (const QString& language : languages)
@@ -106,7 +107,7 @@ ProjectDatabase& ProjectFile::Database() const { return *m_db; }
 
 QStringList ProjectFile::Languages() const {
     QStringList names;
-    auto& query = m_db->Cached("SELECT name FROM languages ORDER BY id");
+    auto query = m_db->Cached("SELECT name FROM languages ORDER BY id");
     while (query.Step())
         names << query.Text(0);
     return names;
@@ -114,14 +115,14 @@ QStringList ProjectFile::Languages() const {
 
 QList<qint64> ProjectFile::LanguageIds() const {
     QList<qint64> ids;
-    auto& query = m_db->Cached("SELECT id FROM languages ORDER BY id");
+    auto query = m_db->Cached("SELECT id FROM languages ORDER BY id");
     while (query.Step())
         ids << query.Integer(0);
     return ids;
 }
 
 qint64 ProjectFile::LanguageId(const QString& name) const {
-    auto& query = m_db->Cached("SELECT id FROM languages WHERE folded = ?");
+    auto query = m_db->Cached("SELECT id FROM languages WHERE folded = ?");
     return query.Bind(1, Folded(name)).SingleInteger(0);
 }
 
@@ -155,7 +156,7 @@ QStringList ProjectFile::SplitPath(const QString& path) const {
 }
 
 qint64 ProjectFile::FindChild(qint64 parent, const QString& name) const {
-    auto& query = m_db->Cached("SELECT id FROM groups WHERE parent = ? AND folded = ?");
+    auto query = m_db->Cached("SELECT id FROM groups WHERE parent = ? AND folded = ?");
     return query.Bind(1, parent).Bind(2, Folded(name)).SingleInteger(0);
 }
 
@@ -179,7 +180,7 @@ qint64 ProjectFile::RequireGroup(const QString& path) const {
 
 QList<GroupInfo> ProjectFile::Children(qint64 parent) const {
     QList<GroupInfo> children;
-    auto& query = m_db->Cached("SELECT id, name FROM groups WHERE parent = ? ORDER BY position");
+    auto query = m_db->Cached("SELECT id, name FROM groups WHERE parent = ? ORDER BY position");
     query.Bind(1, parent);
     while (query.Step())
         children.append({query.Integer(0), query.Text(1)});
@@ -187,13 +188,13 @@ QList<GroupInfo> ProjectFile::Children(qint64 parent) const {
 }
 
 qint64 ProjectFile::ParentOf(qint64 group) const {
-    auto& query = m_db->Cached("SELECT parent FROM groups WHERE id = ?");
+    auto query = m_db->Cached("SELECT parent FROM groups WHERE id = ?");
     return query.Bind(1, group).SingleInteger(TopLevel);
 }
 
 QString ProjectFile::GroupPath(qint64 group) const {
     QStringList names;
-    auto& query = m_db->Cached("SELECT parent, name FROM groups WHERE id = ?");
+    auto query = m_db->Cached("SELECT parent, name FROM groups WHERE id = ?");
     while (group != TopLevel && query.Reset().Bind(1, group).Step()) {
         names.prepend(query.Text(1));
         group = query.Integer(0);
@@ -212,7 +213,7 @@ qint64 ProjectFile::CreateGroup(qint64 parent, const QString& name, int position
     // Positions may have gaps after deletions; place by rank, shifting the ones behind.
     qint64 value = 0;
     if (position > 0) {
-        auto& nth =
+        auto nth =
             m_db->Cached("SELECT position FROM groups WHERE parent = ? ORDER BY position LIMIT 1 OFFSET ?");
         value = nth.Bind(1, parent).Bind(2, qint64(position - 1)).SingleInteger(0);
         if (value != 0) {
@@ -243,12 +244,6 @@ qint64 ProjectFile::EnsureGroup(const QString& path) {
         group = child != 0 ? child : CreateGroup(group, name);
     }
     return group;
-}
-
-int ProjectFile::PositionOf(qint64 group) const {
-    auto& query = m_db->Cached("SELECT COUNT(*) FROM groups AS g, groups AS s "
-                               "WHERE g.id = ? AND s.parent = g.parent AND s.position <= g.position");
-    return int(query.Bind(1, group).SingleInteger(0));
 }
 
 void ProjectFile::DeleteGroup(qint64 group) {
@@ -299,7 +294,7 @@ void ProjectFile::SetTextUtf8(qint64 group, qint64 index, qint64 language, const
         .Bind(1, group)
         .Bind(2, index)
         .Bind(3, language)
-        .Bind(4, text)
+        .BindUtf8(4, text)
         .Run();
 }
 
@@ -319,7 +314,7 @@ void ProjectFile::ForEachText(
     qint64 group,
     const std::function<void(qint64 index, qint64 language, const QByteArray& text)>& sink) const {
     // Language ids grow in the order the project got them, so ordering by id is language order.
-    auto& query = m_db->Cached("SELECT idx, language, text FROM texts WHERE grp = ? ORDER BY idx, language");
+    auto query = m_db->Cached("SELECT idx, language, text FROM texts WHERE grp = ? ORDER BY idx, language");
     query.Bind(1, group);
     while (query.Step())
         sink(query.Integer(0), query.Integer(1), query.Utf8(2));
@@ -327,7 +322,7 @@ void ProjectFile::ForEachText(
 
 QMap<qint64, qint64> ProjectFile::TextCounts(qint64 group) const {
     QMap<qint64, qint64> counts;
-    auto& query = m_db->Cached("SELECT language, COUNT(*) FROM texts WHERE grp = ? GROUP BY language");
+    auto query = m_db->Cached("SELECT language, COUNT(*) FROM texts WHERE grp = ? GROUP BY language");
     query.Bind(1, group);
     while (query.Step())
         counts.insert(query.Integer(0), query.Integer(1));
@@ -335,7 +330,7 @@ QMap<qint64, qint64> ProjectFile::TextCounts(qint64 group) const {
 }
 
 QByteArray ProjectFile::TextUtf8(qint64 group, qint64 index, qint64 language) const {
-    auto& query = m_db->Cached("SELECT text FROM texts WHERE grp = ? AND idx = ? AND language = ?");
+    auto query = m_db->Cached("SELECT text FROM texts WHERE grp = ? AND idx = ? AND language = ?");
     query.Bind(1, group).Bind(2, index).Bind(3, language);
     QByteArray text = query.Step() ? query.Utf8(0) : QByteArray();
     query.Reset();
@@ -343,6 +338,6 @@ QByteArray ProjectFile::TextUtf8(qint64 group, qint64 index, qint64 language) co
 }
 
 bool ProjectFile::HasIndex(qint64 group, qint64 index) const {
-    auto& query = m_db->Cached("SELECT 1 FROM texts WHERE grp = ? AND idx = ? LIMIT 1");
+    auto query = m_db->Cached("SELECT 1 FROM texts WHERE grp = ? AND idx = ? LIMIT 1");
     return query.Bind(1, group).Bind(2, index).SingleInteger(0) != 0;
 }

@@ -29,9 +29,14 @@ public:
     static constexpr int SchemaVersion = 1;
     static constexpr qint64 TopLevel = 0;
 
+    // Read opens the file read-only, so a project on a read-only medium can be read; Write
+    // refuses such a project up front.
+    enum class Access { Read, Write };
+
     // Opens an existing project. Throws Failure 53 `project "<path>" not found` for a missing
-    // file, and a Failure saying so for a file that is no project database or of a newer schema.
-    explicit ProjectFile(const QString& path);
+    // file, and a Failure saying so for a file that is no project database or of a newer schema;
+    // with Write, Failure 75 `cannot update <path>: ...` when the file or its folder is read-only.
+    explicit ProjectFile(const QString& path, Access access = Access::Write);
     ~ProjectFile();
     ProjectFile(const ProjectFile&) = delete;
     ProjectFile& operator=(const ProjectFile&) = delete;
@@ -65,8 +70,6 @@ public:
     qint64 CreateGroup(qint64 parent, const QString& name, int position = 0);
     // Creates the missing levels of path; returns the last one's id.
     qint64 EnsureGroup(const QString& path);
-    // The group's place among its siblings (counting from 1).
-    int PositionOf(qint64 group) const;
     // Removes the group, its subgroups and all their texts.
     void DeleteGroup(qint64 group);
     // Removes the group's texts and subgroups; the group keeps its id, name and place.
@@ -97,7 +100,7 @@ public:
     void CheckGroupName(const QString& name) const;
 
 private:
-    ProjectFile(const QString& path, bool create);
+    ProjectFile(const QString& path, Access access, bool create);
     void CheckSchema();
     void CreateSchema(const QStringList& languages);
 

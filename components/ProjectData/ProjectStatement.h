@@ -1,26 +1,27 @@
 #pragma once
 
+#include "platform/core/SqliteDb.h"
+
 #include <QByteArray>
 #include <QString>
 
-struct sqlite3_stmt;
 class ProjectDatabase;
 
-// A prepared statement, finalized with the object. Parameters and columns count from 1 and 0
-// as in SQLite. Failures throw Failure naming the database file.
+// A handle of a statement cached by a ProjectDatabase, with the project's error policy: a failure
+// throws Failure naming the file and saying whether it was reading or updating. Parameters and
+// columns count from 1 and 0 as in SQLite. Reset when the handle goes.
 class ProjectStatement {
 public:
     ProjectStatement(ProjectDatabase& db, const char* sql);
-    ~ProjectStatement();
-    ProjectStatement(const ProjectStatement&) = delete;
-    ProjectStatement& operator=(const ProjectStatement&) = delete;
 
     // Ready for a fresh run; the caller binds every parameter again.
     ProjectStatement& Reset();
     ProjectStatement& Bind(int parameter, qint64 value);
     ProjectStatement& Bind(int parameter, const QString& value);
     // Text already in UTF-8.
-    ProjectStatement& Bind(int parameter, const QByteArray& utf8);
+    ProjectStatement& BindUtf8(int parameter, const QByteArray& utf8);
+    // Bytes are bound as UTF-8 text by BindUtf8, never through a conversion to QString.
+    ProjectStatement& Bind(int parameter, const QByteArray&) = delete;
     // True while it yields a row; false when done.
     bool Step();
     // Steps to the end, for statements without results.
@@ -29,14 +30,12 @@ public:
     // statement holds no read snapshot once the answer is in.
     qint64 SingleInteger(qint64 fallback);
 
-    qint64 Integer(int column) const;
-    QString Text(int column) const;
+    qint64 Integer(int column) const { return m_statement.Int(column); }
+    QString Text(int column) const { return m_statement.Text(column); }
     // The column's text as SQLite holds it, in UTF-8.
-    QByteArray Utf8(int column) const;
-    bool IsNull(int column) const;
+    QByteArray Utf8(int column) const { return m_statement.Blob(column); }
 
 private:
     ProjectDatabase& m_db;
-    sqlite3_stmt* m_statement = nullptr;
-    QByteArray m_sql;
+    SqliteStatement m_statement;
 };

@@ -1,25 +1,22 @@
 #include "ProjectData/ProjectTransaction.h"
 
 #include "ProjectData/ProjectDatabase.h"
-#include "ProjectData/ProjectLog.h"
-#include "studio/Failure.h"
 
-ProjectTransaction::ProjectTransaction(ProjectDatabase& db, Kind kind) : m_db(db) {
-    m_db.Execute(kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED");
-}
+#include <sqlite3.h>
 
-ProjectTransaction::~ProjectTransaction() {
-    // SQLite may already have rolled back on its own (e.g. after a full disk).
-    if (!m_open || !m_db.InTransaction())
-        return;
-    try {
-        m_db.Execute("ROLLBACK");
-    } catch (const Failure& failure) {
-        qCWarning(lcProject) << "rollback:" << failure.Description();
-    }
+ProjectTransaction::ProjectTransaction(ProjectDatabase& db, Kind kind)
+    : m_db(db), m_kind(kind),
+      m_transaction(db.Connection(), kind == Kind::Write ? SqliteTransaction::Kind::Immediate
+                                                         : SqliteTransaction::Kind::Deferred) {
+    if (m_transaction.BeginResult() != SQLITE_OK)
+        Fail(m_transaction.BeginResult());
 }
 
 void ProjectTransaction::Commit() {
-    m_db.Execute("COMMIT");
-    m_open = false;
+    if (const int rc = m_transaction.Commit(); rc != SQLITE_OK)
+        Fail(rc);
+}
+
+void ProjectTransaction::Fail(int code) const {
+    m_db.Fail(code, m_kind == Kind::Write ? QStringLiteral("cannot update") : QStringLiteral("cannot read"));
 }

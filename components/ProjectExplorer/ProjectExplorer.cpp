@@ -39,7 +39,7 @@ bool ProjectExplorer::LoadProject(QWidget* frame, const QString& projectPath) {
         return Fail(QStringLiteral("no frame window to show project \"%1\" in").arg(projectPath));
     const QString file = Prefix::ToLocalPathNoCase(projectPath);
     try {
-        m_project = std::make_unique<ProjectFile>(file);
+        m_project = std::make_unique<ProjectFile>(file, ProjectFile::Access::Read);
     } catch (const Failure& failure) {
         const QString& why = failure.Description();
         return Fail(why.contains(file) || why.contains(projectPath)

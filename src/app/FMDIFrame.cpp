@@ -23,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QPointer>
 #include <QToolBar>
 #include <algorithm>
 
@@ -46,7 +47,9 @@ FMDIFrame::FMDIFrame(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), m_arguments(arguments) {
     setObjectName(QStringLiteral("FMDIFrame"));
     BuildFurniture();
-    FProjectOpen::SetHelpHandler([] { MHelp::ShowHelp(0, HelpContextToolbox); });
+    FProjectOpen::SetHelpHandler([frame = QPointer<FMDIFrame>(this)] {
+        MHelp::ShowHelp(frame ? WindowHandles::HandleOf(frame) : 0, HelpContextToolbox);
+    });
 }
 
 FMDIFrame::~FMDIFrame() = default;
@@ -247,7 +250,7 @@ void FMDIFrame::MDIForm_Unload() {
 
 void FMDIFrame::mnuExtra_Click(int Index) { MScriptScan::mnuExtra_Click(Index, this); }
 
-void FMDIFrame::mnuHelpHelp_Click() { MHelp::ShowHelp(0, HelpContextToolbox); }
+void FMDIFrame::mnuHelpHelp_Click() { MHelp::ShowHelp(WindowHandles::HandleOf(this), HelpContextToolbox); }
 
 void FMDIFrame::mnuHelpInfo_Click() { FAbout::ShowModal(); }
 

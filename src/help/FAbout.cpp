@@ -25,6 +25,18 @@ QPointer<FAbout> shownBox;
 constexpr quint32 AboutKeyAccess = 0x2003F;
 constexpr quint32 ValueBufferSize = 1024;
 
+// A raw registry handle, closed on every way out.
+struct OpenKey {
+    HKEY handle = 0;
+    OpenKey() = default;
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+    ~OpenKey() {
+        if (handle)
+            RegCloseKey(handle);
+    }
+};
+
 const char* const SysInfoUnavailable = "Systeminformationen sind momentan nicht verfügbar";
 
 // The application's icon, 32 x 32: a red toolbox with its handle.
@@ -146,8 +158,8 @@ void FAbout::ShowModal() {
 FAbout* FAbout::Current() { return shownBox; }
 
 bool FAbout::GetKeyValue(HKEY KeyRoot, const QString& KeyName, const QString& SubKeyRef, QString& KeyVal) {
-    HKEY key = 0;
-    long rc = RegOpenKeyExA(KeyRoot, ToAnsi(KeyName).constData(), 0, AboutKeyAccess, &key);
+    OpenKey key;
+    long rc = RegOpenKeyExA(KeyRoot, ToAnsi(KeyName).constData(), 0, AboutKeyAccess, &key.handle);
     if (rc != ERROR_SUCCESS) {
         qCInfo(lcAbout) << "Cannot open" << KeyName << "- error" << rc;
         KeyVal.clear();
@@ -156,22 +168,19 @@ bool FAbout::GetKeyValue(HKEY KeyRoot, const QString& KeyName, const QString& Su
     QByteArray buffer(ValueBufferSize, '\0');
     quint32 size = ValueBufferSize;
     quint32 type = REG_NONE;
-    rc = RegQueryValueExA(key, ToAnsi(SubKeyRef).constData(), nullptr, &type,
+    rc = RegQueryValueExA(key.handle, ToAnsi(SubKeyRef).constData(), nullptr, &type,
                           reinterpret_cast<unsigned char*>(buffer.data()), &size);
     if (rc != ERROR_SUCCESS) {
         qCInfo(lcAbout) << "Cannot read" << SubKeyRef << "of" << KeyName << "- error" << rc;
         KeyVal.clear();
-        RegCloseKey(key);
         return false;
     }
+    // A terminated string loses its terminator; zeros inside it stay.
     buffer.truncate(qMin(size, ValueBufferSize));
+    if (buffer.endsWith('\0'))
+        buffer.chop(1);
     switch (type) {
-    case REG_SZ: {
-        // With or without its terminator; text after a zero is no part of the string.
-        const qsizetype end = buffer.indexOf('\0');
-        KeyVal = FromAnsi(end >= 0 ? buffer.left(end) : buffer);
-        break;
-    }
+    case REG_SZ: KeyVal = FromAnsi(buffer); break;
     case REG_DWORD: {
         // Little-endian bytes; a short value counts its missing high bytes as zero.
         QByteArray bytes = buffer.left(4);
@@ -181,7 +190,6 @@ bool FAbout::GetKeyValue(HKEY KeyRoot, const QString& KeyName, const QString& Su
     }
     default: break;
     }
-    RegCloseKey(key);
     return true;
 }
 

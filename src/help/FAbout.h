@@ -30,9 +30,10 @@ public:
     // failure shows "Systeminformationen sind momentan nicht verfügbar" instead.
     static void StartSysInfo();
     // Reads the value SubKeyRef of the key KeyName below KeyRoot through the raw registry into
-    // KeyVal: a REG_SZ as its text (with or without its terminator), a REG_DWORD as its unsigned
-    // number in decimal digits; other types leave KeyVal as it was. False, with KeyVal empty, when
-    // the key cannot be opened for 0x2003F access or the value cannot be read into 1,024 bytes.
+    // KeyVal: a REG_SZ as its text without a terminator it ends in (zeros inside it stay: "a\0b"),
+    // a REG_DWORD as its unsigned number in decimal digits; other types leave KeyVal as it was. False, with
+    // KeyVal empty, when the key cannot be opened for 0x2003F access or the value cannot be read into 1,024
+    // bytes.
     static bool GetKeyValue(HKEY KeyRoot, const QString& KeyName, const QString& SubKeyRef, QString& KeyVal);
 
     QLabel* picIcon = nullptr;

@@ -1,6 +1,7 @@
 #include "projects/MKX4FunctionsSpecial.h"
 
 #include "studio/IStudioUtilities.h"
+#include "studio/ProjectTypes.h"
 #include "studio/Variant.h"
 
 #include <QHeaderView>
@@ -10,22 +11,6 @@
 
 namespace MKX4FunctionsSpecial {
 namespace {
-
-struct ProjectTypeName {
-    qint32 code;
-    const char* name;
-};
-
-// Compared in this order in both directions.
-constexpr ProjectTypeName ProjectTypes[] = {
-    {Single, "Single"},
-    {Server, "Server"},
-    {Client, "Client"},
-    {TerminalServer, "Terminal Server"},
-    {TerminalClient, "Terminal Client"},
-    {Group, "Group"},
-    {KestrixX, "KestrixX"},
-};
 
 // Rows are collected and handed to the list in one go: adding thousands of rows one by one
 // makes the view relayout each time. On a failure the rows made so far still reach the list.
@@ -80,30 +65,9 @@ void SizeColumns(QTreeWidget* listView) {
 
 } // namespace
 
-QVariant ConvertProjectType(const QVariant& Value) {
-    if (Variant::IsNumeric(Value)) {
-        const double number = Variant::ToDouble(Value);
-        for (const ProjectTypeName& type : ProjectTypes)
-            if (number == type.code)
-                return QString::fromLatin1(type.name);
-        return QString();
-    }
-    const QString name = Variant::ToText(Value);
-    for (const ProjectTypeName& type : ProjectTypes)
-        if (name == QLatin1String(type.name))
-            return qint32(type.code);
-    return qint32(0);
-}
+QVariant ConvertProjectType(const QVariant& Value) { return ProjectTypes::Convert(Value); }
 
-qint32 ProjectTypeCodeOf(const QString& ProjectType) {
-    const QVariant converted = ConvertProjectType(ProjectType);
-    // A numeric type came back as a name: take that name's code.
-    if (converted.metaType() == QMetaType::fromType<QString>()) {
-        const QString name = converted.toString();
-        return name.isEmpty() ? 0 : ConvertProjectType(name).toInt();
-    }
-    return converted.toInt();
-}
+qint32 ProjectTypeCodeOf(const QString& ProjectType) { return ProjectTypes::CodeOf(ProjectType); }
 
 RegisteredProject ReadRegisteredProject(const QString& Name) {
     IRegistryService& registry = StudioUtilities().Registry();
@@ -114,10 +78,8 @@ RegisteredProject ReadRegisteredProject(const QString& Name) {
         Variant::ToText(registry.GetValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("ProjectType"), QString()));
     project.Path =
         Variant::ToText(registry.GetValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("Path"), QString()));
-    project.TypeCode = ProjectTypeCodeOf(project.ProjectType);
-    // Joined as stored: a Path ending in "\" doubles the separator, an empty one starts with it.
-    project.ProjectFile = project.Path + u'\\' + Name +
-                          (project.TypeCode == Group ? QStringLiteral(".vbg") : QStringLiteral(".kxs"));
+    project.TypeCode = ProjectTypes::CodeOf(project.ProjectType);
+    project.ProjectFile = ProjectTypes::RegisteredFile(project.Path, Name, project.TypeCode);
     return project;
 }
 

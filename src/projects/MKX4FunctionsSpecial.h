@@ -1,6 +1,7 @@
 #pragma once
 
 #include "projects/RegisteredProject.h"
+#include "studio/ProjectTypes.h"
 
 #include <QString>
 #include <QVariant>
@@ -12,27 +13,16 @@ class QTreeWidgetItem;
 namespace MKX4FunctionsSpecial {
 
 // Type codes, one bit each; a set of types is their bitwise OR.
-enum ProjectTypeCode : qint32 {
-    Single = 1,
-    Server = 2,
-    Client = 4,
-    TerminalServer = 8,
-    TerminalClient = 16,
-    Group = 32,
-    KestrixX = 64,
-};
+using ProjectTypeCode = ProjectTypes::Code;
+using enum ProjectTypes::Code;
 
 // The types the project-open dialog lists: Single to Terminal Client.
 inline constexpr qint32 OpenableProjectTypes = 31;
 
-// Both directions. A numeric Value (a number, or a text that reads as one as a whole) is a
-// code: the result is that type's name, or "" when it is none of the seven codes. Any other
-// Value is a name, compared exactly: the result is its code as a 32-bit integer, or 0.
-// Throws Failure 13 for a value without a text form (a list, an object).
+// ProjectTypes::Convert, under the program's name.
 QVariant ConvertProjectType(const QVariant& Value);
 
-// The code a stored "ProjectType" stands for: a name's code, or for a numeric text that names
-// a type's code, that code; anything else gives 0.
+// ProjectTypes::CodeOf, under the program's name.
 qint32 ProjectTypeCodeOf(const QString& ProjectType);
 
 // The registration of Name below the projects key, read through the utility library.

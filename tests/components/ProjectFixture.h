@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProjectData/GroupCopy.h"
 #include "ProjectData/ProjectCsv.h"
 #include "ProjectData/ProjectFile.h"
 
@@ -28,6 +29,21 @@ inline QByteArray Export(const QString& path, const QString& group = QString()) 
     ProjectCsv::Export(project, group, &buffer);
     QByteArray csv = buffer.data();
     return csv.replace("\r\n", "\n");
+}
+
+// What a copy holds, one line per group opened ("[name"), text ("index/language text") and group
+// closed ("]"), for comparisons in one go.
+inline QStringList Dump(const GroupCopy& copy) {
+    struct Lines : GroupCopyVisitor {
+        QStringList lines;
+        void BeginGroup(const QString& name) override { lines << "[" + name; }
+        void Text(qint64 index, int language, QByteArrayView text) override {
+            lines << QString("%1/%2 %3").arg(index).arg(language).arg(QString::fromUtf8(text));
+        }
+        void EndGroup() override { lines << "]"; }
+    } dump;
+    copy.Walk(dump);
+    return dump.lines;
 }
 
 // A hermetic prefix for the test process.

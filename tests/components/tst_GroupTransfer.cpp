@@ -29,26 +29,40 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("withSubgroups");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("texts");
-        QTest::addColumn<int>("children");
-        QTest::newRow("top level with subgroups") << "Alarme" << true << "Alarme" << 7 << 1;
-        QTest::newRow("top level without subgroups") << "Alarme" << false << "Alarme" << 4 << 0;
-        QTest::newRow("nested address") << "alarme\\KESSEL" << true << "Kessel" << 3 << 1;
-        QTest::newRow("leaf") << "Alarme\\Kessel\\Ventil" << true << "Ventil" << 1 << 0;
+        QTest::addColumn<QStringList>("held");
+        QTest::newRow("top level with subgroups") << "Alarme" << true << "Alarme"
+                                                  << QStringList{"[Alarme",
+                                                                 "1/0 Kessel heiß",
+                                                                 "1/1 Boiler hot",
+                                                                 "2/0 Pumpe aus",
+                                                                 "2/1 Pump off",
+                                                                 "[Kessel",
+                                                                 "1/0 Druck",
+                                                                 "1/1 Pressure",
+                                                                 "[Ventil",
+                                                                 "5/0 Ventil zu",
+                                                                 "]",
+                                                                 "]",
+                                                                 "]"};
+        QTest::newRow("top level without subgroups")
+            << "Alarme" << false << "Alarme"
+            << QStringList{"[Alarme",       "1/0 Kessel heiß", "1/1 Boiler hot",
+                           "2/0 Pumpe aus", "2/1 Pump off",    "]"};
+        QTest::newRow("nested address")
+            << "alarme\\KESSEL" << true << "Kessel"
+            << QStringList{"[Kessel", "1/0 Druck", "1/1 Pressure", "[Ventil", "5/0 Ventil zu", "]", "]"};
     }
     void copy() {
         QFETCH(QString, path);
         QFETCH(bool, withSubgroups);
         QFETCH(QString, name);
-        QFETCH(int, texts);
-        QFETCH(int, children);
+        QFETCH(QStringList, held);
         ProjectFile project(MakeSource());
         const GroupCopy copy = GroupTransfer::Copy(project, path, withSubgroups);
-        QCOMPARE(copy.languages, QStringList({"1031", "1033"}));
-        QCOMPARE(copy.withSubgroups, withSubgroups);
-        QCOMPARE(copy.root.name, name);
-        QCOMPARE(copy.root.TextCount(), texts);
-        QCOMPARE(int(copy.root.children.size()), children);
+        QCOMPARE(copy.Languages(), QStringList({"1031", "1033"}));
+        QCOMPARE(copy.WithSubgroups(), withSubgroups);
+        QCOMPARE(copy.Name(), name);
+        QCOMPARE(ProjectFixture::Dump(copy), held);
     }
 
     void copyOfMissingGroupFails() {

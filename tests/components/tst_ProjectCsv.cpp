@@ -1,5 +1,6 @@
 #include "ProjectFixture.h"
 
+#include "ProjectData/CsvReader.h"
 #include "ProjectData/GroupTransfer.h"
 #include "studio/Failure.h"
 
@@ -73,7 +74,7 @@ private Q_SLOTS:
         }
         QCOMPARE(RawExport(second), csv);
         ProjectFile read(second);
-        QCOMPARE(QString::fromUtf8(GroupTransfer::Copy(read, GroupPath, true).root.texts.at(0).text), text);
+        QCOMPARE(ProjectFixture::Dump(GroupTransfer::Copy(read, GroupPath, true)).value(1), "1/0 " + text);
     }
 
     void importSetsTextsAndAddsLanguages() {
@@ -112,6 +113,14 @@ private Q_SLOTS:
             << QByteArray("group,index,1031,1033\nB,,x,\n") << "line 2: texts without an index";
         QTest::newRow("index twice") << QByteArray("group,index,1031,1033\nb,7,x,y\nB,7,x,y\n")
                                      << "line 3: index 7 of group \"B\" twice";
+        QTest::newRow("index twice before a malformed row")
+            << QByteArray("group,index,1031,1033\nB,7,x,y\nB,7,x,y\nB,8\n")
+            << "line 3: index 7 of group \"B\" twice";
+        QByteArray many("group,index,1031,1033\n");
+        for (int i = 1; i <= 150; ++i)
+            many += "B," + QByteArray::number(i) + ",x,y\n";
+        QTest::newRow("index twice, far apart") << many + "B,2,x,y\nB,200,x,y\n"
+                                                << "line 152: index 2 of group \"B\" twice";
         QTest::newRow("quote never closed, line of its record")
             << QByteArray("group,index,1031,1033\nB,1,x,y\nB,2,\"offen\nweiter,y\n")
             << "line 3: a quoted field is never closed";
@@ -121,6 +130,12 @@ private Q_SLOTS:
                                                     << "line 2: a quote inside field 3 that is not quoted";
         QTest::newRow("not UTF-8, line after a multi-line cell")
             << QByteArray("group,index,1031,1033\nB,1,\"a\nb\",y\nB,2,\xff,y\n") << "line 4: not UTF-8 text";
+        QTest::newRow("CR line ends, line after a multi-line cell and an empty line")
+            << QByteArray("group,index,1031,1033\rB,1,\"a\rb\",y\r\rB,zwei,x,y\r")
+            << "line 5: index \"zwei\" is not a whole number";
+        QTest::newRow("mixed line ends")
+            << QByteArray("group,index,1031,1033\r\nB,1,x,y\rB,2,x,y\nB,3,\"x\"y,z\r\n")
+            << "line 4: text after the closing quote of field 3";
     }
     void malformedChangesNothing() {
         QFETCH(QByteArray, csv);
@@ -137,6 +152,38 @@ private Q_SLOTS:
         }
         QCOMPARE(RawExport(path), before);
         QCOMPARE(project.Languages(), QStringList{"1031"});
+    }
+
+    // Records, their lines and the first fault must not depend on where a buffer ends.
+    void smallBuffersReadTheSame_data() {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::newRow("quoted line breaks of every kind, doubled quotes and a mark") << QByteArray(
+            "\xEF\xBB\xBFgroup,index,1031\r\nA,1,\"x\r\ny\"\"\rz\nw\"\r\n\r\rA,2,\"\"\"\"\rB,,\n");
+        QTest::newRow("UTF-8 split anywhere")
+            << QByteArray("g,i,\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80\nA,\"\xc3\xbc\"\n");
+        QTest::newRow("quote never closed") << QByteArray("g,i,l\r\nA,1,\"x\r\ny\r\n");
+        QTest::newRow("text after a closing quote") << QByteArray("g,i,l\rA,1,\"x\r\n\"y\r");
+        QTest::newRow("not UTF-8 after a line break") << QByteArray("g,i\r\n\"a\r\nb\",\xc3\n");
+    }
+    void smallBuffersReadTheSame() {
+        QFETCH(QByteArray, csv);
+        const auto read = [&](qsizetype bufferSize) {
+            QBuffer device(&csv);
+            device.open(QIODevice::ReadOnly);
+            CsvReader reader(&device, bufferSize);
+            QStringList seen;
+            CsvRecord record;
+            try {
+                while (reader.Next(&record))
+                    seen << QString::number(record.line) + ':' + QString::fromUtf8(record.fields.join('|'));
+            } catch (const CsvError& error) {
+                seen << QString("line %1: %2").arg(error.line).arg(error.what);
+            }
+            return seen;
+        };
+        const QStringList whole = read(csv.size());
+        for (qsizetype size = 1; size <= 4; ++size)
+            QCOMPARE(read(size), whole);
     }
 
 private:

@@ -39,7 +39,8 @@ private Q_SLOTS:
                     "group,index,1031\nthis is no database at all, but long enough to have a header page\n");
         } else if (setup == "foreign") {
             ProjectDatabase db(path, ProjectDatabase::Mode::Create);
-            db.Execute("CREATE TABLE t(x); PRAGMA user_version = 1");
+            db.Execute("CREATE TABLE t(x)");
+            db.Execute("PRAGMA user_version = 1");
         } else if (setup == "newer") {
             ProjectFile::Create(path, {"1031"});
             ProjectDatabase db(path, ProjectDatabase::Mode::ReadWrite);
@@ -179,7 +180,6 @@ private Q_SLOTS:
         for (const GroupInfo& group : project->Children(ProjectFile::TopLevel))
             names << group.name;
         QCOMPARE(names, order);
-        QCOMPARE(project->PositionOf(project->FindGroup("New")), order.indexOf("New") + 1);
     }
 
     void deleteRemovesSubtreeAndTexts() {

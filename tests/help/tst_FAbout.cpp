@@ -164,9 +164,11 @@ void tst_FAbout::getKeyValue_data() {
     QTest::newRow("string without terminator") << key << quint32(REG_SZ) << stored.chopped(2) << true
                                                << QString::fromUtf8("C:\\Programme\\Übersicht.exe");
     QTest::newRow("empty string") << key << quint32(REG_SZ) << EncodeRegString("") << true << "";
-    QTest::newRow("string with a second terminator")
+    QTest::newRow("zero inside the string stays")
+        << key << quint32(REG_SZ) << QByteArray("a\0\0\0b\0\0\0", 8) << true << QString::fromUtf8("a\0b", 3);
+    QTest::newRow("two terminators lose only the last")
         << key << quint32(REG_SZ) << stored + QByteArray(2, '\0') << true
-        << QString::fromUtf8("C:\\Programme\\Übersicht.exe");
+        << QString::fromUtf8("C:\\Programme\\Übersicht.exe") + QChar(0);
     QTest::newRow("string filling the buffer with its terminator")
         << key << quint32(REG_SZ) << EncodeRegString(QString(1023, 'x')) << true << QString(1023, 'x');
     QTest::newRow("string over the buffer")

@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
+#include <functional>
 
 // The fixture maps context 1234 to sub/topic.htm (written by the compiler as its absolute build
 // path) and nothing else; its default topic is start.htm.
@@ -121,20 +123,80 @@ void tst_ChmFile::read() {
     QVERIFY(!m_file->Read(QStringLiteral("/sub/missing.htm")));
 }
 
+namespace {
+
+QByteArray Toolbox() {
+    QFile file(QStringLiteral(KX4_HELP_TOOLBOX));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Where the object's bytes begin: its directory entry (after the path, a compressed section number
+// and start) plus the data offset of the header.
+qsizetype ObjectAt(const QByteArray& file, const QByteArray& path) {
+    qsizetype at = file.indexOf(path) + path.size() + 1;
+    quint64 start = 0;
+    for (; quint8(file.at(at)) >= 0x80; ++at)
+        start = (start << 7) | (quint8(file.at(at)) & 0x7f);
+    start = (start << 7) | quint8(file.at(at));
+    return qsizetype(qFromLittleEndian<quint64>(file.constData() + 0x58) + start);
+}
+
+const QByteArray ControlData("::DataSpace/Storage/MSCompressed/ControlData");
+
+// The help file with the bytes at offset (given the file) set to value.
+QByteArray Patched(const std::function<qsizetype(const QByteArray&)>& offset, QByteArray value) {
+    QByteArray bytes = Toolbox();
+    bytes.replace(offset(bytes), value.size(), value);
+    return bytes;
+}
+
+// The help file with its system file's length (a compressed number after the name, the section
+// and the start) grown past the end of the file.
+QByteArray SystemFileLongerThanTheFile() {
+    QByteArray bytes = Toolbox();
+    qsizetype at = bytes.indexOf("/#SYSTEM") + 8 + 1;
+    while (quint8(bytes.at(at)) >= 0x80)
+        ++at;
+    bytes[at + 1] = char(0xff);
+    return bytes;
+}
+
+} // namespace
+
 void tst_ChmFile::openFailure_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("why");
+    const QString notHelp = QStringLiteral("it is not a compiled help file");
+    const QString damaged = QStringLiteral("the file is damaged");
     QTest::newRow("missing file") << "missing.chm" << QByteArray() << "the file does not exist";
     QTest::newRow("folder") << "folder.chm" << QByteArray() << "it is not a file";
-    QTest::newRow("empty file") << "empty.chm" << QByteArray("") << "it is not a compiled help file";
-    QTest::newRow("text file") << "text.chm" << QByteArray("Keine Hilfedatei\n")
-                               << "it is not a compiled help file";
-    QTest::newRow("header only") << "header.chm" << QByteArray("ITSF") << "it is not a compiled help file";
-    QFile fixture(QStringLiteral(KX4_HELP_FIXTURE));
-    QVERIFY(fixture.open(QIODevice::ReadOnly));
-    QTest::newRow("help file cut short")
-        << "cut.chm" << fixture.read(120) << "it is not a compiled help file";
+    QTest::newRow("empty file") << "empty.chm" << QByteArray("") << notHelp;
+    QTest::newRow("text file") << "text.chm" << QByteArray("Keine Hilfedatei\n") << notHelp;
+    QTest::newRow("header only") << "header.chm" << QByteArray("ITSF") << notHelp;
+    QTest::newRow("help file cut short") << "cut.chm" << Toolbox().left(120) << damaged;
+    // Each of these once ended the process that read the file.
+    QTest::newRow("no windows per reset")
+        << "a.chm"
+        << Patched([](const QByteArray& f) { return ObjectAt(f, ControlData) + 0x14; }, QByteArray(4, 0))
+        << damaged;
+    QTest::newRow("reset table block length zero")
+        << "b.chm"
+        << Patched([](const QByteArray& f) { return ObjectAt(f, "InstanceData/ResetTable") + 0x20; },
+                   QByteArray(8, 0))
+        << damaged;
+    QTest::newRow("directory chunk followed by itself")
+        << "c.chm"
+        << Patched(
+               [](const QByteArray& f) {
+                   return qFromLittleEndian<qint64>(f.constData() + 0x48) + 0x54 + 0x10;
+               },
+               QByteArray(4, 0))
+        << damaged;
+    QTest::newRow("LZX version unknown, window of two bytes")
+        << "d.chm" << Patched([](const QByteArray& f) { return ObjectAt(f, ControlData) + 8; }, "\x01")
+        << damaged;
+    QTest::newRow("object longer than the file") << "e.chm" << SystemFileLongerThanTheFile() << damaged;
 }
 
 void tst_ChmFile::openFailure() {
@@ -158,21 +220,29 @@ void tst_ChmFile::openFailure() {
 
 void tst_ChmFile::decodeText_data() {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<quint32>("languageId");
     QTest::addColumn<QString>("text");
-    QTest::newRow("plain ASCII") << QByteArray("Hilfe") << "Hilfe";
-    QTest::newRow("UTF-8 umlauts") << QByteArray("\xc3\x9c"
-                                                 "bersicht")
-                                   << QString::fromUtf8("Übersicht");
-    QTest::newRow("Western code page umlauts") << QByteArray("\xdc"
-                                                             "bersicht")
-                                               << QString::fromUtf8("Übersicht");
-    QTest::newRow("Western code page quotes") << QByteArray("\x84Hilfe\x93") << QString::fromUtf8("„Hilfe“");
+    QTest::newRow("plain ASCII") << QByteArray("Hilfe") << 0x0407u << "Hilfe";
+    QTest::newRow("UTF-8 whatever the language") << QByteArray("\xc3\x9c"
+                                                               "bersicht")
+                                                 << 0x0419u << QString::fromUtf8("Übersicht");
+    QTest::newRow("German: Western code page") << QByteArray("\xdc"
+                                                             "bersicht \x84Hilfe\x93")
+                                               << 0x0407u << QString::fromUtf8("Übersicht „Hilfe“");
+    QTest::newRow("Russian: Cyrillic code page")
+        << QByteArray("\xd1\xef\xf0\xe0\xe2\xea\xe0") << 0x0419u << QString::fromUtf8("Справка");
+    QTest::newRow("Polish: Central European code page")
+        << QByteArray("Pomoc \xb9\xea") << 0x0415u << QString::fromUtf8("Pomoc ąę");
+    QTest::newRow("Japanese: Shift JIS")
+        << QByteArray("\x83\x77\x83\x8b\x83\x76") << 0x0411u << QString::fromUtf8("ヘルプ");
+    QTest::newRow("no language: Western") << QByteArray("gr\xf6\xdf") << 0u << QString::fromUtf8("größ");
 }
 
 void tst_ChmFile::decodeText() {
     QFETCH(QByteArray, bytes);
+    QFETCH(quint32, languageId);
     QFETCH(QString, text);
-    QCOMPARE(ChmFile::DecodeText(bytes), text);
+    QCOMPARE(ChmFile::DecodeText(bytes, ChmFile::CodePageOf(languageId)), text);
 }
 
 QTEST_GUILESS_MAIN(tst_ChmFile)

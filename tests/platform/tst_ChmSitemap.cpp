@@ -5,7 +5,15 @@
 namespace {
 
 SitemapEntry Entry(const QString& name, const QString& local, const QList<SitemapEntry>& children = {}) {
-    return SitemapEntry{name, local, children};
+    return SitemapEntry{name,
+                        local,
+                        children,
+                        local.isEmpty() ? QList<SitemapLink>{} : QList<SitemapLink>{{name, local}},
+                        {}};
+}
+
+QString Param(const QString& name, const QString& value) {
+    return QStringLiteral("<param name=\"%1\" value=\"%2\">").arg(name, value);
 }
 
 QString Item(const QString& name, const QString& local) {
@@ -54,11 +62,24 @@ void tst_ChmSitemap::parse_data() {
         << QList<SitemapEntry>{Entry(QString::fromUtf8("Größe & Übersicht – \"Neu\""), "a.htm?x=1&y=2")};
     QTest::newRow("unknown reference kept") << "<UL>" + Item("A &unbekannt; B", "a.htm") + "</UL>"
                                             << QList<SitemapEntry>{Entry("A &unbekannt; B", "a.htm")};
-    QTest::newRow("first name and local of a merged entry count")
-        << "<UL><LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Eins\">"
-           "<param name=\"Local\" value=\"eins.htm\"><param name=\"Name\" value=\"One\">"
-           "<param name=\"Local\" value=\"one.htm\"></OBJECT></UL>"
-        << QList<SitemapEntry>{Entry("Eins", "eins.htm")};
+    SitemapEntry merged = Entry("Eins", "eins.htm");
+    merged.links.append(SitemapLink{"One", "one.htm"});
+    QTest::newRow("merged entry: the first name and local count, every pair is a link")
+        << "<UL><LI><OBJECT type=\"text/sitemap\">" + Param("Name", "Eins") + Param("Local", "eins.htm") +
+               Param("Name", "One") + Param("Local", "one.htm") + "</OBJECT></UL>"
+        << QList<SitemapEntry>{merged};
+    SitemapEntry keyword{
+        "Kopieren", "a.htm", {}, {{"Gruppen kopieren", "a.htm"}, {"Texte kopieren", "b.htm"}}, {}};
+    QTest::newRow("keyword with several topics, each titled by the name before it")
+        << "<UL><LI><OBJECT type=\"text/sitemap\">" + Param("Name", "Kopieren") +
+               Param("Name", "Gruppen kopieren") + Param("Local", "a.htm") + Param("Name", "Texte kopieren") +
+               Param("Local", "b.htm") + "</OBJECT></UL>"
+        << QList<SitemapEntry>{keyword};
+    SitemapEntry seeAlso = Entry("Duplizieren", "");
+    seeAlso.seeAlso = "Kopieren";
+    QTest::newRow("see also") << "<UL><LI><OBJECT type=\"text/sitemap\">" + Param("Name", "Duplizieren") +
+                                     Param("See Also", "Kopieren") + "</OBJECT></UL>"
+                              << QList<SitemapEntry>{seeAlso};
     QTest::newRow("commented entry skipped")
         << "<UL><!--" + Item("Alt", "alt.htm") + "-->" + Item("Neu", "neu.htm") + "</UL>"
         << QList<SitemapEntry>{Entry("Neu", "neu.htm")};

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTreeWidget>
+#include <QtEndian>
 
 // Help windows over the fixture, which maps context 1234 to /sub/topic.htm and nothing else.
 class tst_HtmlHelp : public QObject {
@@ -225,6 +226,8 @@ void tst_HtmlHelp::unopenableFile_data() {
                                     << "the file does not exist";
     QTest::newRow("no help file") << "C:\\Studio\\HelpFiles\\Liesmich.txt"
                                   << "it is not a compiled help file";
+    QTest::newRow("damaged help file") << "C:\\Studio\\HelpFiles\\Kaputt.chm"
+                                       << "the file is damaged";
     QTest::newRow("a folder") << "C:\\Studio\\HelpFiles"
                               << "it is not a file";
     QTest::newRow("empty path") << ""
@@ -238,6 +241,15 @@ void tst_HtmlHelp::unopenableFile() {
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.write("Keine Hilfedatei.\n");
     text.close();
+    // A directory chunk that names itself as the next: listing the objects never ends.
+    QFile toolbox(QStringLiteral(KX4_HELP_TOOLBOX));
+    QVERIFY(toolbox.open(QIODevice::ReadOnly));
+    QByteArray damaged = toolbox.readAll();
+    damaged.replace(qFromLittleEndian<qint64>(damaged.constData() + 0x48) + 0x54 + 0x10, 4, QByteArray(4, 0));
+    QFile broken(m_prefix->path() + "/drives/c/studio/helpfiles/kaputt.chm");
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write(damaged);
+    broken.close();
 
     QCOMPARE(Show(file, 1234), 0);
     QCOMPARE(m_boxes.size(), 1);

@@ -1,11 +1,14 @@
 #include "kx4studio/Kx4Studio.h"
 #include "kx4studio/StudioToolContext.h"
 
+#include "ProjectData/ProjectCsv.h"
+#include "ProjectData/ProjectFile.h"
 #include "platform/registry/Registry.h"
 #include "studio/IStudioUtilities.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -160,10 +163,12 @@ private Q_SLOTS:
     void setupPathOption() {
         QFETCH(QString, option);
         QFETCH(QString, stored);
-        const Result result = Run({"setup", "--path", option.arg(m_prefix->path(), m_files->path())});
+        const auto place = [this](QString text) {
+            return text.replace("%1", m_prefix->path()).replace("%2", m_files->path());
+        };
+        const Result result = Run({"setup", "--path", place(option)});
         QVERIFY2(result.status == 0, qPrintable(result.err));
-        QCOMPARE(Text(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Path"),
-                 stored.arg(m_prefix->path(), m_files->path()));
+        QCOMPARE(Text(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Path"), place(stored));
     }
 
     void commandFailures_data() {
@@ -230,10 +235,10 @@ private Q_SLOTS:
         QVERIFY(WriteFile(m_files->filePath("sysinfo.kxs"), "no database"));
         QCOMPARE(Run({"new", m_files->filePath("Echt.kxs")}).status, 0);
         for (QString& arg : args)
-            arg = arg.arg(m_files->path());
+            arg.replace("%1", m_files->path());
         const Result result = Run(args);
         QCOMPARE(result.status, 1);
-        QCOMPARE(result.err.section('\n', 0, 0), err.arg(m_files->path()));
+        QCOMPARE(result.err.section('\n', 0, 0), err.replace("%1", m_files->path()));
         QVERIFY(result.err.count('\n') == 1 || args.isEmpty());
         QStringList keys;
         RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, &keys);
@@ -258,6 +263,38 @@ private Q_SLOTS:
                                         .arg(m_files->path()));
         QCOMPARE(Run({"unregister", "demo"}).status, 0);
         QCOMPARE(Run({"list"}).out.count('\n'), 2);
+    }
+
+    // The program's project list keeps or drops a registration by the same rule.
+    void listPresence_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("presence");
+        QTest::newRow("group by name with its .vbg") << "Group"
+                                                     << "Demo.vbg"
+                                                     << "present";
+        QTest::newRow("group by numeric type with its .vbg") << "32"
+                                                             << "Demo.vbg"
+                                                             << "present";
+        QTest::newRow("group by numeric type with only a .kxs") << "32"
+                                                                << "Demo.kxs"
+                                                                << "missing";
+        QTest::newRow("numeric type of a mask with its .kxs") << "3"
+                                                              << "Demo.kxs"
+                                                              << "present";
+        QTest::newRow("server with only a .vbg") << "Server"
+                                                 << "Demo.vbg"
+                                                 << "missing";
+    }
+    void listPresence() {
+        QFETCH(QString, type);
+        QFETCH(QString, file);
+        QFETCH(QString, presence);
+        QVERIFY(WriteFile(m_files->filePath(file), "member"));
+        const QString key = StudioKeys::Projects + "\\Demo";
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("ProjectType", type));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("Path", m_files->path()));
+        QCOMPARE(Run({"list"}).out, QString("Demo\t%1\t%2\t%3\n").arg(type, m_files->path(), presence));
     }
 
     void groupsShowsTreeWithCounts() {
@@ -352,6 +389,63 @@ private Q_SLOTS:
                  QString("kx4studio import: %1 line 5: index \"x\" is not a whole number; nothing imported\n")
                      .arg(m_files->filePath("bad.csv")));
         QCOMPARE(Run({"export", file}).out, before);
+    }
+
+    // The project's folder mounted read-only in a mount namespace of the command's own, as a
+    // write-protected medium would be.
+    void readOnlyMedium_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("walLeft");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output"); // standard output of a reading command, error of a failing one
+        QTest::newRow("groups reads")
+            << QStringList{"groups", "%1"} << false << 0 << "%1: languages 1031\nA (1031: 1)\n";
+        QTest::newRow("export reads")
+            << QStringList{"export", "%1"} << false << 0 << "group,index,1031\r\nA,1,a\r\n";
+        QTest::newRow("import is refused naming the file")
+            << QStringList{"import", "%1", "%2"} << false << 1
+            << "kx4studio import: cannot update %1: its folder is read-only\n";
+        // Copied while open: the last commit lies in the WAL, which needs a file beside it to read.
+        QTest::newRow("a WAL file left beside it fails reading, as reading")
+            << QStringList{"groups", "%1"} << true << 1
+            << "kx4studio groups: cannot read %1: unable to open database file\n";
+    }
+    void readOnlyMedium() {
+        QFETCH(QStringList, args);
+        QFETCH(bool, walLeft);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        const QString folder = m_files->filePath("medium");
+        const QString file = folder + "/R.kxs";
+        const QString csv = m_files->filePath("r.csv");
+        QVERIFY(WriteFile(csv, "group,index,1031\nA,1,a\n"));
+        QCOMPARE(Run({"new", file, "--language", "1031"}).status, 0);
+        QCOMPARE(Run({"import", file, csv}).status, 0);
+        if (walLeft) {
+            const QString saved = m_files->filePath("wal");
+            {
+                ProjectFile open(file);
+                ProjectCsv::Import(open, "group,index,1031\nA,2,b\n", csv);
+                QVERIFY(QFile::copy(file + "-wal", saved));
+            }
+            // Closing removed it; put back what a copy taken while open holds.
+            QVERIFY(QFile::copy(saved, file + "-wal"));
+        }
+        const QStringList mount = {"-rm",  "sh",
+                                   "-c",   "mount --bind -o ro \"$0\" \"$0\" && exec \"$@\"",
+                                   folder, m_context.programDir + "/kx4studio"};
+        QProcess probe;
+        probe.start("unshare", mount);
+        if (!probe.waitForFinished() || probe.exitCode() != 1)
+            QSKIP("no mount namespaces here (unshare -rm)");
+        for (QString& arg : args)
+            arg.replace("%1", file).replace("%2", csv);
+        QProcess studio;
+        studio.start("unshare", mount + args);
+        QVERIFY(studio.waitForFinished());
+        QCOMPARE(studio.exitCode(), status);
+        const QByteArray shown = status == 0 ? studio.readAllStandardOutput() : studio.readAllStandardError();
+        QCOMPARE(QString::fromUtf8(shown), output.replace("%1", file));
     }
 
 private:

@@ -1,9 +1,10 @@
 #include "kx4studio/Kx4Studio.h"
 
-#include "kx4studio/CommandLine.h"
 #include "kx4studio/ProjectCommands.h"
 #include "kx4studio/StudioSetup.h"
 #include "kx4studio/StudioToolContext.h"
+#include "kx4studio/TerminalProgress.h"
+#include "kx4studio/ToolArguments.h"
 #include "kx4studio/TranslatorCommands.h"
 #include "studio/Failure.h"
 
@@ -26,34 +27,39 @@ const char* const Usage =
     "  stats FILE [--group NAME]               per language, how many indexes have a text\n"
     "FILE is a .kxs path (Windows-style paths map through the prefix) or a registered project's name.\n";
 
-void Dispatch(const QString& command, const QStringList& args, QTextStream& out,
+void Dispatch(const QString& command, const QStringList& args, QTextStream& out, QTextStream& err,
               const StudioToolContext& context) {
     if (command == QLatin1String("setup")) {
-        const CommandLine line(args, {"lcid", "path"}, 0, 0, "kx4studio setup [--lcid N] [--path DIR]");
+        const ToolArguments line(args, {"lcid", "path"}, 0, 0, "kx4studio setup [--lcid N] [--path DIR]");
         StudioSetup::Run({line.Value("lcid"), line.Value("path")}, context, out);
     } else if (command == QLatin1String("new")) {
         ProjectCommands::New(
-            CommandLine(args, {"language"}, 1, 1, "kx4studio new FILE.kxs [--language L]..."), out);
+            ToolArguments(args, {"language"}, 1, 1, "kx4studio new FILE.kxs [--language L]..."), out);
     } else if (command == QLatin1String("register")) {
-        ProjectCommands::Register(
-            CommandLine(args, {"type", "name"}, 1, 1, "kx4studio register FILE [--type TYPE] [--name NAME]"),
-            out);
+        ProjectCommands::Register(ToolArguments(args, {"type", "name"}, 1, 1,
+                                                "kx4studio register FILE [--type TYPE] [--name NAME]"),
+                                  out);
     } else if (command == QLatin1String("unregister")) {
-        ProjectCommands::Unregister(CommandLine(args, {}, 1, 1, "kx4studio unregister NAME"), out);
+        ProjectCommands::Unregister(ToolArguments(args, {}, 1, 1, "kx4studio unregister NAME"), out);
     } else if (command == QLatin1String("list")) {
-        ProjectCommands::List(CommandLine(args, {}, 0, 0, "kx4studio list"), out);
+        ProjectCommands::List(ToolArguments(args, {}, 0, 0, "kx4studio list"), out);
     } else if (command == QLatin1String("groups")) {
-        ProjectCommands::Groups(CommandLine(args, {}, 1, 1, "kx4studio groups FILE"), out);
+        ProjectCommands::Groups(ToolArguments(args, {}, 1, 1, "kx4studio groups FILE"), out);
     } else if (command == QLatin1String("export")) {
-        TranslatorCommands::Export(CommandLine(args, {"group", "format", "source", "target", "o"}, 1, 1,
-                                               "kx4studio export FILE [--format csv|xliff|po --source L "
-                                               "--target L] [--group NAME] [-o OUT]"),
-                                   out);
+        const ToolArguments line(args, {"group", "format", "source", "target", "o"}, 1, 1,
+                                 "kx4studio export FILE [--format csv|xliff|po --source L --target L] "
+                                 "[--group NAME] [-o OUT]");
+        // Texts scrolling over the terminal show how far they are; a percentage would garble them.
+        const bool shown = context.progressOnError && (line.Has("o") || !context.outputOnTerminal);
+        TerminalProgress progress(shown ? &err : nullptr, command);
+        TranslatorCommands::Export(line, out, progress.Reporter());
     } else if (command == QLatin1String("import")) {
+        TerminalProgress progress(context.progressOnError ? &err : nullptr, command);
         TranslatorCommands::Import(
-            CommandLine(args, {}, 2, 2, "kx4studio import FILE CSV|XLF|PO [--force]", {"force"}), out);
+            ToolArguments(args, {}, 2, 2, "kx4studio import FILE CSV|XLF|PO [--force]", {"force"}), out,
+            progress.Reporter());
     } else if (command == QLatin1String("stats")) {
-        TranslatorCommands::Stats(CommandLine(args, {"group"}, 1, 1, "kx4studio stats FILE [--group NAME]"),
+        TranslatorCommands::Stats(ToolArguments(args, {"group"}, 1, 1, "kx4studio stats FILE [--group NAME]"),
                                   out);
     } else {
         throw Failure(Failure::InvalidCall,
@@ -78,7 +84,7 @@ int RunKx4Studio(const QStringList& args, QTextStream& out, QTextStream& err,
         return 0;
     }
     try {
-        Dispatch(command, args.mid(1), out, context);
+        Dispatch(command, args.mid(1), out, err, context);
         out.flush();
         return 0;
     } catch (const Failure& failure) {

@@ -5,14 +5,15 @@
 #include "ProjectData/ProjectFile.h"
 #include "ProjectData/ProjectLocator.h"
 #include "ProjectData/ProjectTransaction.h"
-#include "kx4studio/CommandLine.h"
+#include "kx4studio/CommandOutput.h"
+#include "kx4studio/ToolArguments.h"
 #include "kx4studio/WindowsPath.h"
 #include "platform/core/Prefix.h"
 #include "platform/registry/Registry.h"
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
+#include "studio/ProjectTypes.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,11 +22,6 @@
 namespace ProjectCommands {
 
 namespace {
-
-const QStringList ProjectTypes = {QStringLiteral("Single"),          QStringLiteral("Server"),
-                                  QStringLiteral("Client"),          QStringLiteral("Terminal Server"),
-                                  QStringLiteral("Terminal Client"), QStringLiteral("Group"),
-                                  QStringLiteral("KestrixX")};
 
 Failure Invalid(const QString& why) { return Failure(Failure::InvalidCall, why); }
 
@@ -66,7 +62,7 @@ void PrintGroup(const ProjectFile& project, const GroupInfo& group, int depth, c
 
 } // namespace
 
-void New(const CommandLine& args, QTextStream& out) {
+void New(const ToolArguments& args, QTextStream& out) {
     const QString file = LocalFile(args.Positional(0));
     if (!file.endsWith(QLatin1String(".kxs"), Qt::CaseInsensitive))
         throw Invalid(QStringLiteral("%1: a project file ends in .kxs").arg(args.Positional(0)));
@@ -77,7 +73,7 @@ void New(const CommandLine& args, QTextStream& out) {
     out << "created " << project->Path() << Qt::endl;
 }
 
-void Register(const CommandLine& args, QTextStream& out) {
+void Register(const ToolArguments& args, QTextStream& out) {
     const QFileInfo file(LocalFile(args.Positional(0)));
     if (!file.isFile())
         throw Failure(Failure::FileNotFound,
@@ -85,11 +81,11 @@ void Register(const CommandLine& args, QTextStream& out) {
     const bool group = file.suffix().compare(QLatin1String("vbg"), Qt::CaseInsensitive) == 0;
     const QString type =
         args.Value(QStringLiteral("type"), group ? QStringLiteral("Group") : QStringLiteral("Single"));
-    if (!ProjectTypes.contains(type))
+    if (!ProjectTypes::Names().contains(type))
         throw Invalid(QStringLiteral("project type \"%1\" is none of %2")
-                          .arg(type, ProjectTypes.join(QStringLiteral(", "))));
+                          .arg(type, ProjectTypes::Names().join(QStringLiteral(", "))));
     // The registration names the file as Path\Name plus the type's extension, so both must fit.
-    const QString extension = type == QLatin1String("Group") ? QStringLiteral("vbg") : QStringLiteral("kxs");
+    const QString extension = ProjectTypes::FileExtension(ProjectTypes::CodeOf(type)).mid(1);
     if (file.suffix().compare(extension, Qt::CaseInsensitive) != 0)
         throw Invalid(QStringLiteral("a project of type \"%1\" is a .%2 file, not %3")
                           .arg(type, extension, file.fileName()));
@@ -101,7 +97,7 @@ void Register(const CommandLine& args, QTextStream& out) {
         throw Invalid(QStringLiteral("project name \"%1\" holds a backslash").arg(name));
     if (!group) {
         // Refuses a file that is no project, with the reason.
-        const ProjectFile project(file.absoluteFilePath());
+        const ProjectFile project(file.absoluteFilePath(), ProjectFile::Access::Read);
     }
     const QString folder = WindowsPath::FromLocal(file.absolutePath());
     WriteValue(ProjectKey(name), RegValue::String(QStringLiteral("ProjectType"), type));
@@ -109,7 +105,7 @@ void Register(const CommandLine& args, QTextStream& out) {
     out << "registered " << name << " (" << type << ") in " << folder << Qt::endl;
 }
 
-void Unregister(const CommandLine& args, QTextStream& out) {
+void Unregister(const ToolArguments& args, QTextStream& out) {
     const QString name = args.Positional(0);
     if (name.isEmpty() || name.contains(QLatin1Char('\\')) ||
         !RegistryStore::KeyExists(HKEY_LOCAL_MACHINE, ProjectKey(name)))
@@ -121,22 +117,21 @@ void Unregister(const CommandLine& args, QTextStream& out) {
     out << "unregistered " << name << Qt::endl;
 }
 
-void List(const CommandLine&, QTextStream& out) {
+void List(const ToolArguments&, QTextStream& out) {
     QStringList names;
     RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, &names);
     for (const QString& name : std::as_const(names)) {
         const QString type = RegistryText(ProjectKey(name), QStringLiteral("ProjectType"));
         const QString path = RegistryText(ProjectKey(name), QStringLiteral("Path"));
-        const QString file =
-            path + QLatin1Char('\\') + name +
-            (type == QLatin1String("Group") ? QStringLiteral(".vbg") : QStringLiteral(".kxs"));
+        // Present or missing by the rule of the program's project list.
+        const QString file = ProjectTypes::RegisteredFile(path, name, ProjectTypes::CodeOf(type));
         const bool present = StudioUtilities().Files().FileExists(file);
         out << name << '\t' << type << '\t' << path << '\t' << (present ? "present" : "missing") << Qt::endl;
     }
 }
 
-void Groups(const CommandLine& args, QTextStream& out) {
-    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
+void Groups(const ToolArguments& args, QTextStream& out) {
+    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
     ProjectTransaction snapshot(project.Database(), ProjectTransaction::Kind::Read);
     const QStringList names = project.Languages();
     const QList<qint64> languages = project.LanguageIds();
@@ -147,22 +142,19 @@ void Groups(const CommandLine& args, QTextStream& out) {
     snapshot.Commit();
 }
 
-void Export(const CommandLine& args, QTextStream& out) {
-    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    ProjectCsv::Export(project, args.Value(QStringLiteral("group")), &buffer);
-    out << QString::fromUtf8(buffer.data());
-    out.flush();
+void Export(const ToolArguments& args, QTextStream& out, const ProjectCsv::Progress& progress) {
+    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
+    const CommandOutput output(out);
+    ProjectCsv::Export(project, args.Value(QStringLiteral("group")), output.Device(), progress);
 }
 
-void Import(const CommandLine& args, QTextStream& out) {
+void Import(const ToolArguments& args, QTextStream& out, const ProjectCsv::Progress& progress) {
     ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
     QFile csv(args.Positional(1));
     if (!csv.open(QIODevice::ReadOnly))
         throw Failure(Failure::FileNotFound,
                       QStringLiteral("cannot read %1: %2").arg(csv.fileName(), csv.errorString()));
-    const qsizetype rows = ProjectCsv::Import(project, csv.readAll(), csv.fileName());
+    const qsizetype rows = ProjectCsv::Import(project, &csv, csv.fileName(), progress);
     out << "imported " << rows << " rows into " << project.Path() << Qt::endl;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
-class CommandLine;
+#include "ProjectData/ProjectCsv.h"
+
+class ToolArguments;
 class QTextStream;
 
 // kx4studio's project commands. Each takes its parsed command line, writes its results to out
@@ -9,18 +11,18 @@ class QTextStream;
 namespace ProjectCommands {
 
 // new FILE.kxs [--language L]...
-void New(const CommandLine& args, QTextStream& out);
+void New(const ToolArguments& args, QTextStream& out);
 // register FILE [--type TYPE] [--name NAME]
-void Register(const CommandLine& args, QTextStream& out);
+void Register(const ToolArguments& args, QTextStream& out);
 // unregister NAME
-void Unregister(const CommandLine& args, QTextStream& out);
+void Unregister(const ToolArguments& args, QTextStream& out);
 // list: one tab-separated line per registration: name, type, path, "present" or "missing".
-void List(const CommandLine& args, QTextStream& out);
+void List(const ToolArguments& args, QTextStream& out);
 // groups FILE: the tree, two spaces per level, with the text count per language.
-void Groups(const CommandLine& args, QTextStream& out);
-// export FILE [--group NAME]: CSV on out.
-void Export(const CommandLine& args, QTextStream& out);
-// import FILE CSV
-void Import(const CommandLine& args, QTextStream& out);
+void Groups(const ToolArguments& args, QTextStream& out);
+// export FILE [--group NAME]: CSV on out, as it is read.
+void Export(const ToolArguments& args, QTextStream& out, const ProjectCsv::Progress& progress);
+// import FILE CSV, read as it is imported
+void Import(const ToolArguments& args, QTextStream& out, const ProjectCsv::Progress& progress);
 
 } // namespace ProjectCommands

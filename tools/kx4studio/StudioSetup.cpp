@@ -83,32 +83,33 @@ void RegisterClass(const QString& progId, const QString& plugin, QTextStream& ou
     out << progId << " -> " << plugin << Qt::endl;
 }
 
-} // namespace
-
-void Run(const Options& options, const StudioToolContext& context, QTextStream& out) {
+void MakePrefix(QTextStream& out) {
     const QString prefix = Prefix::Path();
     if (!QDir().mkpath(prefix + QStringLiteral("/drives/c")))
         throw Failure(Failure::InvalidCall, QStringLiteral("cannot create the prefix folder %1").arg(prefix));
     out << "prefix " << prefix << Qt::endl;
+}
 
+void WriteLocale(const QString& lcidOption) {
     const QString& studio = StudioKeys::Studio;
-    if (!options.lcid.isEmpty()) {
+    if (!lcidOption.isEmpty()) {
         bool ok = false;
-        const uint lcid = options.lcid.toUInt(&ok);
+        const uint lcid = lcidOption.toUInt(&ok);
         if (!ok || lcid > 0xFFFF)
-            throw Failure(Failure::InvalidCall,
-                          QStringLiteral("--lcid %1 is no locale id").arg(options.lcid));
+            throw Failure(Failure::InvalidCall, QStringLiteral("--lcid %1 is no locale id").arg(lcidOption));
         Write(HKEY_LOCAL_MACHINE, studio, RegValue::Dword(QStringLiteral("LCID"), lcid));
     } else if (!Exists(HKEY_LOCAL_MACHINE, studio, QStringLiteral("LCID"))) {
         Write(HKEY_LOCAL_MACHINE, studio, RegValue::Dword(QStringLiteral("LCID"), 1031));
     }
+}
 
+void WriteInstallation(const QString& pathOption, QTextStream& out) {
+    const QString& studio = StudioKeys::Studio;
     QString installPath;
-    if (!options.installPath.isEmpty()) {
+    if (!pathOption.isEmpty()) {
         // A local folder inside a drive of the prefix is stored as the studio would see it.
-        installPath = options.installPath.contains(QLatin1Char('\\'))
-                          ? options.installPath
-                          : WindowsPath::FromLocal(options.installPath);
+        installPath =
+            pathOption.contains(QLatin1Char('\\')) ? pathOption : WindowsPath::FromLocal(pathOption);
         MakeFolder(installPath);
         Write(HKEY_LOCAL_MACHINE, studio, RegValue::String(QStringLiteral("Path"), installPath));
     } else {
@@ -117,7 +118,9 @@ void Run(const Options& options, const StudioToolContext& context, QTextStream& 
     }
     out << "installation " << installPath << Qt::endl;
     Write(HKEY_LOCAL_MACHINE, studio, RegValue::String(QStringLiteral("Version"), Version));
+}
 
+void WriteMakerFolders(const StudioToolContext& context, QTextStream& out) {
     MakeFolder(Keep(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("MainDir"), MainDir));
     const QString common = Keep(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("Common"), CommonDir);
     const QString helpFiles = MakeFolder(common + QStringLiteral("\\HelpFiles"));
@@ -125,12 +128,16 @@ void Run(const Options& options, const StudioToolContext& context, QTextStream& 
         QDir::cleanPath(context.programDir + QStringLiteral("/../share/kx4toolbox/help"));
     if (QFileInfo(shippedHelp).isDir())
         CopyHelpFiles(shippedHelp, helpFiles, out);
+}
 
+void WriteDocuments(const StudioToolContext& context, QTextStream& out) {
     const QString personal = Keep(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal"),
                                   QStringLiteral("C:\\users\\%1\\Documents").arg(context.userName));
     MakeFolder(personal);
     out << "documents " << personal << Qt::endl;
+}
 
+void RegisterComponents(const StudioToolContext& context, QTextStream& out) {
     const QString components = QDir::cleanPath(context.programDir + QStringLiteral("/../lib/kx4toolbox"));
     const QString language = components + QStringLiteral("/libKXLanguage.so");
     if (!QFileInfo(language).isFile())
@@ -142,14 +149,28 @@ void Run(const Options& options, const StudioToolContext& context, QTextStream& 
     const QString explorer = components + QStringLiteral("/libProjectExplorer.so");
     if (QFileInfo(explorer).isFile())
         RegisterClass(QStringLiteral("KXProjectExplorer.Explorer"), explorer, out);
+}
 
+void RegisterSystemInformation(const StudioToolContext& context, QTextStream& out) {
     for (const QString& program : context.systemInfoPrograms) {
         if (QFileInfo(program).isExecutable()) {
             Write(HKEY_LOCAL_MACHINE, MsInfoKey, RegValue::String(QStringLiteral("PATH"), program));
             out << "system information " << program << Qt::endl;
-            break;
+            return;
         }
     }
+}
+
+} // namespace
+
+void Run(const Options& options, const StudioToolContext& context, QTextStream& out) {
+    MakePrefix(out);
+    WriteLocale(options.lcid);
+    WriteInstallation(options.installPath, out);
+    WriteMakerFolders(context, out);
+    WriteDocuments(context, out);
+    RegisterComponents(context, out);
+    RegisterSystemInformation(context, out);
 }
 
 } // namespace StudioSetup

@@ -1,5 +1,7 @@
 #include "kx4studio/StudioToolContext.h"
 
+#include <unistd.h>
+
 StudioToolContext StudioToolContext::ForProgram(const QString& programDir) {
     StudioToolContext context;
     context.programDir = programDir;
@@ -13,5 +15,7 @@ StudioToolContext StudioToolContext::ForProgram(const QString& programDir) {
     context.userName = qEnvironmentVariable("USER");
     if (context.userName.isEmpty())
         context.userName = qEnvironmentVariable("LOGNAME", QStringLiteral("user"));
+    context.progressOnError = ::isatty(STDERR_FILENO) == 1;
+    context.outputOnTerminal = ::isatty(STDOUT_FILENO) == 1;
     return context;
 }

@@ -12,6 +12,10 @@ struct StudioToolContext {
     QStringList systemInfoPrograms;
     // The user whose documents folder setup makes inside the prefix.
     QString userName;
+    // Standard error is a terminal: long imports and exports show there how far they are.
+    bool progressOnError = false;
+    // Standard output is a terminal.
+    bool outputOnTerminal = false;
 
     // The context of the running program on this machine.
     static StudioToolContext ForProgram(const QString& programDir);

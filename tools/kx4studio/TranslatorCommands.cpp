@@ -7,12 +7,12 @@
 #include "ProjectData/TranslationExport.h"
 #include "ProjectData/TranslationImport.h"
 #include "ProjectData/TranslationUnit.h"
-#include "kx4studio/CommandLine.h"
+#include "kx4studio/CommandOutput.h"
 #include "kx4studio/ProjectCommands.h"
+#include "kx4studio/ToolArguments.h"
 #include "studio/Failure.h"
 
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <QTextStream>
 
 namespace TranslatorCommands {
@@ -20,24 +20,6 @@ namespace TranslatorCommands {
 namespace {
 
 Failure Invalid(const QString& why) { return Failure(Failure::InvalidCall, why); }
-
-// Lets a writer stream UTF-8 into the command's text output; a character split between two
-// writes is decoded once its last byte arrives.
-class TextStreamDevice : public QIODevice {
-public:
-    explicit TextStreamDevice(QTextStream& out) : m_out(out) { open(QIODevice::WriteOnly); }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 size) override {
-        m_out << m_utf8.decode(QByteArrayView(data, size));
-        return size;
-    }
-
-private:
-    QTextStream& m_out;
-    QStringDecoder m_utf8{QStringConverter::Utf8};
-};
 
 // Runs write on OUT, replacing the file only once all of it is written.
 template <typename Write> void WriteFile(const QString& path, Write write) {
@@ -51,26 +33,26 @@ template <typename Write> void WriteFile(const QString& path, Write write) {
                       QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
 }
 
-void ExportCsv(const CommandLine& args, QTextStream& out) {
+void ExportCsv(const ToolArguments& args, QTextStream& out, const ProjectCsv::Progress& progress) {
     if (args.Has(QStringLiteral("source")) || args.Has(QStringLiteral("target")))
         throw Invalid(QStringLiteral("--source and --target are for --format xliff and po"));
     if (!args.Has(QStringLiteral("o"))) {
-        ProjectCommands::Export(args, out);
+        ProjectCommands::Export(args, out, progress);
         return;
     }
-    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
+    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
     WriteFile(args.Value(QStringLiteral("o")), [&](QIODevice* file) {
-        ProjectCsv::Export(project, args.Value(QStringLiteral("group")), file);
+        ProjectCsv::Export(project, args.Value(QStringLiteral("group")), file, progress);
     });
 }
 
 } // namespace
 
-void Export(const CommandLine& args, QTextStream& out) {
+void Export(const ToolArguments& args, QTextStream& out, const ProjectCsv::Progress& progress) {
     const QString format = args.Value(QStringLiteral("format"), QStringLiteral("csv")).toLower();
     TranslationExport::Options options;
     if (format == QLatin1String("csv"))
-        return ExportCsv(args, out);
+        return ExportCsv(args, out, progress);
     if (format == QLatin1String("xliff"))
         options.format = TranslationFormat::Xliff;
     else if (format == QLatin1String("po"))
@@ -82,10 +64,10 @@ void Export(const CommandLine& args, QTextStream& out) {
     if (options.source.isEmpty() || options.target.isEmpty())
         throw Invalid(QStringLiteral("--format %1 needs --source and --target").arg(format));
     options.groupPath = args.Value(QStringLiteral("group"));
-    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
+    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
     if (!args.Has(QStringLiteral("o"))) {
-        TextStreamDevice device(out);
-        TranslationExport::Write(project, options, &device);
+        const CommandOutput output(out);
+        TranslationExport::Write(project, options, output.Device());
         return;
     }
     const QString path = args.Value(QStringLiteral("o"));
@@ -95,13 +77,13 @@ void Export(const CommandLine& args, QTextStream& out) {
         << path << Qt::endl;
 }
 
-void Import(const CommandLine& args, QTextStream& out) {
+void Import(const ToolArguments& args, QTextStream& out, const ProjectCsv::Progress& progress) {
     TranslationFormat format;
     const bool force = args.Has(QStringLiteral("force"));
     if (!TranslationUnits::FormatOfFile(args.Positional(1), &format)) {
         if (force)
             throw Invalid(QStringLiteral("--force is for XLIFF and PO files"));
-        ProjectCommands::Import(args, out);
+        ProjectCommands::Import(args, out, progress);
         return;
     }
     ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
@@ -118,8 +100,8 @@ void Import(const CommandLine& args, QTextStream& out) {
         << "; texts changed: " << summary.changed << Qt::endl;
 }
 
-void Stats(const CommandLine& args, QTextStream& out) {
-    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)));
+void Stats(const ToolArguments& args, QTextStream& out) {
+    const ProjectFile project(ProjectLocator::Resolve(args.Positional(0)), ProjectFile::Access::Read);
     const TextStatistics statistics = TextStatistics::Of(project, args.Value(QStringLiteral("group")));
     out << project.Path() << ": " << statistics.indexes << " indexes" << Qt::endl;
     for (const TextStatistics::Language& language : statistics.languages) {

@@ -12,14 +12,13 @@
 
 namespace ObjectFactory {
 
-namespace {
-
-// Relative plugin paths are relative to the component folder beside the running program.
 QString ComponentDir() {
     const QString appDir =
         QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
     return QDir::cleanPath(appDir + QStringLiteral("/../lib/kx4toolbox"));
 }
+
+namespace {
 
 QString PluginFile(const QString& serverKey, QString* why) {
     RegValue value;
@@ -40,6 +39,7 @@ QString PluginFile(const QString& serverKey, QString* why) {
         return {};
     }
     const QString local = Prefix::ToLocalPath(written);
+    // Relative plugin paths are relative to the component folder.
     const QString file =
         QDir::isAbsolutePath(local) ? QDir::cleanPath(local) : QDir(ComponentDir()).filePath(local);
     // Registrations written on Windows do not care about case; the file system here does.

@@ -21,6 +21,10 @@ using ObjectRef = std::shared_ptr<QObject>;
 
 namespace ObjectFactory {
 
+// The folder of the program's components and helper programs: lib/kx4toolbox beside the running
+// program's bin folder (the working folder's when there is no application object).
+QString ComponentDir();
+
 // The object, or null with *why saying what failed (not registered, file missing, not a
 // plugin, no such class), naming the identifier.
 ObjectRef Create(const QString& progId, QString* why);

@@ -1,9 +1,52 @@
 #include "platform/core/SqliteDb.h"
 
-#include <sqlite3.h>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
 
-SqliteStatement::SqliteStatement(SqliteDb& db, sqlite3_stmt* stmt) : m_db(db), m_stmt(stmt) {
-    m_result = stmt ? SQLITE_OK : SQLITE_ERROR;
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
+namespace {
+
+// True when no WAL file lies beside the file and nobody may make one: a read-only medium, or a
+// folder without any write permission. Then nothing can change the file while it is read.
+bool NoWriterCanExist(const QString& file) {
+    if (QFileInfo::exists(file + QStringLiteral("-wal")))
+        return false;
+    const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+    struct statvfs medium {};
+    if (::statvfs(folder.constData(), &medium) == 0 && (medium.f_flag & ST_RDONLY))
+        return true;
+    struct stat info {};
+    return ::stat(folder.constData(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// The name to open file by: as a URI with immutable=1 where a read-only connection may take it
+// so; a WAL database otherwise wants a shared-memory file beside it, which such a folder cannot hold.
+QByteArray NameToOpen(const QString& file, SqliteDb::OpenMode mode) {
+    if (mode != SqliteDb::OpenMode::ReadOnly || !NoWriterCanExist(file))
+        return file.toUtf8();
+    return "file:" + QUrl::toPercentEncoding(QFileInfo(file).absoluteFilePath(), "/") + "?immutable=1";
+}
+
+int OpenFlags(SqliteDb::OpenMode mode) {
+    const int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI;
+    switch (mode) {
+    case SqliteDb::OpenMode::ReadWriteCreate: return flags | SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    case SqliteDb::OpenMode::ReadWrite: return flags | SQLITE_OPEN_READWRITE;
+    case SqliteDb::OpenMode::ReadOnly: return flags | SQLITE_OPEN_READONLY;
+    }
+    return flags;
+}
+
+} // namespace
+
+SqliteStatement::SqliteStatement(SqliteDb& db, sqlite3_stmt* stmt, int prepareResult)
+    : m_db(db), m_stmt(stmt) {
+    // A damaged or foreign file fails already here; its code must not turn into a plain error.
+    m_result = stmt ? SQLITE_OK : (prepareResult != SQLITE_OK ? prepareResult : SQLITE_ERROR);
 }
 
 SqliteStatement::~SqliteStatement() {
@@ -11,6 +54,11 @@ SqliteStatement::~SqliteStatement() {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
     }
+}
+
+void SqliteStatement::Reset() {
+    if (m_stmt)
+        sqlite3_reset(m_stmt);
 }
 
 void SqliteStatement::Bind(int index, qint64 value) {
@@ -33,6 +81,11 @@ void SqliteStatement::Bind(int index, const QByteArray& blob) {
                       SQLITE_TRANSIENT);
 }
 
+void SqliteStatement::BindUtf8(int index, const QByteArray& utf8) {
+    if (m_stmt)
+        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
 bool SqliteStatement::Step() {
     if (!m_stmt)
         return false;
@@ -41,6 +94,8 @@ bool SqliteStatement::Step() {
 }
 
 bool SqliteStatement::Done() const { return m_result == SQLITE_DONE; }
+
+bool SqliteStatement::IsReadOnly() const { return !m_stmt || sqlite3_stmt_readonly(m_stmt) != 0; }
 
 bool SqliteStatement::IsNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
 
@@ -67,13 +122,12 @@ void SqliteDb::Close() {
     m_db = nullptr;
 }
 
-int SqliteDb::Open(const QString& file, int busyTimeoutMs) {
+int SqliteDb::Open(const QString& file, int busyTimeoutMs, OpenMode mode) {
     Close();
-    const QByteArray name = file.toUtf8();
-    const int rc = sqlite3_open_v2(
-        name.constData(), &m_db,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
+    m_openError.clear();
+    const int rc = sqlite3_open_v2(NameToOpen(file, mode).constData(), &m_db, OpenFlags(mode), nullptr);
     if (rc != SQLITE_OK) {
+        m_openError = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
         Close();
         return rc;
     }
@@ -81,6 +135,8 @@ int SqliteDb::Open(const QString& file, int busyTimeoutMs) {
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
     return SQLITE_OK;
 }
+
+bool SqliteDb::IsReadOnly() const { return !m_db || sqlite3_db_readonly(m_db, "main") == 1; }
 
 int SqliteDb::Exec(const QString& sql) {
     if (!m_db)
@@ -90,16 +146,17 @@ int SqliteDb::Exec(const QString& sql) {
 
 SqliteStatement SqliteDb::Prepare(const QString& sql) {
     sqlite3_stmt* stmt = m_statements.value(sql);
+    int rc = SQLITE_OK;
     if (!stmt && m_db) {
         const QByteArray utf8 = sql.toUtf8();
-        if (sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
-                               nullptr) == SQLITE_OK &&
-            stmt)
+        rc = sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
+                                nullptr);
+        if (rc == SQLITE_OK && stmt)
             m_statements.insert(sql, stmt);
         else
             stmt = nullptr;
     }
-    return SqliteStatement(*this, stmt);
+    return SqliteStatement(*this, stmt, rc);
 }
 
 bool SqliteDb::ChangeCounter(quint32* counter) const {
@@ -117,16 +174,22 @@ bool SqliteDb::ChangeCounter(quint32* counter) const {
 }
 
 QString SqliteDb::LastError() const {
-    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("database not open");
+    if (m_db)
+        return QString::fromUtf8(sqlite3_errmsg(m_db));
+    return m_openError.isEmpty() ? QStringLiteral("database not open") : m_openError;
 }
 
-SqliteTransaction::SqliteTransaction(SqliteDb& db) : m_db(db) {
-    m_begin = m_db.Exec(QStringLiteral("BEGIN IMMEDIATE"));
+qint64 SqliteDb::LastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
+
+SqliteTransaction::SqliteTransaction(SqliteDb& db, Kind kind) : m_db(db) {
+    m_begin = m_db.Exec(kind == Kind::Immediate ? QStringLiteral("BEGIN IMMEDIATE")
+                                                : QStringLiteral("BEGIN DEFERRED"));
     m_open = m_begin == SQLITE_OK;
 }
 
 SqliteTransaction::~SqliteTransaction() {
-    if (m_open)
+    // SQLite may have rolled back on its own already (a full disk, an interrupt).
+    if (m_open && m_db.Handle() && sqlite3_get_autocommit(m_db.Handle()) == 0)
         m_db.Exec(QStringLiteral("ROLLBACK"));
 }
 

@@ -1,45 +1,11 @@
 #include "platform/help/ChmSitemap.h"
 
+#include "platform/help/HtmlText.h"
+
 #include <QHash>
 #include <QRegularExpression>
 
 namespace {
-
-QString DecodeReferences(const QString& text) {
-    static const QHash<QString, QChar> named = {
-        {QStringLiteral("amp"), QLatin1Char('&')},   {QStringLiteral("lt"), QLatin1Char('<')},
-        {QStringLiteral("gt"), QLatin1Char('>')},    {QStringLiteral("quot"), QLatin1Char('"')},
-        {QStringLiteral("apos"), QLatin1Char('\'')}, {QStringLiteral("nbsp"), QChar(0xA0)},
-        {QStringLiteral("auml"), QChar(0xE4)},       {QStringLiteral("ouml"), QChar(0xF6)},
-        {QStringLiteral("uuml"), QChar(0xFC)},       {QStringLiteral("Auml"), QChar(0xC4)},
-        {QStringLiteral("Ouml"), QChar(0xD6)},       {QStringLiteral("Uuml"), QChar(0xDC)},
-        {QStringLiteral("szlig"), QChar(0xDF)},
-    };
-    static const QRegularExpression reference(QStringLiteral("&(#[0-9]+|#[xX][0-9a-fA-F]+|[A-Za-z]+);"));
-    QString result;
-    qsizetype copied = 0;
-    auto match = reference.globalMatch(text);
-    while (match.hasNext()) {
-        const auto m = match.next();
-        const QString name = m.captured(1);
-        QString replacement;
-        if (name.startsWith(QLatin1Char('#'))) {
-            bool ok = false;
-            const uint code = name.startsWith(QLatin1String("#x"), Qt::CaseInsensitive)
-                                  ? name.mid(2).toUInt(&ok, 16)
-                                  : name.mid(1).toUInt(&ok, 10);
-            if (ok && code > 0 && code <= 0x10FFFF)
-                replacement = QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
-        } else if (named.contains(name)) {
-            replacement = named.value(name);
-        }
-        if (replacement.isEmpty())
-            continue; // an unknown reference stays as written
-        result += text.mid(copied, m.capturedStart() - copied) + replacement;
-        copied = m.capturedEnd();
-    }
-    return result + text.mid(copied);
-}
 
 QHash<QString, QString> Attributes(const QString& text) {
     static const QRegularExpression attribute(
@@ -53,15 +19,35 @@ QHash<QString, QString> Attributes(const QString& text) {
             value = m.captured(3);
         else if (m.capturedStart(4) >= 0)
             value = m.captured(4);
-        result.insert(m.captured(1).toLower(), DecodeReferences(value));
+        result.insert(m.captured(1).toLower(), HtmlText::DecodeReferences(value));
     }
     return result;
+}
+
+// A merged contents entry repeats Name and Local per file, an index keyword names each of its
+// topics: the first name is the entry's, later ones title the locals after them.
+void AddParameter(const QHash<QString, QString>& attributes, SitemapEntry& entry, QString& linkTitle) {
+    const QString param = attributes.value(QStringLiteral("name")).toLower();
+    const QString value = attributes.value(QStringLiteral("value"));
+    if (param == QLatin1String("name")) {
+        if (entry.name.isEmpty() && entry.links.isEmpty() && linkTitle.isEmpty())
+            entry.name = value;
+        else
+            linkTitle = value;
+    } else if (param == QLatin1String("local")) {
+        if (entry.local.isEmpty())
+            entry.local = value;
+        entry.links.append({linkTitle.isEmpty() ? entry.name : linkTitle, value});
+    } else if (param == QLatin1String("see also")) {
+        entry.seeAlso = value;
+    }
 }
 
 } // namespace
 
 bool SitemapEntry::operator==(const SitemapEntry& other) const {
-    return name == other.name && local == other.local && children == other.children;
+    return name == other.name && local == other.local && children == other.children && links == other.links &&
+           seeAlso == other.seeAlso;
 }
 
 QList<SitemapEntry> ChmSitemap::Parse(const QString& html) {
@@ -72,6 +58,7 @@ QList<SitemapEntry> ChmSitemap::Parse(const QString& html) {
     QList<QList<SitemapEntry>*> lists{&root};
     bool inEntry = false;
     SitemapEntry entry;
+    QString linkTitle; // the latest name after the entry's own
 
     auto match = tag.globalMatch(html);
     while (match.hasNext()) {
@@ -95,19 +82,13 @@ QList<SitemapEntry> ChmSitemap::Parse(const QString& html) {
                               .value(QStringLiteral("type"))
                               .compare(QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
                 entry = SitemapEntry();
+                linkTitle.clear();
             } else if (inEntry) {
                 inEntry = false;
                 lists.last()->append(entry);
             }
         } else if (name == QLatin1String("param") && inEntry) {
-            const QHash<QString, QString> attributes = Attributes(m.captured(3));
-            const QString param = attributes.value(QStringLiteral("name")).toLower();
-            const QString value = attributes.value(QStringLiteral("value"));
-            // An entry may list several Name/Local pairs (one per merged file); the first counts.
-            if (param == QLatin1String("name") && entry.name.isEmpty())
-                entry.name = value;
-            else if (param == QLatin1String("local") && entry.local.isEmpty())
-                entry.local = value;
+            AddParameter(Attributes(m.captured(3)), entry, linkTitle);
         }
     }
     return root;

@@ -3,10 +3,12 @@
 
 #include "platform/help/ChmFile.h"
 #include "platform/help/HelpLink.h"
+#include "platform/help/HelpSearchIndex.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QTextBlock>
 
 namespace {
 
@@ -23,8 +25,6 @@ QString LinkText(const QUrl& url) {
     }
     return url.toString();
 }
-
-bool DeclaresCharset(const QByteArray& html) { return html.left(2048).toLower().contains("charset"); }
 
 } // namespace
 
@@ -84,9 +84,46 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
         return {};
     }
     if (type == QTextDocument::StyleSheetResource)
-        return ChmFile::DecodeText(*bytes);
-    // A page that names its encoding is decoded by the browser; others are UTF-8 or Western.
-    if (type == QTextDocument::HtmlResource && !DeclaresCharset(*bytes))
-        return ChmFile::DecodeText(*bytes);
+        return m_file->Text(*bytes);
+    if (type == QTextDocument::HtmlResource)
+        return m_file->Html(*bytes);
     return *bytes;
+}
+
+int HelpBrowser::HighlightWords(const QStringList& words) {
+    QTextCharFormat mark;
+    mark.setBackground(QColor(255, 225, 80));
+    mark.setForeground(Qt::black);
+    QList<ExtraSelection> marks;
+    for (const QString& word : words) {
+        // Short words are whole words only; longer ones may begin a word, as the search has them.
+        const QTextDocument::FindFlags flags = word.size() < HelpSearchIndex::PrefixLength
+                                                   ? QTextDocument::FindWholeWords
+                                                   : QTextDocument::FindFlags();
+        for (QTextCursor found = document()->find(word, 0, flags); !found.isNull();
+             found = document()->find(word, found, flags)) {
+            const int before = found.selectionStart() - found.block().position() - 1;
+            if (before >= 0 && found.block().text().at(before).isLetterOrNumber())
+                continue;
+            marks.append({found, mark});
+        }
+    }
+    std::sort(marks.begin(), marks.end(), [](const ExtraSelection& a, const ExtraSelection& b) {
+        return a.cursor.selectionStart() < b.cursor.selectionStart();
+    });
+    setExtraSelections(marks);
+    if (!marks.isEmpty()) {
+        QTextCursor first = marks.first().cursor;
+        first.clearSelection();
+        setTextCursor(first);
+        ensureCursorVisible();
+    }
+    return int(marks.size());
+}
+
+QStringList HelpBrowser::Highlighted() const {
+    QStringList texts;
+    for (const ExtraSelection& mark : extraSelections())
+        texts.append(mark.cursor.selectedText());
+    return texts;
 }

@@ -19,6 +19,13 @@ public:
 
     QVariant loadResource(int type, const QUrl& name) override;
 
+    // Marks every occurrence of the words as the search finds them (a word of
+    // HelpSearchIndex::PrefixLength or more letters also where it begins a longer one) and
+    // scrolls to the first; an empty list clears the marks. Returns how many were marked.
+    int HighlightWords(const QStringList& words);
+    // The texts marked, in page order.
+    QStringList Highlighted() const;
+
 Q_SIGNALS:
     // A link led to a topic that the file does not hold; the page shown stays.
     void TopicMissing(const QString& topic);

@@ -5,12 +5,21 @@
 
 class ChmFile;
 class HelpBrowser;
+class HelpFindBar;
+class HelpIndexPane;
+class HelpSearchPane;
+class QPrinter;
+class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// A help window: one help file with its table of contents beside the page, back and forward
-// buttons and a status line. A top-level window of its own; it deletes itself when closed and
-// does not keep the process running.
+// A help window: one help file with the tabs Contents, Index and Search beside the page, a find
+// bar below it, a toolbar (back, forward, start, print, copy, find, zoom) and a status line. A
+// top-level window of its own; it deletes itself when closed and does not keep the process
+// running. Keys: Alt+Left/Alt+Right back and forward, Ctrl+F find, F3/Shift+F3 find the next or
+// previous occurrence, Ctrl++/Ctrl+-/Ctrl+0 zoom (kept for the windows opened later while the
+// process runs), Ctrl+P print, Ctrl+C copy. Moving through the contents with the keyboard shows
+// each topic; every control is reached with Tab. Texts follow the system's language.
 class HelpWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -29,22 +38,41 @@ public:
     void ShowTopic(const QString& topic);
     // The topic shown, "/sub/page.htm#part".
     QString CurrentTopic() const;
+    // Prints the topic shown on printer, as Ctrl+P does after its dialog.
+    void PrintTo(QPrinter& printer);
 
+    QTabWidget* Tabs() const { return m_tabs; }
     QTreeWidget* ContentsTree() const { return m_contents; }
+    HelpIndexPane* IndexPane() const { return m_index; }
+    HelpSearchPane* SearchPane() const { return m_search; }
     HelpBrowser* Browser() const { return m_browser; }
+    HelpFindBar* FindBar() const { return m_findBar; }
 
 Q_SIGNALS:
     // A link named another help file; the help system opens it.
     void OtherFileRequested(const QString& file, const QString& topic);
 
 private:
+    void CreatePanes();
+    void CreateToolBar();
+    void CreateShortcuts();
+    void ConnectPanes();
     void FillContents();
     void ShowDefaultTopic(const QString& why);
+    void ShowFoundTopic(const QString& topic, const QStringList& words);
+    void Print();
+    void Zoom(int steps);
     void OnSourceChanged(const QUrl& source);
     void OnContentsItemChosen(QTreeWidgetItem* item);
 
-    std::shared_ptr<const ChmFile> m_file; // shared with the browser, which outlives this object's members
+    std::shared_ptr<const ChmFile> m_file; // shared with the panes, which outlive this object's members
     qint32 m_id;
+    QTabWidget* m_tabs = nullptr;
     QTreeWidget* m_contents = nullptr;
+    HelpIndexPane* m_index = nullptr;
+    HelpSearchPane* m_search = nullptr;
     HelpBrowser* m_browser = nullptr;
+    HelpFindBar* m_findBar = nullptr;
+    // While the tree follows the page, its new current item must not show a topic again.
+    bool m_followingPage = false;
 };

@@ -1,9 +1,9 @@
-#include "kx4studio/CommandLine.h"
+#include "kx4studio/ToolArguments.h"
 
 #include "studio/Failure.h"
 
-CommandLine::CommandLine(const QStringList& args, const QStringList& allowed, int minPositional,
-                         int maxPositional, const QString& usage, const QStringList& flags) {
+ToolArguments::ToolArguments(const QStringList& args, const QStringList& allowed, int minPositional,
+                             int maxPositional, const QString& usage, const QStringList& flags) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         const bool letter = arg.size() == 2 && arg.at(0) == QLatin1Char('-') && allowed.contains(arg.mid(1));
@@ -28,12 +28,12 @@ CommandLine::CommandLine(const QStringList& args, const QStringList& allowed, in
         throw Failure(Failure::InvalidCall, QStringLiteral("usage: %1").arg(usage));
 }
 
-QString CommandLine::Value(const QString& option, const QString& fallback) const {
+QString ToolArguments::Value(const QString& option, const QString& fallback) const {
     const QStringList values = Values(option);
     return values.isEmpty() ? fallback : values.constLast();
 }
 
-QStringList CommandLine::Values(const QString& option) const {
+QStringList ToolArguments::Values(const QString& option) const {
     QStringList values;
     for (const auto& [name, value] : m_options) {
         if (name == option)

@@ -1,0 +1,361 @@
+#include "platform/help/ChmFile.h"
+#include "platform/help/HelpBrowser.h"
+#include "platform/help/HelpFindBar.h"
+#include "platform/help/HelpIndexPane.h"
+#include "platform/help/HelpSearchPane.h"
+#include "platform/help/HelpWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPointer>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+
+// The help window's tabs, find bar, keys and printing over the fixture: it opens at /sub/topic.htm;
+// its index lists "Kopieren" with two topics; /sub/kopieren.htm names "kopieren" four times.
+class tst_HelpWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+    void index_data();
+    void index();
+    void search_data();
+    void search();
+    void findInPage();
+    void keys();
+    void tabReachesEveryControl();
+    void printToPdf();
+    void germanTexts();
+
+private:
+    HelpWindow* Open();
+    QPointer<HelpWindow> m_window;
+};
+
+namespace {
+
+// Answers the topic chooser when it comes up: notes what it offers and picks row (or cancels
+// for -1).
+void AnswerChooser(QWidget* owner, int row, QStringList* offered) {
+    QTimer::singleShot(0, owner, [owner, row, offered] {
+        auto* chooser = owner->findChild<QDialog*>(QStringLiteral("topicChooser"));
+        QVERIFY(chooser && chooser->isVisible());
+        auto* topics = chooser->findChild<QListWidget*>(QStringLiteral("topics"));
+        for (int i = 0; i < topics->count(); ++i)
+            offered->append(topics->item(i)->text());
+        if (row < 0) {
+            chooser->reject();
+            return;
+        }
+        topics->setCurrentRow(row);
+        chooser->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+}
+
+QStringList Results(const HelpSearchPane* pane) {
+    QStringList rows;
+    for (int i = 0; i < pane->Results()->topLevelItemCount(); ++i)
+        rows.append(pane->Results()->topLevelItem(i)->text(0) + " " +
+                    pane->Results()->topLevelItem(i)->text(1));
+    return rows;
+}
+
+} // namespace
+
+void tst_HelpWindow::initTestCase() { QLocale::setDefault(QLocale(QLocale::English)); }
+
+HelpWindow* tst_HelpWindow::Open() {
+    std::unique_ptr<ChmFile> file = ChmFile::Open(QStringLiteral(KX4_HELP_FIXTURE));
+    if (!file)
+        return nullptr;
+    m_window = new HelpWindow(std::move(file), 1);
+    m_window->ShowContext(1234);
+    m_window->show();
+    QApplication::setActiveWindow(m_window);
+    return QTest::qWaitForWindowActive(m_window) ? m_window.data() : nullptr;
+}
+
+void tst_HelpWindow::cleanup() {
+    if (m_window)
+        m_window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!m_window);
+}
+
+void tst_HelpWindow::index_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QStringList>("offered");
+    QTest::addColumn<QString>("topic");
+    QTest::newRow("one topic: Enter in the filter opens the best match")
+        << "anf" << QStringList{"Anfang"} << "enter" << -1 << QStringList{} << "/start.htm";
+    QTest::newRow("several topics: the choice is offered")
+        << "kop" << QStringList{"Kopieren"} << "enter" << 1 << QStringList{"Gruppen kopieren", "Thema 1234"}
+        << "/sub/topic.htm";
+    QTest::newRow("several topics: cancelling the choice keeps the page")
+        << "kop" << QStringList{"Kopieren"} << "enter" << -1 << QStringList{"Gruppen kopieren", "Thema 1234"}
+        << "/sub/topic.htm";
+    QTest::newRow("narrowed, beginning first; Down and a double click")
+        << "THE" << QStringList{"Thema", "Mathematik"} << "down, double click" << -1 << QStringList{}
+        << "/sub/other.htm#teil2";
+    QTest::newRow("see also shows the keyword it names")
+        << "verv" << QStringList{"Kopieren"} << "enter" << -1 << QStringList{} << "/sub/topic.htm";
+}
+
+void tst_HelpWindow::index() {
+    QFETCH(QString, filter);
+    QFETCH(QStringList, listed);
+    QFETCH(QString, how);
+    QFETCH(int, choice);
+    QFETCH(QStringList, offered);
+    QFETCH(QString, topic);
+    HelpWindow* window = Open();
+    QVERIFY(window);
+    HelpIndexPane* index = window->IndexPane();
+    window->Tabs()->setCurrentWidget(index);
+    QTest::keyClicks(index->FilterField(), filter);
+    QStringList chooserOffered;
+    if (!offered.isEmpty())
+        AnswerChooser(index, choice, &chooserOffered);
+    if (how == QLatin1String("enter")) {
+        QTest::keyClick(index->FilterField(), Qt::Key_Return);
+    } else {
+        QTest::keyClick(index->FilterField(), Qt::Key_Down);
+        QListWidget* list = index->KeywordList();
+        const QPoint row = list->visualItemRect(list->currentItem()).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
+    }
+    // A "See Also" keyword refers to another: the list now shows that one.
+    QCOMPARE(index->Listed(), listed);
+    QCOMPARE(chooserOffered, offered);
+    QCOMPARE(window->CurrentTopic(), topic);
+}
+
+void tst_HelpWindow::search_data() {
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QStringList>("results");
+    QTest::addColumn<QString>("topic");
+    QTest::addColumn<QStringList>("marked");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("ranked by hits; the topic opens with its words marked")
+        << "kopieren" << QStringList{"Gruppen kopieren 4", "Thema 1"} << "/sub/kopieren.htm"
+        << QStringList{"kopieren", "Kopieren", "Kopieren"} << "2 topics found";
+    QTest::newRow("every word; a word also marks where it begins a longer one")
+        << "gruppe kopieren" << QStringList{"Gruppen kopieren 7"} << "/sub/kopieren.htm"
+        << QStringList{"Gruppe", "kopieren", "Gruppe", "Kopieren", "Kopieren"} << "1 topic found";
+    QTest::newRow("umlauts in an undeclared Western page")
+        << QString::fromUtf8("größe") << QStringList{QString::fromUtf8("Fenstergröße 1")}
+        << "/sub/western.htm" << QStringList{QString::fromUtf8("Größe")} << "1 topic found";
+    QTest::newRow("nothing found says so") << "kopieren nirgendwo" << QStringList{} << "/sub/topic.htm"
+                                           << QStringList{} << "No topic holds every word.";
+}
+
+void tst_HelpWindow::search() {
+    QFETCH(QString, query);
+    QFETCH(QStringList, results);
+    QFETCH(QString, topic);
+    QFETCH(QStringList, marked);
+    QFETCH(QString, status);
+    HelpWindow* window = Open();
+    QVERIFY(window);
+    HelpSearchPane* search = window->SearchPane();
+    QVERIFY(!search->IndexReady()); // built on first use only
+    QSignalSpy built(search, &HelpSearchPane::IndexBuilt);
+    window->Tabs()->setCurrentWidget(search);
+    search->QueryField()->setText(query); // typed keys are ASCII only
+    QTest::keyClick(search->QueryField(), Qt::Key_Return);
+    QVERIFY(search->IndexReady() || built.wait(5000));
+    QCOMPARE(Results(search), results);
+    QCOMPARE(search->Status()->text(), status);
+    search->Results()->setFocus();
+    QTest::keyClick(search->Results(), Qt::Key_Return);
+    QCOMPARE(window->CurrentTopic(), topic);
+    QCOMPARE(window->Browser()->Highlighted(), marked);
+    // Going on elsewhere leaves the marks behind.
+    window->ShowTopic(QStringLiteral("start.htm"));
+    QCOMPARE(window->Browser()->Highlighted(), QStringList());
+}
+
+void tst_HelpWindow::findInPage() {
+    HelpWindow* window = Open();
+    QVERIFY(window);
+    window->ShowTopic(QStringLiteral("sub/other.htm"));
+    HelpFindBar* bar = window->FindBar();
+    QVERIFY(bar->isHidden());
+    // The page: "Anderes Thema", "Erster Teil.", "Teil 2", "Zweiter Teil mit Umlauten: äöü ß."
+    struct Step {
+        QKeySequence key;
+        QString typed;
+        int selectionStart; // -1: nothing selected
+        QString status;
+    };
+    const QList<Step> steps{
+        {QKeySequence::Find, "TEIL", 21, ""},
+        {QKeySequence(Qt::Key_F3), "", 27, ""},
+        {QKeySequence(Qt::Key_F3), "", 42, ""},
+        {QKeySequence(Qt::Key_F3), "", 21, "Continued from the top"},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F3), "", 42, "Continued from the end"},
+        {QKeySequence::Find, "qqq", 42, "Not found"},
+    };
+    for (const Step& step : steps) {
+        QTest::keySequence(QApplication::focusWidget(), step.key);
+        if (!step.typed.isEmpty()) {
+            QVERIFY(bar->isVisible());
+            QCOMPARE(QApplication::focusWidget(), bar->Field());
+            QTest::keyClicks(bar->Field(), step.typed);
+        }
+        const QTextCursor cursor = window->Browser()->textCursor();
+        QCOMPARE(cursor.selectionStart(), step.selectionStart);
+        QCOMPARE(bar->Status()->text(), step.status);
+    }
+    QTest::keyClick(bar->Field(), Qt::Key_Escape);
+    QVERIFY(bar->isHidden());
+    QCOMPARE(QApplication::focusWidget(), window->Browser());
+}
+
+void tst_HelpWindow::keys() {
+    HelpWindow* window = Open();
+    QVERIFY(window);
+    QTreeWidget* tree = window->ContentsTree();
+    // The tree follows the page to the entry nearest it without moving the page to that entry.
+    window->ShowTopic(QStringLiteral("sub/other.htm"));
+    QCOMPARE(window->CurrentTopic(), QStringLiteral("/sub/other.htm"));
+    QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Anderes Thema"));
+    QCOMPARE(window->Browser()->backwardHistoryCount(), 1);
+    window->ShowContext(1234);
+    tree->setFocus();
+    // Contents: Start, Unterordner (a heading), Thema, Anderes Thema; the page is Thema's.
+    struct Step {
+        QKeySequence key;
+        QString topic;
+    };
+    const QList<Step> steps{
+        {QKeySequence(Qt::Key_Down), "/sub/other.htm#teil2"},
+        {QKeySequence(Qt::Key_Up), "/sub/topic.htm"},
+        {QKeySequence(Qt::Key_Up), "/sub/topic.htm"}, // the heading shows nothing
+        {QKeySequence(Qt::Key_Up), "/start.htm"},
+        {QKeySequence(Qt::ALT | Qt::Key_Left), "/sub/topic.htm"},
+        {QKeySequence(Qt::ALT | Qt::Key_Left), "/sub/other.htm#teil2"},
+        {QKeySequence(Qt::ALT | Qt::Key_Right), "/sub/topic.htm"},
+    };
+    for (const Step& step : steps) {
+        QTest::keySequence(tree, step.key);
+        QCOMPARE(window->CurrentTopic(), step.topic);
+    }
+
+    // Zoom is kept for the windows opened after it, and Ctrl+0 takes it back.
+    const qreal size = window->Browser()->font().pointSizeF();
+    QTest::keySequence(window, QKeySequence::ZoomIn);
+    QTest::keySequence(window, QKeySequence::ZoomIn);
+    QTest::keySequence(window, QKeySequence::ZoomOut);
+    const qreal zoomed = window->Browser()->font().pointSizeF();
+    QVERIFY(zoomed > size);
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    window = Open();
+    QVERIFY(window);
+    QCOMPARE(window->Browser()->font().pointSizeF(), zoomed);
+    QTest::keySequence(window, QKeySequence(Qt::CTRL | Qt::Key_0));
+    QCOMPARE(window->Browser()->font().pointSizeF(), size);
+
+    // Copy: the selected text of the page.
+    window->Browser()->selectAll();
+    QTest::keySequence(window->Browser(), QKeySequence::Copy);
+    QVERIFY(QApplication::clipboard()->text().startsWith(QLatin1String("Thema 1234")));
+}
+
+void tst_HelpWindow::tabReachesEveryControl() {
+    HelpWindow* window = Open();
+    QVERIFY(window);
+    window->FindBar()->Open();
+    const QStringList tools{"back", "forward", "home", "print", "copy", "find", "zoomIn", "zoomOut"};
+    for (QWidget* pane :
+         {static_cast<QWidget*>(window->ContentsTree()), static_cast<QWidget*>(window->IndexPane()),
+          static_cast<QWidget*>(window->SearchPane())}) {
+        window->Tabs()->setCurrentWidget(pane);
+        // Every enabled control of the tab, the page, the find bar and the toolbar.
+        QSet<QWidget*> controls{window->Tabs()->tabBar(), window->Browser()};
+        const QList<QWidget*> inside =
+            pane->findChildren<QWidget*>() + window->FindBar()->findChildren<QWidget*>();
+        for (QWidget* widget : inside + QList<QWidget*>{pane})
+            if (widget->isVisibleTo(window) && widget->isEnabled() &&
+                (widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() &&
+                !qobject_cast<QLabel*>(widget))
+                controls.insert(widget);
+        for (const QString& tool : tools) {
+            QAction* action = window->findChild<QAction*>(tool);
+            if (action->isEnabled())
+                controls.insert(window->findChild<QToolBar*>()->widgetForAction(action));
+        }
+        window->Tabs()->tabBar()->setFocus(Qt::TabFocusReason);
+        QSet<QWidget*> reached;
+        for (int press = 0; press < 3 * controls.size(); ++press) {
+            reached.insert(QApplication::focusWidget());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        for (QWidget* control : controls)
+            QVERIFY2(reached.contains(control),
+                     qPrintable(control->objectName() + " " + control->metaObject()->className() +
+                                " is not reached on the tab " + pane->objectName()));
+    }
+}
+
+void tst_HelpWindow::printToPdf() {
+    HelpWindow* window = Open();
+    QVERIFY(window);
+    QTemporaryDir dir;
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("thema.pdf"));
+    window->PrintTo(printer);
+    QFile pdf(printer.outputFileName());
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    QVERIFY(bytes.startsWith("%PDF-"));
+    QVERIFY2(bytes.contains("/Type /Page") || bytes.contains("/Type/Page"), "a PDF without a page");
+}
+
+void tst_HelpWindow::germanTexts() {
+    QLocale::setDefault(QLocale(QLocale::German));
+    const auto english = qScopeGuard([] { QLocale::setDefault(QLocale(QLocale::English)); });
+    HelpWindow* window = Open();
+    QVERIFY(window);
+    QStringList texts;
+    for (int i = 0; i < window->Tabs()->count(); ++i)
+        texts.append(window->Tabs()->tabText(i));
+    for (const char* tool : {"print", "find", "zoomIn"})
+        texts.append(window->findChild<QAction*>(tool)->text());
+    texts.append(window->IndexPane()->FilterField()->placeholderText());
+    texts.append(window->SearchPane()->QueryField()->placeholderText());
+    window->FindBar()->Open();
+    QTest::keyClicks(window->FindBar()->Field(), "nirgends");
+    texts.append(window->FindBar()->Status()->text());
+    QCOMPARE(texts, QStringList({"&Inhalt", "I&ndex", "&Suchen", "Drucken", "Seite durchsuchen",
+                                 QString::fromUtf8("Größer"), "Gesuchtes Stichwort",
+                                 QString::fromUtf8("Gesuchte Wörter"), "Nicht gefunden"}));
+}
+
+QTEST_MAIN(tst_HelpWindow)
+#include "tst_HelpWindow.moc"
