@@ -27,7 +27,7 @@ QList<QByteArray> Records(const QByteArray& csv, qsizetype bufferSize) {
     CsvRecord record;
     try {
         while (reader.Next(&record))
-            records << QByteArray::number(record.line) + ':' + record.fields.join('\0');
+            records << QByteArray::number(record.line) + ':' + record.fields.join('|');
     } catch (const CsvError& error) {
         Fuzz::Expect(error.line >= 1 && !error.what.isEmpty(), "a refusal names the line and the fault");
         records << "refused at " + QByteArray::number(error.line) + ": " + error.what.toUtf8();
