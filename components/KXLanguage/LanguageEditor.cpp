@@ -5,6 +5,7 @@
 #include "ProjectData/ProjectFile.h"
 #include "ProjectData/ProjectLocator.h"
 #include "ProjectData/ProjectTransaction.h"
+#include "studio/EditorContract.h"
 #include "studio/Failure.h"
 #include "studio/Variant.h"
 
@@ -14,8 +15,8 @@ Q_LOGGING_CATEGORY(lcLanguage, "kx4.language", QtWarningMsg)
 
 namespace {
 
-const QString IndexGroups = QStringLiteral("<IndexGroups>");
-const QString MainKey = QStringLiteral("IDX0");
+using EditorContract::IndexGroups;
+using EditorContract::MainKey;
 
 Failure Invalid(const QString& why) { return Failure(Failure::InvalidCall, why); }
 
@@ -61,9 +62,85 @@ private:
     const QVariantList& m_list;
 };
 
-bool Is(const QString& command, const char* name) {
-    return command.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+// One message's work on the project; the answer, or an empty value.
+using Step = QVariant (*)(ProjectFile& project, const Params& params);
+
+QVariant CopyGroup(const ProjectFile& project, const Params& params, bool withSubgroups) {
+    params.Require(2);
+    params.Collection(0);
+    return GroupTransfer::Copy(project, params.Text(1), withSubgroups).ToBytes();
 }
+
+QVariant Copy(ProjectFile& project, const Params& params) { return CopyGroup(project, params, true); }
+
+QVariant Copynonh(ProjectFile& project, const Params& params) { return CopyGroup(project, params, false); }
+
+QVariant Paste(ProjectFile& project, const Params& params) {
+    params.Require(3);
+    const GroupCopy copy = params.Copy(0);
+    params.Collection(1);
+    GroupTransfer::Paste(project, copy, params.Text(4), params.Text(2), params.Flag(3, false),
+                         params.Number(5, 0), params.Flag(6, true));
+    return {};
+}
+
+QVariant Updategroup(ProjectFile& project, const Params& params) {
+    params.Require(2);
+    const GroupCopy copy = params.Copy(1);
+    GroupTransfer::Update(project, params.Text(0), copy, params.Number(2, GroupTransfer::DefaultUpdateFlags));
+    return {};
+}
+
+QVariant Delete(ProjectFile& project, const Params& params) {
+    params.Require(2);
+    params.Collection(0);
+    ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
+    project.DeleteGroup(project.RequireGroup(params.Text(1)));
+    transaction.Commit();
+    return {};
+}
+
+QVariant AddLanguage(ProjectFile& project, const Params& params) {
+    params.Require(1);
+    ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
+    project.AddLanguage(params.Text(0));
+    transaction.Commit();
+    return {};
+}
+
+// A full path is accepted for the new name as long as its parent exists and is the group's own.
+QString NameWithinParent(const ProjectFile& project, qint64 group, const QString& oldPath,
+                         const QString& newName) {
+    const qsizetype cut = newName.lastIndexOf(QLatin1Char('\\'));
+    if (cut < 0)
+        return newName;
+    if (project.RequireGroup(newName.left(cut)) != project.ParentOf(group))
+        throw Invalid(QStringLiteral("cannot rename index group \"%1\" to \"%2\" in %3: "
+                                     "renaming does not move a group to another parent")
+                          .arg(oldPath, newName, project.Path()));
+    return newName.mid(cut + 1);
+}
+
+QVariant Rename(ProjectFile& project, const Params& params) {
+    params.Require(2);
+    ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
+    const qint64 group = project.RequireGroup(params.Text(0));
+    project.RenameGroup(group, NameWithinParent(project, group, params.Text(0), params.Text(1)));
+    transaction.Commit();
+    return {};
+}
+
+struct Command {
+    const QString& name;
+    Step step;
+};
+
+const Command Commands[] = {
+    {EditorContract::Copy, Copy},     {EditorContract::Copynonh, Copynonh},
+    {EditorContract::Paste, Paste},   {EditorContract::Updategroup, Updategroup},
+    {EditorContract::Delete, Delete}, {EditorContract::AddLanguage, AddLanguage},
+    {EditorContract::Rename, Rename},
+};
 
 } // namespace
 
@@ -128,8 +205,9 @@ bool LanguageEditor::Message(const QString& target, const QString& command, cons
     if (!m_started)
         return Fail(
             QStringLiteral("the language editor is not started (StartEditor \"%1\" first)").arg(MainKey));
-    if (target.compare(QLatin1String("GLOBAL"), Qt::CaseInsensitive) != 0)
-        return Fail(QStringLiteral("message target \"%1\" is not supported (only \"GLOBAL\")").arg(target));
+    if (target.compare(EditorContract::GlobalTarget, Qt::CaseInsensitive) != 0)
+        return Fail(QStringLiteral("message target \"%1\" is not supported (only \"%2\")")
+                        .arg(target, EditorContract::GlobalTarget));
     try {
         const QVariantList list =
             params.typeId() == QMetaType::QVariantList ? params.toList() : QVariantList{params};
@@ -146,61 +224,9 @@ bool LanguageEditor::Message(const QString& target, const QString& command, cons
 }
 
 QVariant LanguageEditor::Dispatch(const QString& command, const QVariantList& list) {
-    const Params params(command, list);
-    ProjectFile& project = *m_project;
-    if (Is(command, "Copy") || Is(command, "Copynonh")) {
-        params.Require(2);
-        params.Collection(0);
-        return GroupTransfer::Copy(project, params.Text(1), Is(command, "Copy")).ToBytes();
-    }
-    if (Is(command, "Paste")) {
-        params.Require(3);
-        const GroupCopy copy = params.Copy(0);
-        params.Collection(1);
-        GroupTransfer::Paste(project, copy, params.Text(4), params.Text(2), params.Flag(3, false),
-                             params.Number(5, 0), params.Flag(6, true));
-        return {};
-    }
-    if (Is(command, "Updategroup")) {
-        params.Require(2);
-        const GroupCopy copy = params.Copy(1);
-        GroupTransfer::Update(project, params.Text(0), copy,
-                              params.Number(2, GroupTransfer::DefaultUpdateFlags));
-        return {};
-    }
-    if (Is(command, "Delete")) {
-        params.Require(2);
-        params.Collection(0);
-        ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
-        project.DeleteGroup(project.RequireGroup(params.Text(1)));
-        transaction.Commit();
-        return {};
-    }
-    if (Is(command, "AddLanguage")) {
-        params.Require(1);
-        ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
-        project.AddLanguage(params.Text(0));
-        transaction.Commit();
-        return {};
-    }
-    if (Is(command, "Rename")) {
-        params.Require(2);
-        const QString oldPath = params.Text(0);
-        QString newName = params.Text(1);
-        ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
-        const qint64 group = project.RequireGroup(oldPath);
-        // A full path is accepted for the new name as long as it keeps the group's parent.
-        if (newName.contains(QLatin1Char('\\'))) {
-            const QString parentPath = newName.section(QLatin1Char('\\'), 0, -2);
-            if (project.FindGroup(parentPath) != project.ParentOf(group))
-                throw Invalid(QStringLiteral("cannot rename index group \"%1\" to \"%2\" in %3: "
-                                             "renaming does not move a group to another parent")
-                                  .arg(oldPath, newName, project.Path()));
-            newName = newName.section(QLatin1Char('\\'), -1);
-        }
-        project.RenameGroup(group, newName);
-        transaction.Commit();
-        return {};
+    for (const Command& candidate : Commands) {
+        if (command.compare(candidate.name, Qt::CaseInsensitive) == 0)
+            return candidate.step(*m_project, Params(command, list));
     }
     throw Invalid(QStringLiteral("command \"%1\" is not supported by the language editor").arg(command));
 }

@@ -87,9 +87,9 @@ public:
             return Enter(m_target);
         Level& parent = m_levels.back();
         EndTexts(&parent);
-        if (const qint64 existing = m_project.FindChild(parent.group, name); existing != 0) {
-            parent.matched.insert(existing);
-            return Enter(existing);
+        if (const std::optional<qint64> existing = m_project.ChildNamed(parent.group, name)) {
+            parent.matched.insert(*existing);
+            return Enter(*existing);
         }
         m_aside = 1;
         if (!(m_flags & GroupTransfer::AddMissing))
@@ -204,38 +204,35 @@ void Paste(ProjectFile& project, const GroupCopy& copy, const QString& parentPat
     qint64 parent = parentPath.isEmpty() ? ProjectFile::TopLevel : project.RequireGroup(parentPath);
     QString name = copy.Name();
     if (!target.isEmpty()) {
+        // Levels of the target before its last one must exist below the parent.
         QStringList levels = project.SplitPath(target);
         name = levels.takeLast();
-        QString walked = parentPath;
-        for (const QString& level : std::as_const(levels)) {
-            walked = walked.isEmpty() ? level : walked + QLatin1Char('\\') + level;
-            parent = project.FindChild(parent, level);
-            if (parent == 0)
-                throw Failure(
-                    Failure::InvalidCall,
-                    QStringLiteral("index group \"%1\" not found in %2").arg(walked, project.Path()));
+        if (!levels.isEmpty()) {
+            const QString below = levels.join(QLatin1Char('\\'));
+            parent =
+                project.RequireGroup(parentPath.isEmpty() ? below : parentPath + QLatin1Char('\\') + below);
         }
     }
-    const qint64 existing = project.FindChild(parent, name);
-    qint64 group = 0;
-    if (existing != 0) {
+    const std::optional<qint64> existing = project.ChildNamed(parent, name);
+    std::optional<qint64> group;
+    if (existing) {
         if (!replace) {
             throw Failure(Failure::InvalidCall, QStringLiteral("index group \"%1\" already exists in %2")
-                                                    .arg(project.GroupPath(existing), project.Path()));
+                                                    .arg(project.GroupPath(*existing), project.Path()));
         }
         if (position <= 0) {
             // Emptied in place, the group keeps its place without moving its siblings.
-            project.ClearGroup(existing);
-            project.RenameGroup(existing, name);
+            project.ClearGroup(*existing);
+            project.RenameGroup(*existing, name);
             group = existing;
         } else {
-            project.DeleteGroup(existing);
+            project.DeleteGroup(*existing);
         }
     }
-    if (group == 0)
+    if (!group)
         group = project.CreateGroup(parent, name, position);
     const QList<qint64> languages = MapLanguages(project, copy);
-    Inserter inserter(project, group, languages, withTexts);
+    Inserter inserter(project, *group, languages, withTexts);
     copy.Walk(inserter);
     transaction.Commit();
 }

@@ -155,26 +155,34 @@ QStringList ProjectFile::SplitPath(const QString& path) const {
     return names;
 }
 
-qint64 ProjectFile::FindChild(qint64 parent, const QString& name) const {
+std::optional<qint64> ProjectFile::ChildNamed(qint64 parent, const QString& name) const {
     auto query = m_db->Cached("SELECT id FROM groups WHERE parent = ? AND folded = ?");
-    return query.Bind(1, parent).Bind(2, Folded(name)).SingleInteger(0);
+    if (query.Bind(1, parent).Bind(2, Folded(name)).Step())
+        return query.Integer(0);
+    return std::nullopt;
 }
 
-qint64 ProjectFile::FindGroup(const QString& path) const {
-    qint64 group = TopLevel;
+std::optional<qint64> ProjectFile::GroupAt(const QString& path) const {
+    std::optional<qint64> group = TopLevel;
     for (const QString& name : SplitPath(path)) {
-        group = FindChild(group, name);
-        if (group == 0)
-            return 0;
+        group = ChildNamed(*group, name);
+        if (!group)
+            break;
     }
     return group;
 }
 
 qint64 ProjectFile::RequireGroup(const QString& path) const {
-    const qint64 group = FindGroup(path);
-    if (group == 0)
-        throw Failure(Failure::InvalidCall,
-                      QStringLiteral("index group \"%1\" not found in %2").arg(path, Path()));
+    qint64 group = TopLevel;
+    QStringList walked;
+    for (const QString& name : SplitPath(path)) {
+        walked << name;
+        const std::optional<qint64> child = ChildNamed(group, name);
+        if (!child)
+            throw Failure(Failure::InvalidCall, QStringLiteral("index group \"%1\" not found in %2")
+                                                    .arg(walked.join(QLatin1Char('\\')), Path()));
+        group = *child;
+    }
     return group;
 }
 
@@ -187,25 +195,32 @@ QList<GroupInfo> ProjectFile::Children(qint64 parent) const {
     return children;
 }
 
+[[noreturn]] void ProjectFile::ThrowNoSuchGroup(qint64 group) const {
+    throw Failure(Failure::InvalidCall,
+                  QStringLiteral("index group #%1 not found in %2").arg(group).arg(Path()));
+}
+
 qint64 ProjectFile::ParentOf(qint64 group) const {
     auto query = m_db->Cached("SELECT parent FROM groups WHERE id = ?");
-    return query.Bind(1, group).SingleInteger(TopLevel);
+    if (!query.Bind(1, group).Step())
+        ThrowNoSuchGroup(group);
+    return query.Integer(0);
 }
 
 QString ProjectFile::GroupPath(qint64 group) const {
     QStringList names;
     auto query = m_db->Cached("SELECT parent, name FROM groups WHERE id = ?");
-    while (group != TopLevel && query.Reset().Bind(1, group).Step()) {
+    for (qint64 level = group; level != TopLevel; level = query.Integer(0)) {
+        if (!query.Reset().Bind(1, level).Step())
+            ThrowNoSuchGroup(level);
         names.prepend(query.Text(1));
-        group = query.Integer(0);
     }
-    query.Reset();
     return names.join(QLatin1Char('\\'));
 }
 
 qint64 ProjectFile::CreateGroup(qint64 parent, const QString& name, int position) {
     CheckGroupName(name);
-    if (FindChild(parent, name) != 0) {
+    if (ChildNamed(parent, name)) {
         const QString path = parent == TopLevel ? name : GroupPath(parent) + QLatin1Char('\\') + name;
         throw Failure(Failure::InvalidCall,
                       QStringLiteral("index group \"%1\" already exists in %2").arg(path, Path()));
@@ -240,8 +255,8 @@ qint64 ProjectFile::CreateGroup(qint64 parent, const QString& name, int position
 qint64 ProjectFile::EnsureGroup(const QString& path) {
     qint64 group = TopLevel;
     for (const QString& name : SplitPath(path)) {
-        const qint64 child = FindChild(group, name);
-        group = child != 0 ? child : CreateGroup(group, name);
+        const std::optional<qint64> child = ChildNamed(group, name);
+        group = child ? *child : CreateGroup(group, name);
     }
     return group;
 }
@@ -268,8 +283,8 @@ void ProjectFile::ClearGroup(qint64 group) {
 void ProjectFile::RenameGroup(qint64 group, const QString& name) {
     CheckGroupName(name);
     const qint64 parent = ParentOf(group);
-    const qint64 other = FindChild(parent, name);
-    if (other != 0 && other != group) {
+    const std::optional<qint64> other = ChildNamed(parent, name);
+    if (other && *other != group) {
         const QString path = parent == TopLevel ? name : GroupPath(parent) + QLatin1Char('\\') + name;
         throw Failure(Failure::InvalidCall,
                       QStringLiteral("index group \"%1\" already exists in %2").arg(path, Path()));

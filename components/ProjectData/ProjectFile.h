@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class ProjectDatabase;
 
@@ -55,15 +56,20 @@ public:
     // Adds the language; false (and no change) when the project has it in any case.
     bool AddLanguage(const QString& name);
 
-    // The group's id, 0 when there is none. Throws for a malformed path (an empty level).
-    qint64 FindGroup(const QString& path) const;
-    // As FindGroup; throws `index group "<path>" not found in <file>` when missing.
+    // Group ids are never TopLevel; a look-up that finds nothing answers no id at all, so a
+    // missing group cannot pass for the top level.
+    // The group at path; none when a level is missing. Throws for a malformed path (an empty level).
+    std::optional<qint64> GroupAt(const QString& path) const;
+    // As GroupAt; throws `index group "<path>" not found in <file>` naming the path down to the
+    // first missing level.
     qint64 RequireGroup(const QString& path) const;
-    qint64 FindChild(qint64 parent, const QString& name) const;
+    // The subgroup of parent (TopLevel for the top level) with that name; none when it has none.
+    std::optional<qint64> ChildNamed(qint64 parent, const QString& name) const;
     // Direct subgroups in their order.
     QList<GroupInfo> Children(qint64 parent) const;
+    // The group's parent, TopLevel for a top-level group. Throws when the group does not exist.
     qint64 ParentOf(qint64 group) const;
-    // The path of a group, levels joined by "\".
+    // The path of a group, levels joined by "\"; empty for TopLevel. Throws for a missing group.
     QString GroupPath(qint64 group) const;
     // A new subgroup of parent, the position-th among its siblings (counting from 1); 0 or a
     // position past the end puts it last. Fails when a sibling has the name.
@@ -102,6 +108,7 @@ public:
 private:
     ProjectFile(const QString& path, Access access, bool create);
     void CheckSchema();
+    [[noreturn]] void ThrowNoSuchGroup(qint64 group) const;
     void CreateSchema(const QStringList& languages);
 
     std::unique_ptr<ProjectDatabase> m_db;

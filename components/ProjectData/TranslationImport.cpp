@@ -91,11 +91,11 @@ private:
     qint64 Group(const QString& id, const QString& path) {
         auto found = m_groups.constFind(path);
         if (found == m_groups.constEnd()) {
-            const qint64 group = m_project.FindGroup(path);
-            if (group == 0)
+            const std::optional<qint64> group = m_project.GroupAt(path);
+            if (!group)
                 throw Invalid(QStringLiteral("unit \"%1\": index group \"%2\" is not in %3")
                                   .arg(id, path, m_project.Path()));
-            found = m_groups.insert(path, group);
+            found = m_groups.insert(path, *group);
         }
         return *found;
     }

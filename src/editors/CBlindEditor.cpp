@@ -1,6 +1,7 @@
 #include "editors/CBlindEditor.h"
 
 #include "studio/CreateObject.h"
+#include "studio/EditorContract.h"
 #include "studio/Failure.h"
 #include "studio/IEditorAddIn.h"
 #include "studio/IStudioUtilities.h"
@@ -40,10 +41,12 @@ bool CBlindEditor::Create(const QString& ComponentName) {
                 HKEY_LOCAL_MACHINE, key, QStringLiteral("Editor"), QString(QLatin1String(""))));
             if (prefix.isEmpty())
                 Why = QStringLiteral("no \"Editor\" value under HKEY_LOCAL_MACHINE\\%1").arg(key);
+        } catch (const Failure& failure) {
+            failed = true;
+            Why = failure.Description();
         } catch (const std::exception& e) {
             failed = true;
-            const auto* failure = dynamic_cast<const Failure*>(&e);
-            Why = failure ? failure->Description() : QString::fromUtf8(e.what());
+            Why = QString::fromUtf8(e.what());
         }
     } else {
         Why = QStringLiteral("no component name given");
@@ -105,7 +108,7 @@ QVariant CBlindEditor::Start(const QString& mainkey) {
 QVariant CBlindEditor::GlobalMessage(const QString& Command, const QVariant& Params) {
     IEditorAddIn& addIn = RequireAddIn("GlobalMessage");
     QVariant answer;
-    if (!addIn.Message(QStringLiteral("GLOBAL"), Command, Params, &answer))
+    if (!addIn.Message(EditorContract::GlobalTarget, Command, Params, &answer))
         ThrowComponentFailure(QStringLiteral("Message \"%1\"").arg(Command));
     return answer;
 }

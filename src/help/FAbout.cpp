@@ -5,6 +5,7 @@
 #include "platform/registry/RawRegistry.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/windows/Shell.h"
+#include "studio/StudioKeys.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -196,9 +197,9 @@ bool FAbout::GetKeyValue(HKEY KeyRoot, const QString& KeyName, const QString& Su
 void FAbout::StartSysInfo() {
     try {
         QString SysInfoPath;
-        if (!GetKeyValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                         QStringLiteral("PATH"), SysInfoPath)) {
-            if (!GetKeyValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
+        if (!GetKeyValue(HKEY_LOCAL_MACHINE, StudioKeys::SystemInformation, QStringLiteral("PATH"),
+                         SysInfoPath)) {
+            if (!GetKeyValue(HKEY_LOCAL_MACHINE, StudioKeys::SystemInformationLocation,
                              QStringLiteral("MSINFO"), SysInfoPath)) {
                 ShowSysInfoUnavailable();
                 return;

@@ -12,9 +12,8 @@ QString appHelpFile;
 } // namespace
 
 void MHelp::InitHelp() {
-    const QVariant common =
-        StudioUtilities().Registry().GetValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\HALVERN GmbH"),
-                                              QStringLiteral("Common"), Variant::MissingArgument());
+    const QVariant common = StudioUtilities().Registry().GetValue(
+        HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("Common"), Variant::MissingArgument());
     appHelpFile = Variant::ToText(common) + QStringLiteral("\\HelpFiles\\Toolbox.chm");
 }
 

@@ -1,17 +1,19 @@
 #include "script/MScriptScan.h"
 
 #include "editors/CBlindEditor.h"
+#include "platform/core/Prefix.h"
 #include "platform/windows/MessageBox.h"
 #include "script/ScriptFileReader.h"
 #include "script/ScriptProgressWindow.h"
+#include "studio/EditorContract.h"
 #include "studio/Failure.h"
 #include "studio/Variant.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <memory>
+#include <optional>
 
 Q_LOGGING_CATEGORY(lcScript, "kx4.script", QtWarningMsg)
 
@@ -24,8 +26,8 @@ std::unique_ptr<CBlindEditor> WriteEditor;
 qint16 UpdateFlag = 3;
 
 const QString EditorComponent = QStringLiteral("KXLanguage");
-const QString MainKey = QStringLiteral("IDX0");
-const QString IndexGroups = QStringLiteral("<IndexGroups>");
+using EditorContract::IndexGroups;
+using EditorContract::MainKey;
 const QString FailureTitle = QStringLiteral("KestrixStudio - Script");
 
 enum class Arguments { TwoQuoted, OneQuoted, Selector };
@@ -88,6 +90,54 @@ bool IsWord(QStringView word, QLatin1StringView lowerCase) {
     throw Failure(Failure::IndexOutOfRange, text);
 }
 
+const CommandWord* FindCommand(QStringView firstWord) {
+    for (const CommandWord& candidate : CommandWords) {
+        if (IsWord(firstWord, candidate.word))
+            return &candidate;
+    }
+    return nullptr;
+}
+
+// The selector of "set": the first selector word after "set", inside the quoted path or not.
+std::optional<QLatin1StringView> FindSelector(QStringView line, qsizetype pos) {
+    for (QStringView word = NextWord(line, pos); !word.isEmpty(); word = NextWord(line, pos)) {
+        for (const QLatin1StringView selector : Selectors) {
+            if (IsWord(word, selector))
+                return selector;
+        }
+    }
+    return std::nullopt;
+}
+
+// The pieces of a line between double quotes: piece 1 after the first quote, piece 3 after the
+// third, each up to the next quote or the end of the line.
+class QuotedPieces {
+public:
+    explicit QuotedPieces(QStringView line) : m_line(line) {
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            if (line[i] == u'"') {
+                if (m_count < 4)
+                    m_quotes[m_count] = i;
+                ++m_count;
+            }
+        }
+    }
+    void Require(const CommandWord& command, int quotes) const {
+        if (m_count < quotes)
+            ThrowTooFewQuotes(command, m_count);
+    }
+    QString Piece(int number) const {
+        const qsizetype start = m_quotes[number - 1] + 1;
+        const qsizetype end = m_count > number ? m_quotes[number] : m_line.size();
+        return m_line.sliced(start, end - start).toString();
+    }
+
+private:
+    QStringView m_line;
+    qsizetype m_quotes[4] = {};
+    int m_count = 0;
+};
+
 CBlindEditor& Side(const std::unique_ptr<CBlindEditor>& editor, bool read) {
     if (!editor)
         throw Failure(Failure::ObjectNotSet,
@@ -111,8 +161,8 @@ void CopyAndPaste(const QString& copyCommand, const QString& source, const QStri
     CBlindEditor& write = Side(WriteEditor, false);
     write.Start(MainKey);
     const QVariant copy = read.GlobalMessage(copyCommand, QVariantList{IndexGroups, source});
-    write.GlobalMessage(QStringLiteral("Paste"), QVariantList{copy, IndexGroups, target, QVariant(true),
-                                                              QString(), Variant::Int16(0), QVariant(true)});
+    write.GlobalMessage(EditorContract::Paste, QVariantList{copy, IndexGroups, target, QVariant(true),
+                                                            QString(), Variant::Int16(0), QVariant(true)});
 }
 
 void SetUpdateFlag(const QString& text) {
@@ -121,6 +171,48 @@ void SetUpdateFlag(const QString& text) {
         throw Failure(Failure::Overflow,
                       QStringLiteral("overflow: the update flag \"%1\" is outside -32768..32767").arg(text));
     UpdateFlag = static_cast<qint16>(number);
+}
+
+void OpenScript(ScriptFileReader& reader, const QString& fileName) {
+    if (reader.Open())
+        return;
+    if (const std::optional<ScriptDecoding::Refusal>& refused = reader.Refused())
+        throw Failure(Failure::InvalidCall, QStringLiteral("%1, %2").arg(fileName, refused->Text()));
+    throw Failure(
+        Failure::FileNotFound,
+        QStringLiteral("cannot open the script file \"%1\": %2").arg(fileName, reader.ErrorString()));
+}
+
+void RunLines(ScriptFileReader& reader, const QString& fileName, const ProgressHook& progress) {
+    QString line;
+    QString command;
+    QString param1;
+    QString param2;
+    qint64 lineNumber = 0;
+    while (reader.ReadLine(line)) {
+        ++lineNumber;
+        try {
+            ScanScriptLine(line, command, param1, param2);
+            if (command.isEmpty())
+                continue;
+            if (progress)
+                progress(lineNumber, reader.LineCount(), command);
+            ExecuteScriptCommand(command, param1, param2);
+        } catch (const Failure& failure) {
+            qCInfo(lcScript) << fileName << lineNumber << failure.Text();
+            throw Failure(failure.Number(),
+                          QStringLiteral("%1, line %2 (%3): %4")
+                              .arg(fileName, QString::number(lineNumber), command, failure.Description()));
+        }
+    }
+    if (const std::optional<ScriptDecoding::Refusal>& refused = reader.Refused())
+        throw Failure(
+            Failure::InvalidCall,
+            QStringLiteral("%1, %2 (the file changed while it ran)").arg(fileName, refused->Text()));
+    if (!reader.ErrorString().isEmpty())
+        throw Failure(Failure::DeviceIOError,
+                      QStringLiteral("%1, line %2: reading the script file failed: %3")
+                          .arg(fileName, QString::number(lineNumber + 1), reader.ErrorString()));
 }
 
 } // namespace
@@ -135,59 +227,26 @@ void ScanScriptLine(const QString& Line, QString& Command, QString& Param1, QStr
     const QStringView view(line);
 
     qsizetype pos = 0;
-    const QStringView first = NextWord(view, pos);
-    const CommandWord* found = nullptr;
-    for (const CommandWord& candidate : CommandWords) {
-        if (IsWord(first, candidate.word)) {
-            found = &candidate;
-            break;
-        }
-    }
+    const CommandWord* found = FindCommand(NextWord(view, pos));
     if (!found)
         return;
     Command = found->word;
-
-    // The arguments are the pieces between double quotes: piece 1 after the first, piece 3 after
-    // the third, each up to the next quote or the end of the line.
-    qsizetype quotes[4] = {};
-    int quoteCount = 0;
-    for (qsizetype i = 0; i < view.size(); ++i) {
-        if (view[i] == u'"') {
-            if (quoteCount < 4)
-                quotes[quoteCount] = i;
-            ++quoteCount;
-        }
-    }
-    const auto piece = [&](int number) {
-        const qsizetype start = quotes[number - 1] + 1;
-        const qsizetype end = quoteCount > number ? quotes[number] : view.size();
-        return view.sliced(start, end - start).toString();
-    };
-
+    const QuotedPieces pieces(view);
     switch (found->arguments) {
     case Arguments::TwoQuoted:
-        if (quoteCount < 3)
-            ThrowTooFewQuotes(*found, quoteCount);
-        Param1 = piece(1);
-        Param2 = piece(3);
+        pieces.Require(*found, 3);
+        Param1 = pieces.Piece(1);
+        Param2 = pieces.Piece(3);
         break;
     case Arguments::OneQuoted:
-        if (quoteCount < 1)
-            ThrowTooFewQuotes(*found, quoteCount);
-        Param1 = piece(1);
+        pieces.Require(*found, 1);
+        Param1 = pieces.Piece(1);
         break;
     case Arguments::Selector:
-        // The selector is the first such word after "set", inside the quoted path or not.
-        for (QStringView word = NextWord(view, pos); !word.isEmpty(); word = NextWord(view, pos)) {
-            for (const QLatin1StringView selector : Selectors) {
-                if (IsWord(word, selector)) {
-                    if (quoteCount < 1)
-                        ThrowTooFewQuotes(*found, quoteCount);
-                    Param1 = selector;
-                    Param2 = piece(1);
-                    return;
-                }
-            }
+        if (const std::optional<QLatin1StringView> selector = FindSelector(view, pos)) {
+            pieces.Require(*found, 1);
+            Param1 = *selector;
+            Param2 = pieces.Piece(1);
         }
         break;
     }
@@ -200,30 +259,29 @@ void ExecuteScriptCommand(const QString& Command, const QString& Param1, const Q
         else if (Param1 == QLatin1String("dbwrite") || Param1 == QLatin1String("prjwrite"))
             Select(WriteEditor, Param2);
     } else if (Command == QLatin1String("copy")) {
-        CopyAndPaste(QStringLiteral("Copy"), Param1, Param2);
+        CopyAndPaste(EditorContract::Copy, Param1, Param2);
     } else if (Command == QLatin1String("copynonh")) {
-        CopyAndPaste(QStringLiteral("Copynonh"), Param1, Param2);
+        CopyAndPaste(EditorContract::Copynonh, Param1, Param2);
     } else if (Command == QLatin1String("updategroup")) {
         CBlindEditor& read = Side(ReadEditor, true);
         read.Start(MainKey);
         CBlindEditor& write = Side(WriteEditor, false);
         write.Start(MainKey);
-        const QVariant copy =
-            read.GlobalMessage(QStringLiteral("Copynonh"), QVariantList{IndexGroups, Param1});
-        write.GlobalMessage(QStringLiteral("Updategroup"),
+        const QVariant copy = read.GlobalMessage(EditorContract::Copynonh, QVariantList{IndexGroups, Param1});
+        write.GlobalMessage(EditorContract::Updategroup,
                             QVariantList{Param2, copy, Variant::Int16(UpdateFlag)});
     } else if (Command == QLatin1String("delete")) {
         CBlindEditor& write = Side(WriteEditor, false);
         write.Start(MainKey);
-        write.GlobalMessage(QStringLiteral("Delete"), QVariantList{IndexGroups, Param1});
+        write.GlobalMessage(EditorContract::Delete, QVariantList{IndexGroups, Param1});
     } else if (Command == QLatin1String("addlanguage")) {
         CBlindEditor& write = Side(WriteEditor, false);
         write.Start(MainKey);
-        write.GlobalMessage(QStringLiteral("AddLanguage"), QVariantList{Param1});
+        write.GlobalMessage(EditorContract::AddLanguage, QVariantList{Param1});
     } else if (Command == QLatin1String("rename")) {
         CBlindEditor& write = Side(WriteEditor, false);
         write.Start(MainKey);
-        write.GlobalMessage(QStringLiteral("Rename"), QVariantList{Param1, Param2});
+        write.GlobalMessage(EditorContract::Rename, QVariantList{Param1, Param2});
     } else if (Command == QLatin1String("updateflag")) {
         SetUpdateFlag(Param1);
     }
@@ -237,38 +295,11 @@ void RunScriptFile(const QString& FileName, const ProgressHook& progress) {
         ~EditorRelease() { ReleaseEditors(); }
     } release;
 
-    ScriptFileReader reader(FileName);
-    if (!reader.Open())
-        throw Failure(
-            Failure::FileNotFound,
-            QStringLiteral("cannot open the script file \"%1\": %2").arg(FileName, reader.ErrorString()));
-    const QString shownName = QFileInfo(FileName).fileName();
-
-    QString line;
-    QString command;
-    QString param1;
-    QString param2;
-    qint64 lineNumber = 0;
-    while (reader.ReadLine(line)) {
-        ++lineNumber;
-        try {
-            ScanScriptLine(line, command, param1, param2);
-            if (command.isEmpty())
-                continue;
-            if (progress)
-                progress(lineNumber, command);
-            ExecuteScriptCommand(command, param1, param2);
-        } catch (const Failure& failure) {
-            qCInfo(lcScript) << shownName << lineNumber << failure.Text();
-            throw Failure(failure.Number(),
-                          QStringLiteral("%1, line %2 (%3): %4")
-                              .arg(shownName, QString::number(lineNumber), command, failure.Description()));
-        }
-    }
-    if (!reader.ErrorString().isEmpty())
-        throw Failure(Failure::DeviceIOError,
-                      QStringLiteral("%1, line %2: reading the script file failed: %3")
-                          .arg(shownName, QString::number(lineNumber + 1), reader.ErrorString()));
+    ScriptFileReader reader(Prefix::ToLocalPathNoCase(FileName));
+    OpenScript(reader, FileName);
+    if (progress)
+        progress(0, reader.LineCount(), QString());
+    RunLines(reader, FileName, progress);
 }
 
 void mnuExtra_Click(int Index, QWidget* frame) {
@@ -284,9 +315,12 @@ void mnuExtra_Click(int Index, QWidget* frame) {
     const QString fileName = cdl.selectedFiles().constFirst();
 
     try {
-        ScriptProgressWindow window(frame, fileName, ScriptFileReader::CountLines(fileName));
-        RunScriptFile(fileName, [&window](qint64 lineNumber, const QString& command) {
-            window.Update(lineNumber, command);
+        // Shown once the file is settled, so a refused file shows only its failure.
+        std::unique_ptr<ScriptProgressWindow> window;
+        RunScriptFile(fileName, [&](qint64 lineNumber, qint64 lineCount, const QString& command) {
+            if (!window)
+                window = std::make_unique<ScriptProgressWindow>(frame, fileName, lineCount);
+            window->Update(lineNumber, command);
         });
     } catch (const Failure& failure) {
         MessageBox::Show(failure.Text(), FailureTitle, MessageBox::Icon::Critical, frame);

@@ -20,13 +20,18 @@ void ScanScriptLine(const QString& Line, QString& Command, QString& Param1, QStr
 // passes on the failures of the editors.
 void ExecuteScriptCommand(const QString& Command, const QString& Param1, const QString& Param2);
 
-// Called before each command line runs, with its line number (from 1) and command word.
-using ProgressHook = std::function<void(qint64 lineNumber, const QString& command)>;
+// Called once the file is settled with lineNumber 0 and an empty command, then before each
+// command line runs with its line number (from 1) and command word; lineCount is the file's
+// number of lines.
+using ProgressHook = std::function<void(qint64 lineNumber, qint64 lineCount, const QString& command)>;
 
 // Runs a script file from its first line to its last with UpdateFlag reset to 3, and releases
-// both editors at the end, also when a line fails. Throws Failure 53 when the file cannot be
-// opened; a failing line throws its failure's number with "<file>, line <n> (<command>): "
-// before its description, and the rest of the file is not read.
+// both editors at the end, also when a line fails. FileName may be Windows-style; it maps
+// through the prefix, and failures name it as given. The file's encoding is settled by reading
+// it once before any line runs (ScriptDecoding): a refused file throws Failure 5 "<file>, line
+// <n>, column <c>: ..." and runs nothing. Throws Failure 53 when the file cannot be opened; a
+// failing line throws its failure's number with "<file>, line <n> (<command>): " before its
+// description, and the rest of the file is not read.
 void RunScriptFile(const QString& FileName, const ProgressHook& progress = {});
 
 // The Extras menu: Index 0 asks for a script file in the program's folder and runs it with a

@@ -34,17 +34,17 @@ ScriptProgressWindow::ScriptProgressWindow(QWidget* owner, const QString& fileNa
     layout->addWidget(prgLines);
     setMinimumWidth(360);
     Show(0, QString());
+    // Painted by the first Update: a constructor that let the event loop run would let other
+    // events reach the frame before the window exists.
     show();
-    QCoreApplication::processEvents();
-    SincePaint.start();
 }
 
 void ScriptProgressWindow::Update(qint64 lineNumber, const QString& command) {
-    if (SincePaint.elapsed() < RepaintMilliseconds)
+    if (SincePaint.isValid() && SincePaint.elapsed() < RepaintMilliseconds)
         return;
     Show(lineNumber, command);
     QCoreApplication::processEvents();
-    SincePaint.restart();
+    SincePaint.start();
 }
 
 void ScriptProgressWindow::Show(qint64 lineNumber, const QString& command) {

@@ -14,8 +14,9 @@ public:
     // totalLines < 0 when the number of lines is not known.
     ScriptProgressWindow(QWidget* owner, const QString& fileName, qint64 totalLines);
 
-    // Shows line lineNumber and its command. Repaints and lets the event loop run only every
-    // so often, so a long run stays painted without paying for it on every line.
+    // Shows line lineNumber and its command. Repaints and lets the event loop run at the first
+    // call and then only every so often, so a long run stays painted without paying for it on
+    // every line.
     void Update(qint64 lineNumber, const QString& command);
 
     QString LineText() const;

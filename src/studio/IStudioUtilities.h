@@ -5,6 +5,7 @@
 #include <QVariant>
 
 #include "platform/registry/Registry.h"
+#include "studio/StudioKeys.h"
 
 // The studio's utility library: all registry, folder and file access of the program goes
 // through it. Operations throw Failure when they fail.
@@ -56,15 +57,3 @@ public:
 // The one global object, created on first use. Defined by the utility library, which the
 // program links; the program sees only this contract.
 IStudioUtilities& StudioUtilities();
-
-// Registry keys the program and the studio share.
-namespace StudioKeys {
-inline const QString Maker = QStringLiteral("Software\\HALVERN GmbH");
-inline const QString Studio = QStringLiteral("Software\\HALVERN GmbH\\Kestrix\\4.0");
-inline const QString Projects = QStringLiteral("Software\\HALVERN GmbH\\Kestrix\\4.0\\Projects");
-inline const QString ServerComponents =
-    QStringLiteral("Software\\HALVERN GmbH\\Kestrix\\4.0\\ServerComponents");
-inline const QString Toolbox = QStringLiteral("SOFTWARE\\HALVERN GmbH\\Kestrix\\4.0\\Toolbox");
-inline const QString ShellFolders =
-    QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
-} // namespace StudioKeys

@@ -6,14 +6,11 @@
 #include <QByteArray>
 #include <QMetaType>
 #include <cmath>
-#include <limits>
 
 namespace {
 
 // Registered once so that queued signals and QVariant comparisons know the marker.
 const int missingTypeId = qRegisterMetaType<Missing>("Missing");
-
-bool IsSkipped(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
 
 bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
@@ -48,76 +45,150 @@ QString KindOf(const QVariant& value) {
     return QStringLiteral("a value of type ") + QString::fromLatin1(value.typeName());
 }
 
-// Reads the whole text of an "&H"/"&O" integer starting at pos (just after the letter);
-// blanks may stand between digits. Up to 32 bits, read as a 32-bit two's complement number.
-double ReadRadixInteger(const QString& text, qsizetype pos, int base) {
-    quint64 value = 0;
-    for (; pos < text.size(); ++pos) {
-        const QChar c = text.at(pos);
-        if (IsSkipped(c))
-            continue;
-        const int digit = DigitValue(c, base);
-        if (digit < 0)
-            break;
-        value = value * base + digit;
-        if (value > 0xFFFFFFFFull)
-            throw Failure(Failure::Overflow,
-                          QStringLiteral("overflow: %1 does not fit in 32 bits").arg(Quoted(text)));
-    }
-    return static_cast<double>(static_cast<qint32>(static_cast<quint32>(value)));
+[[noreturn]] void ThrowTooLarge(const QString& text) {
+    throw Failure(Failure::Overflow, QStringLiteral("overflow: %1 is too large a number").arg(Quoted(text)));
 }
 
-enum class NumberKind { Decimal, Hex, Octal };
+struct NumberReading {
+    enum class Kind { NoNumber, Number, TooLarge };
+    Kind kind = Kind::NoNumber;
+    double value = 0;
+};
 
-// Whole-text check for IsNumeric: surrounding blanks, then a signed decimal with optional
-// fraction and exponent, or an "&H"/"&O" integer.
-bool IsWholeNumberText(const QString& raw) {
-    const QString text = raw.trimmed();
-    if (text.isEmpty())
-        return false;
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    if (text.at(0) == u'&') {
-        if (n < 3)
+// The one reader of numbers in text, in the platform's two manners. Leading (LenientNumber)
+// takes the number a text begins with and skips blanks (space, tab, line feed) wherever they
+// stand. Whole (IsNumeric and the conversions) takes a text that is one number apart from white
+// space around it. Both read the same literals: a signed decimal with fraction and exponent
+// (E or D), or an "&H"/"&O" integer.
+class NumberReader {
+public:
+    enum class Manner { Leading, Whole };
+
+    NumberReader(QStringView text, Manner manner) : m_text(text), m_manner(manner) {}
+
+    NumberReading Read() {
+        SkipAround();
+        if (Next() == u'&')
+            return Finish(ReadRadixInteger());
+        return Finish(ReadDecimal());
+    }
+
+private:
+    QChar Next() const { return m_pos < m_text.size() ? m_text[m_pos] : QChar(); }
+    bool Take(QChar c) {
+        if (m_pos >= m_text.size() || m_text[m_pos] != c)
             return false;
-        const QChar letter = text.at(1).toUpper();
-        const int base = letter == u'H' ? 16 : letter == u'O' ? 8 : 0;
-        if (base == 0)
-            return false;
-        for (i = 2; i < n; ++i)
-            if (DigitValue(text.at(i), base) < 0)
-                return false;
+        ++m_pos;
         return true;
     }
-    if (text.at(i) == u'+' || text.at(i) == u'-')
-        ++i;
-    qsizetype digits = 0;
-    while (i < n && IsDigit(text.at(i))) {
-        ++i;
-        ++digits;
+
+    static bool IsBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+    void SkipAround() {
+        while (m_pos < m_text.size() &&
+               (m_manner == Manner::Leading ? IsBlank(m_text[m_pos]) : m_text[m_pos].isSpace()))
+            ++m_pos;
     }
-    if (i < n && text.at(i) == u'.') {
-        ++i;
-        while (i < n && IsDigit(text.at(i))) {
-            ++i;
-            ++digits;
+    // Between the characters of a number only the leading manner skips anything.
+    void SkipInside() {
+        if (m_manner == Manner::Leading)
+            SkipAround();
+    }
+
+    // A whole text must hold nothing but white space after the number.
+    NumberReading Finish(NumberReading reading) {
+        if (m_manner == Manner::Whole && reading.kind == NumberReading::Kind::Number) {
+            SkipAround();
+            if (m_pos < m_text.size())
+                return {};
         }
+        return reading;
     }
-    if (digits == 0)
-        return false;
-    if (i < n && (text.at(i).toUpper() == u'E' || text.at(i).toUpper() == u'D')) {
-        ++i;
-        if (i < n && (text.at(i) == u'+' || text.at(i) == u'-'))
-            ++i;
-        qsizetype expDigits = 0;
-        while (i < n && IsDigit(text.at(i))) {
-            ++i;
-            ++expDigits;
+
+    // The platform's widths: up to &HFFFF (&O177777) a literal is a 16-bit integer, so &HFFFF
+    // is -1; above that, or with a trailing "&", a 32-bit one (&HFFFF& is 65535).
+    NumberReading ReadRadixInteger() {
+        ++m_pos;
+        SkipInside();
+        const QChar letter = Next().toUpper();
+        const int base = letter == u'H' ? 16 : letter == u'O' ? 8 : 0;
+        if (base == 0)
+            return {};
+        ++m_pos;
+        quint64 value = 0;
+        bool anyDigit = false;
+        for (SkipInside(); DigitValue(Next(), base) >= 0; SkipInside()) {
+            value = value * base + DigitValue(Next(), base);
+            anyDigit = true;
+            ++m_pos;
+            if (value > 0xFFFFFFFFull)
+                return {NumberReading::Kind::TooLarge, 0};
         }
-        if (expDigits == 0)
-            return false;
+        if (!anyDigit)
+            return {};
+        const bool long32 = Take(u'&') || value > 0xFFFF;
+        const double number = long32 ? double(qint32(quint32(value))) : double(qint16(quint16(value)));
+        return {NumberReading::Kind::Number, number};
     }
-    return i == n;
+
+    // Digits into number; true when there was one.
+    bool ReadDigits(QByteArray& number) {
+        bool any = false;
+        for (SkipInside(); IsDigit(Next()); SkipInside()) {
+            number += char(Next().unicode());
+            any = true;
+            ++m_pos;
+        }
+        return any;
+    }
+
+    // An exponent counts only with digits; without them the letter is not part of the number.
+    void ReadExponent(QByteArray& number) {
+        const QChar letter = Next().toUpper();
+        if (letter != u'E' && letter != u'D')
+            return;
+        const qsizetype start = m_pos;
+        ++m_pos;
+        SkipInside();
+        QByteArray exponent = "e";
+        if (Next() == u'+' || Next() == u'-') {
+            exponent += char(Next().unicode());
+            ++m_pos;
+        }
+        if (ReadDigits(exponent))
+            number += exponent;
+        else
+            m_pos = start;
+    }
+
+    // Collects the number's characters in C form for the C-locale reader.
+    NumberReading ReadDecimal() {
+        QByteArray number;
+        if (Next() == u'+' || Next() == u'-') {
+            number += char(Next().unicode());
+            ++m_pos;
+        }
+        bool anyDigit = ReadDigits(number);
+        if (Take(u'.')) {
+            number += '.';
+            anyDigit = ReadDigits(number) || anyDigit;
+        }
+        if (!anyDigit)
+            return {};
+        ReadExponent(number);
+        bool ok = false;
+        const double value = number.toDouble(&ok);
+        if (!ok || !std::isfinite(value))
+            return {NumberReading::Kind::TooLarge, 0};
+        return {NumberReading::Kind::Number, value};
+    }
+
+    QStringView m_text;
+    Manner m_manner;
+    qsizetype m_pos = 0;
+};
+
+NumberReading ReadWhole(const QString& text) {
+    return NumberReader(text, NumberReader::Manner::Whole).Read();
 }
 
 bool IsNumberType(const QVariant& value) {
@@ -166,79 +237,10 @@ bool IsMissing(const QVariant& value) { return value.metaType().id() == missingT
 QVariant Int16(qint16 value) { return QVariant::fromValue<qint16>(value); }
 
 double LenientNumber(const QString& text) {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    auto skip = [&] {
-        while (i < n && IsSkipped(text.at(i)))
-            ++i;
-    };
-
-    skip();
-    if (i + 1 < n && text.at(i) == u'&') {
-        qsizetype j = i + 1;
-        while (j < n && IsSkipped(text.at(j)))
-            ++j;
-        if (j < n) {
-            const QChar letter = text.at(j).toUpper();
-            if (letter == u'H')
-                return ReadRadixInteger(text, j + 1, 16);
-            if (letter == u'O')
-                return ReadRadixInteger(text, j + 1, 8);
-        }
-        return 0;
-    }
-
-    // Collect the number's characters in C form, then let the C-locale reader convert them.
-    QByteArray number;
-    if (i < n && (text.at(i) == u'+' || text.at(i) == u'-')) {
-        number += char(text.at(i).unicode());
-        ++i;
-    }
-    bool anyDigit = false;
-    bool seenPoint = false;
-    for (; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (IsSkipped(c))
-            continue;
-        if (IsDigit(c)) {
-            number += char(c.unicode());
-            anyDigit = true;
-        } else if (c == u'.' && !seenPoint) {
-            number += '.';
-            seenPoint = true;
-        } else {
-            break;
-        }
-    }
-    if (!anyDigit)
-        return 0;
-    if (i < n && (text.at(i).toUpper() == u'E' || text.at(i).toUpper() == u'D')) {
-        ++i;
-        skip();
-        QByteArray exponent = "e";
-        if (i < n && (text.at(i) == u'+' || text.at(i) == u'-')) {
-            exponent += char(text.at(i).unicode());
-            ++i;
-        }
-        bool anyExpDigit = false;
-        for (; i < n; ++i) {
-            const QChar c = text.at(i);
-            if (IsSkipped(c))
-                continue;
-            if (!IsDigit(c))
-                break;
-            exponent += char(c.unicode());
-            anyExpDigit = true;
-        }
-        if (anyExpDigit)
-            number += exponent;
-    }
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        throw Failure(Failure::Overflow,
-                      QStringLiteral("overflow: %1 is too large a number").arg(Quoted(text)));
-    return value;
+    const NumberReading reading = NumberReader(text, NumberReader::Manner::Leading).Read();
+    if (reading.kind == NumberReading::Kind::TooLarge)
+        ThrowTooLarge(text);
+    return reading.value;
 }
 
 double RoundHalfEven(double value) {
@@ -257,7 +259,7 @@ bool IsNumeric(const QVariant& value) {
     if (IsNumberType(value))
         return true;
     if (value.metaType() == QMetaType::fromType<QString>())
-        return IsWholeNumberText(value.toString());
+        return ReadWhole(value.toString()).kind == NumberReading::Kind::Number;
     return false;
 }
 
@@ -270,10 +272,13 @@ double ToDouble(const QVariant& value) {
         return value.toDouble();
     if (value.metaType() == QMetaType::fromType<QString>()) {
         const QString text = value.toString();
-        if (!IsWholeNumberText(text))
+        const NumberReading reading = ReadWhole(text);
+        if (reading.kind == NumberReading::Kind::TooLarge)
+            ThrowTooLarge(text);
+        if (reading.kind == NumberReading::Kind::NoNumber)
             throw Failure(Failure::TypeMismatch,
                           QStringLiteral("type mismatch: %1 is not a number").arg(Quoted(text)));
-        return LenientNumber(text);
+        return reading.value;
     }
     throw Failure(Failure::TypeMismatch,
                   QStringLiteral("type mismatch: %1 has no number form").arg(KindOf(value)));

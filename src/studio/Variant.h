@@ -23,12 +23,15 @@ QVariant Int16(qint16 value);
 
 // Reads the number a text begins with: blanks, tabs and line feeds are skipped wherever they
 // stand; sign, digits, decimal point and exponent up to the first character that cannot
-// continue the number; "&H"/"&O" read hexadecimal/octal integers. No number gives 0.
+// continue the number; "&H"/"&O" read hexadecimal/octal integers, a 16-bit value up to
+// &HFFFF/&O177777 (&HFFFF is -1), a 32-bit one above or with a trailing "&" (&HFFFF& is
+// 65535). No number gives 0. Throws Failure 6 for a number beyond a double or 32 bits.
 double LenientNumber(const QString& text);
 // Rounds to the nearest integer, halves to the even neighbour.
 double RoundHalfEven(double value);
-// True for a number of any kind, or a text that converts to a number as a whole
-// (surrounding blanks, a sign and decimals allowed). Empty text and empty values are not numeric.
+// True for a number of any kind, or a text that is one number as a whole: the literals of
+// LenientNumber with white space (QChar::isSpace) around them but none inside. Empty text and
+// empty values are not numeric. ToDouble gives every numeric value its number.
 bool IsNumeric(const QVariant& value);
 // Numeric conversions of a tagged value, rounding half to even. Throw Failure 13 (type
 // mismatch) for a text that is not numeric (the empty text too) or a value without a

@@ -176,9 +176,28 @@ private Q_SLOTS:
         QTest::newRow("too few parameters")
             << "GLOBAL"
             << "Rename" << QVariantList{"Texte"} << "command \"Rename\" needs 2 parameters, got 1";
-        QTest::newRow("delete of a missing group") << "GLOBAL"
-                                                   << "Delete" << QVariantList{"<IndexGroups>", "Alarme\\X"}
-                                                   << "index group \"Alarme\\X\" not found in %1";
+        // A path below a missing group names the missing group, whichever command it is.
+        QTest::newRow("delete below a missing parent")
+            << "GLOBAL"
+            << "Delete" << QVariantList{"<IndexGroups>", "Nirgends\\Alarme"}
+            << "index group \"Nirgends\" not found in %1";
+        QTest::newRow("copy below a missing parent")
+            << "GLOBAL"
+            << "Copy" << QVariantList{"<IndexGroups>", "Alarme\\Nirgends\\Tief"}
+            << "index group \"Alarme\\Nirgends\" not found in %1";
+        QTest::newRow("rename into a missing parent")
+            << "GLOBAL"
+            << "Rename" << QVariantList{"Texte", "Nirgends\\Tief\\Neu"}
+            << "index group \"Nirgends\" not found in %1";
+        QTest::newRow("paste into a missing parent of the target")
+            << "GLOBAL"
+            << "Paste"
+            << QVariantList{copy, "<IndexGroups>", "Nirgends\\Neu", true, "", Variant::Int16(0), true}
+            << "index group \"Nirgends\" not found in %1";
+        QTest::newRow("update below a missing parent")
+            << "GLOBAL"
+            << "Updategroup" << QVariantList{"Nirgends\\Texte", copy, Variant::Int16(3)}
+            << "index group \"Nirgends\" not found in %1";
         QTest::newRow("rename of a missing group")
             << "GLOBAL"
             << "Rename" << QVariantList{"Fehlt", "Neu"} << "index group \"Fehlt\" not found in %1";
@@ -207,10 +226,6 @@ private Q_SLOTS:
             << "Paste"
             << QVariantList{QVariant("damaged"), "<IndexGroups>", "Neu", true, "", Variant::Int16(0), true}
             << "command \"Paste\": the copy is damaged (checksum mismatch)";
-        QTest::newRow("update of a missing group")
-            << "GLOBAL"
-            << "Updategroup" << QVariantList{"Fehlt", copy, Variant::Int16(3)}
-            << "index group \"Fehlt\" not found in %1";
         QTest::newRow("update with a damaged copy")
             << "GLOBAL"
             << "Updategroup" << QVariantList{"Texte", QVariant("damaged"), Variant::Int16(3)}

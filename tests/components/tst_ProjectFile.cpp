@@ -138,8 +138,8 @@ private Q_SLOTS:
         auto project = ProjectFile::Create(m_dir.filePath(QString("Paths%1.kxs").arg(m_counter++)), {"1031"});
         project->EnsureGroup("Alarme\\Kessel");
         project->EnsureGroup("Meldungen\\Kessel");
-        const qint64 group = project->FindGroup(path);
-        QCOMPARE(group == 0 ? QString() : project->GroupPath(group), found);
+        const std::optional<qint64> group = project->GroupAt(path);
+        QCOMPARE(group ? project->GroupPath(*group) : QString(), found);
         if (found.isEmpty()) {
             QVERIFY_THROWS_EXCEPTION(Failure, project->RequireGroup(path));
         }
@@ -156,7 +156,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         auto project = ProjectFile::Create(m_dir.filePath(QString("Bad%1.kxs").arg(m_counter++)), {"1031"});
         project->EnsureGroup("Alarme\\Kessel");
-        QVERIFY_THROWS_EXCEPTION(Failure, project->FindGroup(path));
+        QVERIFY_THROWS_EXCEPTION(Failure, project->GroupAt(path));
     }
 
     void positions_data() {
@@ -174,7 +174,7 @@ private Q_SLOTS:
         for (const char* name : {"A", "X", "B", "C"})
             project->CreateGroup(ProjectFile::TopLevel, name);
         // A deleted sibling leaves a gap in the stored positions.
-        project->DeleteGroup(project->FindGroup("X"));
+        project->DeleteGroup(project->RequireGroup("X"));
         project->CreateGroup(ProjectFile::TopLevel, "New", position);
         QStringList names;
         for (const GroupInfo& group : project->Children(ProjectFile::TopLevel))
@@ -188,7 +188,7 @@ private Q_SLOTS:
                                                   "A,1,a\nA\\B,1,ab\nA\\B\\C,1,abc\nD,1,d\n");
         {
             ProjectFile project(path);
-            project.DeleteGroup(project.FindGroup("A"));
+            project.DeleteGroup(project.RequireGroup("A"));
         }
         QCOMPARE(ProjectFixture::Export(path), QByteArray("group,index,1031\nD,1,d\n"));
         ProjectDatabase db(path, ProjectDatabase::Mode::ReadWrite);
@@ -217,7 +217,7 @@ private Q_SLOTS:
                                                   "group,index,1031\nA,1,a\nA\\B,1,ab\nD,1,d\n");
         const QByteArray before = ProjectFixture::Export(path);
         ProjectFile project(path);
-        const qint64 group = project.FindGroup(from);
+        const qint64 group = project.RequireGroup(from);
         if (works) {
             project.RenameGroup(group, to);
             QCOMPARE(project.GroupPath(group), to);
@@ -230,7 +230,7 @@ private Q_SLOTS:
     void emptyTextIsNoText() {
         const QString path = ProjectFixture::Make(m_dir, "Empty.kxs", "group,index,1031,1033\nA,1,a,b\n");
         ProjectFile project(path);
-        const qint64 group = project.FindGroup("A");
+        const qint64 group = project.RequireGroup("A");
         project.SetText(group, 1, project.LanguageId("1033"), QString());
         QCOMPARE(project.TextCounts(group), (QMap<qint64, qint64>{{project.LanguageId("1031"), 1}}));
     }
@@ -241,7 +241,7 @@ private Q_SLOTS:
         {
             ProjectFile project(path);
             ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
-            project.DeleteGroup(project.FindGroup("A"));
+            project.DeleteGroup(project.RequireGroup("A"));
             project.AddLanguage("1033");
         }
         QCOMPARE(ProjectFixture::Export(path), before);
@@ -252,7 +252,7 @@ private Q_SLOTS:
         const QByteArray before = ProjectFixture::Export(path);
         ProjectFile writer(path);
         ProjectTransaction transaction(writer.Database(), ProjectTransaction::Kind::Write);
-        writer.SetText(writer.FindGroup("A"), 2, writer.LanguageId("1031"), "b");
+        writer.SetText(writer.RequireGroup("A"), 2, writer.LanguageId("1031"), "b");
         // Another connection, as another process would have, reads meanwhile.
         QCOMPARE(ProjectFixture::Export(path), before);
         transaction.Commit();

@@ -77,15 +77,16 @@ void tst_ScriptWithLanguageEditor::migrationChangesTheWriteSide() {
 
 void tst_ScriptWithLanguageEditor::failingLineNamesFileLineAndGroup() {
     const QByteArray before = ProjectFixture::Export(m_target);
+    const QString script = WriteScript(
+        QStringLiteral("set dbread \"%1\"\nset dbwrite \"%2\"\ncopy \"Fehlt\" \"Neu\"\ndelete \"Texte\"\n")
+            .arg(m_source, m_target));
     try {
-        MScriptScan::RunScriptFile(WriteScript(QStringLiteral("set dbread \"%1\"\nset dbwrite \"%2\"\n"
-                                                              "copy \"Fehlt\" \"Neu\"\ndelete \"Texte\"\n")
-                                                   .arg(m_source, m_target)));
+        MScriptScan::RunScriptFile(script);
         QFAIL("the run did not fail");
     } catch (const Failure& failure) {
-        QCOMPARE(failure.Description(),
-                 QStringLiteral("migrate.txt, line 3 (copy): index group \"Fehlt\" not found in %1")
-                     .arg(m_source));
+        QCOMPARE(
+            failure.Description(),
+            QStringLiteral("%1, line 3 (copy): index group \"Fehlt\" not found in %2").arg(script, m_source));
     }
     QCOMPARE(ProjectFixture::Export(m_target), before);
 }

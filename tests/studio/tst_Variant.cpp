@@ -16,16 +16,14 @@ private Q_SLOTS:
     void lenientNumberOverflow();
     void roundHalfEven_data();
     void roundHalfEven();
-    void isNumeric_data();
-    void isNumeric();
+    void numericTestAndConversionAgree_data();
+    void numericTestAndConversionAgree();
     void toInt16_data();
     void toInt16();
     void toInt32_data();
     void toInt32();
     void conversionFailures_data();
     void conversionFailures();
-    void toDouble_data();
-    void toDouble();
     void toText_data();
     void toText();
     void missingMarker();
@@ -63,7 +61,14 @@ void tst_Variant::lenientNumber_data() {
     QTest::newRow("hexadecimal lower case") << "&hff" << 255.0;
     QTest::newRow("hexadecimal stops at non-digit") << "&H1G" << 1.0;
     QTest::newRow("hexadecimal 32-bit wraps negative") << "&HFFFFFFFF" << -1.0;
+    QTest::newRow("four hex digits are a 16-bit value") << "&HFFFF" << -1.0;
+    QTest::newRow("16-bit hex lower bound") << "&H8000" << -32768.0;
+    QTest::newRow("leading zeros keep a hex value 16-bit") << "&H0FFFF" << -1.0;
+    QTest::newRow("trailing ampersand makes hex 32-bit") << "&HFFFF&" << 65535.0;
+    QTest::newRow("hex above 16 bits is 32-bit") << "&H10000" << 65536.0;
     QTest::newRow("octal") << "&O17" << 15.0;
+    QTest::newRow("octal up to 177777 is a 16-bit value") << "&O177777" << -1.0;
+    QTest::newRow("octal above 16 bits is 32-bit") << "&O200000" << 65536.0;
     QTest::newRow("octal stops at 8") << "&O18" << 1.0;
     QTest::newRow("ampersand without letter") << "&12" << 0.0;
     QTest::newRow("hex without digits") << "&H" << 0.0;
@@ -114,39 +119,61 @@ void tst_Variant::roundHalfEven() {
     QCOMPARE(Variant::RoundHalfEven(value), expected);
 }
 
-void tst_Variant::isNumeric_data() {
+// One reading decides both: a value that counts as a number converts to that number, and
+// one that does not fails to convert (an empty value is no number but converts to 0).
+void tst_Variant::numericTestAndConversionAgree_data() {
     QTest::addColumn<QVariant>("value");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("16-bit integer") << Variant::Int16(4) << true;
-    QTest::newRow("32-bit integer") << QVariant(70000) << true;
-    QTest::newRow("double") << QVariant(2.5) << true;
-    QTest::newRow("boolean") << QVariant(true) << true;
-    QTest::newRow("digit text") << QVariant("12") << true;
-    QTest::newRow("text with surrounding blanks") << QVariant("  12 ") << true;
-    QTest::newRow("signed decimal text") << QVariant("-1.5") << true;
-    QTest::newRow("text with exponent") << QVariant("1E3") << true;
-    QTest::newRow("text with point only after digits") << QVariant("5.") << true;
-    QTest::newRow("text with leading point") << QVariant(".5") << true;
-    QTest::newRow("hexadecimal text") << QVariant("&H10") << true;
-    QTest::newRow("octal text") << QVariant("&O7") << true;
-    QTest::newRow("empty text") << QVariant("") << false;
-    QTest::newRow("blank text") << QVariant("   ") << false;
-    QTest::newRow("letters") << QVariant("abc") << false;
-    QTest::newRow("number then letters") << QVariant("12abc") << false;
-    QTest::newRow("blank between digits") << QVariant("1 2") << false;
-    QTest::newRow("sign alone") << QVariant("-") << false;
-    QTest::newRow("exponent without digits") << QVariant("1e") << false;
-    QTest::newRow("octal text with 8") << QVariant("&O8") << false;
-    QTest::newRow("hex prefix alone") << QVariant("&H") << false;
-    QTest::newRow("empty value") << QVariant() << false;
-    QTest::newRow("missing marker") << Variant::MissingArgument() << false;
-    QTest::newRow("list") << QVariant(QVariantList{1}) << false;
+    QTest::addColumn<bool>("numeric");
+    QTest::addColumn<double>("number");
+    QTest::addColumn<int>("failure"); // of ToDouble
+
+    QTest::newRow("16-bit integer") << Variant::Int16(4) << true << 4.0 << 0;
+    QTest::newRow("32-bit integer") << QVariant(70000) << true << 70000.0 << 0;
+    QTest::newRow("double") << QVariant(2.5) << true << 2.5 << 0;
+    QTest::newRow("boolean true") << QVariant(true) << true << -1.0 << 0;
+    QTest::newRow("text with surrounding blanks") << QVariant("  12 ") << true << 12.0 << 0;
+    QTest::newRow("signed decimal text") << QVariant(" -1.25 ") << true << -1.25 << 0;
+    QTest::newRow("text with exponent") << QVariant("1E3") << true << 1000.0 << 0;
+    QTest::newRow("point after the digits") << QVariant("5.") << true << 5.0 << 0;
+    QTest::newRow("leading point") << QVariant(".5") << true << 0.5 << 0;
+    QTest::newRow("carriage return before digits") << QVariant("\r5") << true << 5.0 << 0;
+    QTest::newRow("vertical tab, form feed and CR LF around") << QVariant("\v\f7\r\n") << true << 7.0 << 0;
+    QTest::newRow("no-break space around") << QVariant(QStringLiteral("\u00A03\u3000")) << true << 3.0 << 0;
+    QTest::newRow("hexadecimal text") << QVariant("&H10") << true << 16.0 << 0;
+    QTest::newRow("four hex digits convert as 16-bit") << QVariant("&HFFFF") << true << -1.0 << 0;
+    QTest::newRow("hex with trailing ampersand") << QVariant(" &HFFFF& ") << true << 65535.0 << 0;
+    QTest::newRow("octal text") << QVariant("&O7") << true << 7.0 << 0;
+    QTest::newRow("empty value") << QVariant() << false << 0.0 << 0;
+    QTest::newRow("control character that is no space") << QVariant("\x01"
+                                                                    "5")
+                                                        << false << 0.0 << 13;
+    QTest::newRow("empty text") << QVariant("") << false << 0.0 << 13;
+    QTest::newRow("blank text") << QVariant("   ") << false << 0.0 << 13;
+    QTest::newRow("number then letters") << QVariant("12abc") << false << 0.0 << 13;
+    QTest::newRow("blank between digits") << QVariant("1 2") << false << 0.0 << 13;
+    QTest::newRow("sign alone") << QVariant("-") << false << 0.0 << 13;
+    QTest::newRow("exponent without digits") << QVariant("1e") << false << 0.0 << 13;
+    QTest::newRow("octal text with 8") << QVariant("&O8") << false << 0.0 << 13;
+    QTest::newRow("hex prefix alone") << QVariant("&H") << false << 0.0 << 13;
+    QTest::newRow("decimal beyond double") << QVariant("1e400") << false << 0.0 << 6;
+    QTest::newRow("hex beyond 32 bits") << QVariant("&H100000000") << false << 0.0 << 6;
+    QTest::newRow("missing marker") << Variant::MissingArgument() << false << 0.0 << 13;
+    QTest::newRow("list") << QVariant(QVariantList{1}) << false << 0.0 << 13;
 }
 
-void tst_Variant::isNumeric() {
+void tst_Variant::numericTestAndConversionAgree() {
     QFETCH(QVariant, value);
-    QFETCH(bool, expected);
-    QCOMPARE(Variant::IsNumeric(value), expected);
+    QFETCH(bool, numeric);
+    QFETCH(double, number);
+    QFETCH(int, failure);
+    QCOMPARE(Variant::IsNumeric(value), numeric);
+    try {
+        QCOMPARE(Variant::ToDouble(value), number);
+        QCOMPARE(0, failure);
+    } catch (const Failure& caught) {
+        QCOMPARE(caught.Number(), failure);
+        QVERIFY(!numeric);
+    }
 }
 
 void tst_Variant::toInt16_data() {
@@ -162,6 +189,7 @@ void tst_Variant::toInt16_data() {
     QTest::newRow("double rounds half to even") << QVariant(3.5) << 4;
     QTest::newRow("just under the bound rounds into range") << QVariant(32767.4) << 32767;
     QTest::newRow("hex text") << QVariant("&H7FFF") << 32767;
+    QTest::newRow("four hex digits are 16-bit") << QVariant("&HFFFF") << -1;
 }
 
 void tst_Variant::toInt16() {
@@ -212,8 +240,6 @@ void tst_Variant::conversionFailures_data() {
                                      << "type mismatch: a list has no number form";
     QTest::newRow("int32 of missing") << "ToInt32" << Variant::MissingArgument() << 13
                                       << "type mismatch: a missing argument has no number form";
-    QTest::newRow("double of letters")
-        << "ToDouble" << QVariant("x1") << 13 << "type mismatch: \"x1\" is not a number";
     QTest::newRow("text of a list") << "ToText" << QVariant(QVariantList{}) << 13
                                     << "type mismatch: a list has no text form";
     QTest::newRow("text of missing") << "ToText" << Variant::MissingArgument() << 13
@@ -233,8 +259,6 @@ void tst_Variant::conversionFailures() {
             Variant::ToInt16(value);
         else if (conversion == "ToInt32")
             Variant::ToInt32(value);
-        else if (conversion == "ToDouble")
-            Variant::ToDouble(value);
         else
             Variant::ToText(value);
         QFAIL("no failure");
@@ -242,22 +266,6 @@ void tst_Variant::conversionFailures() {
         QCOMPARE(failure.Number(), number);
         QCOMPARE(failure.Description(), description);
     }
-}
-
-void tst_Variant::toDouble_data() {
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<double>("expected");
-    QTest::newRow("empty gives 0") << QVariant() << 0.0;
-    QTest::newRow("text with blanks and decimals") << QVariant(" -1.25 ") << -1.25;
-    QTest::newRow("16-bit integer") << Variant::Int16(-3) << -3.0;
-    QTest::newRow("hex text") << QVariant("&H10") << 16.0;
-    QTest::newRow("true") << QVariant(true) << -1.0;
-}
-
-void tst_Variant::toDouble() {
-    QFETCH(QVariant, value);
-    QFETCH(double, expected);
-    QCOMPARE(Variant::ToDouble(value), expected);
 }
 
 void tst_Variant::toText_data() {

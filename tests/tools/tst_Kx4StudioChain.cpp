@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,6 +39,13 @@ class tst_Kx4StudioChain : public QObject {
     }
 
     Outcome Studio(const QStringList& args) { return Start(Program("kx4studio"), args); }
+
+    void WriteOnDriveC(const QString& name, const QByteArray& data) {
+        const QString path = m_prefix->filePath("drives/c/" + name);
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
+    }
 
     QString Write(const QString& name, const QByteArray& data) {
         const QString path = m_files->filePath(name);
@@ -96,6 +104,35 @@ private Q_SLOTS:
                                        "Eben,1,Kessel heiß,Boiler hot\r\n"));
     }
 
+    // Scripts in every encoding the program reads, given by a Windows-style path on drive C:.
+    void scriptEncodings_data() {
+        QTest::addColumn<QByteArray>("script");
+        const QString text =
+            "set dbread \"Quelle\"\r\nset dbwrite \"Ziel\"\r\ncopy \"Alarme\" \"Grüße €\"\r\n";
+        const auto encoded = [&text](QStringConverter::Encoding encoding, bool mark) {
+            QStringEncoder encoder(encoding,
+                                   mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+            return QByteArray(encoder.encode(text));
+        };
+        QTest::newRow("UTF-8 with mark") << encoded(QStringConverter::Utf8, true);
+        QTest::newRow("UTF-8 without mark") << encoded(QStringConverter::Utf8, false);
+        QTest::newRow("legacy Windows-1252")
+            << QByteArray("set dbread \"Quelle\"\r\nset dbwrite \"Ziel\"\r\ncopy \"Alarme\" \"Gr\xFC\xDF"
+                          "e \x80\"\r\n");
+        QTest::newRow("UTF-16 LE without mark") << encoded(QStringConverter::Utf16LE, false);
+        QTest::newRow("UTF-16 BE without mark") << encoded(QStringConverter::Utf16BE, false);
+    }
+    void scriptEncodings() {
+        QFETCH(QByteArray, script);
+        const QString before = Studio({"export", "Ziel"}).out;
+        WriteOnDriveC("Skripte/lauf.txt", script);
+        const Outcome run = Start(Program("kx4toolbox"), {"/s", "C:\\SKRIPTE\\Lauf.txt"});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.status, 0);
+        QCOMPARE(Studio({"export", "Ziel"}).out,
+                 before + "Grüße €,1,Kessel heiß\r\nGrüße €\\Pumpe,1,Pumpe aus\r\n");
+    }
+
     void failingScriptStopsAndNamesWhy_data() {
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QString>("why");
@@ -106,12 +143,31 @@ private Q_SLOTS:
             << QByteArray("set dbread \"Quelle\"\r\nset dbwrite \"Ziel\"\r\ncopy \"Fehlt\" \"X\"\r\ndelete "
                           "\"Alt\"\r\n")
             << "index group \"Fehlt\" not found in";
+        QTest::newRow("rename into a missing parent")
+            << QByteArray("set dbwrite \"Ziel\"\r\nrename \"Alt\" \"Nirgends\\Tief\\Neu\"\r\n")
+            << "index group \"Nirgends\" not found in";
+        // A refused file runs nothing, also the lines before the one that is refused.
+        const QByteArray sides = "set dbread \"Quelle\"\r\nset dbwrite \"Ziel\"\r\ndelete \"Alt\"\r\n";
+        QTest::newRow("stray byte in a remark of a UTF-8 file")
+            << sides + "copy \"Alarme\" \"M\xC3\xBCller\"\r\n' caf\xE9\r\n"
+            << "C:\\Skripte\\bad.txt, line 5, column 6: byte 0xE9 starts an incomplete UTF-8 sequence, "
+               "though line 4 "
+               "is UTF-8";
+        QTest::newRow("UTF-8 after a Windows-1252 line")
+            << sides + "' \xE4ltere Fassung\r\ncopy \"Alarme\" \"M\xC3\xBCller\"\r\n"
+            << "C:\\Skripte\\bad.txt, line 5, column 17: a UTF-8 sequence, though line 4 is not UTF-8";
+        QTest::newRow("stray byte under a UTF-8 mark")
+            << "\xEF\xBB\xBF" + sides + "copy \"Alarme\" \"M\xFCller\"\r\n"
+            << "C:\\Skripte\\bad.txt, line 4, column 17: byte 0xFC is not UTF-8";
+        QTest::newRow("NUL bytes that are no UTF-16") << sides + QByteArray("copy \"Alarme\"\0 \"X\"\r\n", 20)
+                                                      << "C:\\Skripte\\bad.txt, line 4, column 14: NUL byte";
     }
     void failingScriptStopsAndNamesWhy() {
         QFETCH(QByteArray, script);
         QFETCH(QString, why);
         const QString before = Studio({"export", "Ziel"}).out;
-        const Outcome run = Start(Program("kx4toolbox"), {"/s", Write("bad.txt", script)});
+        WriteOnDriveC("Skripte/bad.txt", script);
+        const Outcome run = Start(Program("kx4toolbox"), {"/s", "C:\\Skripte\\bad.txt"});
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(why), qPrintable(run.err));
         QCOMPARE(Studio({"export", "Ziel"}).out, before);

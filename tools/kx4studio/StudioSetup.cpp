@@ -19,7 +19,6 @@ const QString DefaultInstallPath = QStringLiteral("C:\\Program Files\\KestrixStu
 const QString MainDir = QStringLiteral("C:\\Program Files\\HALVERN");
 const QString CommonDir = QStringLiteral("C:\\Program Files\\Common Files\\HALVERN");
 const QString Version = QStringLiteral("4.0");
-const QString MsInfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
 
 QString KeyName(HKEY root, const QString& key, const QString& value) {
     return RegistryStore::RootName(root) + QLatin1Char('\\') + key + QStringLiteral(" \"") + value +
@@ -139,14 +138,14 @@ void WriteDocuments(const StudioToolContext& context, QTextStream& out) {
 
 void RegisterComponents(const StudioToolContext& context, QTextStream& out) {
     const QString components = QDir::cleanPath(context.programDir + QStringLiteral("/../lib/kx4toolbox"));
-    const QString language = components + QStringLiteral("/libKXLanguage.so");
+    const QString language = components + QLatin1Char('/') + QStringLiteral(KX4_LANGUAGE_PLUGIN_FILE);
     if (!QFileInfo(language).isFile())
         throw Failure(Failure::FileNotFound,
                       QStringLiteral("component KXLanguage not found: %1").arg(language));
     RegisterClass(QStringLiteral("KXLanguage.Connect"), language, out);
     Write(HKEY_LOCAL_MACHINE, StudioKeys::ServerComponents + QStringLiteral("\\KXLanguage"),
           RegValue::String(QStringLiteral("Editor"), QStringLiteral("KXLanguage")));
-    const QString explorer = components + QStringLiteral("/libProjectExplorer.so");
+    const QString explorer = components + QLatin1Char('/') + QStringLiteral(KX4_EXPLORER_PLUGIN_FILE);
     if (QFileInfo(explorer).isFile())
         RegisterClass(QStringLiteral("KXProjectExplorer.Explorer"), explorer, out);
 }
@@ -154,7 +153,8 @@ void RegisterComponents(const StudioToolContext& context, QTextStream& out) {
 void RegisterSystemInformation(const StudioToolContext& context, QTextStream& out) {
     for (const QString& program : context.systemInfoPrograms) {
         if (QFileInfo(program).isExecutable()) {
-            Write(HKEY_LOCAL_MACHINE, MsInfoKey, RegValue::String(QStringLiteral("PATH"), program));
+            Write(HKEY_LOCAL_MACHINE, StudioKeys::SystemInformation,
+                  RegValue::String(QStringLiteral("PATH"), program));
             out << "system information " << program << Qt::endl;
             return;
         }

@@ -1,4 +1,5 @@
 #include "platform/help/ChmFile.h"
+#include "platform/core/Ansi.h"
 #include "platform/windows/PlatformGuiLog.h"
 
 #include "platform/core/ObjectFactory.h"
@@ -242,16 +243,17 @@ QString ChmFile::DecodeText(const QByteArray& bytes, int codePage) {
     const QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
-    QStringDecoder legacy(codePage == 932   ? "Shift_JIS"
-                          : codePage == 936 ? "GBK"
-                          : codePage == 949 ? "windows-949"
-                          : codePage == 950 ? "Big5"
-                                            : qPrintable(QStringLiteral("windows-%1").arg(codePage)));
-    if (!legacy.isValid())
-        legacy = QStringDecoder("windows-1252");
-    if (legacy.isValid())
-        return legacy(bytes);
-    return QString::fromLatin1(bytes);
+    // Western text, and any code page this system has no decoder for, read as Windows-1252.
+    if (codePage != 1252) {
+        QStringDecoder legacy(codePage == 932   ? "Shift_JIS"
+                              : codePage == 936 ? "GBK"
+                              : codePage == 949 ? "windows-949"
+                              : codePage == 950 ? "Big5"
+                                                : qPrintable(QStringLiteral("windows-%1").arg(codePage)));
+        if (legacy.isValid())
+            return legacy(bytes);
+    }
+    return FromWindows1252(bytes);
 }
 
 QString ChmFile::Html(const QByteArray& bytes) const {
