@@ -3,10 +3,10 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 PACKAGES = cmake ninja-build g++ qt6-base-dev libsqlite3-dev libchm-dev fonts-dejavu-core \
            fp-utils-3.2.2 desktop-file-utils xauth xvfb dpkg-dev clang-format \
-           gettext qt6-l10n-tools libxml2-utils
+           gettext qt6-l10n-tools libxml2-utils qt6-translations-l10n
 SUDO     = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run package bench format format-check fuzz sanitize clean
+.PHONY: all deps configure build test run package bench coverage format format-check fuzz sanitize clean
 
 all: build
 
@@ -41,6 +41,12 @@ package: build
 bench: configure
 	cmake -S . -B $(BUILD) -DKX4_BUILD_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
+
+# Line and branch coverage per folder, in build-coverage (gcovr from Debian).
+coverage: deps
+	@dpkg-query -W -f='$${Status}' gcovr 2>/dev/null | grep -q "install ok installed" || \
+	  { $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq gcovr; }
+	tests/coverage.sh build-coverage
 
 # Fuzzing and the sanitizer suite, each in a build folder of its own (tests/fuzz/README.md).
 # make fuzz [FUZZ_SECONDS=60] [FUZZ_TARGETS="CsvReader GroupCopy"]: every fuzz target for that long.

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Screenshots of the frame under Xvfb, German and English: the demo project in the left pane,
-# a group's texts in the MDI area; then with the splitter moved; then the customer variant.
+# a group's texts in the MDI area; then with the splitter moved; then the customer variant;
+# then the project-open dialog in both languages, with an unreadable registration among others.
 #   bench/frame/screenshots.sh [BUILD] [OUT]
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
@@ -27,3 +28,13 @@ shot frame-de 1031 Kessel 0
 shot frame-en 1033 Meldungen 0
 shot splitter-moved-de 1031 Kessel 150
 shot customer-variant-en 1033 Bedienung 0 WexelActivate=1 WexelProjectExplorerWindowWidth=6000
+
+dialog() { # name lcid
+    xvfb-run -a -s "-screen 0 800x500x24" bash -c \
+        "'$BUILD/bin/show_FProjectOpen' $2 4 >/dev/null & sleep 2; import -window root '$OUT/$1.png'; wait" \
+        2>/dev/null
+    echo "$OUT/$1.png"
+}
+
+dialog dialog-de 1031
+dialog dialog-en 1033

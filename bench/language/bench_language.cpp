@@ -16,7 +16,9 @@
 #include "studio/IStudioUtilities.h"
 #include "studio/Variant.h"
 
+#include "common/PeakMemory.h"
 #include <QCoreApplication>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,22 +26,6 @@
 #include <cstdio>
 
 namespace {
-
-long PeakKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
-void ResetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
 
 const QStringList Languages = {"1031", "1033", "1040"};
 
@@ -116,8 +102,8 @@ int BenchCopy(const QTemporaryDir& dir, int runs) {
         IEditorAddIn* write = nullptr;
         ObjectRef keepRead = Editor(source, &read);
         ObjectRef keepWrite = Editor(target, &write);
-        ResetPeak();
-        const long before = PeakKiB();
+        PeakMemory::Reset();
+        const long before = PeakMemory::KiB();
         QElapsedTimer timer;
         timer.start();
         QVariant copy;
@@ -134,7 +120,7 @@ int BenchCopy(const QTemporaryDir& dir, int runs) {
         std::printf(
             "  run %d: INSERT ... SELECT %.3f s, component Copy+Paste %.3f s (copy %.3f s), ratio %.2f, "
             "peak memory %ld MiB (resident before %ld MiB)\n",
-            run, base, ours, copied, ours / base, PeakKiB() / 1024, before / 1024);
+            run, base, ours, copied, ours / base, PeakMemory::KiB() / 1024, before / 1024);
     }
     std::sort(ratios.begin(), ratios.end());
     std::printf("  median ratio %.2f\n", ratios.at(ratios.size() / 2));
@@ -154,14 +140,14 @@ int BenchScript(const QTemporaryDir& dir) {
     for (int i = 0; i < lines - 2; ++i)
         script.write(QString("copy \"Gruppe%1\" \"Kopie%2\"\r\n").arg(i % 1000).arg(i % 2000).toUtf8());
     script.close();
-    ResetPeak();
+    PeakMemory::Reset();
     QElapsedTimer timer;
     timer.start();
     MScriptScan::RunScriptFile(script.fileName());
     const double seconds = timer.nsecsElapsed() / 1e9;
     std::printf("script of %d lines (2 set, %d copies of 10-text groups, half of them replacing): %.2f s, "
                 "%.0f lines/s, peak memory %ld MiB\n",
-                lines, lines - 2, seconds, lines / seconds, PeakKiB() / 1024);
+                lines, lines - 2, seconds, lines / seconds, PeakMemory::KiB() / 1024);
     return 0;
 }
 

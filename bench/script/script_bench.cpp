@@ -6,7 +6,9 @@
 #include "script/MScriptScan.h"
 #include "studio/Failure.h"
 
+#include "common/PeakMemory.h"
 #include <QCoreApplication>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringEncoder>
@@ -15,23 +17,6 @@
 #include <ctime>
 
 namespace {
-
-// Peak resident memory in KiB since the last reset.
-long PeakKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
-void ResetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
 
 // The commands of a migration script in a loop, with the remarks and blank lines users write.
 const char* const Body[] = {
@@ -92,8 +77,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const long before = PeakKiB();
-    ResetPeak();
+    const long before = PeakMemory::KiB();
+    PeakMemory::Reset();
     QElapsedTimer timer;
     timer.start();
     const std::clock_t cpuStart = std::clock();
@@ -106,7 +91,7 @@ int main(int argc, char** argv) {
     const double seconds = timer.nsecsElapsed() / 1e9;
     // CPU time as well: on a busy machine the wall clock says more about the neighbours.
     const double cpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-    const long peak = PeakKiB();
+    const long peak = PeakMemory::KiB();
     std::printf("lines %lld (%s, %lld bytes): %.3f s, %.0f lines/s (CPU %.3f s, %.0f lines/s); "
                 "peak RSS before run %ld KiB, during run %ld KiB\n",
                 static_cast<long long>(lines), qPrintable(encoding),

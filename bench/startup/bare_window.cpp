@@ -1,13 +1,25 @@
-// The yardstick: a bare Qt Widgets program that shows one window and quits.
+// The yardstick: a bare Qt Widgets program that shows one window and quits once it was painted.
 #include <QApplication>
+#include <QPainter>
 #include <QTimer>
 #include <QWidget>
 
+namespace {
+
+class Window : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter(this).fillRect(rect(), palette().window());
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+};
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QWidget window;
+    Window window;
     window.setWindowTitle(QStringLiteral("bare"));
     window.show();
-    QTimer::singleShot(0, &app, &QApplication::quit);
     return app.exec();
 }

@@ -9,10 +9,6 @@
 #include "studio/Failure.h"
 #include "studio/Variant.h"
 
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcLanguage, "kx4.language", QtWarningMsg)
-
 namespace {
 
 using EditorContract::IndexGroups;
@@ -148,9 +144,9 @@ LanguageEditor::LanguageEditor() = default;
 
 LanguageEditor::~LanguageEditor() = default;
 
+// The caller reports why through LastError; logging it as well would say it twice.
 bool LanguageEditor::Fail(const QString& why) {
     m_lastError = why;
-    qCWarning(lcLanguage) << why;
     return false;
 }
 

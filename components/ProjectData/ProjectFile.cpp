@@ -335,6 +335,22 @@ void ProjectFile::ForEachText(
         sink(query.Integer(0), query.Integer(1), query.Utf8(2));
 }
 
+int ProjectFile::ForEachTextAfter(
+    qint64 group, qint64 afterIndex, qint64 afterLanguage, int limit,
+    const std::function<void(qint64 index, qint64 language, const QByteArray& text)>& sink) const {
+    // The key's order is the reading order, so each page starts where the last one ended.
+    auto query =
+        m_db->Cached("SELECT idx, language, text FROM texts WHERE grp = ? AND (idx, language) > (?, ?) "
+                     "ORDER BY idx, language LIMIT ?");
+    query.Bind(1, group).Bind(2, afterIndex).Bind(3, afterLanguage).Bind(4, qint64(limit));
+    int read = 0;
+    while (query.Step()) {
+        sink(query.Integer(0), query.Integer(1), query.Utf8(2));
+        ++read;
+    }
+    return read;
+}
+
 QMap<qint64, qint64> ProjectFile::TextCounts(qint64 group) const {
     QMap<qint64, qint64> counts;
     auto query = m_db->Cached("SELECT language, COUNT(*) FROM texts WHERE grp = ? GROUP BY language");

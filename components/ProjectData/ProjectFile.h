@@ -93,6 +93,12 @@ public:
     void
     ForEachText(qint64 group,
                 const std::function<void(qint64 index, qint64 language, const QByteArray& text)>& sink) const;
+    // At most limit texts of a group, in ForEachText's order, from the first after the text of
+    // (afterIndex, afterLanguage); (0, 0) starts at the group's first text. Returns how many it
+    // read: fewer than limit means the group's end. For reading a large group a page at a time.
+    int ForEachTextAfter(
+        qint64 group, qint64 afterIndex, qint64 afterLanguage, int limit,
+        const std::function<void(qint64 index, qint64 language, const QByteArray& text)>& sink) const;
     // How many texts the group holds per language id.
     QMap<qint64, qint64> TextCounts(qint64 group) const;
     // One text in UTF-8; empty when there is none.

@@ -2,6 +2,7 @@
 
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
+#include "studio/ProjectTypes.h"
 
 #include <QFileInfo>
 
@@ -14,7 +15,7 @@ QString Resolve(const QString& project) {
     const QString local = StudioUtilities().Files().GetProjectPath(project);
     if (QFileInfo(local).isFile())
         return local;
-    if (project.endsWith(QLatin1String(".kxs"), Qt::CaseInsensitive))
+    if (ProjectTypes::NamesProjectFile(project))
         throw Failure(Failure::FileNotFound, QStringLiteral("project \"%1\" not found").arg(project));
     throw Failure(Failure::FileNotFound,
                   QStringLiteral("project \"%1\" not found: its file %2 does not exist").arg(project, local));

@@ -1,26 +1,6 @@
 #include "ProjectExplorer/ExplorerTexts.h"
 
-#include "platform/registry/Registry.h"
-
 namespace ExplorerTexts {
-
-namespace {
-
-constexpr quint32 English = 1033;
-
-quint32 ReadLcid() {
-    RegValue value;
-    if (RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\HALVERN GmbH\\Kestrix\\4.0"),
-                                  QStringLiteral("LCID"), &value) != ERROR_SUCCESS)
-        return 0;
-    if (value.type == REG_DWORD)
-        return value.Number();
-    return value.Text().trimmed().toUInt();
-}
-
-} // namespace
-
-bool IsEnglish() { return ReadLcid() == English; }
 
 QString Get(Text text, bool english) {
     switch (text) {

@@ -6,12 +6,10 @@
 #include "ProjectExplorer/GroupTextsView.h"
 #include "platform/core/Prefix.h"
 #include "studio/Failure.h"
+#include "studio/IStudioUtilities.h"
 
-#include <QLoggingCategory>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-
-Q_LOGGING_CATEGORY(lcExplorer, "kx4.explorer", QtWarningMsg)
 
 namespace {
 
@@ -24,9 +22,9 @@ ProjectExplorer::ProjectExplorer() = default;
 
 ProjectExplorer::~ProjectExplorer() { UnloadProject(); }
 
+// The caller reports the description through LastError; logging it too would say it twice.
 bool ProjectExplorer::Fail(const QString& description) {
     m_lastError = description;
-    qCWarning(lcExplorer).noquote() << description;
     return false;
 }
 
@@ -37,44 +35,44 @@ bool ProjectExplorer::LoadProject(QWidget* frame, const QString& projectPath) {
     m_lastError.clear();
     if (!frame)
         return Fail(QStringLiteral("no frame window to show project \"%1\" in").arg(projectPath));
-    const QString file = Prefix::ToLocalPathNoCase(projectPath);
     try {
-        m_project = std::make_unique<ProjectFile>(file, ProjectFile::Access::Read);
+        m_english = StudioLcid() == EnglishLcid;
+        // The project file's failures name the file already.
+        m_project =
+            std::make_unique<ProjectFile>(Prefix::ToLocalPathNoCase(projectPath), ProjectFile::Access::Read);
     } catch (const Failure& failure) {
-        const QString& why = failure.Description();
-        return Fail(why.contains(file) || why.contains(projectPath)
-                        ? why
-                        : QStringLiteral("cannot read project \"%1\": %2").arg(projectPath, why));
+        return Fail(failure.Description());
     } catch (const std::exception& e) {
         return Fail(QStringLiteral("cannot read project \"%1\": %2")
                         .arg(projectPath, QString::fromLocal8Bit(e.what())));
     }
-
     m_frame = frame;
-    m_english = ExplorerTexts::IsEnglish();
     try {
-        auto view = std::make_unique<ExplorerView>(*m_project, m_english);
-        m_view = view.get();
-        connect(m_view, &ExplorerView::GroupActivated, this, [this](qint64 group) { OpenGroup(group); });
-        // Meant to live in the frame's pane: no buttons that would maximise it out of there.
-        auto window =
-            std::make_unique<QMdiSubWindow>(nullptr, Qt::SubWindow | Qt::CustomizeWindowHint |
-                                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
-        window->setWidget(view.release());
-        window->setWindowTitle(ExplorerTexts::Get(ExplorerTexts::Text::WindowTitle, m_english));
-        window->resize(320, 480);
-        m_window = window.get();
-        if (QMdiArea* area = FrameArea())
-            area->addSubWindow(window.release());
-        else
-            window.release()->setParent(frame, m_window->windowFlags());
-        m_window->show();
+        ShowWindow();
     } catch (const Failure& failure) {
-        const QString why = failure.Description();
         UnloadProject();
-        return Fail(QStringLiteral("cannot show project \"%1\": %2").arg(projectPath, why));
+        // The description names the file; what was being done is all there is to add.
+        return Fail(QStringLiteral("cannot show the project: %1").arg(failure.Description()));
     }
     return true;
+}
+
+void ProjectExplorer::ShowWindow() {
+    auto view = std::make_unique<ExplorerView>(*m_project, m_english);
+    m_view = view.get();
+    connect(m_view, &ExplorerView::GroupActivated, this, [this](qint64 group) { OpenGroup(group); });
+    // Meant to live in the frame's pane: no buttons that would maximise it out of there.
+    auto window = std::make_unique<QMdiSubWindow>(
+        nullptr, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    window->setWidget(view.release());
+    window->setWindowTitle(ExplorerTexts::Get(ExplorerTexts::Text::WindowTitle, m_english));
+    window->resize(320, 480);
+    m_window = window.get();
+    if (QMdiArea* area = FrameArea())
+        area->addSubWindow(window.release());
+    else
+        window.release()->setParent(m_frame, m_window->windowFlags());
+    m_window->show();
 }
 
 bool ProjectExplorer::UnloadProject() {
@@ -97,18 +95,6 @@ bool ProjectExplorer::ToolButtonClick() {
 }
 
 QString ProjectExplorer::LastError() const { return m_lastError; }
-
-QMdiSubWindow* ProjectExplorer::Window() const { return m_window; }
-
-ExplorerView* ProjectExplorer::View() const { return m_view; }
-
-QList<QMdiSubWindow*> ProjectExplorer::GroupWindows() const {
-    QList<QMdiSubWindow*> open;
-    for (const QPointer<QMdiSubWindow>& window : m_groupWindows)
-        if (window)
-            open.append(window);
-    return open;
-}
 
 bool ProjectExplorer::OpenGroup(qint64 group) {
     QMdiArea* area = FrameArea();
@@ -133,9 +119,8 @@ bool ProjectExplorer::OpenGroup(qint64 group) {
         window->show();
         m_groupWindows.append(window);
     } catch (const Failure& failure) {
-        return Fail(QStringLiteral("cannot open index group \"%1\" of \"%2\": %3")
-                        .arg(path.isEmpty() ? QString::number(group) : path, m_project->Path(),
-                             failure.Description()));
+        return Fail(QStringLiteral("cannot open index group \"%1\": %2")
+                        .arg(path.isEmpty() ? QString::number(group) : path, failure.Description()));
     }
     return true;
 }

@@ -23,22 +23,18 @@ public:
     ProjectExplorer();
     ~ProjectExplorer() override;
 
-    // Fails, describing it with the file named, when the project cannot be read; a project
-    // loaded before is unloaded first.
+    // Fails, describing it with the file named, when the project cannot be read (or the
+    // studio's language, StudioLcid); a project loaded before is unloaded first. The window is
+    // titled in the studio's language as the program's string 300.
     bool LoadProject(QWidget* frame, const QString& projectPath) override;
     bool UnloadProject() override;
     // Opens the selected group's texts; fails when no project is loaded or nothing is selected.
     bool ToolButtonClick() override;
     QString LastError() const override;
 
-    // The explorer's window; nullptr while no project is loaded.
-    QMdiSubWindow* Window() const;
-    ExplorerView* View() const;
-    // The group windows it opened that are still open.
-    QList<QMdiSubWindow*> GroupWindows() const;
-
 private:
     bool Fail(const QString& description);
+    void ShowWindow();
     bool OpenGroup(qint64 group);
     QMdiArea* FrameArea() const;
 

@@ -1,5 +1,7 @@
 #include "StudioUtilities/RegistryService.h"
 
+#include "platform/registry/RegErrorText.h"
+#include "platform/registry/RegValueCodec.h"
 #include "studio/Failure.h"
 #include "studio/Variant.h"
 
@@ -13,19 +15,10 @@ QString FullName(HKEY root, const QString& key, const QString& valueName = QStri
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
-QString Reason(long code) {
-    switch (code) {
-    case ERROR_FILE_NOT_FOUND: return QStringLiteral("not found");
-    case ERROR_ACCESS_DENIED: return QStringLiteral("access denied (the hive is read-only)");
-    case ERROR_INVALID_PARAMETER: return QStringLiteral("bad parameter");
-    case ERROR_MORE_DATA: return QStringLiteral("more data than the buffer holds");
-    default: return QStringLiteral("registry error %1").arg(code);
-    }
-}
-
 // Registry failures keep the store's own error code as their number.
-[[noreturn]] void Fail(long code, const QString& what, const QString& name) {
-    throw Failure(int(code), what + QLatin1Char(' ') + name + QStringLiteral(": ") + Reason(code));
+[[noreturn]] void Fail(long code, HKEY root, const QString& what, const QString& name) {
+    throw Failure(int(code), what + QLatin1Char(' ') + name + QStringLiteral(": ") +
+                                 RegistryStore::Describe(code, root));
 }
 
 QVariant FromRaw(const RegValue& value) {
@@ -33,19 +26,8 @@ QVariant FromRaw(const RegValue& value) {
     case REG_SZ:
     case REG_EXPAND_SZ: return value.Text();
     case REG_DWORD: return qint32(value.Number());
-    case REG_QWORD: {
-        qint64 number = 0;
-        memcpy(&number, value.data.constData(), qMin<qsizetype>(8, value.data.size()));
-        return number;
-    }
-    case REG_MULTI_SZ: {
-        QString all = QString::fromUtf16(reinterpret_cast<const char16_t*>(value.data.constData()),
-                                         value.data.size() / 2);
-        QStringList parts = all.split(QChar(0));
-        while (!parts.isEmpty() && parts.last().isEmpty())
-            parts.removeLast();
-        return parts;
-    }
+    case REG_QWORD: return qint64(RegValueCodec::DecodeQword(value.data));
+    case REG_MULTI_SZ: return RegValueCodec::DecodeMultiString(value.data);
     default: return value.data;
     }
 }
@@ -59,7 +41,7 @@ QVariant RegistryService::GetValue(HKEY root, const QString& key, const QString&
     if (rc == ERROR_FILE_NOT_FOUND)
         return Variant::IsMissing(defaultValue) ? QVariant(QString()) : defaultValue;
     if (rc != ERROR_SUCCESS)
-        Fail(rc, QStringLiteral("cannot read"), FullName(root, key, valueName));
+        Fail(rc, root, QStringLiteral("cannot read"), FullName(root, key, valueName));
     return FromRaw(value);
 }
 
@@ -78,7 +60,7 @@ void RegistryService::SetValue(HKEY root, const QString& key, const QVariant& va
     }
     const long rc = RegistryStore::SetValue(root, key, raw);
     if (rc != ERROR_SUCCESS)
-        Fail(rc, QStringLiteral("cannot write"), FullName(root, key, name));
+        Fail(rc, root, QStringLiteral("cannot write"), FullName(root, key, name));
 }
 
 QStringList RegistryService::EnumKeys(HKEY root, const QString& key) {
@@ -87,7 +69,7 @@ QStringList RegistryService::EnumKeys(HKEY root, const QString& key) {
     if (rc == ERROR_FILE_NOT_FOUND)
         return {};
     if (rc != ERROR_SUCCESS)
-        Fail(rc, QStringLiteral("cannot enumerate"), FullName(root, key));
+        Fail(rc, root, QStringLiteral("cannot enumerate"), FullName(root, key));
     return names;
 }
 
@@ -95,7 +77,7 @@ void RegistryService::DeleteKey(HKEY root, const QString& key) {
     const long rc = RegistryStore::DeleteTree(root, key);
     // Gone already (another process was quicker) is what the caller wanted.
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
-        Fail(rc, QStringLiteral("cannot delete registry key"), FullName(root, key));
+        Fail(rc, root, QStringLiteral("cannot delete registry key"), FullName(root, key));
 }
 
 void RegistryService::DeleteKeys(HKEY root, const QString& parent, const QStringList& subkeys) {
@@ -108,5 +90,5 @@ void RegistryService::DeleteKeys(HKEY root, const QString& parent, const QString
         names.append(FullName(root, parent + QLatin1Char('\\') + subkey));
     if (subkeys.size() > Named)
         names.append(QStringLiteral("%1 more").arg(subkeys.size() - Named));
-    Fail(rc, QStringLiteral("cannot delete registry keys"), names.join(QStringLiteral(", ")));
+    Fail(rc, root, QStringLiteral("cannot delete registry keys"), names.join(QStringLiteral(", ")));
 }

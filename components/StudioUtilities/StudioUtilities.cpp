@@ -1,6 +1,7 @@
 #include "StudioUtilities/FilesService.h"
 #include "StudioUtilities/FoldersService.h"
 #include "StudioUtilities/RegistryService.h"
+#include "studio/Variant.h"
 
 namespace {
 
@@ -21,4 +22,9 @@ private:
 IStudioUtilities& StudioUtilities() {
     static Utilities utilities;
     return utilities;
+}
+
+qint32 StudioLcid() {
+    return Variant::ToInt32(StudioUtilities().Registry().GetValue(
+        HKEY_LOCAL_MACHINE, StudioKeys::Studio, QStringLiteral("LCID"), Variant::Int16(GermanLcid)));
 }

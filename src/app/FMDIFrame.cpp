@@ -1,9 +1,9 @@
 #include "app/FMDIFrame.h"
 
 #include "app/CWexelToolBox.h"
-#include "app/CommandLine.h"
 #include "app/MWindowControl.h"
 #include "app/PictureBox.h"
+#include "app/ToolBoxCommandLine.h"
 #include "app/ToolbarPictures.h"
 #include "help/FAbout.h"
 #include "help/MHelp.h"
@@ -16,10 +16,12 @@
 #include "studio/Failure.h"
 #include "studio/IProjectExplorer.h"
 #include "studio/IStudioUtilities.h"
+#include "studio/ProjectTypes.h"
 #include "texts/MResources.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -57,30 +59,40 @@ FMDIFrame::~FMDIFrame() = default;
 void FMDIFrame::BuildFurniture() {
     setWindowTitle(QStringLiteral("KestrixStudio ToolBox"));
     resize(900, 640);
+    BuildMenus();
+    BuildToolbar();
+    BuildPanes();
+}
 
-    m_mnuFile = menuBar()->addMenu(QStringLiteral("&Datei"));
-    m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    m_mnuFileOpen = m_mnuFile->addAction(QStringLiteral("Ö&ffnen"), this, [this] { mnuFileOpen_Click(); });
+void FMDIFrame::BuildMenus() {
+    const auto item = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
+        QAction* action = menu->addAction(caption, this, handler);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    const auto menu = [this](const char* name, const QString& caption) {
+        QMenu* menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    m_mnuFile = menu("mnuFile", QStringLiteral("&Datei"));
+    m_mnuFileOpen =
+        item(m_mnuFile, "mnuFileOpen", QStringLiteral("Ö&ffnen"), [this] { mnuFileOpen_Click(); });
     m_mnuFileClose =
-        m_mnuFile->addAction(QStringLiteral("&Schließen"), this, [this] { mnuFileClose_Click(); });
+        item(m_mnuFile, "mnuFileClose", QStringLiteral("&Schließen"), [this] { mnuFileClose_Click(); });
     m_mnuFileSep1 = m_mnuFile->addSeparator();
-    m_mnuFileExit = m_mnuFile->addAction(QStringLiteral("&Beenden"), this, [this] { mnuFileExit_Click(); });
-    m_mnuExtras = menuBar()->addMenu(QStringLiteral("&Extras"));
-    m_mnuExtras->setObjectName(QStringLiteral("mnuExtras"));
-    m_mnuExtra0 =
-        m_mnuExtras->addAction(QStringLiteral("&Scriptdatei ausführen"), this, [this] { mnuExtra_Click(0); });
-    m_mnuHelp = menuBar()->addMenu(QStringLiteral("&?"));
-    m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    m_mnuHelpHelp = m_mnuHelp->addAction(QStringLiteral("&Hilfe"), this, [this] { mnuHelpHelp_Click(); });
-    m_mnuHelpInfo = m_mnuHelp->addAction(QStringLiteral("&Info"), this, [this] { mnuHelpInfo_Click(); });
-    m_mnuFileOpen->setObjectName(QStringLiteral("mnuFileOpen"));
-    m_mnuFileClose->setObjectName(QStringLiteral("mnuFileClose"));
     m_mnuFileSep1->setObjectName(QStringLiteral("mnuFileSep1"));
-    m_mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
-    m_mnuExtra0->setObjectName(QStringLiteral("mnuExtra0"));
-    m_mnuHelpHelp->setObjectName(QStringLiteral("mnuHelpHelp"));
-    m_mnuHelpInfo->setObjectName(QStringLiteral("mnuHelpInfo"));
+    m_mnuFileExit =
+        item(m_mnuFile, "mnuFileExit", QStringLiteral("&Beenden"), [this] { mnuFileExit_Click(); });
+    m_mnuExtras = menu("mnuExtras", QStringLiteral("&Extras"));
+    m_mnuExtra0 = item(m_mnuExtras, "mnuExtra0", QStringLiteral("&Scriptdatei ausführen"),
+                       [this] { mnuExtra_Click(0); });
+    m_mnuHelp = menu("mnuHelp", QStringLiteral("&?"));
+    m_mnuHelpHelp = item(m_mnuHelp, "mnuHelpHelp", QStringLiteral("&Hilfe"), [this] { mnuHelpHelp_Click(); });
+    m_mnuHelpInfo = item(m_mnuHelp, "mnuHelpInfo", QStringLiteral("&Info"), [this] { mnuHelpInfo_Click(); });
+}
 
+void FMDIFrame::BuildToolbar() {
     m_tbr = addToolBar(QStringLiteral("tbr"));
     m_tbr->setObjectName(QStringLiteral("tbr"));
     m_tbr->setMovable(false);
@@ -91,7 +103,10 @@ void FMDIFrame::BuildFurniture() {
                                         [this] { tbr_ButtonClick(2); });
     button1->setObjectName(QStringLiteral("tbrButton1"));
     button2->setObjectName(QStringLiteral("tbrButton2"));
+}
 
+// Picture1 and the splitter bar docked at the left, the MDI area beside them.
+void FMDIFrame::BuildPanes() {
     auto* central = new QWidget(this);
     auto* layout = new QHBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -114,6 +129,9 @@ void FMDIFrame::BuildFurniture() {
     layout->addWidget(m_pctSplit);
     layout->addWidget(m_mdiArea, 1);
     setCentralWidget(central);
+    // Like the designed frame, the window may be made narrower than its panes; and a pane's new
+    // width never has to be pushed to the window system as a new minimum size.
+    this->layout()->setSizeConstraint(QLayout::SetNoConstraint);
 }
 
 QWidget* FMDIFrame::Picture1() const { return m_picture1; }
@@ -123,7 +141,6 @@ int FMDIFrame::TwipsToPixels(int twips) const {
     // In double: a width from the registry may be any 32-bit number.
     return qRound(double(twips) * logicalDpiX() / 1440.0);
 }
-int FMDIFrame::PixelsToTwips(int pixels) const { return qRound(pixels * 1440.0 / logicalDpiX()); }
 
 CWexelToolBox& FMDIFrame::ToolBox() {
     if (!m_toolBox)
@@ -139,7 +156,7 @@ void FMDIFrame::MDIForm_Load() {
         m_tbr->hide();
 
     bool silentRun = false;
-    m_commandLine = CommandLine::Reduce(CommandLine::Join(m_arguments), &silentRun);
+    m_commandLine = ToolBoxCommandLine::Reduce(ToolBoxCommandLine::Join(m_arguments), &silentRun);
     if (silentRun) {
         MScriptScan::RunScriptFile(m_commandLine);
         mnuFileExit_Click();
@@ -173,45 +190,63 @@ void FMDIFrame::InitMenue() {
 
 void FMDIFrame::OpenProject(QString& PrjName, bool Silent) {
     try {
-        QString name;
-        if (PrjName.right(4).toLower() == QLatin1String(".kxs"))
-            name = PrjName;
-        else
-            name = FProjectOpen::Instance().ShowDialog(PrjName, Silent);
+        const QString name = SettleProjectName(PrjName, Silent);
         if (name.isEmpty())
             return;
-
         m_projectPath = StudioUtilities().Files().GetProjectPath(name);
+        // A project file is named after its registration, so its name is what the dialog lists.
+        m_projectName =
+            ProjectTypes::NamesProjectFile(name) ? QFileInfo(m_projectPath).completeBaseName() : name;
         ReleaseExplorer();
-        ObjectRef object = CreateObject(QString::fromLatin1(ProjectExplorerProgId));
-        IProjectExplorer* explorer = ObjectFactory::Query<IProjectExplorer>(object);
-        if (!explorer)
-            throw Failure(
-                Failure::InterfaceNotSupported,
-                QStringLiteral("\"%1\" is no project explorer").arg(QLatin1String(ProjectExplorerProgId)));
-        m_explorerObject = std::move(object);
-        m_explorer = explorer;
-        if (!m_explorer->LoadProject(this, m_projectPath))
-            throw Failure(Failure::ComponentFailure, m_explorer->LastError());
-
-        m_picture1->show();
-        const QString caption = MResources::GetResString(300);
-        const qint32 pane = WindowHandles::HandleOf(m_picture1);
-        m_explorerWindow =
-            MWindowControl::ReparentWindowByCaption(WindowHandles::HandleOf(this), pane, caption);
-        MWindowControl::RemoveWindowFrame(m_explorerWindow);
-        MWindowControl::FitWindowToContainer(m_explorerWindow, pane);
-        if (ToolBox().WexelActivate == 1)
-            // Qt reads a fixed width of QWIDGETSIZE_MAX as no minimum at all.
-            m_picture1->setFixedWidth(
-                std::clamp(TwipsToPixels(ToolBox().WexelProjectExplorerWindowWidth), 0, QWIDGETSIZE_MAX - 1));
+        LoadExplorer();
+        EmbedExplorerWindow();
     } catch (const Failure& failure) {
         MessageBox::Show(failure.Text(), QStringLiteral("KestrixStudio - FileOpen"),
                          MessageBox::Icon::Exclamation, this);
     }
 }
 
-void FMDIFrame::mnuFileOpen_Click() { OpenProject(m_projectPath, false); }
+// At start-up a ".kxs" path opens as it is and a registered name without the dialog; the user's
+// File > Open always gets the dialog.
+QString FMDIFrame::SettleProjectName(const QString& PrjName, bool Silent) {
+    if (!Silent)
+        return FProjectOpen::Instance().ShowDialog(PrjName, false);
+    if (ProjectTypes::NamesProjectFile(PrjName))
+        return PrjName;
+    return FProjectOpen::FindRegistered(PrjName);
+}
+
+void FMDIFrame::LoadExplorer() {
+    ObjectRef object = CreateObject(QString::fromLatin1(ProjectExplorerProgId));
+    IProjectExplorer* explorer = ObjectFactory::Query<IProjectExplorer>(object);
+    if (!explorer)
+        throw Failure(
+            Failure::InterfaceNotSupported,
+            QStringLiteral("\"%1\" is no project explorer").arg(QLatin1String(ProjectExplorerProgId)));
+    m_explorerObject = std::move(object);
+    m_explorer = explorer;
+    if (!m_explorer->LoadProject(this, m_projectPath))
+        throw Failure(Failure::ComponentFailure, m_explorer->LastError());
+}
+
+// The explorer's window, found by its title among the frame's windows, into Picture1.
+void FMDIFrame::EmbedExplorerWindow() {
+    m_picture1->show();
+    const QString caption = MResources::GetResString(300);
+    const qint32 pane = WindowHandles::HandleOf(m_picture1);
+    m_explorerWindow = MWindowControl::ReparentWindowByCaption(WindowHandles::HandleOf(this), pane, caption);
+    MWindowControl::RemoveWindowFrame(m_explorerWindow);
+    MWindowControl::FitWindowToContainer(m_explorerWindow, pane);
+    if (ToolBox().WexelActivate == 1)
+        // Qt reads a fixed width of QWIDGETSIZE_MAX as no minimum at all.
+        m_picture1->setFixedWidth(
+            std::clamp(TwipsToPixels(ToolBox().WexelProjectExplorerWindowWidth), 0, QWIDGETSIZE_MAX - 1));
+}
+
+void FMDIFrame::mnuFileOpen_Click() {
+    QString name = m_projectName;
+    OpenProject(name, false);
+}
 
 void FMDIFrame::mnuFileClose_Click() { ReleaseExplorer(); }
 

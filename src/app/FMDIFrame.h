@@ -40,12 +40,16 @@ public:
     void pctSplit_MouseUp(Qt::MouseButton Button, int X);
     void Picture1_Resize();
 
-    // Opens a ".kxs" path or a registered project (through the project-open dialog).
+    // Opens a project and takes the explorer's window into Picture1; a failure is shown in one
+    // message box. Silent (start-up): a ".kxs" path as it is, else the registered project of
+    // exactly that name, else nothing. Otherwise the project-open dialog, with PrjName selected.
     void OpenProject(QString& PrjName, bool Silent);
 
     // State the user sees, for tests and the explorer.
     QString CommandLine() const { return m_commandLine; }
     QString ProjectPath() const { return m_projectPath; }
+    // The name the dialog lists the open (or last) project by; File > Open selects it.
+    QString ProjectName() const { return m_projectName; }
     qint32 ExplorerWindow() const { return m_explorerWindow; }
     IProjectExplorer* Explorer() const { return m_explorer; }
     bool SplitterDragging() const { return m_splitterDragging; }
@@ -55,16 +59,21 @@ public:
     QToolBar* tbr() const { return m_tbr; }
     CWexelToolBox& ToolBox();
 
-    // Pane widths in twips, at the screen's logical resolution.
+    // A pane width in twips, at the screen's logical resolution.
     int TwipsToPixels(int twips) const;
-    int PixelsToTwips(int pixels) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildFurniture();
+    void BuildMenus();
+    void BuildToolbar();
+    void BuildPanes();
     void InitMenue();
+    QString SettleProjectName(const QString& PrjName, bool Silent);
+    void LoadExplorer();
+    void EmbedExplorerWindow();
     void MDIForm_Unload();
     void ReleaseExplorer();
 
@@ -74,6 +83,7 @@ private:
     ObjectRef m_explorerObject;
     IProjectExplorer* m_explorer = nullptr;
     QString m_projectPath;
+    QString m_projectName;
     qint32 m_explorerWindow = 0;
     QString m_commandLine;
     std::unique_ptr<CWexelToolBox> m_toolBox;

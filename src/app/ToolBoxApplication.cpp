@@ -9,10 +9,34 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// Quits once the watched window has had its first paint; its children paint in the same pass.
+class QuitAfterPaint : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
 ToolBoxApplication::ToolBoxApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("KX4ToolBox"));
     setApplicationVersion(QStringLiteral(KX4_VERSION_STRING));
     setOrganizationName(QStringLiteral("KX4ToolBox"));
+}
+
+int ToolBoxApplication::Main(int argc, char** argv) {
+    ChoosePlatform();
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    static int programOnly = 1;
+    ToolBoxApplication app(programOnly, argv);
+    return app.Run(arguments);
 }
 
 void ToolBoxApplication::ChoosePlatform() {
@@ -34,8 +58,8 @@ void ToolBoxApplication::ReportUncaught(const Failure& failure) {
     MessageBox::Show(failure.Text(), QStringLiteral("KX4ToolBox"), MessageBox::Icon::Critical);
 }
 
-int ToolBoxApplication::Run() {
-    FMDIFrame frame(arguments().mid(1));
+int ToolBoxApplication::Run(const QStringList& arguments) {
+    FMDIFrame frame(arguments);
     try {
         frame.MDIForm_Load();
     } catch (const Failure& failure) {
@@ -48,12 +72,10 @@ int ToolBoxApplication::Run() {
     if (frame.IsUnloaded())
         return 0;
     frame.show();
-    // Set only by the frame benchmark (bench/frame): leave as soon as the frame has been painted.
+    // Set by the benchmarks and the quiet-start test: leave once the frame has been painted.
+    QuitAfterPaint quitAfterPaint;
     if (qEnvironmentVariableIsSet("KX4_BENCH_QUIT_AFTER_PAINT"))
-        QTimer::singleShot(0, this, [&frame] {
-            frame.repaint();
-            QCoreApplication::quit();
-        });
+        frame.installEventFilter(&quitAfterPaint);
     return exec();
 }
 

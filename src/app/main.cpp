@@ -1,7 +1,3 @@
 #include "app/ToolBoxApplication.h"
 
-int main(int argc, char* argv[]) {
-    ToolBoxApplication::ChoosePlatform();
-    ToolBoxApplication app(argc, argv);
-    return app.Run();
-}
+int main(int argc, char* argv[]) { return ToolBoxApplication::Main(argc, argv); }

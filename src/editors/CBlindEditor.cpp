@@ -31,6 +31,7 @@ QVariant CBlindEditor::CreateBlindEditor(const QString& ComponentName, const QSt
 bool CBlindEditor::Create(const QString& ComponentName) {
     Name = ComponentName;
     Why.clear();
+    Cause.clear();
     // Every step runs even when an earlier one failed; the result tells whether any did.
     bool failed = false;
     QString prefix;
@@ -81,12 +82,14 @@ bool CBlindEditor::ConnectComponent(const QString& Project) {
     // the reason is kept so that failure can say what went wrong first.
     try {
         if (!AddIn->Connect(Project, QString(), nullptr, nullptr)) {
-            Why = QStringLiteral("connecting to \"%1\" failed: %2").arg(Project, AddIn->LastError());
+            Cause = AddIn->LastError();
+            Why = QStringLiteral("connecting to \"%1\" failed: %2").arg(Project, Cause);
             qCInfo(lcEditors) << Why;
             return false;
         }
         if (!AddIn->Startup()) {
-            Why = QStringLiteral("starting up on \"%1\" failed: %2").arg(Project, AddIn->LastError());
+            Cause = AddIn->LastError();
+            Why = QStringLiteral("starting up on \"%1\" failed: %2").arg(Project, Cause);
             qCInfo(lcEditors) << Why;
             return false;
         }
@@ -128,8 +131,9 @@ void CBlindEditor::ThrowComponentFailure(const QString& operation) const {
     if (text.isEmpty())
         text = QStringLiteral("the editor component \"%1\" reported a failure in %2 on \"%3\"")
                    .arg(Name, operation, ProjectPath);
-    // An earlier failure to connect is usually the cause of this one.
+    // An earlier failure to connect is usually the cause of this one. A component that repeats
+    // it has said it already: then only the step it failed in is added.
     if (!Why.isEmpty())
-        text += QStringLiteral(" (") + Why + QLatin1Char(')');
+        text = text == Cause ? Why : text + QStringLiteral(" (") + Why + QLatin1Char(')');
     throw Failure(Failure::ComponentFailure, text);
 }

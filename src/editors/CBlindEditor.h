@@ -53,4 +53,5 @@ private:
     QString Name;
     QString ProjectPath;
     QString Why;
+    QString Cause; // the component's own words, when Connect or Startup failed
 };

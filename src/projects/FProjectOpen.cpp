@@ -26,16 +26,26 @@ void DestroyInstance() { TheInstance.reset(); }
 
 FProjectOpen::FProjectOpen(QWidget* parent)
     : QDialog(parent), fra(new QGroupBox(this)), lbl(new QLabel(fra)),
-      lvwRegisteredProjects(new QTreeWidget(fra)), cmdOpen(new QPushButton(this)),
+      lvwRegisteredProjects(new QTreeWidget(fra)), lblStatus(new QLabel(fra)), cmdOpen(new QPushButton(this)),
       cmdCancel(new QPushButton(this)), cmdHelp(new QPushButton(this)) {
+    NameControls();
+    SetUpList();
+    LayOut();
+    ConnectEvents();
+}
+
+void FProjectOpen::NameControls() {
     fra->setObjectName("fra");
     lbl->setObjectName("lbl");
     lvwRegisteredProjects->setObjectName("lvwRegisteredProjects");
+    lblStatus->setObjectName("lblStatus");
     cmdOpen->setObjectName("cmdOpen");
     cmdCancel->setObjectName("cmdCancel");
     cmdHelp->setObjectName("cmdHelp");
+}
 
-    // A report view: plain rows, whole-row selection, one row at a time, no editing, no sorting.
+// A report view: plain rows, whole-row selection, one row at a time, no editing, no sorting.
+void FProjectOpen::SetUpList() {
     lvwRegisteredProjects->setColumnCount(3);
     lvwRegisteredProjects->setRootIsDecorated(false);
     lvwRegisteredProjects->setUniformRowHeights(true);
@@ -46,10 +56,16 @@ FProjectOpen::FProjectOpen(QWidget* parent)
     lvwRegisteredProjects->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     lvwRegisteredProjects->header()->setSectionsMovable(false);
     lvwRegisteredProjects->viewport()->installEventFilter(this);
+    lblStatus->setWordWrap(true);
+    lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblStatus->hide();
+}
 
+void FProjectOpen::LayOut() {
     auto* frameLayout = new QVBoxLayout(fra);
     frameLayout->addWidget(lbl);
     frameLayout->addWidget(lvwRegisteredProjects);
+    frameLayout->addWidget(lblStatus);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -71,7 +87,9 @@ FProjectOpen::FProjectOpen(QWidget* parent)
     // its width (a hidden widget lays out its children only when shown).
     layout->activate();
     frameLayout->activate();
+}
 
+void FProjectOpen::ConnectEvents() {
     connect(cmdOpen, &QPushButton::clicked, this, &FProjectOpen::cmdOpen_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &FProjectOpen::cmdCancel_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &FProjectOpen::cmdHelp_Click);
@@ -98,6 +116,12 @@ FProjectOpen& FProjectOpen::Instance() {
 void FProjectOpen::SetHelpHandler(std::function<void()> handler) { HelpHandler = std::move(handler); }
 
 QString FProjectOpen::ShowDialog(const QString& PrjName, bool Silent) {
+    if (Silent) {
+        m_chosen = false;
+        const QString name = FindRegistered(PrjName);
+        m_chosen = !name.isEmpty();
+        return name;
+    }
     Load();
     // Unloaded on every way out, a failure included, so the next call starts from an empty list.
     struct UnloadOnExit {
@@ -105,31 +129,54 @@ QString FProjectOpen::ShowDialog(const QString& PrjName, bool Silent) {
         ~UnloadOnExit() { dialog->Unload(); }
     } unloadOnExit{this};
 
-    MKX4FunctionsSpecial::FillRegisteredProjects(lvwRegisteredProjects,
-                                                 MKX4FunctionsSpecial::OpenableProjectTypes);
-
-    if (!PrjName.isEmpty()) {
-        for (int i = 0; i < lvwRegisteredProjects->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* row = lvwRegisteredProjects->topLevelItem(i);
-            if (row->text(0) == PrjName) {
-                lvwRegisteredProjects->setCurrentItem(row);
-                lvwRegisteredProjects->scrollToItem(row);
-                m_chosen = true;
-                cmdOpen->setEnabled(true);
-                break;
-            }
-        }
-    }
-
-    if (!Silent) {
-        SetCaptions();
-        exec();
-    }
+    ShowUnreadable(MKX4FunctionsSpecial::FillRegisteredProjects(lvwRegisteredProjects,
+                                                                MKX4FunctionsSpecial::OpenableProjectTypes));
+    Preselect(PrjName);
+    SetCaptions();
+    exec();
 
     if (!m_chosen)
         return QString();
     const QList<QTreeWidgetItem*> selected = lvwRegisteredProjects->selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text(0);
+}
+
+QString FProjectOpen::FindRegistered(const QString& PrjName) {
+    const MKX4FunctionsSpecial::RegistrationListing listing =
+        MKX4FunctionsSpecial::ReadRegistrations(MKX4FunctionsSpecial::OpenableProjectTypes);
+    MKX4FunctionsSpecial::DeleteRegistrations(listing.Stale);
+    if (PrjName.isEmpty())
+        return QString();
+    for (const RegisteredProject& project : listing.Listed)
+        if (project.Name == PrjName)
+            return PrjName;
+    return QString();
+}
+
+void FProjectOpen::Preselect(const QString& PrjName) {
+    if (PrjName.isEmpty())
+        return;
+    for (int i = 0; i < lvwRegisteredProjects->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = lvwRegisteredProjects->topLevelItem(i);
+        if (row->text(0) == PrjName) {
+            lvwRegisteredProjects->setCurrentItem(row);
+            lvwRegisteredProjects->scrollToItem(row);
+            m_chosen = true;
+            cmdOpen->setEnabled(true);
+            return;
+        }
+    }
+}
+
+// Once per showing: the first registration passed over, and how many more there were.
+void FProjectOpen::ShowUnreadable(const QList<UnreadableRegistration>& unreadable) {
+    if (unreadable.isEmpty())
+        return;
+    QString text = MResources::GetResMessage(220, {unreadable.first().Name, unreadable.first().Why});
+    if (unreadable.size() > 1)
+        text += QLatin1Char(' ') + MResources::GetResMessage(221, {qint32(unreadable.size() - 1)});
+    lblStatus->setText(text);
+    lblStatus->show();
 }
 
 void FProjectOpen::cmdOpen_Click() {
@@ -209,5 +256,7 @@ void FProjectOpen::Unload() {
     if (isVisible())
         hide();
     lvwRegisteredProjects->clear();
+    lblStatus->clear();
+    lblStatus->hide();
     cmdOpen->setEnabled(false);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "projects/RegisteredProject.h"
+
 #include <QDialog>
 #include <functional>
 
@@ -10,7 +12,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 // The modal dialog in which the user picks one of the registered projects. Its controls carry
-// object names equal to their names (fra, lbl, lvwRegisteredProjects, cmdOpen, cmdCancel, cmdHelp).
+// object names equal to their names (fra, lbl, lvwRegisteredProjects, lblStatus, cmdOpen,
+// cmdCancel, cmdHelp); lblStatus, below the list, names a registration that could not be read.
 class FProjectOpen : public QDialog {
     Q_OBJECT
 
@@ -27,9 +30,14 @@ public:
 
     // Fills the list with the openable registered projects, pre-selects the row whose text equals
     // PrjName exactly, and, unless Silent, shows the dialog modally. Returns the chosen project's
-    // name, or "" when none was chosen. Failures of the listing reach the caller; the list is
-    // emptied on every way out, so each call starts from an empty list.
+    // name, or "" when none was chosen. Silent, it answers as FindRegistered and touches no
+    // control. Failures of the listing reach the caller; the list is emptied on every way out,
+    // so each call starts from an empty list.
     QString ShowDialog(const QString& PrjName = QString(), bool Silent = false);
+
+    // What the silent dialog answers, without a dialog: PrjName when an openable registered
+    // project has exactly that name, else "". Deletes stale registrations on the way.
+    static QString FindRegistered(const QString& PrjName);
 
     bool Chosen() const { return m_chosen; }
 
@@ -49,6 +57,12 @@ protected:
 
 private:
     void lvwRegisteredProjects_MouseDown(const QPoint& position);
+    void NameControls();
+    void SetUpList();
+    void LayOut();
+    void ConnectEvents();
+    void Preselect(const QString& PrjName);
+    void ShowUnreadable(const QList<UnreadableRegistration>& unreadable);
     void SetCaptions();
     void Load();
     void Unload();
@@ -56,6 +70,7 @@ private:
     QGroupBox* fra;
     QLabel* lbl;
     QTreeWidget* lvwRegisteredProjects;
+    QLabel* lblStatus;
     QPushButton* cmdOpen;
     QPushButton* cmdCancel;
     QPushButton* cmdHelp;

@@ -51,8 +51,7 @@ bool ReadInstallSettings() {
     InstallSettingsRecord& settings = InstallSettings();
     IRegistryService& registry = StudioUtilities().Registry();
 
-    settings.LCID = Variant::ToInt32(registry.GetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
-                                                       QStringLiteral("LCID"), Variant::Int16(1031)));
+    settings.LCID = StudioLcid();
 
     QString candidate = ReadText(HKEY_LOCAL_MACHINE, StudioKeys::Studio, QStringLiteral("Path"));
     if (candidate.isEmpty()) {

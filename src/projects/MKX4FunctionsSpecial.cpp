@@ -1,5 +1,6 @@
 #include "projects/MKX4FunctionsSpecial.h"
 
+#include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
 #include "studio/ProjectTypes.h"
 #include "studio/Variant.h"
@@ -12,26 +13,21 @@
 namespace MKX4FunctionsSpecial {
 namespace {
 
-// Rows are collected and handed to the list in one go: adding thousands of rows one by one
-// makes the view relayout each time. On a failure the rows made so far still reach the list.
-class RowBatch {
-public:
-    explicit RowBatch(QTreeWidget* listView) : m_listView(listView) {}
-    ~RowBatch() { Flush(); }
-    RowBatch(const RowBatch&) = delete;
-    RowBatch& operator=(const RowBatch&) = delete;
-
-    void Add(QTreeWidgetItem* row) { m_rows.append(row); }
-    void Flush() {
-        if (!m_rows.isEmpty())
-            m_listView->addTopLevelItems(m_rows);
-        m_rows.clear();
+// A value's text; one without a text form fails naming the value (the caller knows the key)
+// and what it holds in the registry's terms.
+QString ReadText(IRegistryService& registry, const QString& key, const QString& valueName) {
+    const QVariant value = registry.GetValue(HKEY_LOCAL_MACHINE, key, valueName, QString());
+    try {
+        return Variant::ToText(value);
+    } catch (const Failure& failure) {
+        const QString holds = value.typeId() == QMetaType::QByteArray ? QStringLiteral("binary data")
+                              : value.typeId() == QMetaType::QStringList
+                                  ? QStringLiteral("several strings")
+                                  : QString::fromLatin1(value.typeName());
+        throw Failure(failure.Number(),
+                      QStringLiteral("value \"%1\" holds %2, not text").arg(valueName, holds));
     }
-
-private:
-    QTreeWidget* m_listView;
-    QList<QTreeWidgetItem*> m_rows; // owned until handed to the list
-};
+}
 
 QTreeWidgetItem* MakeRow(const RegisteredProject& project) {
     auto* row = new QTreeWidgetItem(QStringList{project.Name, project.Path, project.ProjectType});
@@ -74,34 +70,52 @@ RegisteredProject ReadRegisteredProject(const QString& Name) {
     const QString key = StudioKeys::Projects + u'\\' + Name;
     RegisteredProject project;
     project.Name = Name;
-    project.ProjectType =
-        Variant::ToText(registry.GetValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("ProjectType"), QString()));
-    project.Path =
-        Variant::ToText(registry.GetValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("Path"), QString()));
+    project.ProjectType = ReadText(registry, key, QStringLiteral("ProjectType"));
+    project.Path = ReadText(registry, key, QStringLiteral("Path"));
     project.TypeCode = ProjectTypes::CodeOf(project.ProjectType);
     project.ProjectFile = ProjectTypes::RegisteredFile(project.Path, Name, project.TypeCode);
     return project;
 }
 
-void FillRegisteredProjects(QTreeWidget* ListView, qint32 TypeMask) {
+RegistrationListing ReadRegistrations(qint32 TypeMask) {
     IStudioUtilities& utilities = StudioUtilities();
-    {
-        RowBatch rows(ListView);
-        const QStringList names = utilities.Registry().EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects);
-        QStringList stale;
-        for (const QString& name : names) {
-            const RegisteredProject project = ReadRegisteredProject(name);
-            if (!utilities.Files().FileExists(project.ProjectFile))
-                stale.append(name);
-            else if (TypeMask & project.TypeCode)
-                rows.Add(MakeRow(project));
+    RegistrationListing listing;
+    const QStringList names = utilities.Registry().EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects);
+    for (const QString& name : names) {
+        RegisteredProject project;
+        try {
+            project = ReadRegisteredProject(name);
+        } catch (const Failure& failure) {
+            listing.Unreadable.append({name, failure.Description()});
+            continue;
         }
-        // One durable change for all stale registrations: each of its own costs a disk flush.
-        utilities.Registry().DeleteKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, stale);
+        if (!utilities.Files().FileExists(project.ProjectFile))
+            listing.Stale.append(name);
+        else if (TypeMask & project.TypeCode)
+            listing.Listed.append(std::move(project));
     }
+    return listing;
+}
+
+void DeleteRegistrations(const QStringList& Names) {
+    // One durable change for all: each of its own costs a disk flush.
+    if (!Names.isEmpty())
+        StudioUtilities().Registry().DeleteKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, Names);
+}
+
+QList<UnreadableRegistration> FillRegisteredProjects(QTreeWidget* ListView, qint32 TypeMask) {
+    const RegistrationListing listing = ReadRegistrations(TypeMask);
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(listing.Listed.size());
+    for (const RegisteredProject& project : listing.Listed)
+        rows.append(MakeRow(project));
+    // In one go: row by row the view would lay itself out again for each.
+    ListView->addTopLevelItems(rows);
     ListView->clearSelection();
     ListView->setCurrentItem(nullptr);
     SizeColumns(ListView);
+    DeleteRegistrations(listing.Stale);
+    return listing.Unreadable;
 }
 
 QString RowKey(const QString& Name) { return QStringLiteral("S:") + Name.toLower(); }

@@ -14,4 +14,11 @@ struct RegisteredProject {
     bool operator==(const RegisteredProject&) const = default;
 };
 
+// A registration that could not be read: it may not be stale, so it is neither listed nor deleted.
+struct UnreadableRegistration {
+    QString Name; // the registration's subkey name
+    QString Why;  // the failure's description; it names the value, not the registration
+    bool operator==(const UnreadableRegistration&) const = default;
+};
+
 Q_DECLARE_METATYPE(RegisteredProject)

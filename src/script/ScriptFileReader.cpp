@@ -9,6 +9,11 @@ ScriptFileReader::ScriptFileReader(QIODevice& device, qint64 chunkSize)
     : m_file(device), m_chunkSize(chunkSize) {}
 
 bool ScriptFileReader::Open() {
+    // QFile would also warn on standard error about an empty name.
+    if (m_ownFile && m_ownFile->fileName().isEmpty()) {
+        m_error = QStringLiteral("no file name given");
+        return false;
+    }
     if (m_ownFile && QFileInfo(m_ownFile->fileName()).isDir()) {
         m_error = QStringLiteral("it is a folder");
         return false;

@@ -57,3 +57,12 @@ public:
 // The one global object, created on first use. Defined by the utility library, which the
 // program links; the program sees only this contract.
 IStudioUtilities& StudioUtilities();
+
+// The studio's locale id: "LCID" under HKEY_LOCAL_MACHINE\<StudioKeys::Studio>, read through
+// the Registry service and converted as the platform converts to a 32-bit integer, so "1033",
+// "1033.4" and "&H409" all give 1033; 1031 when it is missing. Throws Failure (13) for a value
+// that is no number. Defined by the utility library: the program and the studio's components
+// read the language so and no other way.
+qint32 StudioLcid();
+inline constexpr qint32 GermanLcid = 1031;
+inline constexpr qint32 EnglishLcid = 1033;

@@ -57,7 +57,15 @@ QStringList Names() {
     return names;
 }
 
-QString FileExtension(qint32 code) { return code == Group ? QStringLiteral(".vbg") : QStringLiteral(".kxs"); }
+namespace {
+const QString ProjectFileExtension = QStringLiteral(".kxs");
+} // namespace
+
+QString FileExtension(qint32 code) { return code == Group ? QStringLiteral(".vbg") : ProjectFileExtension; }
+
+bool NamesProjectFile(const QString& text) {
+    return text.endsWith(ProjectFileExtension, Qt::CaseInsensitive);
+}
 
 QString RegisteredFile(const QString& path, const QString& name, qint32 code) {
     return path + u'\\' + name + FileExtension(code);

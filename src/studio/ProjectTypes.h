@@ -35,6 +35,10 @@ QStringList Names();
 // 0 included.
 QString FileExtension(qint32 code);
 
+// True when text names a project file rather than a registered project: it ends in ".kxs",
+// in any case.
+bool NamesProjectFile(const QString& text);
+
 // The file of a registration: path + "\" + name + FileExtension(code), joined as they are, so
 // a path ending in "\" doubles the separator.
 QString RegisteredFile(const QString& path, const QString& name, qint32 code);

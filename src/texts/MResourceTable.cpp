@@ -42,6 +42,10 @@ constexpr Row Rows[] = {
     {210, u"Name", u"Name"},
     {211, u"Verzeichnis", u"Directory"},
     {212, u"Typ", u"Type"},
+    // The dialog's status line: a registration passed over (@1@ its name, @2@ why), and how many more.
+    {220, u"Die Registrierung \"@1@\" ist nicht lesbar und fehlt in der Liste: @2@",
+     u"The registration \"@1@\" cannot be read and is not listed: @2@"},
+    {221, u"(@1@ weitere sind nicht lesbar)", u"(@1@ more cannot be read)"},
     // Must equal the project explorer's own window caption: the frame finds the window by it.
     {300, u"KestrixStudio Projekt-Explorer", u"KestrixStudio Project Explorer"},
 };

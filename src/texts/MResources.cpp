@@ -5,8 +5,13 @@
 #include "studio/Variant.h"
 #include "texts/MResourceTable.h"
 
+#include <QCoreApplication>
 #include <QHash>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace MResources {
@@ -48,17 +53,34 @@ QString EscapeReplacement(QChar c) {
     }
 }
 
+// Qt's own texts (standard buttons and dialogs) and the platform's, which follow the default
+// locale, speak the table's language: one language on screen.
+void SpeakToQt(bool english) {
+    static std::unique_ptr<QTranslator> qtTexts;
+    QLocale::setDefault(english ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                : QLocale(QLocale::German, QLocale::Germany));
+    if (qtTexts) {
+        QCoreApplication::removeTranslator(qtTexts.get());
+        qtTexts.reset();
+    }
+    if (english)
+        return; // Qt's texts are English as built
+    auto translator = std::make_unique<QTranslator>();
+    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator.get()))
+        qtTexts = std::move(translator);
+}
+
 } // namespace
 
 void InitLanguage() {
-    const QVariant lcid = StudioUtilities().Registry().GetValue(
-        HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\HALVERN GmbH\\Kestrix\\4.0"), QStringLiteral("LCID"),
-        Variant::Int16(1031));
-    CurrentLCIDValue = Variant::ToInt32(lcid);
-    if (CurrentLCIDValue == 1031)
+    CurrentLCIDValue = StudioLcid();
+    if (CurrentLCIDValue == GermanLcid)
         LanguageOffsetValue = 0;
-    else if (CurrentLCIDValue == 1033)
+    else if (CurrentLCIDValue == EnglishLcid)
         LanguageOffsetValue = EnglishOffset;
+    SpeakToQt(LanguageOffsetValue == EnglishOffset);
     MResourceTable::FillResourceTable();
 }
 

@@ -8,9 +8,10 @@
 // message formatting. The table is one process-wide collection, empty until InitLanguage.
 namespace MResources {
 
-// Reads "LCID" through the utility library, chooses German (1031) or English (1033) and fills
-// the table. Any other locale id keeps the current language (German at start). A failure of
-// the registry read or of its conversion to a 32-bit integer reaches the caller.
+// Reads "LCID" (StudioLcid), chooses German (1031) or English (1033) and fills the table. Any
+// other locale id keeps the current language (German at start). The language becomes Qt's too:
+// the default locale, and Qt's own translations (qtbase_de) for German, so standard buttons
+// and dialogs speak it. A failure of the read or of its conversion reaches the caller.
 void InitLanguage();
 
 // Adds Texts[i] under the key "R" + (ResId + 10000 * i), i = 0 German, 1 English. A key that

@@ -17,15 +17,17 @@ class tst_Kx4ToolBoxProcess : public QObject {
         int status;
         QString errors;
     };
-    Outcome Run(const QStringList& arguments) {
+    Outcome Run(const QStringList& arguments, const QString& program = "kx4toolbox") {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // Leave as soon as the frame has been painted.
+        environment.insert("KX4_BENCH_QUIT_AFTER_PAINT", "1");
         environment.insert("KX4_PREFIX", m_prefix->path());
         environment.remove("DISPLAY");
         environment.remove("WAYLAND_DISPLAY");
         environment.remove("QT_QPA_PLATFORM");
         process.setProcessEnvironment(environment);
-        process.start(qEnvironmentVariable("KX4_BUILD_DIR") + "/bin/kx4toolbox", arguments);
+        process.start(qEnvironmentVariable("KX4_BUILD_DIR") + "/bin/" + program, arguments);
         if (!process.waitForFinished(30000))
             return {-1, "did not finish"};
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2,
@@ -66,24 +68,55 @@ private Q_SLOTS:
         QVERIFY(!outcome.errors.contains("not found"));
     }
 
+    // A failing silent run says what and where in exactly one line, whatever failed; arguments
+    // that Qt would take for itself stay the user's.
     void failures_data() {
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing script file") << QStringList{"/s", "\"MISSING\""} << "KX4ToolBox: 53: ";
+        const QByteArray failing = "rem a\n\ncopy \"Alarme\" \"Alarme\"\ndelete \"never reached\"\n";
+        QTest::newRow("missing script file") << QStringList{"/s", "\"MISSING\""} << failing
+                                             << "KX4ToolBox: 53: cannot open the script file \"";
+        QTest::newRow("no script named") << QStringList{"/s", "\"\""} << failing << "KX4ToolBox: 53: ";
+        QTest::newRow("-reverse is the script's name")
+            << QStringList{"/s", "-reverse"} << failing
+            << "KX4ToolBox: 53: cannot open the script file \"-reverse\"";
+        QTest::newRow("-style X is the script's name")
+            << QStringList{"/s", "-style", "X"} << failing
+            << "KX4ToolBox: 53: cannot open the script file \"-style X\"";
         QTest::newRow("failing line")
-            << QStringList{"/s", "SCRIPT"} << "KX4ToolBox: 91: SCRIPT, line 3 (copy)";
+            << QStringList{"/s", "SCRIPT"} << failing << "KX4ToolBox: 91: SCRIPT, line 3 (copy)";
+        QTest::newRow("component failing on an unregistered project")
+            << QStringList{"/s", "SCRIPT"}
+            << QByteArray("set dbread \"x dbwrite y\"\nset dbwrite \"x dbwrite y\"\ncopy \"A\" \"B\"\n")
+            << "KX4ToolBox: 440: SCRIPT, line 3 (copy): connecting to \"x dbwrite y\" failed: project "
+               "\"x dbwrite y\" is not registered\n";
     }
     void failures() {
-        Install();
+        QCOMPARE(Run({"setup"}, "kx4studio").status, 0);
         QFETCH(QStringList, arguments);
-        const QString script = Script("rem a\n\ncopy \"Alarme\" \"Alarme\"\ndelete \"never reached\"\n");
+        QFETCH(QByteArray, script);
+        const QString path = Script(script);
         for (QString& argument : arguments)
-            argument.replace("SCRIPT", script).replace("MISSING", m_prefix->path() + "/none.txt");
+            argument.replace("SCRIPT", path).replace("MISSING", m_prefix->path() + "/none.txt");
         const Outcome outcome = Run(arguments);
         QCOMPARE(outcome.status, 1);
         QFETCH(QString, message);
-        message.replace("SCRIPT", script);
+        message.replace("SCRIPT", path);
         QVERIFY2(outcome.errors.startsWith(message), qPrintable(outcome.errors));
+        QCOMPARE(outcome.errors.count('\n'), 1);
+        QVERIFY(outcome.errors.endsWith('\n'));
+    }
+
+    // The frame on a set-up studio with a registered project: painted, and not a word on stderr.
+    void goodFrameStartIsQuiet() {
+        QCOMPARE(Run({"setup"}, "kx4studio").status, 0);
+        const QString project = m_prefix->path() + "/Demo.kxs";
+        QCOMPARE(Run({"new", project, "--language", "1031"}, "kx4studio").status, 0);
+        QCOMPARE(Run({"register", project}, "kx4studio").status, 0);
+        const Outcome outcome = Run({"Demo"});
+        QCOMPARE(outcome.errors, QString());
+        QCOMPARE(outcome.status, 0);
     }
 
     void brokenLanguageSettingEndsStartUp() {

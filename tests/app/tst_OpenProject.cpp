@@ -6,11 +6,16 @@
 #include "studio/IStudioUtilities.h"
 #include "texts/MResources.h"
 
+#include "ProjectData/ProjectFile.h"
+
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -103,6 +108,20 @@ class tst_OpenProject : public QObject {
         dialog.lvwRegisteredProjects_ItemClick(items.first());
         dialog.cmdOpen_Click();
     }
+    // A user's click on File > Open in the frame's menu bar, and the dialog's answer: noting
+    // the row it came up with selected, choosing the row named answer.
+    void ClickFileOpen(FMDIFrame& frame, const QString& answer, QStringList* selected) {
+        auto* file = frame.findChild<QMenu*>("mnuFile");
+        frame.menuBar()->setActiveAction(file->menuAction());
+        QVERIFY(QTest::qWaitForWindowExposed(file));
+        WhenDialogShows([selected, answer](FProjectOpen& dialog) {
+            const auto rows = dialog.findChild<QTreeWidget*>("lvwRegisteredProjects")->selectedItems();
+            *selected << (rows.isEmpty() ? QString() : rows.first()->text(0));
+            Choose(dialog, answer);
+        });
+        auto* open = frame.findChild<QAction*>("mnuFileOpen");
+        QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(open).center());
+    }
     static QWidget* EmbeddedWindow(FMDIFrame& frame) {
         return WindowHandles::WidgetOf(frame.ExplorerWindow());
     }
@@ -132,81 +151,73 @@ private Q_SLOTS:
                      qPrintable(widget->metaObject()->className() + QString(" left open")));
     }
 
-    void kxsEndingOpensWithoutTheDialog_data() {
-        QTest::addColumn<QString>("file");
-        QTest::newRow("lower case") << "Demo.kxs";
-        QTest::newRow("upper case") << "DEMO.KXS";
-        QTest::newRow("mixed case") << "Demo.kXs";
-    }
-    void kxsEndingOpensWithoutTheDialog() {
-        QFETCH(QString, file);
-        QString path = MakeFile(file);
-        FMDIFrame frame({});
-        WhenDialogShows();
-        frame.OpenProject(path, false);
-        QCOMPARE(m_dialogsShown, 0);
-        QCOMPARE(Log(), (QStringList{"1 create", "1 LoadProject " + path}));
-        QCOMPARE(frame.ProjectPath(), path);
-        QVERIFY(frame.Explorer());
-        QVERIFY(m_boxes.isEmpty());
-    }
-
-    void pathThatOnlyContainsKxsGoesToTheDialog() {
-        QString path = MakeFile("Demo.kxs.bak");
-        FMDIFrame frame({});
-        WhenDialogShows();
-        frame.OpenProject(path, false);
-        QCOMPARE(m_dialogsShown, 1);
-        QVERIFY(Log().isEmpty());
-        QVERIFY(!frame.Explorer());
-        QVERIFY(m_boxes.isEmpty());
-    }
-
-    void dialogChoosesTheProject() {
-        const QString file = RegisterProject("Anlage");
-        FMDIFrame frame({});
-        WhenDialogShows([](FProjectOpen& dialog) { Choose(dialog, "Anlage"); });
-        frame.mnuFileOpen_Click(); // nothing opened yet: ProjectPath is empty
-        QCOMPARE(m_dialogsShown, 1);
-        QCOMPARE(Log(), (QStringList{"1 create", "1 LoadProject " + file}));
-        QCOMPARE(frame.ProjectPath(), file);
-    }
-
-    void silentOpen_data() {
-        QTest::addColumn<QString>("name");
+    // At start-up a ".kxs" path or a registered name opens without the dialog; anything else
+    // leaves the frame empty.
+    void startUpOpen_data() {
+        QTest::addColumn<QString>("argument"); // FILE: a made file of that name
         QTest::addColumn<bool>("opens");
+        QTest::newRow("kxs path") << "FILE:Demo.kxs" << true;
+        QTest::newRow("KXS path in capitals") << "FILE:DEMO.KXS" << true;
+        QTest::newRow("kXs path in mixed case") << "FILE:Demo.kXs" << true;
+        QTest::newRow("path only containing .kxs") << "FILE:Demo.kxs.bak" << false;
         QTest::newRow("registered name") << "Anlage" << true;
         QTest::newRow("name in another case") << "anlage" << false;
         QTest::newRow("unknown name") << "Fremd" << false;
         QTest::newRow("empty") << "" << false;
     }
-    void silentOpen() {
-        QFETCH(QString, name);
+    void startUpOpen() {
+        QFETCH(QString, argument);
         QFETCH(bool, opens);
-        const QString file = RegisterProject("Anlage");
-        FMDIFrame frame({});
+        const QString registered = RegisterProject("Anlage");
+        const QString path = argument.startsWith("FILE:") ? MakeFile(argument.mid(5)) : QString();
+        QVERIFY(QDir().mkpath(m_prefix->path() + "/drives/c/Studio"));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
+                                RegValue::String("Path", "C:\\Studio"));
+        FMDIFrame frame({path.isEmpty() ? argument : '"' + path + '"'});
         WhenDialogShows();
-        frame.OpenProject(name, true);
+        frame.MDIForm_Load();
         QCOMPARE(m_dialogsShown, 0);
-        QCOMPARE(!Log().isEmpty(), opens);
-        QCOMPARE(frame.ProjectPath(), opens ? file : QString());
+        const QString opened = path.isEmpty() ? registered : path;
+        QCOMPARE(Log(), (opens ? QStringList{"1 create", "1 LoadProject " + opened} : QStringList{}));
+        QCOMPARE(frame.ProjectPath(), opens ? opened : QString());
+        QCOMPARE(frame.ExplorerWindow() != 0, opens);
         QVERIFY(m_boxes.isEmpty());
+        frame.mnuFileExit_Click();
     }
 
-    void startUpOpensTheCommandLinesProject() {
-        const QString path = MakeFile("Start.kxs");
-        FMDIFrame frame({"\"" + path + "\""});
-        frame.MDIForm_Load();
-        QCOMPARE(Log(), (QStringList{"1 create", "1 LoadProject " + path}));
-        QVERIFY(frame.ExplorerWindow() != 0);
-        frame.mnuFileExit_Click();
+    // File > Open through the frame's menu always asks, with the open (or last) project selected:
+    // twice with a project open, then after File > Close.
+    void fileOpenAlwaysShowsTheDialog() {
+        const QString anlage = RegisterProject("Anlage");
+        const QString demo = RegisterProject("Demo");
+        FMDIFrame frame({});
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QStringList selected;
+        ClickFileOpen(frame, "Anlage", &selected);
+        ClickFileOpen(frame, "Demo", &selected);
+        QCOMPARE(frame.ProjectPath(), demo);
+        const qint32 window = frame.ExplorerWindow();
+        frame.mnuFileClose_Click();
+        QVERIFY(!frame.Explorer());
+        QCOMPARE(frame.ExplorerWindow(), window); // kept, though the window is gone
+        frame.Picture1()->setFixedWidth(250);     // a resize refits a window that no longer exists
+        QCoreApplication::processEvents();
+        ClickFileOpen(frame, "Demo", &selected);
+        QCOMPARE(m_dialogsShown, 3);
+        QCOMPARE(selected, (QStringList{"", "Anlage", "Demo"}));
+        QCOMPARE(Log(), (QStringList{"1 create", "1 LoadProject " + anlage, "1 UnloadProject", "1 destroy",
+                                     "2 create", "2 LoadProject " + demo, "2 UnloadProject", "2 destroy",
+                                     "3 create", "3 LoadProject " + demo}));
+        QVERIFY(m_boxes.isEmpty());
+        frame.close();
     }
 
     void cancelledDialogKeepsTheOpenProject() {
         RegisterProject("Anlage");
         QString path = MakeFile("Demo.kxs");
         FMDIFrame frame({});
-        frame.OpenProject(path, false);
+        frame.OpenProject(path, true);
         IProjectExplorer* explorer = frame.Explorer();
         const qint32 window = frame.ExplorerWindow();
         QString name = "Anlage";
@@ -223,10 +234,10 @@ private Q_SLOTS:
         QString first = MakeFile("Eins.kxs");
         QString second = MakeFile("Zwei.kxs");
         FMDIFrame frame({});
-        frame.OpenProject(first, false);
+        frame.OpenProject(first, true);
         const qint32 firstWindow = frame.ExplorerWindow();
         QVERIFY(firstWindow != 0);
-        frame.OpenProject(second, false);
+        frame.OpenProject(second, true);
         QCOMPARE(Log(), (QStringList{"1 create", "1 LoadProject " + first, "1 UnloadProject", "1 destroy",
                                      "2 create", "2 LoadProject " + second}));
         QVERIFY(frame.ExplorerWindow() != 0);
@@ -235,22 +246,39 @@ private Q_SLOTS:
         QCOMPARE(frame.Picture1()->findChildren<QMdiSubWindow*>().size(), 1);
     }
 
-    void closeThenOpenReopensTheLastProject() {
-        QString path = MakeFile("Demo.kxs");
+    // The studio's own explorer in the frame: both read "LCID" one way, whatever its form, so
+    // the explorer's title is the frame's string 300 and its window lands in the pane.
+    void realExplorerIsEmbedded_data() {
+        QTest::addColumn<QVariant>("lcid");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("1031") << QVariant(1031u) << German;
+        QTest::newRow("1033") << QVariant(1033u) << English;
+        QTest::newRow("1033.4 as text") << QVariant("1033.4") << English;
+        QTest::newRow("&H409 as text") << QVariant("&H409") << English;
+        QTest::newRow("&H407 as text") << QVariant("&H407") << German;
+        QTest::newRow("2057 as text") << QVariant(" 2057 ") << German;
+    }
+    void realExplorerIsEmbedded() {
+        QFETCH(QVariant, lcid);
+        QFETCH(QString, title);
+        RegisterExplorer(KX4_EXPLORER_PLUGIN);
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
+                                lcid.typeId() == QMetaType::QString
+                                    ? RegValue::String("LCID", lcid.toString())
+                                    : RegValue::Dword("LCID", lcid.toUInt()));
+        MResources::ResetForTesting();
+        MResources::InitLanguage();
+        QString path = Projects() + "/Real.kxs";
+        ProjectFile::Create(path, {"Deutsch", "English"})->EnsureGroup("Alarme");
         FMDIFrame frame({});
-        frame.OpenProject(path, false);
-        const qint32 window = frame.ExplorerWindow();
-        frame.mnuFileClose_Click();
-        QVERIFY(!frame.Explorer());
-        QCOMPARE(frame.ProjectPath(), path);
-        QCOMPARE(frame.ExplorerWindow(), window); // kept, though the window is gone
-        QVERIFY(frame.Picture1()->isVisibleTo(&frame));
-        frame.Picture1()->setFixedWidth(250); // a resize refits a window that no longer exists
-        QCoreApplication::processEvents();
-        frame.mnuFileOpen_Click();
-        QCOMPARE(Log(), (QStringList{"1 create", "1 LoadProject " + path, "1 UnloadProject", "1 destroy",
-                                     "2 create", "2 LoadProject " + path}));
-        QVERIFY(m_boxes.isEmpty());
+        frame.show();
+        frame.OpenProject(path, true);
+        QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.value(0).text));
+        QCOMPARE(MResources::GetResString(300), title);
+        QVERIFY(frame.ExplorerWindow() != 0);
+        QCOMPARE(EmbeddedWindow(frame)->windowTitle(), title);
+        QCOMPARE(EmbeddedWindow(frame)->parentWidget(), frame.Picture1());
+        frame.close();
     }
 
     void explorerWindowIsEmbedded_data() {
@@ -277,7 +305,7 @@ private Q_SLOTS:
         QString path = MakeFile("Demo.kxs");
         FMDIFrame frame({});
         frame.show();
-        frame.OpenProject(path, false);
+        frame.OpenProject(path, true);
         QVERIFY(m_boxes.isEmpty());
         QVERIFY(frame.Picture1()->isVisible());
         QCOMPARE(frame.ExplorerWindow() != 0, embedded);
@@ -326,7 +354,7 @@ private Q_SLOTS:
         QString path = MakeFile("Demo.kxs");
         FMDIFrame frame({});
         const int designed = frame.Picture1()->width();
-        frame.OpenProject(path, false);
+        frame.OpenProject(path, true);
         QVERIFY(m_boxes.isEmpty());
         if (expectedTwips == -2) {
             QCOMPARE(frame.Picture1()->minimumWidth(), QWIDGETSIZE_MAX - 1);
@@ -336,7 +364,7 @@ private Q_SLOTS:
                  expectedTwips < 0 ? designed : frame.TwipsToPixels(expectedTwips));
         // Set again at every open, after the user moved the splitter.
         frame.Picture1()->setFixedWidth(123);
-        frame.OpenProject(path, false);
+        frame.OpenProject(path, true);
         QCOMPARE(frame.Picture1()->width(), expectedTwips < 0 ? 123 : frame.TwipsToPixels(expectedTwips));
     }
 
@@ -366,7 +394,7 @@ private Q_SLOTS:
             RegisterExplorer(plugin);
         QString path = MakeFile("Demo.kxs");
         FMDIFrame frame({});
-        frame.OpenProject(path, false);
+        frame.OpenProject(path, true);
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(m_boxes.first().title, BoxTitle);
         QCOMPARE(m_boxes.first().icon, MessageBox::Icon::Exclamation);
@@ -383,9 +411,9 @@ private Q_SLOTS:
     void failureAfterAnOpenProjectLeavesItUnloaded() {
         QString path = MakeFile("Demo.kxs");
         FMDIFrame frame({});
-        frame.OpenProject(path, false);
+        frame.OpenProject(path, true);
         qputenv("KX4_TESTEXPLORER_FAIL", "LoadProject");
-        frame.OpenProject(path, false);
+        frame.OpenProject(path, true);
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(Log(), (QStringList{"1 create", "1 LoadProject " + path, "1 UnloadProject", "1 destroy",
                                      "2 create", "2 LoadProject " + path}));
@@ -396,7 +424,7 @@ private Q_SLOTS:
         FMDIFrame frame({});
         frame.tbr_ButtonClick(1); // no project: nothing
         QVERIFY(Log().isEmpty());
-        frame.OpenProject(path, false);
+        frame.OpenProject(path, true);
         frame.tbr_ButtonClick(1);
         frame.tbr_ButtonClick(3);
         QCOMPARE(Log().last(), QStringLiteral("1 ToolButtonClick"));

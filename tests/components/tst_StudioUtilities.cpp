@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 class tst_StudioUtilities : public QObject {
     Q_OBJECT
 
@@ -110,6 +112,29 @@ private Q_SLOTS:
             QVERIFY2(failure.Description().contains("Software\\P\\Demo"), qPrintable(failure.Description()));
         }
         QCOMPARE(Registry().EnumKeys(HKEY_LOCAL_MACHINE, "Software\\P"), QStringList{"Demo"});
+    }
+
+    // A hive file that is no hive fails every registry call naming the file, never as "absent".
+    void unreadableHiveNamesTheFile() {
+        const QString hive = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
+        QFile file(hive);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("not a database\n").repeated(100));
+        file.close();
+        const std::function<void()> calls[] = {
+            [&] { Registry().GetValue(HKEY_LOCAL_MACHINE, "Software\\T", "v", QString("default")); },
+            [&] { Registry().EnumKeys(HKEY_LOCAL_MACHINE, "Software"); },
+            [&] { Registry().DeleteKey(HKEY_LOCAL_MACHINE, "Software\\T"); },
+        };
+        for (const auto& call : calls) {
+            try {
+                call();
+                QFAIL("a call on a file that is no hive succeeded");
+            } catch (const Failure& failure) {
+                QCOMPARE(failure.Number(), int(ERROR_BADDB));
+                QVERIFY2(failure.Description().contains(hive), qPrintable(failure.Description()));
+            }
+        }
     }
 
     void createFolder() {

@@ -120,6 +120,11 @@ void tst_CBlindEditor::setUp_data() {
         << "-" << QStringList{"Connect=project file is locked"} << true << true
         << QStringList{Connected + " failed"} << int(Failure::ComponentFailure)
         << "no project connected (connecting to \"" + Project + "\" failed: project file is locked)" << true;
+    QTest::newRow("a component repeating its connect failure is said once")
+        << "KXLanguage"
+        << "-" << QStringList{"Connect=project file is locked", "StartEditor=project file is locked"} << true
+        << true << QStringList{Connected + " failed"} << int(Failure::ComponentFailure)
+        << "connecting to \"" + Project + "\" failed: project file is locked" << true;
     QTest::newRow("failing Startup leaves the component usable")
         << "KXLanguage"
         << "-" << QStringList{"Startup=no licence"} << true << true
@@ -151,8 +156,13 @@ void tst_CBlindEditor::setUp() {
 
     const std::optional<Failure> failure = FailureOf([&] { editor->Start(QStringLiteral("IDX0")); });
     QCOMPARE(failure ? failure->Number() : 0, startFailure);
-    if (failure)
+    if (failure) {
         QVERIFY2(failure->Description().contains(startText), qPrintable(failure->Description()));
+        // A wrapper adds only what the component did not say.
+        for (const QString& configured : failures)
+            QVERIFY2(failure->Description().count(configured.section('=', 1)) <= 1,
+                     qPrintable(failure->Description()));
+    }
 
     const qsizetype before = Log().size();
     editor.reset();

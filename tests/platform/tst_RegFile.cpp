@@ -2,6 +2,7 @@
 #include "platform/registry/RegFileReader.h"
 #include "platform/registry/RegFileWriter.h"
 #include "platform/registry/Registry.h"
+#include "platform/registry/RegistryBatch.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,22 +10,18 @@
 
 #include <memory>
 
-Q_DECLARE_METATYPE(RegFileEntry)
-
 class tst_RegFile : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void init();
     void cleanup();
-    void parse_data();
-    void parse();
+    void import_data();
+    void import();
     void roundTrip_data();
     void roundTrip();
     void roundTripTree();
     void regedit4RefusesWhatItCannotHold();
-    void malformed_data();
-    void malformed();
     void importSpansBothHives();
     void importRefusedByReadOnlyHiveChangesNeither();
 
@@ -56,20 +53,13 @@ QString DecodeExport(const QByteArray& bytes) {
     return text;
 }
 
-RegFileEntry Key(int line, const QString& key, HKEY root = HKEY_CURRENT_USER) {
-    return {RegFileEntry::Kind::Key, root, key, {}, line};
-}
+// The file with the text as UTF-16LE with its mark, as Windows writes it.
+QByteArray Utf16(const QByteArray& utf8) { return Utf16(QString::fromUtf8(utf8)); }
 
-RegFileEntry Value(int line, const QString& key, const RegValue& value, HKEY root = HKEY_CURRENT_USER) {
-    return {RegFileEntry::Kind::Value, root, key, value, line};
-}
-
-QByteArray Bytes(const QList<int>& list) {
-    QByteArray bytes;
-    for (int b : list)
-        bytes += char(b);
-    return bytes;
-}
+const RegValue Kept = RegValue::Dword("keep", 1); // in HKCU\Software\T before every row
+const QString Body5 =
+    "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\T]\n"; // lines 1-3
+const QString Body4 = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\T]\n";
 
 } // namespace
 
@@ -92,111 +82,201 @@ QString tst_RegFile::WriteFile(const QString& name, const QByteArray& bytes) {
     return path;
 }
 
-void tst_RegFile::parse_data() {
+// Every row is imported as written (UTF-8) and, unless it is about the bytes themselves, as
+// UTF-16LE; the files change HKCU\Software\T, which holds "keep" and the subkey "Sub" before.
+void tst_RegFile::import_data() {
     QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QList<RegFileEntry>>("entries");
-    const QString k = "Software\\K";
-    QTest::newRow("string, default value and dword")
-        << V5 + "[HKEY_CURRENT_USER\\Software\\K]\r\n\"a\"=\"x\"\r\n@=\"d\"\r\n\"n\"=dword:0000001F\r\n"
-        << QList<RegFileEntry>{Key(3, k), Value(4, k, RegValue::String("a", "x")),
-                               Value(5, k, RegValue::String("", "d")), Value(6, k, RegValue::Dword("n", 31))};
-    QTest::newRow("escapes in names and strings")
-        << V5 + "[HKEY_CURRENT_USER\\Software\\K]\n\"a\\\"b\\\\\"=\"C:\\\\x \\\"q\\\"\"\n"
-        << QList<RegFileEntry>{Key(3, k), Value(4, k, RegValue::String("a\"b\\", "C:\\x \"q\""))};
-    QTest::newRow("short dword") << V5 + "[HKCU\\Software\\K]\n\"n\"=dword:7\n"
-                                 << QList<RegFileEntry>{Key(3, k), Value(4, k, RegValue::Dword("n", 7))};
-    QTest::newRow("hex continued over lines with comments around")
-        << V5 + "; a comment\n[HKCU\\Software\\K]\n  ; indented comment\n\"b\"=hex:01,02,\\\n  03,\\\n  ff\n"
-        << QList<RegFileEntry>{Key(4, k), Value(6, k, RegValue{"b", REG_BINARY, Bytes({1, 2, 3, 255})})};
-    QTest::newRow("hex(N) of every kind keeps its type")
-        << V5 + "[HKCU\\Software\\K]\n\"0\"=hex(0):\n\"q\"=hex(b):01,00,00,00,00,00,00,00\n\"x\"=hex(2):41,"
-                "00,00,00\n"
-        << QList<RegFileEntry>{Key(3, k), Value(4, k, RegValue{"0", REG_NONE, {}}),
-                               Value(5, k, RegValue{"q", REG_QWORD, Bytes({1, 0, 0, 0, 0, 0, 0, 0})}),
-                               Value(6, k, RegValue{"x", REG_EXPAND_SZ, Bytes({0x41, 0, 0, 0})})};
-    QTest::newRow("REGEDIT4 string data is UTF-8 and becomes UTF-16")
-        << V4 + "[HKCU\\Software\\K]\n\"x\"=hex(2):c3,bc,00\n\"m\"=hex(7):61,00,62,00,00\n"
-        << QList<RegFileEntry>{
-               Key(3, k), Value(4, k, RegValue{"x", REG_EXPAND_SZ, Bytes({0xfc, 0, 0, 0})}),
-               Value(5, k, RegValue{"m", REG_MULTI_SZ, Bytes({0x61, 0, 0, 0, 0x62, 0, 0, 0, 0, 0})})};
-    QTest::newRow("deleting keys and values")
-        << V5 + "[-HKEY_CLASSES_ROOT\\Old]\n[HKLM\\Software\\K]\n\"gone\"=-\n@=-\n"
-        << QList<RegFileEntry>{{RegFileEntry::Kind::DeleteKey, HKEY_CLASSES_ROOT, "Old", {}, 3},
-                               Key(4, k, HKEY_LOCAL_MACHINE),
-                               {RegFileEntry::Kind::DeleteValue, HKEY_LOCAL_MACHINE, k, {"gone", 0, {}}, 5},
-                               {RegFileEntry::Kind::DeleteValue, HKEY_LOCAL_MACHINE, k, {"", 0, {}}, 6}};
-    QTest::newRow("UTF-8 with its mark and non-ASCII names")
-        << "\xef\xbb\xbf" + V5 +
-               "[HKCU\\Software\\Pr\xc3\xbc"
-               "f]\n\"\xc3\x9c\"=\"\xe2\x82\xac\"\n"
-        << QList<RegFileEntry>{Key(3, QString::fromUtf8("Software\\Prüf")),
-                               Value(4, QString::fromUtf8("Software\\Prüf"),
-                                     RegValue::String(QString::fromUtf8("Ü"), QString::fromUtf8("€")))};
-    QTest::newRow("UTF-16LE with its mark")
-        << Utf16(QString::fromUtf8(
-               "Windows Registry Editor Version 5.00\r\n\r\n[HKCU\\Software\\K]\r\n\"€\"=\"ü\"\r\n"))
-        << QList<RegFileEntry>{Key(3, k),
-                               Value(4, k, RegValue::String(QString::fromUtf8("€"), QString::fromUtf8("ü")))};
-    QTest::newRow("header after blank lines, spaces around =")
-        << QByteArray("\n\nREGEDIT4\n[HKCU\\Software\\K]\n\"a\" = \"b\"\n")
-        << QList<RegFileEntry>{Key(4, k), Value(5, k, RegValue::String("a", "b"))};
+    QTest::addColumn<bool>("utf16Too");
+    QTest::addColumn<QString>("error");          // empty: the import succeeds; else how its message begins
+    QTest::addColumn<QString>("key");            // the key looked at afterwards, below HKCU
+    QTest::addColumn<QList<RegValue>>("values"); // its values
+    QTest::addColumn<QStringList>("subkeys");    // and its subkeys
+    const QStringList sub{"Sub"};
+    auto row = [&](const char* name, const QString& text, const QString& error, const QList<RegValue>& values,
+                   const QStringList& subkeys = {"Sub"}, bool utf16Too = true) {
+        QTest::newRow(name) << text.toUtf8() << utf16Too << error << "Software\\T" << values << subkeys;
+    };
+    auto win31 = [&](const char* name, const QString& line, const QString& text) {
+        QTest::newRow(name) << ("REGEDIT\r\n;c\r\n" + line).toUtf8() << true << QString()
+                            << "Software\\Classes\\T" << QList<RegValue>{RegValue::String("", text)}
+                            << QStringList();
+    };
+    const QList<RegValue> unchanged{Kept};
+    auto bin = [](const char* name, const QByteArray& bytes, quint32 type = REG_BINARY) {
+        return RegValue{name, type, bytes};
+    };
+
+    // Read as they are written.
+    row("string, default value, dword, escapes",
+        Body5 + "\"a\"=\"x\"\n@=\"C:\\\\x \\\"q\\\"\"\n\"n\"=dword:7\n\"a\\\"b\\\\\"=\"\"\n", "",
+        {Kept, RegValue::String("a", "x"), RegValue::String("", "C:\\x \"q\""), RegValue::Dword("n", 7),
+         RegValue::String("a\"b\\", "")});
+    row("hex(N) keeps its type, REGEDIT4 string data becomes UTF-16",
+        Body4 + "\"q\"=hex(b):01,00,00,00,00,00,00,00\n\"x\"=hex(2):c3,bc,00\n\"t\"=hex(ffffffff):\n", "",
+        {Kept, bin("q", QByteArray("\1\0\0\0\0\0\0\0", 8), REG_QWORD),
+         bin("x", QByteArray("\xfc\0\0\0", 4), REG_EXPAND_SZ), bin("t", {}, 0xffffffffu)});
+    row("deleting a key and values",
+        Body5 + "\"keep\"=-\n\"gone\"=  -\n[-HKEY_CURRENT_USER\\Software\\T\\Sub]\n", "", {}, {});
+    row("non-ASCII names and data",
+        Body5 + "\"\xc3\x9c\"=\"\xe2\x82\xac\"\n[HKCU\\Software\\T\\Pr\xc3\xbc"
+                "f ]\n",
+        "", {Kept, RegValue::String(QString::fromUtf8("Ü"), QString::fromUtf8("€"))},
+        {QString::fromUtf8("Prüf "), "Sub"});
+    row("spaces and tabs around everything",
+        " \tREGEDIT4\n\n\t[HKEY_CURRENT_USER\\Software\\T]\n"
+        "  \"a\" \t=\t \"b\"  \n\t@\t=\tdword:\t00000008\t\n",
+        "", {Kept, RegValue::String("a", "b"), RegValue::Dword("", 8)});
+    // Accepted as reg accepts it.
+    row("a ;comment after data, #comment lines",
+        Body5 +
+            "#c\n\"a\"=\"x\";c\n\"b\"=dword:00000001 ;c\n\"c\"=hex:01,02 ;c\n\"keep\"=- ;c\n  #\"d\"=\"e\"\n",
+        "", {RegValue::String("a", "x"), RegValue::Dword("b", 1), bin("c", "\1\2")});
+    row("blank and ;comment lines, \\;comment inside continued hex",
+        Body5 + "\"d\"=hex:01,\\;c\n\n; note\n  02,  \\\n\t\n  03\n", "", {Kept, bin("d", "\1\2\3")});
+    row("a final \\ keeps the bytes before it", Body5 + "\"f\"=hex:01,02,\\", "", {Kept, bin("f", "\1\2")});
+    row("a trailing comma ends the data", Body5 + "\"g\"=hex:01,02,\n", "", {Kept, bin("g", "\1\2")});
+    win31("Windows 3.1 REGEDIT: key = text", "HKEY_CLASSES_ROOT\\T = one\r\n", "one");
+    win31("Windows 3.1 REGEDIT: key and text", "HKEY_CLASSES_ROOT\\T  two", "two");
+    win31("Windows 3.1 REGEDIT: the text begins one space after =", "HKEY_CLASSES_ROOT\\T =  three ",
+          " three ");
+    // Refused as reg refuses it, and all or nothing: the change before the fault is not made.
+    row("a split byte", Body5 + "\"a\"=\"x\"\n\"h\"=hex:33,4\\\n  4,55\n",
+        "line 5: \"\\\" must follow a comma to continue hex data, so no byte is split: \"\"h\"=hex:33,4\\\"",
+        unchanged);
+    row("a continued line starting with a comma", Body5 + "\"a\"=\"x\"\n\"i\"=hex:01,\\\n\n  ,02\n",
+        "line 7: a line that goes on with hex data starts with a comma: \",02\"", unchanged);
+    row("a continued line holding only \\", Body5 + "\"a\"=\"x\"\n\"i\"=hex:01,\\\n  \\\n  02\n",
+        "line 6: a line that goes on with hex data holds only \"\\\"", unchanged);
+    row("a #comment inside hex data", Body5 + "\"a\"=\"x\"\n\"i\"=hex:01,\\\n  #c\n  02\n",
+        "line 6: a #comment cannot stand inside hex data", unchanged);
+    row("bad text on a continued line is named there",
+        Body5 + "\"a\"=\"x\"\n\"b\"=hex:01,\\\n  02,\\\n  0g,03\n", "line 7: bad hex data \"0g,03\"",
+        unchanged);
+    row("a #comment after data", Body5 + "\"a\"=\"x\" #c\n",
+        "line 4: unexpected text \"#c\" after the closing quote", unchanged);
+    row("dword with 0x", Body5 + "\"a\"=\"x\"\n\"d\"=dword:0x123\n", "line 5: \"0x123\" is not a dword",
+        unchanged);
+    row("dword of nine digits", Body5 + "\"d\"=dword:012345678\n", "line 4: \"012345678\" is not a dword",
+        unchanged);
+    row("hex(0x2)", Body5 + "\"b\"=hex(0x2):41,00\n", "line 4: bad type in \"hex(\"", unchanged);
+    row("a byte of three digits", Body5 + "\"b\"=hex:01,100\n", "line 4: bad hex data \"100\"", unchanged);
+    row("a value after a deleted key",
+        Body5 + "\"a\"=\"x\"\n[-HKEY_CURRENT_USER\\Software\\T\\Sub]\n\"b\"=\"y\"\n",
+        "line 6: a value cannot follow [-HKEY_CURRENT_USER\\Software\\T\\Sub] on line 5: that line deletes "
+        "the key",
+        unchanged);
+    row("a blank line before the header", "\n" + Body4 + "\"a\"=\"x\"\n",
+        "line 1: not a registry file: the header must be its first line", unchanged);
+    row("a header reg ignores", "REGEDIT4 FOO\n\n[HKEY_CURRENT_USER\\Software\\T]\n\"a\"=\"x\"\n",
+        "line 1: not a registry file", unchanged);
+    row("\\0 inside a string", Body5 + "\"s\"=\"a\\0b\"\n", "line 4: \\0 inside a string", unchanged);
+    row("an unknown escape", Body5 + "\"s\"=\"a\\qb\"\n", "line 4: unknown escape \\q", unchanged);
+    row("a string never closed", Body5 + "\"s\"=\"abc\n", "line 4: the string is not closed", unchanged);
+    row("an unknown root", Body5 + "[HKEY_USERS\\x]\n", "line 4: unknown root key \"HKEY_USERS\"", unchanged);
+    row("a key never closed", Body5 + "[HKEY_CURRENT_USER\\Software\\T\\x\n",
+        "line 4: the key name is not closed", unchanged);
+    row("an empty key name", Body5 + "[HKEY_CURRENT_USER\\a\\\\b]\n", "line 4: bad key name", unchanged);
+    row("a key name too long", Body5 + "[HKEY_CURRENT_USER\\" + QString(256, 'k') + "]\n",
+        "line 4: bad key name", unchanged);
+    row("a line that is nothing", Body5 + "just words\n", "line 4: expected a key in [brackets]", unchanged);
+    row("a Windows 3.1 line of another root", "REGEDIT\nHKEY_CURRENT_USER\\T = x\n",
+        "line 2: a REGEDIT file holds only lines that begin with HKEY_CLASSES_ROOT", unchanged);
+    QTest::newRow("invalid UTF-8") << (Body5 + "\"s\"=\"").toUtf8() + "\xff\xfe\"\n"
+                                   << false << "line 4: not valid UTF-8"
+                                   << "Software\\T" << unchanged << sub;
+    QTest::newRow("UTF-16 without its mark")
+        << Utf16(Body5.toUtf8()).mid(2) << false << "line 1: not a registry file"
+        << "Software\\T" << unchanged << sub;
 }
 
-void tst_RegFile::parse() {
+void tst_RegFile::import() {
     QFETCH(QByteArray, file);
-    QFETCH(QList<RegFileEntry>, entries);
-    QList<RegFileEntry> parsed;
-    QString error;
-    QVERIFY2(RegFileReader::Parse(file, &parsed, &error), qPrintable(error));
-    QCOMPARE(parsed.size(), entries.size());
-    for (qsizetype i = 0; i < parsed.size(); ++i) {
-        QCOMPARE(parsed.at(i).line, entries.at(i).line);
-        QCOMPARE(parsed.at(i).key, entries.at(i).key);
-        QCOMPARE(parsed.at(i).value, entries.at(i).value);
-        QCOMPARE(parsed.at(i), entries.at(i));
+    QFETCH(bool, utf16Too);
+    QFETCH(QString, error);
+    QFETCH(QString, key);
+    QFETCH(QList<RegValue>, values);
+    QFETCH(QStringList, subkeys);
+    QList<QByteArray> forms{file};
+    if (utf16Too)
+        forms << Utf16(file);
+    for (const QByteArray& bytes : std::as_const(forms)) {
+        {
+            RegistryBatch seed; // one commit, so the many rows stay quick
+            QCOMPARE(seed.BeginWrite(true, true), long(ERROR_SUCCESS));
+            seed.DeleteTree(HKEY_CURRENT_USER, "");
+            seed.DeleteTree(HKEY_CLASSES_ROOT, "T");
+            seed.SetValue(HKEY_CURRENT_USER, "Software\\T", Kept);
+            seed.CreateKey(HKEY_CURRENT_USER, "Software\\T\\Sub");
+            QCOMPARE(seed.Commit(), long(ERROR_SUCCESS));
+        }
+        const QString path = WriteFile("t.reg", bytes);
+        QString why;
+        QCOMPARE(RegFile::Import(path, &why),
+                 error.isEmpty() ? long(ERROR_SUCCESS) : long(ERROR_INVALID_PARAMETER));
+        QVERIFY2(why.startsWith(error.isEmpty() ? QString() : path + ": " + error), qPrintable(why));
+        const HKEY root = key.startsWith("Software\\Classes") ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        QList<RegValue> stored;
+        RegistryStore::EnumValues(root, key, &stored);
+        QCOMPARE(stored, values);
+        QStringList keys;
+        RegistryStore::EnumKeys(root, key, &keys);
+        QCOMPARE(keys, subkeys);
     }
 }
 
+// Exported as reg exports it, then imported back: byte for byte, except where reg writes a
+// string only up to its first zero (back).
 void tst_RegFile::roundTrip_data() {
     QTest::addColumn<RegValue>("value");
     QTest::addColumn<QString>("line5"); // the value's line in a 5.00 export
-    QTest::newRow("plain string") << RegValue::String("s", "plain") << "\"s\"=\"plain\"";
-    QTest::newRow("empty string") << RegValue::String("s", "") << "\"s\"=\"\"";
+    QTest::addColumn<RegValue>("back"); // what it imports as, when not value itself
+    QTest::newRow("plain string") << RegValue::String("s", "plain") << "\"s\"=\"plain\"" << RegValue();
+    QTest::newRow("empty string") << RegValue::String("s", "") << "\"s\"=\"\"" << RegValue();
     QTest::newRow("quotes and backslashes")
-        << RegValue::String("a\"b\\", "C:\\x \"y\"") << "\"a\\\"b\\\\\"=\"C:\\\\x \\\"y\\\"\"";
+        << RegValue::String("a\"b\\", "C:\\x \"y\"") << "\"a\\\"b\\\\\"=\"C:\\\\x \\\"y\\\"\"" << RegValue();
     QTest::newRow("non-ASCII string")
         << RegValue::String(QString::fromUtf8("Größe"), QString::fromUtf8("Ü€ – ok"))
-        << QString::fromUtf8("\"Größe\"=\"Ü€ – ok\"");
-    QTest::newRow("default value") << RegValue::String("", "def") << "@=\"def\"";
+        << QString::fromUtf8("\"Größe\"=\"Ü€ – ok\"") << RegValue();
+    QTest::newRow("default value") << RegValue::String("", "def") << "@=\"def\"" << RegValue();
     QTest::newRow("string without terminator")
-        << RegValue{"s", REG_SZ, QByteArray("a\0", 2)} << "\"s\"=hex(1):61,00";
-    QTest::newRow("string with an embedded zero")
-        << RegValue{"s", REG_SZ, QByteArray("a\0\0\0b\0\0\0", 8)} << "\"s\"=hex(1):61,00,00,00,62,00,00,00";
-    QTest::newRow("string with two terminators")
-        << RegValue{"s", REG_SZ, QByteArray("a\0\0\0\0\0", 6)} << "\"s\"=hex(1):61,00,00,00,00,00";
+        << RegValue{"s", REG_SZ, QByteArray("a\0", 2)} << "\"s\"=hex(1):61,00" << RegValue();
+    QTest::newRow("string with an inner zero ends there")
+        << RegValue{"s", REG_SZ, QByteArray("a\0\0\0b\0\0\0", 8)} << "\"s\"=\"a\""
+        << RegValue::String("s", "a");
+    QTest::newRow("string of zeros is empty")
+        << RegValue{"s", REG_SZ, QByteArray(8, '\0')} << "\"s\"=\"\"" << RegValue::String("s", "");
+    QTest::newRow("string without data is empty")
+        << RegValue{"s", REG_SZ, {}} << "\"s\"=\"\"" << RegValue::String("s", "");
     QTest::newRow("string with a line break")
-        << RegValue::String("s", "a\r\nb") << "\"s\"=hex(1):61,00,0d,00,0a,00,62,00,00,00";
+        << RegValue::String("s", "a\r\nb") << "\"s\"=hex(1):61,00,0d,00,0a,00,62,00,00,00" << RegValue();
     QTest::newRow("expand string") << RegValue::String("e", "%TEMP%\\x", REG_EXPAND_SZ)
-                                   << "\"e\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,5c,00,78,00,00,00";
+                                   << "\"e\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,5c,00,78,00,00,00"
+                                   << RegValue();
     QTest::newRow("multi string") << RegValue{"m", REG_MULTI_SZ, QByteArray("a\0\0\0\xfc\0\0\0\0\0", 10)}
-                                  << "\"m\"=hex(7):61,00,00,00,fc,00,00,00,00,00";
-    QTest::newRow("dword") << RegValue::Dword("d", 0xdeadbeef) << "\"d\"=dword:deadbeef";
+                                  << "\"m\"=hex(7):61,00,00,00,fc,00,00,00,00,00" << RegValue();
+    QTest::newRow("dword") << RegValue::Dword("d", 0xdeadbeef) << "\"d\"=dword:deadbeef" << RegValue();
     QTest::newRow("dword of three bytes")
-        << RegValue{"d", REG_DWORD, QByteArray("\1\2\3", 3)} << "\"d\"=hex(4):01,02,03";
+        << RegValue{"d", REG_DWORD, QByteArray("\1\2\3", 3)} << "\"d\"=hex(4):01,02,03" << RegValue();
     QTest::newRow("qword") << RegValue{"q", REG_QWORD, QByteArray("\1\0\0\0\0\0\0\x80", 8)}
-                           << "\"q\"=hex(b):01,00,00,00,00,00,00,80";
-    QTest::newRow("empty binary") << RegValue{"b", REG_BINARY, {}} << "\"b\"=hex:";
-    QTest::newRow("long binary over several lines") << RegValue{"b", REG_BINARY, QByteArray(100, '\x5a')}
-                                                    << "\"b\"=hex:" + QString("5a,").repeated(23) + "\\";
-    QTest::newRow("none with data") << RegValue{"n", REG_NONE, QByteArray("\0\1", 2)} << "\"n\"=hex(0):00,01";
+                           << "\"q\"=hex(b):01,00,00,00,00,00,00,80" << RegValue();
+    QTest::newRow("empty binary") << RegValue{"b", REG_BINARY, {}} << "\"b\"=hex:" << RegValue();
+    QTest::newRow("long binary over several lines")
+        << RegValue{"b", REG_BINARY, QByteArray(100, '\x5a')}
+        << "\"b\"=hex:" + QString("5a,").repeated(23) + "\\" << RegValue();
+    QTest::newRow("none with data") << RegValue{"n", REG_NONE, QByteArray("\0\1", 2)} << "\"n\"=hex(0):00,01"
+                                    << RegValue();
     QTest::newRow("type without a name")
-        << RegValue{"r", 0x1234, QByteArray("\x7f", 1)} << "\"r\"=hex(1234):7f";
-    QTest::newRow("value name with a line break") << RegValue::Dword("a\nb", 1) << "\"a\\nb\"=dword:00000001";
+        << RegValue{"r", 0x1234, QByteArray("\x7f", 1)} << "\"r\"=hex(1234):7f" << RegValue();
+    QTest::newRow("value name with a line break")
+        << RegValue::Dword("a\nb", 1) << "\"a\\nb\"=dword:00000001" << RegValue();
 }
 
 void tst_RegFile::roundTrip() {
     QFETCH(RegValue, value);
     QFETCH(QString, line5);
+    QFETCH(RegValue, back);
+    if (back == RegValue())
+        back = value;
     for (const auto format : {RegFileWriter::Format::Version5, RegFileWriter::Format::Regedit4}) {
         const char* formatName = format == RegFileWriter::Format::Version5 ? "5.00" : "REGEDIT4";
         QCOMPARE(RegistryStore::DeleteTree(HKEY_CURRENT_USER, ""), long(ERROR_SUCCESS));
@@ -230,11 +310,12 @@ void tst_RegFile::roundTrip() {
 
         QCOMPARE(RegistryStore::DeleteTree(HKEY_CURRENT_USER, "Software"), long(ERROR_SUCCESS));
         QVERIFY2(RegFile::Import(path, &error) == ERROR_SUCCESS, qPrintable(formatName + (": " + error)));
-        QList<RegValue> back;
-        QCOMPARE(
-            RegistryStore::EnumValues(HKEY_CURRENT_USER, QString::fromUtf8("Software\\RT\\Ünïcode"), &back),
-            long(ERROR_SUCCESS));
-        QCOMPARE(back, stored);
+        QList<RegValue> imported;
+        QCOMPARE(RegistryStore::EnumValues(HKEY_CURRENT_USER, QString::fromUtf8("Software\\RT\\Ünïcode"),
+                                           &imported),
+                 long(ERROR_SUCCESS));
+        stored[1] = back;
+        QCOMPARE(imported, stored);
     }
 }
 
@@ -289,74 +370,6 @@ void tst_RegFile::regedit4RefusesWhatItCannotHold() {
     RegValue v;
     RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\Odd", "odd", &v);
     QCOMPARE(v, (RegValue{"odd", REG_SZ, QByteArray("abc", 3)}));
-}
-
-void tst_RegFile::malformed_data() {
-    QTest::addColumn<QByteArray>("body"); // follows a header line and a blank line
-    QTest::addColumn<QString>("message");
-    // Every body first changes the registry, so a partial import would show.
-    const QByteArray change =
-        "[-HKEY_CURRENT_USER\\Software\\Keep]\n[HKEY_CURRENT_USER\\Software\\New]\n\"v\"=dword:2\n";
-    QTest::newRow("\\0 inside a string") << change + "\"s\"=\"a\\0b\"\n"
-                                         << "line 6: \\0 inside a string";
-    QTest::newRow("unknown escape") << change + "\"s\"=\"a\\qb\"\n"
-                                    << "line 6: unknown escape \\q";
-    QTest::newRow("string never closed") << change + "\"s\"=\"abc\n"
-                                         << "line 6: the string is not closed";
-    QTest::newRow("name never closed") << change + "\"s=dword:1\n"
-                                       << "line 6:";
-    QTest::newRow("text after the string") << change + "\"s\"=\"a\" b\n"
-                                           << "line 6: unexpected text";
-    QTest::newRow("dword of nine digits") << change + "\"d\"=dword:123456789\n"
-                                          << "line 6:";
-    QTest::newRow("dword not hex") << change + "\"d\"=dword:12z\n"
-                                   << "line 6:";
-    QTest::newRow("empty dword") << change + "\"d\"=dword:\n"
-                                 << "line 6:";
-    QTest::newRow("hex byte not hex") << change + "\"b\"=hex:01,0g\n"
-                                      << "line 6: bad hex data";
-    QTest::newRow("hex byte of three digits") << change + "\"b\"=hex:01,123\n"
-                                              << "line 6: bad hex data";
-    QTest::newRow("empty byte between commas") << change + "\"b\"=hex:01,,02\n"
-                                               << "line 6: bad hex data";
-    QTest::newRow("bad hex type") << change + "\"b\"=hex(zz):01\n"
-                                  << "line 6:";
-    QTest::newRow("error after continued lines counts every line")
-        << change + "\"b\"=hex:01,\\\n  02,\\\n  03\n\"c\"=nonsense\n"
-        << "line 9: unknown value data";
-    QTest::newRow("continued past the end of the file") << change + "\"b\"=hex:01,\\\n"
-                                                        << "line 6:";
-    QTest::newRow("missing equals sign") << change + "\"a\" \"b\"\n"
-                                         << "line 6: expected \"=\"";
-    QTest::newRow("unknown root") << change + "[HKEY_USERS\\x]\n"
-                                  << "line 6: unknown root key";
-    QTest::newRow("key not closed") << change + "[HKEY_CURRENT_USER\\x\n"
-                                    << "line 6:";
-    QTest::newRow("empty key name") << change + "[HKEY_CURRENT_USER\\a\\\\b]\n"
-                                    << "line 6: bad key name";
-    QTest::newRow("key name too long") << change + "[HKEY_CURRENT_USER\\" + QByteArray(256, 'k') + "]\n"
-                                       << "line 6: bad key name";
-    QTest::newRow("value after a deleted key") << change + "[-HKEY_CURRENT_USER\\x]\n\"a\"=\"b\"\n"
-                                               << "line 7: a value needs a key";
-    QTest::newRow("a line that is nothing") << change + "just words\n"
-                                            << "line 6: expected a key";
-    QTest::newRow("invalid UTF-8") << change + "\"s\"=\"\xff\xfe\"\n"
-                                   << "line 6: not valid UTF-8";
-}
-
-void tst_RegFile::malformed() {
-    QFETCH(QByteArray, body);
-    QFETCH(QString, message);
-    QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "Software\\Keep", RegValue::Dword("v", 1)),
-             long(ERROR_SUCCESS));
-    const QString path = WriteFile("bad.reg", "Windows Registry Editor Version 5.00\n\n" + body);
-    QString error;
-    QCOMPARE(RegFile::Import(path, &error), long(ERROR_INVALID_PARAMETER));
-    QVERIFY2(error.startsWith(path + ": " + message), qPrintable(error));
-    RegValue v;
-    QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\Keep", "v", &v), long(ERROR_SUCCESS));
-    QCOMPARE(v.Number(), 1u);
-    QVERIFY(!RegistryStore::KeyExists(HKEY_CURRENT_USER, "Software\\New"));
 }
 
 void tst_RegFile::importSpansBothHives() {

@@ -1,3 +1,5 @@
+#include "HiveFixture.h"
+#include "platform/registry/RegErrorText.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryBatch.h"
 
@@ -34,6 +36,10 @@ private Q_SLOTS:
     void readsSeeBatchChanges();
     void manyPrefixesInTurn();
     void hiveFileReplaced();
+    void damagedHive_data();
+    void damagedHive();
+    void cacheFollowsOwnChanges_data();
+    void cacheFollowsOwnChanges();
 
 private:
     std::unique_ptr<QTemporaryDir> m_prefix;
@@ -195,6 +201,9 @@ void tst_Registry::enumerationOrder() {
 
     for (const char* name : {"z", "A", "m", ""})
         RegistryStore::SetValue(HKEY_CURRENT_USER, "K", RegValue::Dword(name, 1));
+    // Enumerating the parent reads K's values ahead into the cache; their order must hold.
+    QStringList top;
+    QCOMPARE(RegistryStore::EnumKeys(HKEY_CURRENT_USER, "", &top), long(ERROR_SUCCESS));
     QList<RegValue> values;
     QCOMPARE(RegistryStore::EnumValues(HKEY_CURRENT_USER, "K", &values), long(ERROR_SUCCESS));
     QStringList names;
@@ -329,6 +338,9 @@ void tst_Registry::readsSeeBatchChanges() {
     QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "K", "n", &v), long(ERROR_SUCCESS));
     QCOMPARE(v.Number(), 1u);
     QVERIFY(!RegistryStore::KeyExists(HKEY_CURRENT_USER, "K\\Sub"));
+    QStringList subkeys;
+    QCOMPARE(RegistryStore::EnumKeys(HKEY_CURRENT_USER, "K", &subkeys), long(ERROR_SUCCESS));
+    QVERIFY(subkeys.isEmpty());
     {
         RegistryBatch batch;
         QCOMPARE(batch.BeginWrite(false, true), long(ERROR_SUCCESS));
@@ -339,6 +351,8 @@ void tst_Registry::readsSeeBatchChanges() {
     QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "K", "n", &v), long(ERROR_SUCCESS));
     QCOMPARE(v.Number(), 2u);
     QVERIFY(RegistryStore::KeyExists(HKEY_CURRENT_USER, "K\\Sub"));
+    QCOMPARE(RegistryStore::EnumKeys(HKEY_CURRENT_USER, "K", &subkeys), long(ERROR_SUCCESS));
+    QCOMPARE(subkeys, QStringList{"Sub"});
     {
         RegistryBatch batch; // rolled back: nothing changes, nothing stale either
         QCOMPARE(batch.BeginWrite(false, true), long(ERROR_SUCCESS));
@@ -384,6 +398,163 @@ void tst_Registry::hiveFileReplaced() {
     QVERIFY(QFile::rename(file + ".saved", file));
     QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "K", "n", &v), long(ERROR_SUCCESS));
     QCOMPARE(v.Number(), 1u);
+}
+
+void tst_Registry::damagedHive_data() {
+    QTest::addColumn<HiveFixture::Damage>("damage");
+    QTest::addColumn<long>("expected");
+    QTest::newRow("subkey index overwritten")
+        << HiveFixture::Damage::IndexPageOverwritten << long(ERROR_REGISTRY_CORRUPT);
+    QTest::newRow("another program's database") << HiveFixture::Damage::ForeignDatabase << long(ERROR_BADDB);
+    QTest::newRow("not a database") << HiveFixture::Damage::NotADatabase << long(ERROR_BADDB);
+}
+
+// A hive that cannot be read fails every call with a code that says so, never "not found", and
+// is left as it was.
+void tst_Registry::damagedHive() {
+    QFETCH(HiveFixture::Damage, damage);
+    QFETCH(long, expected);
+    QVERIFY(HiveFixture::Make(damage));
+    const QString file = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
+    QFile hive(file);
+    QVERIFY(hive.open(QIODevice::ReadOnly));
+    const QByteArray before = hive.readAll();
+    hive.close();
+
+    QStringList keys;
+    QCOMPARE(RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, "Software", &keys), expected);
+    QCOMPARE(RegistryStore::EnumKeys(HKEY_CLASSES_ROOT, "", &keys), expected);
+    QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "Software\\New", RegValue::Dword("v", 1)), expected);
+    if (expected == ERROR_BADDB) {
+        RegValue v;
+        QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "Software", "v", &v), expected);
+        QCOMPARE(RegistryStore::OpenKey(HKEY_LOCAL_MACHINE, ""), expected);
+    }
+    {
+        RegistryBatch batch;
+        long rc = batch.BeginRead();
+        if (rc == ERROR_SUCCESS)
+            rc = batch.EnumKeys(HKEY_LOCAL_MACHINE, "Software", &keys);
+        else
+            QVERIFY2(batch.LastError().contains(file), qPrintable(batch.LastError()));
+        QCOMPARE(rc, expected);
+    }
+    QStringList findings;
+    QCOMPARE(RegistryStore::CheckHive(HKEY_LOCAL_MACHINE, &findings), expected);
+    QVERIFY(!findings.isEmpty());
+    QVERIFY(RegistryStore::Describe(expected, HKEY_LOCAL_MACHINE).contains(file));
+    // The other hive works on.
+    QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "Software", RegValue::Dword("v", 1)),
+             long(ERROR_SUCCESS));
+    QCOMPARE(RegistryStore::CheckHive(HKEY_CURRENT_USER, &findings), long(ERROR_SUCCESS));
+    QVERIFY(findings.isEmpty());
+
+    QVERIFY(hive.open(QIODevice::ReadOnly));
+    QVERIFY2(hive.readAll() == before, "the refused file is unchanged");
+}
+
+namespace {
+
+enum class Change {
+    SetInNewKey,
+    SetInKey,
+    CreateKey,
+    DeleteValue,
+    DeleteTree,
+    DeleteTrees,
+    EmptyRoot,
+    EmptyClasses
+};
+
+} // namespace
+
+void tst_Registry::cacheFollowsOwnChanges_data() {
+    QTest::addColumn<int>("change");
+    QTest::newRow("a value in a key read as missing") << int(Change::SetInNewKey);
+    QTest::newRow("a value in a key") << int(Change::SetInKey);
+    QTest::newRow("a new key") << int(Change::CreateKey);
+    QTest::newRow("a value deleted") << int(Change::DeleteValue);
+    QTest::newRow("a tree deleted") << int(Change::DeleteTree);
+    QTest::newRow("trees deleted in one change") << int(Change::DeleteTrees);
+    QTest::newRow("the root emptied") << int(Change::EmptyRoot);
+    QTest::newRow("HKEY_CLASSES_ROOT emptied") << int(Change::EmptyClasses);
+}
+
+// Changes of this process keep the rest of the read cache; what they touch must read anew. A
+// batch's own connection reads the file and is the judge.
+void tst_Registry::cacheFollowsOwnChanges() {
+    QFETCH(int, change);
+    const QStringList keys{"", "A", "A\\B", "A\\C", "A\\D", "A\\D\\E", "A\\New", "A\\New\\Deep"};
+    const QStringList machineKeys{"", "Software", "Software\\Classes", "Software\\Classes\\X"};
+    {
+        RegistryBatch batch;
+        QCOMPARE(batch.BeginWrite(true, true), long(ERROR_SUCCESS));
+        batch.SetValue(HKEY_CLASSES_ROOT, "X", RegValue::Dword("x", 7));
+        batch.SetValue(HKEY_CURRENT_USER, "A", RegValue::Dword("y", 1));
+        batch.SetValue(HKEY_CURRENT_USER, "A\\B", RegValue::Dword("v", 2));
+        batch.SetValue(HKEY_CURRENT_USER, "A\\B", RegValue::Dword("w", 3));
+        batch.SetValue(HKEY_CURRENT_USER, "A\\D\\E", RegValue::Dword("x", 4));
+        QCOMPARE(batch.Commit(), long(ERROR_SUCCESS));
+    }
+    auto read = [&](auto& store) {
+        QStringList seen;
+        for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            for (const QString& key : root == HKEY_CURRENT_USER ? keys : machineKeys) {
+                QStringList subkeys;
+                QList<RegValue> values;
+                const long found = store.EnumKeys(root, key, &subkeys);
+                store.EnumValues(root, key, &values);
+                QStringList names;
+                for (const RegValue& value : values)
+                    names << value.name + u'=' + QString::number(value.Number());
+                seen << QStringLiteral("%1 (%2): %3 | %4")
+                            .arg(key)
+                            .arg(found)
+                            .arg(subkeys.join(u','), names.join(u','));
+            }
+        }
+        return seen;
+    };
+    struct Store { // RegistryStore's reads, shaped as the batch's
+        long EnumKeys(HKEY root, const QString& key, QStringList* out) {
+            return RegistryStore::EnumKeys(root, key, out);
+        }
+        long EnumValues(HKEY root, const QString& key, QList<RegValue>* out) {
+            return RegistryStore::EnumValues(root, key, out);
+        }
+    } store;
+    read(store); // fills the cache, missing keys too
+    switch (Change(change)) {
+    case Change::SetInNewKey:
+        QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "a\\new\\DEEP", RegValue::Dword("n", 5)),
+                 long(ERROR_SUCCESS));
+        break;
+    case Change::SetInKey:
+        QCOMPARE(RegistryStore::SetValue(HKEY_CURRENT_USER, "A\\B", RegValue::Dword("V", 6)),
+                 long(ERROR_SUCCESS));
+        break;
+    case Change::CreateKey:
+        QCOMPARE(RegistryStore::CreateKey(HKEY_CURRENT_USER, "A\\C"), long(ERROR_SUCCESS));
+        break;
+    case Change::DeleteValue:
+        QCOMPARE(RegistryStore::DeleteValue(HKEY_CURRENT_USER, "A\\B", "W"), long(ERROR_SUCCESS));
+        break;
+    case Change::DeleteTree:
+        QCOMPARE(RegistryStore::DeleteTree(HKEY_CURRENT_USER, "A\\D"), long(ERROR_SUCCESS));
+        break;
+    case Change::DeleteTrees:
+        QCOMPARE(RegistryStore::DeleteTrees(HKEY_CURRENT_USER, "A", {"b", "D", "gone"}), long(ERROR_SUCCESS));
+        break;
+    case Change::EmptyRoot:
+        QCOMPARE(RegistryStore::DeleteTree(HKEY_CURRENT_USER, ""), long(ERROR_SUCCESS));
+        break;
+    case Change::EmptyClasses:
+        QCOMPARE(RegistryStore::DeleteTree(HKEY_CLASSES_ROOT, ""), long(ERROR_SUCCESS));
+        break;
+    }
+    RegistryBatch judge;
+    QCOMPARE(judge.BeginRead(), long(ERROR_SUCCESS));
+    QCOMPARE(read(store), read(judge));
 }
 
 QTEST_GUILESS_MAIN(tst_Registry)

@@ -41,6 +41,13 @@ public:
         }
     }
 
+    // Replaces a value of a registration by binary data, which has no text form.
+    void SetBinary(const QString& name, const QString& valueName) {
+        const RegValue binary{valueName, REG_BINARY, QByteArray("\x01\x02", 2)};
+        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + '\\' + name, binary),
+                 long(ERROR_SUCCESS));
+    }
+
     // A listed project in the projects folder with its file.
     void RegisterPresent(const QString& name, const QString& type) {
         Register(name, type, ProjectsFolder(), "kxs");

@@ -46,6 +46,10 @@ int main(int argc, char** argv) {
         RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("Path", path));
     }
 
+    // A registration whose "Path" is binary data: passed over, named in the status line.
+    RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + "\\Altanlage",
+                            RegValue{"Path", REG_BINARY, QByteArray("\x43\x3a", 2)});
+
     MResources::InitLanguage();
     FProjectOpen& dialog = FProjectOpen::Instance();
     QTimer::singleShot(seconds * 1000, &dialog, [&dialog] { dialog.reject(); });

@@ -67,6 +67,11 @@ void tst_FProjectOpen::init() {
     m_prefix->Register("Grp", "Group", m_prefix->ProjectsFolder(), "vbg");
     m_prefix->RegisterPresent("KX", "KestrixX");
     m_prefix->RegisterPresent("Zeta", "Terminal Client");
+    // Unreadable registrations among the good ones: passed over, named in the status line.
+    m_prefix->Register("Broken", "Single", QString(), "");
+    m_prefix->SetBinary("Broken", "Path");
+    m_prefix->RegisterPresent("Broken2", "Single");
+    m_prefix->SetBinary("Broken2", "ProjectType");
     MResources::ResetForTesting();
     MResources::InitLanguage();
     m_leftOpen = false;
@@ -259,25 +264,31 @@ void tst_FProjectOpen::emptyList() {
 
 void tst_FProjectOpen::captions_data() {
     QTest::addColumn<quint32>("lcid");
-    QTest::addColumn<QStringList>("captions");
-    QTest::newRow("German") << 1031u
-                            << QStringList{"KestrixStudio ToolBox - Projekt öffnen",
-                                           "Registrierte Projekte",
-                                           "Name",
-                                           "Verzeichnis",
-                                           "Typ",
-                                           "OK",
-                                           "Abbrechen",
-                                           "&Hilfe"};
-    QTest::newRow("English") << 1033u
-                             << QStringList{"KestrixStudio ToolBox - Open Project",
-                                            "Registered Projects",
-                                            "Name",
-                                            "Directory",
-                                            "Type",
-                                            "OK",
-                                            "Cancel",
-                                            "&Help"};
+    QTest::addColumn<QStringList>("captions"); // the last: the status line
+    QTest::newRow("German")
+        << 1031u
+        << QStringList{"KestrixStudio ToolBox - Projekt öffnen",
+                       "Registrierte Projekte",
+                       "Name",
+                       "Verzeichnis",
+                       "Typ",
+                       "OK",
+                       "Abbrechen",
+                       "&Hilfe",
+                       "Die Registrierung \"Broken\" ist nicht lesbar und fehlt in der Liste: value \"Path\" "
+                       "holds binary data, not text (1 weitere sind nicht lesbar)"};
+    QTest::newRow("English")
+        << 1033u
+        << QStringList{"KestrixStudio ToolBox - Open Project",
+                       "Registered Projects",
+                       "Name",
+                       "Directory",
+                       "Type",
+                       "OK",
+                       "Cancel",
+                       "&Help",
+                       "The registration \"Broken\" cannot be read and is not listed: value \"Path\" holds "
+                       "binary data, not text (1 more cannot be read)"};
 }
 
 void tst_FProjectOpen::captions() {
@@ -291,6 +302,7 @@ void tst_FProjectOpen::captions() {
     QStringList shown;
     int buttonWidth = 0;
     WhenShown(dialog, [&] {
+        QVERIFY(dialog.findChild<QLabel*>("lblStatus")->isVisible());
         const QTreeWidgetItem* header = List(dialog)->headerItem();
         shown << dialog.windowTitle() << dialog.findChild<QLabel*>("lbl")->text() << header->text(0)
               << header->text(1) << header->text(2);
@@ -300,6 +312,7 @@ void tst_FProjectOpen::captions() {
                 buttonWidth = Button(dialog, name)->width();
             QCOMPARE(Button(dialog, name)->width(), buttonWidth);
         }
+        shown << dialog.findChild<QLabel*>("lblStatus")->text();
         // Left to right below the frame.
         QVERIFY(Button(dialog, "cmdOpen")->x() < Button(dialog, "cmdCancel")->x());
         QVERIFY(Button(dialog, "cmdCancel")->x() < Button(dialog, "cmdHelp")->x());

@@ -125,7 +125,12 @@ void tst_MKX4FunctionsSpecial::readRegisteredProject() {
 void tst_MKX4FunctionsSpecial::SeedEveryKind(SeededPrefix& prefix) {
     const QString folder = prefix.ProjectsFolder();
     prefix.RegisterPresent("Alpha", "Single");
+    prefix.Register("Ancient", "Single", folder, "");
     prefix.RegisterPresent("beta", "Server");
+    prefix.Register("BinaryPath", "Single", QString(), "kxs");
+    prefix.SetBinary("BinaryPath", "Path");
+    prefix.RegisterPresent("BinaryType", QString());
+    prefix.SetBinary("BinaryType", "ProjectType");
     prefix.RegisterPresent("Client One", "Client");
     prefix.RegisterPresent("Demo", "Terminal Server");
     prefix.RegisterPresent("Epsilon", "Terminal Client");
@@ -170,7 +175,12 @@ void tst_MKX4FunctionsSpecial::fill() {
 
     QTreeWidget list;
     list.setColumnCount(3);
-    FillRegisteredProjects(&list, mask);
+    const QList<UnreadableRegistration> unreadable = FillRegisteredProjects(&list, mask);
+    QCOMPARE(unreadable.size(), 2);
+    QCOMPARE(unreadable[0].Name, "BinaryPath");
+    QCOMPARE(unreadable[0].Why, "value \"Path\" holds binary data, not text");
+    QCOMPARE(unreadable[1].Name, "BinaryType");
+    QCOMPARE(unreadable[1].Why, "value \"ProjectType\" holds binary data, not text");
 
     QStringList texts;
     for (int i = 0; i < list.topLevelItemCount(); ++i) {
@@ -186,10 +196,12 @@ void tst_MKX4FunctionsSpecial::fill() {
     QVERIFY(list.selectedItems().isEmpty());
     QVERIFY(!list.currentItem());
 
-    // Stale registrations are gone whatever the mask; the rest stay with their values.
+    // Stale registrations are gone whatever the mask, those before and after an unreadable one;
+    // the rest stay with their values, the unreadable ones too (they may not be stale).
     QCOMPARE(SeededPrefix::Registrations(),
-             (QStringList{"Alpha", "beta", "Client One", "Demo", "EmptyType", "Epsilon", "Grp", "KX",
-                          "NoType", "Numeric", "NumericGroup", "NumericMask", "Trailing", "Unknown"}));
+             (QStringList{"Alpha", "beta", "BinaryPath", "BinaryType", "Client One", "Demo", "EmptyType",
+                          "Epsilon", "Grp", "KX", "NoType", "Numeric", "NumericGroup", "NumericMask",
+                          "Trailing", "Unknown"}));
     RegValue path;
     QCOMPARE(
         RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + "\\Trailing", "Path", &path),

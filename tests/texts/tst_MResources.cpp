@@ -4,6 +4,7 @@
 #include "studio/Variant.h"
 #include "texts/MResources.h"
 
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,6 +67,8 @@ void tst_MResources::languageChoice_data() {
     QTest::newRow("1033 English, 80 has no English text")
         << "LCID" << QVariant(1033) << 1033 << "&Open" << noEnglish80;
     QTest::newRow("1033 stored as text") << "LCID" << QVariant("1033") << 1033 << "&Open" << noEnglish80;
+    QTest::newRow("1033.4 stored as text") << "LCID" << QVariant("1033.4") << 1033 << "&Open" << noEnglish80;
+    QTest::newRow("&H409 stored as text") << "LCID" << QVariant("&H409") << 1033 << "&Open" << noEnglish80;
     QTest::newRow("value name in other case") << "lcid" << QVariant(1033) << 1033 << "&Open" << noEnglish80;
     QTest::newRow("2057 English UK gives German")
         << "LCID" << QVariant(2057) << 2057 << german << "KestrixStudio";
@@ -91,6 +94,11 @@ void tst_MResources::languageChoice() {
     QCOMPARE(MResources::LanguageOffset(), currentLcid == 1033 ? 10000 : 0);
     QCOMPARE(MResources::GetResString(111), text111);
     QCOMPARE(MResources::GetResString(80), text80);
+    // Qt's own texts (a standard button's) and the platform's, which follow the default
+    // locale, in the same language.
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+             currentLcid == 1033 ? QString("Cancel") : QString("Abbrechen"));
+    QCOMPARE(QLocale().language(), currentLcid == 1033 ? QLocale::English : QLocale::German);
 }
 
 void tst_MResources::unreadableLcidReachesCaller() {

@@ -1,3 +1,4 @@
+#include "HiveFixture.h"
 #include "kx4reg/Kx4Reg.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryBatch.h"
@@ -28,6 +29,9 @@ private Q_SLOTS:
     void deleteForms();
     void importAndExport();
     void executableRefusesWithoutTerminal();
+    void helpSwitches();
+    void damagedHive_data();
+    void damagedHive();
 
 private:
     struct Result {
@@ -114,12 +118,19 @@ void tst_Kx4Reg::queryLayout_data() {
     QTest::newRow("default value not set")
         << QStringList{"query", "HKCU\\Software\\Test\\Alpha", "-VE"}
         << "\nHKEY_CURRENT_USER\\Software\\Test\\Alpha\n    (Default)    REG_SZ    (value not set)\n\n";
-    QTest::newRow("whole tree") << QStringList{"query", "HKCU\\Software\\Test", "/s"}
+    // reg shows every key below with a blank line after it, the key asked for only with values.
+    QTest::newRow("whole tree") << QStringList{"query", "HKCU\\Software\\Test\\", "/s"}
                                 << "\n" + all +
-                                       "\nHKEY_CURRENT_USER\\Software\\Test\\Alpha\n"
-                                       "HKEY_CURRENT_USER\\Software\\Test\\beta\n"
+                                       "\nHKEY_CURRENT_USER\\Software\\Test\\Alpha\n\n"
+                                       "HKEY_CURRENT_USER\\Software\\Test\\beta\n\n"
                                        "HKEY_CURRENT_USER\\Software\\Test\\beta\\Deep\n"
                                        "    Name    REG_SZ    deep\n\n";
+    QTest::newRow("tree without values") << QStringList{"query", "HKCU\\Software", "/s", "/reg:64"}
+                                         << "\n" + all +
+                                                "\nHKEY_CURRENT_USER\\Software\\Test\\Alpha\n\n"
+                                                "HKEY_CURRENT_USER\\Software\\Test\\beta\n\n"
+                                                "HKEY_CURRENT_USER\\Software\\Test\\beta\\Deep\n"
+                                                "    Name    REG_SZ    deep\n\n";
     QTest::newRow("one name through the tree")
         << QStringList{"query", "HKCU\\Software", "/v", "Name", "/s"}
         << "\nHKEY_CURRENT_USER\\Software\\Test\n    Name    REG_SZ    hello world\n\n"
@@ -156,20 +167,38 @@ void tst_Kx4Reg::failures_data() {
     QTest::newRow("missing key argument") << QStringList{"query"} << "query takes 1 argument(s), not 0";
     QTest::newRow("extra argument") << QStringList{"export", "HKCU\\a", "f.reg", "g.reg"}
                                     << "takes 2 argument(s)";
-    QTest::newRow("dword too big") << QStringList{"add", "HKCU\\a",   "/v", "d",
-                                                  "/t",  "REG_DWORD", "/d", "4294967296"}
+    auto add = [](std::initializer_list<QString> switches) {
+        return QStringList{"add", "HKCU\\a", "/v", "x"} + QStringList(switches);
+    };
+    QTest::newRow("dword too big") << add({"/t", "REG_DWORD", "/d", "4294967296"})
                                    << "Invalid data: \"4294967296\" is not a number for REG_DWORD";
-    QTest::newRow("dword not a number")
-        << QStringList{"add", "HKCU\\a", "/v", "d", "/t", "REG_DWORD", "/d", "12a"} << "is not a number";
-    QTest::newRow("odd binary") << QStringList{"add", "HKCU\\a", "/v", "b", "/t", "REG_BINARY", "/d", "abc"}
-                                << "not an even number of hex digits";
-    QTest::newRow("binary not hex") << QStringList{"add", "HKCU\\a",    "/v", "b",
-                                                   "/t",  "REG_BINARY", "/d", "zz"}
-                                    << "not an even number of hex digits";
-    QTest::newRow("unknown type") << QStringList{"add", "HKCU\\a", "/v", "x", "/t", "REG_TEXT"}
-                                  << "unknown type \"REG_TEXT\"";
-    QTest::newRow("data without a value") << QStringList{"add", "HKCU\\a", "/d", "x"} << "need /v or /ve";
+    QTest::newRow("dword not a number") << add({"/t", "REG_DWORD", "/d", "12a"}) << "is not a number";
+    QTest::newRow("dword not decimal, 0x missing")
+        << add({"/t", "REG_DWORD", "/d", "deadbeef"}) << "is not a number";
+    QTest::newRow("dword of -1") << add({"/t", "REG_DWORD", "/d", "-1"}) << "is not a number";
+    QTest::newRow("dword without /d") << add({"/t", "REG_DWORD"}) << "REG_DWORD needs its number in /d";
+    QTest::newRow("qword of -0x1") << add({"/t", "REG_QWORD", "/d", "-0x1"}) << "is not a number";
+    QTest::newRow("binary with 0x") << add({"/t", "REG_BINARY", "/d", "0xDeAdBeEf"})
+                                    << "not a run of hex digits";
+    QTest::newRow("multi string with an empty string inside")
+        << add({"/t", "REG_MULTI_SZ", "/d", "two\\0\\0strings"}) << "holds an empty string";
+    QTest::newRow("multi string starting empty")
+        << add({"/t", "REG_MULTI_SZ", "/s", "#", "/d", "#a"}) << "holds an empty string";
+    QTest::newRow("separator of two characters")
+        << add({"/t", "REG_MULTI_SZ", "/s", "\\0", "/d", "a"}) << "must be one character";
+    QTest::newRow("unknown type") << add({"/t", "REG_TEXT"}) << "unknown type \"REG_TEXT\"";
     QTest::newRow("empty key name") << QStringList{"add", "HKCU\\a\\\\b"} << "not valid";
+    QTest::newRow("a bare root") << QStringList{"add", "HKCU\\", "/v", "x", "/d", "foo", "/f"}
+                                 << "a key name must follow the backslash after the root";
+    QTest::newRow("a key ending in two backslashes")
+        << QStringList{"add", "HKCU\\a\\\\", "/f"} << "it ends in two backslashes";
+    QTest::newRow("a switch given twice") << QStringList{"add", "HKCU\\a", "/f", "/f"} << "/f given twice";
+    QTest::newRow("recursion given twice")
+        << QStringList{"query", "HKCU\\Software", "/s", "/s"} << "/s given twice";
+    QTest::newRow("two views") << QStringList{"query", "HKCU\\Software", "/reg:32", "/reg:64"}
+                               << "give /reg:32 or /reg:64 once";
+    QTest::newRow("a switch before the key")
+        << QStringList{"export", "/y", "HKCU\\Software", "x.reg"} << "stands after the switches";
     QTest::newRow("deleting a root") << QStringList{"delete", "HKLM", "/f"}
                                      << "A root key cannot be deleted: HKEY_LOCAL_MACHINE.";
     QTest::newRow("deleting a missing key") << QStringList{"delete", "HKCU\\Nope", "/f"} << notFound;
@@ -205,17 +234,41 @@ void tst_Kx4Reg::addTypes_data() {
     QTest::newRow("multi string with own separator")
         << QStringList{"/v", "m", "/t", "REG_MULTI_SZ", "/s", "#", "/d", "a#b"}
         << RegValue{"m", REG_MULTI_SZ, QByteArray("a\0\0\0b\0\0\0\0\0", 10)};
-    QTest::newRow("dword decimal") << QStringList{"/v", "d", "/t", "REG_DWORD", "/d", "1031"}
-                                   << RegValue::Dword("d", 1031);
+    QTest::newRow("multi string: a separator at the end only ends it")
+        << QStringList{"/v", "m", "/t", "REG_MULTI_SZ", "/d", "a\\0"}
+        << RegValue{"m", REG_MULTI_SZ, QByteArray("a\0\0\0\0\0", 6)};
+    QTest::newRow("multi string: a lone separator is one empty string")
+        << QStringList{"/v", "m", "/t", "REG_MULTI_SZ", "/s", "#", "/d", "#"}
+        << RegValue{"m", REG_MULTI_SZ, QByteArray(4, '\0')};
+    QTest::newRow("multi string: nothing is one zero")
+        << QStringList{"/v", "m", "/t", "REG_MULTI_SZ"} << RegValue{"m", REG_MULTI_SZ, QByteArray(2, '\0')};
+    QTest::newRow("dword decimal, leading zero too")
+        << QStringList{"/v", "d", "/t", "REG_DWORD", "/d", "01031"} << RegValue::Dword("d", 1031);
     QTest::newRow("dword hex") << QStringList{"/v", "d", "/t", "REG_DWORD", "/d", "0xFFFFFFFF"}
                                << RegValue::Dword("d", 0xffffffff);
     QTest::newRow("qword") << QStringList{"/v", "q", "/t", "REG_QWORD", "/d", "0x100000000"}
                            << RegValue{"q", REG_QWORD, QByteArray("\0\0\0\0\1\0\0\0", 8)};
-    QTest::newRow("big-endian dword") << QStringList{"/v", "b", "/t", "REG_DWORD_BIG_ENDIAN", "/d", "1"}
-                                      << RegValue{"b", REG_DWORD_BIG_ENDIAN, QByteArray("\0\0\0\1", 4)};
+    QTest::newRow("qword of -1") << QStringList{"/v", "q", "/t", "REG_QWORD", "/d", "-1"}
+                                 << RegValue{"q", REG_QWORD, QByteArray(8, '\xff')};
+    QTest::newRow("qword without /d")
+        << QStringList{"/v", "q", "/t", "REG_QWORD"} << RegValue{"q", REG_QWORD, QByteArray(8, '\0')};
+    QTest::newRow("big-endian dword stored as reg stores it")
+        << QStringList{"/v", "b", "/t", "REG_DWORD_BIG_ENDIAN", "/d", "0x456"}
+        << RegValue{"b", REG_DWORD_BIG_ENDIAN, QByteArray("\x56\x04\0\0", 4)};
     QTest::newRow("binary") << QStringList{"/v", "b", "/t", "REG_BINARY", "/d", "00ffAB"}
                             << RegValue{"b", REG_BINARY, QByteArray("\0\xff\xab", 3)};
-    QTest::newRow("none") << QStringList{"/v", "n", "/t", "REG_NONE"} << RegValue{"n", REG_NONE, {}};
+    QTest::newRow("binary of odd length")
+        << QStringList{"/v", "b", "/t", "REG_BINARY", "/d", "DeAdBeEf0DD"}
+        << RegValue{"b", REG_BINARY, QByteArray("\x0d\xea\xdb\xee\xf0\xdd", 6)};
+    QTest::newRow("none is text with its zero") << QStringList{"/v", "n", "/t", "REG_NONE", "/d", "Test"}
+                                                << RegValue{"n", REG_NONE, EncodeRegString("Test")};
+    QTest::newRow("none without data is one zero")
+        << QStringList{"/ve", "/t", "REG_NONE"} << RegValue{"", REG_NONE, QByteArray(2, '\0')};
+    QTest::newRow("no switches: the default value, empty") << QStringList{} << RegValue::String("", "");
+    QTest::newRow("/t and /d without /v: the default value")
+        << QStringList{"/t", "REG_DWORD", "/d", "0x5"} << RegValue::Dword("", 5);
+    QTest::newRow("views have no effect")
+        << QStringList{"/v", "s", "/d", "x", "/reg:32"} << RegValue::String("s", "x");
 }
 
 void tst_Kx4Reg::addTypes() {
@@ -375,6 +428,62 @@ void tst_Kx4Reg::executableRefusesWithoutTerminal() {
     QCOMPARE(process.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()),
              QString("\nHKEY_CURRENT_USER\\Software\\Test\n    Num    REG_DWORD    0x1f\n\n"));
+}
+
+void tst_Kx4Reg::damagedHive_data() {
+    QTest::addColumn<HiveFixture::Damage>("damage");
+    QTest::addColumn<QString>("state"); // what check says of the hive
+    QTest::newRow("subkey index overwritten") << HiveFixture::Damage::IndexPageOverwritten << "damaged";
+    QTest::newRow("another program's database")
+        << HiveFixture::Damage::ForeignDatabase << "not a registry hive";
+    QTest::newRow("not a database") << HiveFixture::Damage::NotADatabase << "not a registry hive";
+}
+
+// Every verb fails on a hive it cannot read, naming the file, and prints no partial listing;
+// check says what is wrong with it.
+void tst_Kx4Reg::damagedHive() {
+    QFETCH(HiveFixture::Damage, damage);
+    QFETCH(QString, state);
+    Seed();
+    QVERIFY(HiveFixture::Make(damage));
+    const QString file = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
+    const QString exported = m_dir->path() + "/out.reg";
+    for (const QStringList& args :
+         {QStringList{"query", "HKLM\\Software", "/s"}, QStringList{"query", "HKCR"},
+          QStringList{"add", "HKLM\\Software\\New", "/f"},
+          QStringList{"delete", "HKLM\\Software\\Key001", "/f"},
+          QStringList{"export", "HKLM\\Software", exported}}) {
+        const Result result = Run(args);
+        QCOMPARE(result.status, 1);
+        QCOMPARE(result.out, QString());
+        QVERIFY2(result.err.startsWith("ERROR: ") && result.err.contains(file) && result.err.count('\n') == 1,
+                 qPrintable(args.join(' ') + ": " + result.err));
+    }
+    QVERIFY(!QFile::exists(exported));
+
+    Result result = Run({"check"});
+    QCOMPARE(result.status, 1);
+    QVERIFY2(result.out.startsWith("HKEY_LOCAL_MACHINE: " + file + ": " + state + "\n    ") &&
+                 result.out.contains("HKEY_CURRENT_USER: " + RegistryStore::HiveFilePath(HKEY_CURRENT_USER) +
+                                     ": ok\n"),
+             qPrintable(result.out));
+    QVERIFY2(result.err.contains(file), qPrintable(result.err));
+    result = Run({"check", "HKCU"});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.err, QString());
+    // The user's hive reads on.
+    QCOMPARE(Run({"query", "HKCU\\Software\\Test", "/v", "Num"}).status, 0);
+}
+
+void tst_Kx4Reg::helpSwitches() {
+    for (const QString& verb : {"query", "add", "delete", "import", "export", "check"}) {
+        for (const QString& help : {"/?", "/h", "-H"}) {
+            const Result result = Run({verb, help});
+            QCOMPARE(result.status, 0);
+            QVERIFY2(result.out.startsWith("kx4reg " + verb),
+                     qPrintable(verb + " " + help + ": " + result.out));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_Kx4Reg)

@@ -11,6 +11,9 @@ export KX4_PREFIX="$BUILD/demo-prefix"
 rm -rf "$KX4_PREFIX"
 echo "== Demo prefix: $KX4_PREFIX"
 "$BIN/kx4studio" setup
+# The customer variant's script menu, so that the demo script also runs from the window.
+"$BIN/kx4reg" add 'HKLM\Software\HALVERN GmbH\Kestrix\4.0\Toolbox' \
+    /v WexelToolboxEnableScriptMenu /t REG_DWORD /d 1 /f >/dev/null
 
 # The projects go below the user's documents folder that setup recorded.
 SHELL_FOLDERS='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
@@ -27,7 +30,9 @@ echo "== Registered projects"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     if [ -x "$BIN/kx4toolbox" ]; then
-        echo "== Starting kx4toolbox with the project Demo (the demo script is $HERE/demo.txt)"
+        echo "== Starting kx4toolbox with the project Demo"
+        echo "   Extras > Scriptdatei ausführen runs a script: choose $HERE/demo.txt"
+        echo "   (it copies groups of Anlage into Demo; File > Open (Datei > Öffnen) reopens Demo to show them)"
         exec "$BIN/kx4toolbox" Demo
     fi
     echo "kx4toolbox is not built yet; the projects are ready in $KX4_PREFIX"
@@ -40,7 +45,7 @@ if [ ! -x "$BIN/kx4toolbox" ]; then
     echo "kx4toolbox is not built yet; run it later as: KX4_PREFIX=$KX4_PREFIX $BIN/kx4toolbox /s $HERE/demo.txt"
     exit 0
 fi
-echo "== kx4toolbox /s demo.txt"
+echo "== kx4toolbox /s demo.txt (in the window: Extras > Scriptdatei ausführen runs the same script)"
 QT_QPA_PLATFORM=offscreen "$BIN/kx4toolbox" /s "$HERE/demo.txt"
 echo "== Groups of Demo after the script"
 "$BIN/kx4studio" groups Demo

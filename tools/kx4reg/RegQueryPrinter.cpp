@@ -1,6 +1,6 @@
 #include "kx4reg/RegQueryPrinter.h"
 
-#include <QtEndian>
+#include "platform/registry/RegValueCodec.h"
 
 namespace RegQueryPrinter {
 
@@ -26,36 +26,15 @@ QString DataText(const RegValue& value) {
     switch (value.type) {
     case REG_SZ:
     case REG_EXPAND_SZ: return value.Text();
-    case REG_MULTI_SZ: {
-        QStringList parts;
-        QString current;
-        for (qsizetype i = 0; i + 1 < value.data.size(); i += 2) {
-            const char16_t unit = qFromLittleEndian<quint16>(value.data.constData() + i);
-            if (unit == 0) {
-                parts << current;
-                current.clear();
-            } else {
-                current += QChar(unit);
-            }
-        }
-        if (!current.isEmpty())
-            parts << current;
-        // The list ends at its terminators, not with empty strings.
-        while (!parts.isEmpty() && parts.last().isEmpty())
-            parts.removeLast();
-        return parts.join(QStringLiteral("\\0"));
-    }
+    case REG_MULTI_SZ: return RegValueCodec::DecodeMultiString(value.data).join(QStringLiteral("\\0"));
     case REG_DWORD:
+    case REG_DWORD_BIG_ENDIAN: // stored little-endian too, as reg stores it
         if (value.data.size() == 4)
             return QStringLiteral("0x%1").arg(value.Number(), 0, 16);
         break;
-    case REG_DWORD_BIG_ENDIAN:
-        if (value.data.size() == 4)
-            return QStringLiteral("0x%1").arg(qFromBigEndian<quint32>(value.data.constData()), 0, 16);
-        break;
     case REG_QWORD:
         if (value.data.size() == 8)
-            return QStringLiteral("0x%1").arg(qFromLittleEndian<quint64>(value.data.constData()), 0, 16);
+            return QStringLiteral("0x%1").arg(RegValueCodec::DecodeQword(value.data), 0, 16);
         break;
     default: break;
     }

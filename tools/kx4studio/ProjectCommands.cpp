@@ -9,6 +9,7 @@
 #include "kx4studio/ToolArguments.h"
 #include "kx4studio/WindowsPath.h"
 #include "platform/core/Prefix.h"
+#include "platform/registry/RegErrorText.h"
 #include "platform/registry/Registry.h"
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
@@ -27,18 +28,24 @@ Failure Invalid(const QString& why) { return Failure(Failure::InvalidCall, why);
 
 QString ProjectKey(const QString& name) { return StudioKeys::Projects + QLatin1Char('\\') + name; }
 
+// A registry failure other than a missing key or value, naming the hive file.
+Failure RegistryFailure(long rc, const QString& what) {
+    return Failure(
+        int(rc), QStringLiteral("cannot %1: %2").arg(what, RegistryStore::Describe(rc, HKEY_LOCAL_MACHINE)));
+}
+
 QString RegistryText(const QString& key, const QString& name) {
     RegValue value;
-    return RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, key, name, &value) == ERROR_SUCCESS ? value.Text()
-                                                                                             : QString();
+    const long rc = RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, key, name, &value);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+        throw RegistryFailure(rc, QStringLiteral("read HKEY_LOCAL_MACHINE\\%1 \"%2\"").arg(key, name));
+    return value.Text();
 }
 
 void WriteValue(const QString& key, const RegValue& value) {
     const long rc = RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, value);
     if (rc != ERROR_SUCCESS)
-        throw Invalid(QStringLiteral("cannot write HKEY_LOCAL_MACHINE\\%1 \"%2\" (error %3)")
-                          .arg(key, value.name)
-                          .arg(rc));
+        throw RegistryFailure(rc, QStringLiteral("write HKEY_LOCAL_MACHINE\\%1 \"%2\"").arg(key, value.name));
 }
 
 // A file named on the command line: local, or Windows-style through the prefix.
@@ -64,7 +71,7 @@ void PrintGroup(const ProjectFile& project, const GroupInfo& group, int depth, c
 
 void New(const ToolArguments& args, QTextStream& out) {
     const QString file = LocalFile(args.Positional(0));
-    if (!file.endsWith(QLatin1String(".kxs"), Qt::CaseInsensitive))
+    if (!ProjectTypes::NamesProjectFile(file))
         throw Invalid(QStringLiteral("%1: a project file ends in .kxs").arg(args.Positional(0)));
     const QString folder = QFileInfo(file).absolutePath();
     if (!QDir().mkpath(folder))
@@ -112,14 +119,15 @@ void Unregister(const ToolArguments& args, QTextStream& out) {
         throw Failure(Failure::FileNotFound, QStringLiteral("project \"%1\" is not registered").arg(name));
     const long rc = RegistryStore::DeleteTree(HKEY_LOCAL_MACHINE, ProjectKey(name));
     if (rc != ERROR_SUCCESS)
-        throw Invalid(
-            QStringLiteral("cannot delete HKEY_LOCAL_MACHINE\\%1 (error %2)").arg(ProjectKey(name)).arg(rc));
+        throw RegistryFailure(rc, QStringLiteral("delete HKEY_LOCAL_MACHINE\\%1").arg(ProjectKey(name)));
     out << "unregistered " << name << Qt::endl;
 }
 
 void List(const ToolArguments&, QTextStream& out) {
     QStringList names;
-    RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, &names);
+    const long rc = RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, &names);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+        throw RegistryFailure(rc, QStringLiteral("list HKEY_LOCAL_MACHINE\\%1").arg(StudioKeys::Projects));
     for (const QString& name : std::as_const(names)) {
         const QString type = RegistryText(ProjectKey(name), QStringLiteral("ProjectType"));
         const QString path = RegistryText(ProjectKey(name), QStringLiteral("Path"));

@@ -3,6 +3,7 @@
 #include "kx4studio/StudioToolContext.h"
 #include "kx4studio/WindowsPath.h"
 #include "platform/core/Prefix.h"
+#include "platform/registry/RegErrorText.h"
 #include "platform/registry/Registry.h"
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
@@ -28,9 +29,9 @@ QString KeyName(HKEY root, const QString& key, const QString& value) {
 void Write(HKEY root, const QString& key, const RegValue& value) {
     const long rc = RegistryStore::SetValue(root, key, value);
     if (rc != ERROR_SUCCESS)
-        throw Failure(
-            Failure::InvalidCall,
-            QStringLiteral("cannot write %1 (error %2)").arg(KeyName(root, key, value.name)).arg(rc));
+        throw Failure(Failure::InvalidCall,
+                      QStringLiteral("cannot write %1: %2")
+                          .arg(KeyName(root, key, value.name), RegistryStore::Describe(rc, root)));
 }
 
 bool Exists(HKEY root, const QString& key, const QString& name, RegValue* value = nullptr) {

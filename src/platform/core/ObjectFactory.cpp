@@ -2,6 +2,7 @@
 #include "platform/core/PlatformLog.h"
 
 #include "platform/core/Prefix.h"
+#include "platform/registry/RegErrorText.h"
 #include "platform/registry/Registry.h"
 
 #include <QCoreApplication>
@@ -23,8 +24,13 @@ namespace {
 QString PluginFile(const QString& serverKey, QString* why) {
     RegValue value;
     const long rc = RegistryStore::QueryValue(HKEY_CLASSES_ROOT, serverKey, QString(), &value);
-    if (rc != ERROR_SUCCESS) {
+    if (rc == ERROR_FILE_NOT_FOUND) {
         *why = QStringLiteral("not registered (no HKEY_CLASSES_ROOT\\%1)").arg(serverKey);
+        return {};
+    }
+    if (rc != ERROR_SUCCESS) {
+        *why = QStringLiteral("cannot read HKEY_CLASSES_ROOT\\%1: %2")
+                   .arg(serverKey, RegistryStore::Describe(rc, HKEY_CLASSES_ROOT));
         return {};
     }
     if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) {

@@ -52,7 +52,7 @@ void ReportUnopenable(const QString& given, const QString& localPath, const QStr
                        .arg(given, why);
     if (QDir::fromNativeSeparators(given) != localPath)
         text += SystemLanguage::Pick(" (Looked for \"%1\".)", " (Gesucht als \"%1\".)").arg(localPath);
-    qCWarning(lcHtmlHelp).noquote() << text;
+    // The box says it (on standard error without a display); a log line would say it twice.
     MessageBox::Show(text, SystemLanguage::Pick("Help", "Hilfe"), MessageBox::Icon::Exclamation);
 }
 

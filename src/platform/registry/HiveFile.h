@@ -22,9 +22,31 @@ public:
     // *db must end in a commit or rollback before the next call.
     long Acquire(bool forWrite, SqliteDb** db);
 
-    // The key at names with its values, from the cache when the file has not changed since.
-    // A missing key comes back with exists false; with viewRoot it exists all the same (HKCR).
-    long ReadKey(const QStringList& names, bool viewRoot, const HiveReadCache::Key** out);
+    // The key at its folded path with its values, from the cache when the file has not changed
+    // since. A missing key comes back with exists false; with viewRoot it exists all the same
+    // (HKCR), as the hive's root always does.
+    long ReadKey(const QString& foldedPath, bool viewRoot, const HiveReadCache::Key** out);
+
+    // SQLite's integrity check of the file and whether it is a hive: RegistryStore::CheckHive.
+    long Check(QStringList* findings);
+
+    // The key's direct subkeys, from the cache when the file has not changed since; a read of
+    // them also caches the values of each subkey. ERROR_FILE_NOT_FOUND for a missing key (a
+    // root, and with viewRoot HKCR's key, always exist).
+    long ReadSubkeys(const QString& foldedPath, bool viewRoot, QStringList* out);
+
+    // Around a change through the connection from Acquire(true), made under the lock: the
+    // file's change counter once the transaction has begun (no other writer can commit then),
+    // and after the commit, forget(cache) for what the change touched. The cache holds on when
+    // no other process committed in between, and empties otherwise.
+    bool Counter(quint32* counter) const { return m_db && m_db->ChangeCounter(counter); }
+    template <class Forget> void Committed(bool counted, quint32 before, Forget&& forget) {
+        quint32 after = 0;
+        if (counted && Counter(&after) && m_cache.Advance(before, after))
+            forget(m_cache);
+        else
+            m_cache.Clear();
+    }
 
     // Whether the file may be written: its mode bits give someone write access and the process
     // may write it (root ignores missing write bits, so the bits are judged too).
@@ -34,8 +56,11 @@ public:
 
 private:
     long Open();
+    // Refuses a file that is no hive; a new one gets the tables when writable.
+    long Identify(bool writable);
 
     QString m_path;
+    QByteArray m_fileName; // m_path in the file system's encoding
     std::unique_ptr<SqliteDb> m_db;
     quint64 m_device = 0;
     quint64 m_inode = 0;

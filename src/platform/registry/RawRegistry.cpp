@@ -1,6 +1,7 @@
 #include "platform/registry/RawRegistry.h"
 
 #include "platform/core/Ansi.h"
+#include "platform/registry/RegValueCodec.h"
 
 #include <QHash>
 #include <QMutex>
@@ -19,13 +20,9 @@ QHash<HKEY, OpenKey> g_handles;
 // Handles count up from a small number, far from the predefined roots at 0x80000000.
 HKEY g_nextHandle = 0x100;
 
-bool IsPredefined(HKEY key) {
-    return key == HKEY_LOCAL_MACHINE || key == HKEY_CURRENT_USER || key == HKEY_CLASSES_ROOT;
-}
-
 // The root and path a handle stands for.
 bool Lookup(HKEY key, OpenKey* out) {
-    if (IsPredefined(key)) {
+    if (RegistryStore::IsRoot(key)) {
         *out = OpenKey{key, QString()};
         return true;
     }
@@ -56,17 +53,13 @@ long RegOpenKeyExA(HKEY root, const char* subKey, quint32 options, quint32 samDe
     if (!Lookup(root, &base))
         return ERROR_INVALID_HANDLE;
     const QString path = Join(base.path, subKey ? FromAnsi(QByteArray(subKey)) : QString());
-    if (!RegistryStore::KeyExists(base.root, path)) {
-        // A bad path is its own failure, not a missing key.
-        RegValue probe;
-        const long rc = RegistryStore::QueryValue(base.root, path, QString(), &probe);
-        return rc == ERROR_INVALID_PARAMETER ? rc : long(ERROR_FILE_NOT_FOUND);
-    }
+    if (const long rc = RegistryStore::OpenKey(base.root, path); rc != ERROR_SUCCESS)
+        return rc;
     if ((samDesired & KEY_WRITE_BITS) && !RegistryStore::IsWritable(base.root))
         return ERROR_ACCESS_DENIED;
     QMutexLocker lock(&g_mutex);
     HKEY handle = g_nextHandle;
-    while (g_handles.contains(handle) || IsPredefined(handle) || handle == 0)
+    while (g_handles.contains(handle) || RegistryStore::IsRoot(handle) || handle == 0)
         handle += 4;
     g_nextHandle = handle + 4;
     g_handles.insert(handle, OpenKey{base.root, path});
@@ -89,10 +82,7 @@ long RegQueryValueExA(HKEY key, const char* valueName, quint32* reserved, quint3
     QByteArray bytes = value.data;
     if (value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ) {
         // Every unit, zeros included, so a terminated string keeps its terminator.
-        QString text(bytes.size() / 2, Qt::Uninitialized);
-        for (qsizetype i = 0; i < text.size(); ++i)
-            text[i] = QChar(char16_t(quint8(bytes[2 * i]) | (quint8(bytes[2 * i + 1]) << 8)));
-        bytes = ToAnsi(text);
+        bytes = ToAnsi(RegValueCodec::DecodeUtf16(bytes));
     }
     if (type)
         *type = value.type;
@@ -110,7 +100,7 @@ long RegQueryValueExA(HKEY key, const char* valueName, quint32* reserved, quint3
 }
 
 long RegCloseKey(HKEY key) {
-    if (IsPredefined(key))
+    if (RegistryStore::IsRoot(key))
         return ERROR_SUCCESS;
     QMutexLocker lock(&g_mutex);
     return g_handles.remove(key) ? long(ERROR_SUCCESS) : long(ERROR_INVALID_HANDLE);

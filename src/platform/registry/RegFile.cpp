@@ -1,5 +1,6 @@
 #include "platform/registry/RegFile.h"
 
+#include "platform/registry/RegErrorText.h"
 #include "platform/registry/RegFileReader.h"
 #include "platform/registry/RegistryBatch.h"
 
@@ -9,16 +10,6 @@
 namespace RegFile {
 
 namespace {
-
-QString Describe(long rc) {
-    switch (rc) {
-    case ERROR_FILE_NOT_FOUND: return QStringLiteral("not found");
-    case ERROR_ACCESS_DENIED: return QStringLiteral("access denied");
-    case ERROR_INVALID_PARAMETER: return QStringLiteral("invalid name");
-    case ERROR_BUSY: return QStringLiteral("the registry stayed locked by another process");
-    default: return QStringLiteral("error %1").arg(rc);
-    }
-}
 
 bool IsMachine(HKEY root) { return root != HKEY_CURRENT_USER; }
 
@@ -45,7 +36,7 @@ QString FullName(HKEY root, const QString& key) {
 long ExportKey(RegistryBatch& batch, HKEY root, const QString& key, RegFileWriter& writer, QString* error) {
     QList<RegValue> values;
     if (const long rc = batch.EnumValues(root, key, &values); rc != ERROR_SUCCESS) {
-        *error = QStringLiteral("%1: %2").arg(FullName(root, key), Describe(rc));
+        *error = QStringLiteral("%1: %2").arg(FullName(root, key), RegistryStore::Describe(rc, root));
         return rc;
     }
     writer.AddKey(FullName(root, key));
@@ -58,7 +49,7 @@ long ExportKey(RegistryBatch& batch, HKEY root, const QString& key, RegFileWrite
     }
     QStringList subkeys;
     if (const long rc = batch.EnumKeys(root, key, &subkeys); rc != ERROR_SUCCESS) {
-        *error = QStringLiteral("%1: %2").arg(FullName(root, key), Describe(rc));
+        *error = QStringLiteral("%1: %2").arg(FullName(root, key), RegistryStore::Describe(rc, root));
         return rc;
     }
     for (const QString& subkey : std::as_const(subkeys)) {
@@ -92,15 +83,15 @@ long Import(const QString& path, QString* error) {
 
     RegistryBatch batch;
     if (const long rc = batch.BeginWrite(machine, user); rc != ERROR_SUCCESS) {
-        *error = QStringLiteral("%1: %2: %3").arg(path, Describe(rc), batch.LastError());
+        *error = QStringLiteral("%1: %2").arg(path, batch.LastError());
         return rc;
     }
     for (const RegFileEntry& entry : std::as_const(entries)) {
         if (const long rc = Apply(batch, entry); rc != ERROR_SUCCESS) {
-            *error = QStringLiteral("%1: line %2: %3 in %4")
+            *error = QStringLiteral("%1: line %2: %3: %4")
                          .arg(path)
                          .arg(entry.line)
-                         .arg(Describe(rc), FullName(entry.root, entry.key));
+                         .arg(FullName(entry.root, entry.key), RegistryStore::Describe(rc, entry.root));
             return rc;
         }
     }
@@ -113,19 +104,17 @@ long Import(const QString& path, QString* error) {
 
 long Export(HKEY root, const QString& key, const QString& path, RegFileWriter::Format format,
             QString* error) {
-    QString own = key;
-    while (own.endsWith(u'\\'))
-        own.chop(1);
-    while (own.startsWith(u'\\'))
-        own.remove(0, 1);
+    const QString own = RegistryStore::TrimKeyPath(key);
     RegistryBatch batch;
-    if (const long rc = batch.BeginRead(); rc != ERROR_SUCCESS) {
+    if (const long rc = batch.BeginRead(IsMachine(root), !IsMachine(root)); rc != ERROR_SUCCESS) {
         *error = QStringLiteral("%1: %2").arg(FullName(root, own), batch.LastError());
         return rc;
     }
-    if (!batch.KeyExists(root, own)) {
-        *error = QStringLiteral("%1: the key does not exist").arg(FullName(root, own));
-        return ERROR_FILE_NOT_FOUND;
+    if (const long rc = batch.OpenKey(root, own); rc != ERROR_SUCCESS) {
+        *error = rc == ERROR_FILE_NOT_FOUND
+                     ? QStringLiteral("%1: the key does not exist").arg(FullName(root, own))
+                     : QStringLiteral("%1: %2").arg(FullName(root, own), RegistryStore::Describe(rc, root));
+        return rc;
     }
     RegFileWriter writer(format);
     if (const long rc = ExportKey(batch, root, own, writer, error); rc != ERROR_SUCCESS)

@@ -1,5 +1,7 @@
 #include "platform/registry/RegFileWriter.h"
 
+#include "platform/registry/RegValueCodec.h"
+
 namespace {
 
 const QLatin1String Eol("\r\n");
@@ -9,10 +11,7 @@ constexpr int LineWidth = 80;
 bool Utf16Text(const QByteArray& data, QString* text) {
     if (data.size() % 2)
         return false;
-    *text = QString(reinterpret_cast<const QChar*>(data.constData()), data.size() / 2);
-    // QChar's layout is the host's; the store's bytes are little-endian.
-    for (qsizetype i = 0; i < text->size(); ++i)
-        (*text)[i] = QChar(char16_t(quint8(data[2 * i]) | (quint8(data[2 * i + 1]) << 8)));
+    *text = RegValueCodec::DecodeUtf16(data);
     return true;
 }
 
@@ -69,11 +68,15 @@ bool RegFileWriter::AddValue(const RegValue& value, QString* error) {
     QString text;
     const bool isText = stringType && Utf16Text(value.data, &text);
 
-    if (value.type == REG_SZ && isText && text.endsWith(QChar(0)) && text.count(QChar(0)) == 1 &&
-        !text.contains(u'\n') && !text.contains(u'\r') && Utf8Exact(text)) {
-        text.chop(1);
-        m_text += name + u'=' + Quote(text) + Eol;
-        return true;
+    // As reg, a string is written up to its first zero (none at all: empty data); one without
+    // a zero keeps its bytes as hex(1).
+    const qsizetype zero = text.indexOf(QChar(0));
+    if (value.type == REG_SZ && isText && (zero >= 0 || text.isEmpty())) {
+        const QString shown = text.left(zero);
+        if (!shown.contains(u'\n') && !shown.contains(u'\r') && Utf8Exact(shown)) {
+            m_text += name + u'=' + Quote(shown) + Eol;
+            return true;
+        }
     }
     if (value.type == REG_DWORD && value.data.size() == 4) {
         m_text += name + QStringLiteral("=dword:%1").arg(value.Number(), 8, 16, QLatin1Char('0')) + Eol;
@@ -99,11 +102,5 @@ QByteArray RegFileWriter::Bytes() const {
     const QString text = m_text + Eol;
     if (m_format == Format::Regedit4)
         return text.toUtf8();
-    QByteArray bytes("\xff\xfe", 2);
-    bytes.reserve(2 + text.size() * 2);
-    for (const QChar c : text) {
-        bytes.append(char(c.unicode() & 0xff));
-        bytes.append(char(c.unicode() >> 8));
-    }
-    return bytes;
+    return QByteArray("\xff\xfe", 2) + RegValueCodec::EncodeUtf16(text);
 }

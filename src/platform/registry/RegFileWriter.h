@@ -5,9 +5,11 @@
 #include <QByteArray>
 #include <QString>
 
-// Writes a .reg file that imports back byte for byte. "Windows Registry Editor Version 5.00"
-// is UTF-16LE with its mark; "REGEDIT4" is UTF-8; both use CR LF. A string that is not one
-// plain terminated text (no terminator, an embedded zero, a line break) is written as hex(1)/hex(2).
+// Writes a .reg file as reg writes it. "Windows Registry Editor Version 5.00" is UTF-16LE with
+// its mark; "REGEDIT4" is UTF-8; both use CR LF. A REG_SZ is written as its text up to its first
+// zero, as reg does (so what follows an inner zero is not exported); one with no zero at all, or
+// a line break, is written as hex(1), as are other string types as hex(2)/hex(7): those import
+// back byte for byte.
 class RegFileWriter {
 public:
     enum class Format { Regedit4, Version5 };

@@ -4,14 +4,17 @@
 #include "platform/core/Prefix.h"
 #include "platform/core/SqliteDb.h"
 #include "platform/registry/HiveFile.h"
+#include "platform/registry/RegValueCodec.h"
 #include "platform/registry/RegistryHive.h"
 
 #include <QLoggingCategory>
 #include <QMutex>
-#include <QtEndian>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 RegValue RegValue::String(const QString& name, const QString& text, quint32 type) {
@@ -19,33 +22,15 @@ RegValue RegValue::String(const QString& name, const QString& text, quint32 type
 }
 
 RegValue RegValue::Dword(const QString& name, quint32 number) {
-    QByteArray data(4, '\0');
-    qToLittleEndian(number, data.data());
-    return RegValue{name, REG_DWORD, data};
+    return RegValue{name, REG_DWORD, RegValueCodec::EncodeDword(number)};
 }
 
-QString RegValue::Text() const {
-    const qsizetype units = data.size() / 2;
-    QString text;
-    text.reserve(units);
-    for (qsizetype i = 0; i < units; ++i) {
-        const char16_t unit = qFromLittleEndian<quint16>(data.constData() + 2 * i);
-        if (unit == 0)
-            break;
-        text += QChar(unit);
-    }
-    return text;
-}
+QString RegValue::Text() const { return RegValueCodec::DecodeString(data); }
 
-quint32 RegValue::Number() const {
-    return data.size() < 4 ? 0 : qFromLittleEndian<quint32>(data.constData());
-}
+quint32 RegValue::Number() const { return RegValueCodec::DecodeDword(data); }
 
 QByteArray EncodeRegString(const QString& text) {
-    QByteArray data((text.size() + 1) * 2, '\0');
-    for (qsizetype i = 0; i < text.size(); ++i)
-        qToLittleEndian(quint16(text.at(i).unicode()), data.data() + 2 * i);
-    return data;
+    return RegValueCodec::EncodeUtf16(text) + QByteArray(2, '\0');
 }
 
 namespace RegistryStore {
@@ -58,8 +43,30 @@ QMutex g_mutex;
 std::vector<std::unique_ptr<HiveFile>> g_hives;
 constexpr size_t MaxOpenHives = 8;
 
+// HiveFilePath for the hive in use, worked out again only when a variable that chooses the
+// prefix changes: a warm read then builds no path.
+const QString& CurrentHivePath(HKEY hiveRoot) {
+    static const char* const Variables[] = {"KX4_PREFIX", "XDG_DATA_HOME", "HOME"};
+    static std::optional<std::string> seen[std::size(Variables)];
+    static QString machine;
+    static QString user;
+    bool changed = machine.isEmpty();
+    for (size_t i = 0; i < std::size(Variables); ++i) {
+        const char* now = std::getenv(Variables[i]);
+        if (now ? seen[i] != now : seen[i].has_value()) {
+            seen[i] = now ? std::optional<std::string>(now) : std::nullopt;
+            changed = true;
+        }
+    }
+    if (changed) {
+        machine = HiveFilePath(HKEY_LOCAL_MACHINE);
+        user = HiveFilePath(HKEY_CURRENT_USER);
+    }
+    return hiveRoot == HKEY_CURRENT_USER ? user : machine;
+}
+
 HiveFile& Hive(HKEY hiveRoot) {
-    const QString path = HiveFilePath(hiveRoot);
+    const QString& path = CurrentHivePath(hiveRoot);
     auto it =
         std::find_if(g_hives.begin(), g_hives.end(), [&](const auto& hive) { return hive->Path() == path; });
     if (it == g_hives.begin() && it != g_hives.end())
@@ -87,69 +94,62 @@ template <class Fn> long Locked(HKEY root, const QString& key, Fn&& fn) {
     return fn(Hive(hiveRoot), names);
 }
 
+// Runs fn(hive file, folded path, view root) for root\key under the lock. Reads work on the
+// folded path alone, which is also their cache key.
+template <class Fn> long LockedRead(HKEY root, const QString& key, Fn&& fn) {
+    HKEY hiveRoot = 0;
+    QString path;
+    bool viewRoot = false;
+    if (const long rc = RegistryHive::ResolveFolded(root, key, &hiveRoot, &path, &viewRoot);
+        rc != ERROR_SUCCESS)
+        return rc;
+    QMutexLocker lock(&g_mutex);
+    return fn(Hive(hiveRoot), path, viewRoot);
+}
+
 // Runs fn(key) on root\key as read (or cached) under the lock.
 template <class Fn> long RunReadKey(HKEY root, const QString& key, Fn&& fn) {
-    return Locked(root, key, [&](HiveFile& file, const QStringList& names) {
+    return LockedRead(root, key, [&](HiveFile& file, const QString& path, bool viewRoot) {
         const HiveReadCache::Key* cached = nullptr;
-        const bool viewRoot = root == HKEY_CLASSES_ROOT && names.size() == 2;
-        if (const long rc = file.ReadKey(names, viewRoot, &cached); rc != ERROR_SUCCESS)
+        if (const long rc = file.ReadKey(path, viewRoot, &cached); rc != ERROR_SUCCESS)
             return rc;
         return cached->exists ? fn(*cached) : long(ERROR_FILE_NOT_FOUND);
     });
 }
 
-// Runs fn(db, names) with root's hive acquired under the lock; db is null for an empty hive.
-template <class Fn> long WithHive(HKEY root, const QString& key, bool forWrite, Fn&& fn) {
-    return Locked(root, key, [&](HiveFile& file, const QStringList& names) {
+// Runs fn(hive, names) in one IMMEDIATE transaction, committed (durably) before returning;
+// then forget(cache, names) takes what it changed out of the read cache, so the rest stays warm.
+template <class Fn, class Forget> long RunWrite(HKEY root, const QString& key, Fn&& fn, Forget&& forget) {
+    return Locked(root, key, [&](HiveFile& file, const QStringList& names) -> long {
         SqliteDb* db = nullptr;
-        if (const long rc = file.Acquire(forWrite, &db); rc != ERROR_SUCCESS)
+        if (const long rc = file.Acquire(true, &db); rc != ERROR_SUCCESS)
             return rc;
-        return fn(db, names);
-    });
-}
-
-// Runs fn(hive, names) on root's hive under the lock; an empty hive passes a null hive.
-template <class Fn> long RunRead(HKEY root, const QString& key, Fn&& fn) {
-    return WithHive(root, key, false, [&](SqliteDb* db, const QStringList& names) {
-        if (!db)
-            return fn(static_cast<RegistryHive*>(nullptr), names);
-        RegistryHive hive(*db, QStringLiteral("main"));
-        return fn(&hive, names);
-    });
-}
-
-// Runs fn(hive, names) in one IMMEDIATE transaction, committed (durably) before returning.
-template <class Fn> long RunWrite(HKEY root, const QString& key, Fn&& fn) {
-    return WithHive(root, key, true, [&](SqliteDb* db, const QStringList& names) -> long {
         if (!db)
             return ERROR_REGISTRY_IO_FAILED;
         RegistryHive hive(*db, QStringLiteral("main"));
         SqliteTransaction tx(*db);
         if (tx.BeginResult() != 0) {
-            qCWarning(lcRegistry) << "cannot begin a change of" << RootName(root) << key << ":"
-                                  << db->LastError();
+            qCInfo(lcRegistry) << "cannot begin a change of" << RootName(root) << key << ":"
+                               << db->LastError();
             return RegistryHive::ErrorFromSqlite(tx.BeginResult());
         }
+        quint32 before = 0;
+        const bool counted = file.Counter(&before);
         if (const long rc = fn(hive, names); rc != ERROR_SUCCESS)
             return rc;
         if (const int sql = tx.Commit(); sql != 0) {
-            qCWarning(lcRegistry) << "cannot commit a change of" << RootName(root) << key << ":"
-                                  << db->LastError();
+            qCInfo(lcRegistry) << "cannot commit a change of" << RootName(root) << key << ":"
+                               << db->LastError();
             return RegistryHive::ErrorFromSqlite(sql);
         }
+        file.Committed(counted, before, [&](HiveReadCache& cache) { forget(cache, names); });
         return long(ERROR_SUCCESS);
     });
 }
 
-// The key's id for a read. The roots always exist, HKCR too (its key may not yet), even in an
-// empty hive.
-long FindForRead(HKEY root, RegistryHive* hive, const QStringList& names, qint64* id) {
-    const bool viewRoot = root == HKEY_CLASSES_ROOT && names.size() == 2;
-    if (!hive) {
-        *id = -1;
-        return names.isEmpty() || viewRoot ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-    }
-    return hive->FindKeyOrView(names, viewRoot, id);
+// What a change of one key leaves out of date in the cache.
+void ForgetKey(HiveReadCache& cache, const QStringList& names) {
+    cache.ForgetKey(RegistryHive::FoldedPath(names));
 }
 
 } // namespace
@@ -167,6 +167,20 @@ bool ParseRoot(const QString& name, HKEY* root) {
     return true;
 }
 
+bool IsRoot(HKEY root) {
+    return root == HKEY_LOCAL_MACHINE || root == HKEY_CURRENT_USER || root == HKEY_CLASSES_ROOT;
+}
+
+QString TrimKeyPath(const QString& key) {
+    qsizetype begin = 0;
+    qsizetype end = key.size();
+    while (begin < end && key.at(begin) == u'\\')
+        ++begin;
+    while (end > begin && key.at(end - 1) == u'\\')
+        --end;
+    return key.mid(begin, end - begin);
+}
+
 QString RootName(HKEY root) {
     switch (root) {
     case HKEY_LOCAL_MACHINE: return QStringLiteral("HKEY_LOCAL_MACHINE");
@@ -181,16 +195,20 @@ QString HiveFilePath(HKEY root) {
     return Prefix::Path() + u'/' + file;
 }
 
-bool KeyExists(HKEY root, const QString& key) {
-    return RunReadKey(root, key, [](const HiveReadCache::Key&) { return long(ERROR_SUCCESS); }) ==
-           ERROR_SUCCESS;
+long OpenKey(HKEY root, const QString& key) {
+    return RunReadKey(root, key, [](const HiveReadCache::Key&) { return long(ERROR_SUCCESS); });
 }
 
+bool KeyExists(HKEY root, const QString& key) { return OpenKey(root, key) == ERROR_SUCCESS; }
+
 long CreateKey(HKEY root, const QString& key) {
-    return RunWrite(root, key, [](RegistryHive& hive, const QStringList& names) {
-        qint64 id = 0;
-        return hive.CreateKey(names, &id);
-    });
+    return RunWrite(
+        root, key,
+        [](RegistryHive& hive, const QStringList& names) {
+            qint64 id = 0;
+            return hive.CreateKey(names, &id);
+        },
+        ForgetKey);
 }
 
 long QueryValue(HKEY root, const QString& key, const QString& name, RegValue* out) {
@@ -208,21 +226,21 @@ long QueryValue(HKEY root, const QString& key, const QString& name, RegValue* ou
 long SetValue(HKEY root, const QString& key, const RegValue& value) {
     if (!RegistryHive::IsValidValueName(value.name))
         return ERROR_INVALID_PARAMETER;
-    return RunWrite(root, key, [&](RegistryHive& hive, const QStringList& names) {
-        qint64 id = 0;
-        if (const long rc = hive.CreateKey(names, &id); rc != ERROR_SUCCESS)
-            return rc;
-        return hive.SetValue(id, value);
-    });
+    return RunWrite(
+        root, key,
+        [&](RegistryHive& hive, const QStringList& names) {
+            qint64 id = 0;
+            if (const long rc = hive.CreateKey(names, &id); rc != ERROR_SUCCESS)
+                return rc;
+            return hive.SetValue(id, value);
+        },
+        ForgetKey);
 }
 
 long EnumKeys(HKEY root, const QString& key, QStringList* out) {
     out->clear();
-    return RunRead(root, key, [&](RegistryHive* hive, const QStringList& names) {
-        qint64 id = 0;
-        if (const long rc = FindForRead(root, hive, names, &id); rc != ERROR_SUCCESS || !hive)
-            return rc;
-        return hive->EnumKeys(id, out);
+    return LockedRead(root, key, [&](HiveFile& file, const QString& path, bool viewRoot) {
+        return file.ReadSubkeys(path, viewRoot, out);
     });
 }
 
@@ -237,12 +255,15 @@ long EnumValues(HKEY root, const QString& key, QList<RegValue>* out) {
 long DeleteValue(HKEY root, const QString& key, const QString& name) {
     if (!RegistryHive::IsValidValueName(name))
         return ERROR_INVALID_PARAMETER;
-    return RunWrite(root, key, [&](RegistryHive& hive, const QStringList& names) {
-        qint64 id = 0;
-        if (const long rc = hive.FindKey(names, &id); rc != ERROR_SUCCESS)
-            return rc;
-        return hive.DeleteValue(id, name);
-    });
+    return RunWrite(
+        root, key,
+        [&](RegistryHive& hive, const QStringList& names) {
+            qint64 id = 0;
+            if (const long rc = hive.FindKey(names, &id); rc != ERROR_SUCCESS)
+                return rc;
+            return hive.DeleteValue(id, name);
+        },
+        ForgetKey);
 }
 
 long DeleteTree(HKEY root, const QString& key) {
@@ -251,9 +272,15 @@ long DeleteTree(HKEY root, const QString& key) {
     if (const long rc = RegistryHive::SplitKeyPath(key, &own); rc != ERROR_SUCCESS)
         return rc;
     const bool keepKey = own.isEmpty();
-    return RunWrite(root, key, [&](RegistryHive& hive, const QStringList& names) {
-        return hive.DeleteTree(names, keepKey);
-    });
+    return RunWrite(
+        root, key,
+        [&](RegistryHive& hive, const QStringList& names) { return hive.DeleteTree(names, keepKey); },
+        [&](HiveReadCache& cache, const QStringList& names) {
+            const QString path = RegistryHive::FoldedPath(names);
+            cache.ForgetTrees({path});
+            if (keepKey) // HKCR's own key stays: its parent must list it still
+                cache.ForgetKey(path);
+        });
 }
 
 long DeleteTrees(HKEY root, const QString& parent, const QStringList& subkeys) {
@@ -268,20 +295,34 @@ long DeleteTrees(HKEY root, const QString& parent, const QStringList& subkeys) {
             return ERROR_INVALID_PARAMETER;
         paths.append(own);
     }
-    return RunWrite(root, parent, [&](RegistryHive& hive, const QStringList& names) {
-        for (const QStringList& own : paths) {
-            const long rc = hive.DeleteTree(names + own, false);
-            if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
-                return rc;
-        }
-        return long(ERROR_SUCCESS);
-    });
+    return RunWrite(
+        root, parent,
+        [&](RegistryHive& hive, const QStringList& names) {
+            for (const QStringList& own : paths) {
+                const long rc = hive.DeleteTree(names + own, false);
+                if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+                    return rc;
+            }
+            return long(ERROR_SUCCESS);
+        },
+        [&](HiveReadCache& cache, const QStringList& names) {
+            QStringList folded;
+            for (const QStringList& own : paths)
+                folded.append(RegistryHive::FoldedPath(names + own));
+            cache.ForgetTrees(folded);
+        });
 }
 
-bool IsWritable(HKEY root) {
-    if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER && root != HKEY_CLASSES_ROOT)
-        return false;
-    return HiveFile::IsWritablePath(HiveFilePath(root));
+long CheckHive(HKEY root, QStringList* findings) {
+    findings->clear();
+    HKEY hiveRoot = 0;
+    QStringList names;
+    if (const long rc = RegistryHive::Resolve(root, QString(), &hiveRoot, &names); rc != ERROR_SUCCESS)
+        return rc;
+    QMutexLocker lock(&g_mutex);
+    return Hive(hiveRoot).Check(findings);
 }
+
+bool IsWritable(HKEY root) { return IsRoot(root) && HiveFile::IsWritablePath(HiveFilePath(root)); }
 
 } // namespace RegistryStore

@@ -35,8 +35,11 @@ enum RegError : long {
     ERROR_ACCESS_DENIED = 5,
     ERROR_INVALID_HANDLE = 6, // not a root key (or, for raw reads, not an open key)
     ERROR_INVALID_PARAMETER = 87,
-    ERROR_BUSY = 170, // another process held the hive past the busy timeout
+    ERROR_DISK_FULL = 112, // the disk under the hive file is full
+    ERROR_BUSY = 170,      // another process held the hive past the busy timeout
     ERROR_MORE_DATA = 234,
+    ERROR_BADDB = 1009,              // the hive file is no hive: another program's database, or none
+    ERROR_REGISTRY_CORRUPT = 1015,   // the hive file is damaged (SQLite: database disk image is malformed)
     ERROR_REGISTRY_IO_FAILED = 1016, // the hive file could not be read or written
 };
 
@@ -62,8 +65,16 @@ namespace RegistryStore {
 
 // Root names: "HKLM", "HKEY_LOCAL_MACHINE", "HKCU", ..., "HKCR"; returns false if unknown.
 bool ParseRoot(const QString& name, HKEY* root);
-QString RootName(HKEY root); // long form, "HKEY_LOCAL_MACHINE"
+QString RootName(HKEY root); // long form, "HKEY_LOCAL_MACHINE"; empty for anything but the three roots
+// Whether root is one of the three roots.
+bool IsRoot(HKEY root);
+// The key path without the backslashes at its ends: \A\B\ is A\B.
+QString TrimKeyPath(const QString& key);
 
+// ERROR_SUCCESS when the key exists, ERROR_FILE_NOT_FOUND when it does not, else why it could
+// not be looked at (a damaged hive is never a missing key).
+long OpenKey(HKEY root, const QString& key);
+// OpenKey(...) == ERROR_SUCCESS.
 bool KeyExists(HKEY root, const QString& key);
 // Creates the key and every missing level above it; an existing key is success.
 long CreateKey(HKEY root, const QString& key);
@@ -84,5 +95,10 @@ long DeleteTrees(HKEY root, const QString& parent, const QStringList& subkeys);
 bool IsWritable(HKEY root);
 // The database file that holds root's hive in the current prefix (HKCR: the HKLM file).
 QString HiveFilePath(HKEY root);
+// Checks root's hive file with SQLite's integrity check. ERROR_SUCCESS with no findings when it
+// is sound (a missing file is an empty hive); ERROR_REGISTRY_CORRUPT with SQLite's findings (the
+// pages, tables and indexes that are damaged); ERROR_BADDB with the reason when the file is no
+// hive; ERROR_INVALID_HANDLE for an unknown root.
+long CheckHive(HKEY root, QStringList* findings);
 
 } // namespace RegistryStore

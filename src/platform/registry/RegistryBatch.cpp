@@ -3,6 +3,7 @@
 
 #include "platform/core/SqliteDb.h"
 #include "platform/registry/HiveFile.h"
+#include "platform/registry/RegErrorText.h"
 #include "platform/registry/RegistryHive.h"
 
 #include <QDir>
@@ -11,15 +12,6 @@
 
 #include <optional>
 #include <sqlite3.h>
-
-namespace {
-
-// HKCR's own key, which exists for readers even before anything was written below it.
-bool IsViewRoot(HKEY root, const QStringList& names) {
-    return root == HKEY_CLASSES_ROOT && names.size() == 2;
-}
-
-} // namespace
 
 struct RegistryBatch::Impl {
     SqliteDb db;
@@ -36,32 +28,52 @@ struct RegistryBatch::Impl {
 
     long Fail(long rc, const QString& what) {
         error = what;
-        qCWarning(lcRegistry) << what;
+        qCInfo(lcRegistry) << what;
         return rc;
     }
 
-    long Sql(int rc) {
+    // A failure of root's hive file, in words that name the file.
+    long FailHive(long rc, HKEY root) { return Fail(rc, RegistryStore::Describe(rc, root)); }
+
+    long Sql(int rc, HKEY root) {
         if (rc == SQLITE_OK || rc == SQLITE_DONE)
             return ERROR_SUCCESS;
-        return Fail(RegistryHive::ErrorFromSqlite(rc), db.LastError());
+        return FailHive(RegistryHive::ErrorFromSqlite(rc), root);
     }
 
-    // Opens file as main, or attaches it as name when main is taken.
-    long OpenOrAttach(const QString& file, const QString& name, QString* schema) {
+    // Opens root's hive file as main, or attaches it when main is taken.
+    long OpenOrAttach(HKEY root, QString* schema) {
+        const QString file = RegistryStore::HiveFilePath(root);
+        const QString name = root == HKEY_CURRENT_USER ? QStringLiteral("hkcu") : QStringLiteral("hklm");
         if (!db.IsOpen()) {
             if (const int rc = db.Open(file, HiveFile::BusyTimeoutMs); rc != SQLITE_OK)
-                return Fail(RegistryHive::ErrorFromSqlite(rc), QStringLiteral("cannot open %1").arg(file));
+                return Sql(rc, root);
             *schema = QStringLiteral("main");
         } else {
             SqliteStatement attach = db.Prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(name));
             attach.Bind(1, file);
             attach.Step();
             if (!attach.Done())
-                return Fail(RegistryHive::ErrorFromSqlite(attach.Result()),
-                            QStringLiteral("cannot open %1: %2").arg(file, db.LastError()));
+                return Sql(attach.Result(), root);
             *schema = name;
         }
-        return Sql(db.Exec(QStringLiteral("PRAGMA %1.synchronous = FULL").arg(*schema)));
+        return Sql(db.Exec(QStringLiteral("PRAGMA %1.synchronous = FULL").arg(*schema)), root);
+    }
+
+    // Inside the transaction: refuses a file that is no hive; a new file gets the tables when
+    // create is set, else it reads as empty (its schema is cleared).
+    long Identify(HKEY root, QString* schema, bool create) {
+        if (schema->isEmpty())
+            return ERROR_SUCCESS;
+        RegistryHive hive(db, *schema);
+        bool isEmpty = false;
+        if (const long rc = hive.Identify(&isEmpty); rc != ERROR_SUCCESS)
+            return FailHive(rc, root);
+        if (isEmpty && create)
+            return Sql(hive.CreateSchema(), root);
+        if (isEmpty)
+            schema->clear();
+        return ERROR_SUCCESS;
     }
 
     // The hive holding root and the key's names in it; null (with *rc) when it is not open.
@@ -92,59 +104,51 @@ RegistryBatch::~RegistryBatch() {
 
 long RegistryBatch::BeginWrite(bool machine, bool user) {
     d->writing = true;
-    const QString machineFile = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
-    const QString userFile = RegistryStore::HiveFilePath(HKEY_CURRENT_USER);
-    for (const auto& [wanted, file] : {std::pair{machine, machineFile}, std::pair{user, userFile}}) {
-        if (wanted && !HiveFile::IsWritablePath(file))
-            return d->Fail(ERROR_ACCESS_DENIED, QStringLiteral("%1 is read-only").arg(file));
+    for (const auto& [wanted, root] :
+         {std::pair{machine, HKEY_LOCAL_MACHINE}, std::pair{user, HKEY_CURRENT_USER}}) {
+        if (wanted && !HiveFile::IsWritablePath(RegistryStore::HiveFilePath(root)))
+            return d->FailHive(ERROR_ACCESS_DENIED, root);
     }
-    if (!QDir().mkpath(QFileInfo(machineFile).absolutePath()))
-        return d->Fail(
-            ERROR_ACCESS_DENIED,
-            QStringLiteral("cannot create the folder %1").arg(QFileInfo(machineFile).absolutePath()));
+    const QString folder = QFileInfo(RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE)).absolutePath();
+    if (!QDir().mkpath(folder))
+        return d->Fail(ERROR_ACCESS_DENIED, QStringLiteral("cannot create the folder %1").arg(folder));
     // HKLM is always opened first, so two batches lock the hives in the same order.
     if (machine)
-        if (const long rc = d->OpenOrAttach(machineFile, QStringLiteral("hklm"), &d->machineSchema); rc)
+        if (const long rc = d->OpenOrAttach(HKEY_LOCAL_MACHINE, &d->machineSchema); rc)
             return rc;
     if (user)
-        if (const long rc = d->OpenOrAttach(userFile, QStringLiteral("hkcu"), &d->userSchema); rc)
+        if (const long rc = d->OpenOrAttach(HKEY_CURRENT_USER, &d->userSchema); rc)
             return rc;
     if (!d->db.IsOpen())
         return ERROR_SUCCESS;
     d->tx.emplace(d->db);
     if (d->tx->BeginResult() != SQLITE_OK) {
-        const long rc = d->Sql(d->tx->BeginResult());
+        const long rc = d->Sql(d->tx->BeginResult(), machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER);
         d->tx.reset();
         return rc;
     }
-    for (const QString& schema : {d->machineSchema, d->userSchema}) {
-        if (!schema.isEmpty())
-            if (const long rc = d->Sql(RegistryHive(d->db, schema).CreateSchema()); rc)
-                return rc;
-    }
-    return ERROR_SUCCESS;
+    if (const long rc = d->Identify(HKEY_LOCAL_MACHINE, &d->machineSchema, true); rc)
+        return rc;
+    return d->Identify(HKEY_CURRENT_USER, &d->userSchema, true);
 }
 
-long RegistryBatch::BeginRead() {
+long RegistryBatch::BeginRead(bool machine, bool user) {
     d->writing = false;
-    const QString machineFile = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
-    const QString userFile = RegistryStore::HiveFilePath(HKEY_CURRENT_USER);
-    if (QFileInfo::exists(machineFile))
-        if (const long rc = d->OpenOrAttach(machineFile, QStringLiteral("hklm"), &d->machineSchema); rc)
-            return rc;
-    if (QFileInfo::exists(userFile))
-        if (const long rc = d->OpenOrAttach(userFile, QStringLiteral("hkcu"), &d->userSchema); rc)
-            return rc;
+    for (const auto& [wanted, root] :
+         {std::pair{machine, HKEY_LOCAL_MACHINE}, std::pair{user, HKEY_CURRENT_USER}}) {
+        QString& schema = root == HKEY_LOCAL_MACHINE ? d->machineSchema : d->userSchema;
+        if (wanted && QFileInfo::exists(RegistryStore::HiveFilePath(root)))
+            if (const long rc = d->OpenOrAttach(root, &schema); rc)
+                return rc;
+    }
     if (!d->db.IsOpen())
         return ERROR_SUCCESS;
-    if (const long rc = d->Sql(d->db.Exec(QStringLiteral("BEGIN"))); rc)
+    if (const long rc = d->Sql(d->db.Exec(QStringLiteral("BEGIN")), HKEY_LOCAL_MACHINE); rc)
         return rc;
-    // A hive file without tables (never written) reads as empty.
-    for (QString* schema : {&d->machineSchema, &d->userSchema}) {
-        if (!schema->isEmpty() && !RegistryHive(d->db, *schema).HasSchema())
-            schema->clear();
-    }
-    return ERROR_SUCCESS;
+    // A hive file without tables (never written) reads as empty; one that is no hive is refused.
+    if (const long rc = d->Identify(HKEY_LOCAL_MACHINE, &d->machineSchema, false); rc)
+        return rc;
+    return d->Identify(HKEY_CURRENT_USER, &d->userSchema, false);
 }
 
 long RegistryBatch::CreateKey(HKEY root, const QString& key) {
@@ -156,7 +160,7 @@ long RegistryBatch::CreateKey(HKEY root, const QString& key) {
     qint64 id = 0;
     rc = hive->CreateKey(names, &id);
     if (rc != ERROR_SUCCESS)
-        return d->Fail(rc, d->db.LastError());
+        return d->FailHive(rc, root);
     d->lastRoot = root;
     d->lastKey = key;
     d->lastId = id;
@@ -175,7 +179,7 @@ long RegistryBatch::SetValue(HKEY root, const QString& key, const RegValue& valu
     if (!hive)
         return rc;
     rc = hive->SetValue(d->lastId, value);
-    return rc == ERROR_SUCCESS ? rc : d->Fail(rc, d->db.LastError());
+    return rc == ERROR_SUCCESS ? rc : d->FailHive(rc, root);
 }
 
 // Runs fn(hive, id) on an existing key.
@@ -208,15 +212,19 @@ long RegistryBatch::DeleteTree(HKEY root, const QString& key) {
     return hive->DeleteTree(names, own.isEmpty());
 }
 
-bool RegistryBatch::KeyExists(HKEY root, const QString& key) {
+long RegistryBatch::OpenKey(HKEY root, const QString& key) {
     QStringList names;
     long rc = ERROR_SUCCESS;
     auto hive = d->Hive(root, key, &names, &rc);
     if (!hive)
-        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names));
+        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || RegistryHive::IsViewRoot(root, names))
+                   ? long(ERROR_SUCCESS)
+                   : rc;
     qint64 id = 0;
-    return hive->FindKeyOrView(names, IsViewRoot(root, names), &id) == ERROR_SUCCESS;
+    return hive->FindKeyOrView(names, RegistryHive::IsViewRoot(root, names), &id);
 }
+
+bool RegistryBatch::KeyExists(HKEY root, const QString& key) { return OpenKey(root, key) == ERROR_SUCCESS; }
 
 long RegistryBatch::QueryValue(HKEY root, const QString& key, const QString& name, RegValue* out) {
     return OnKey(*d, root, key, [&](auto& hive, qint64 id) { return hive.QueryValue(id, name, out); });
@@ -228,11 +236,11 @@ template <class Impl, class List> static long ListKey(Impl& d, HKEY root, const 
     long rc = ERROR_SUCCESS;
     auto hive = d.Hive(root, key, &names, &rc);
     if (!hive)
-        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || IsViewRoot(root, names))
+        return rc == ERROR_FILE_NOT_FOUND && (names.isEmpty() || RegistryHive::IsViewRoot(root, names))
                    ? long(ERROR_SUCCESS)
                    : rc;
     qint64 id = 0;
-    if ((rc = hive->FindKeyOrView(names, IsViewRoot(root, names), &id)) != ERROR_SUCCESS)
+    if ((rc = hive->FindKeyOrView(names, RegistryHive::IsViewRoot(root, names), &id)) != ERROR_SUCCESS)
         return rc;
     return list(*hive, id);
 }
@@ -255,7 +263,7 @@ long RegistryBatch::Commit() {
     }
     const int rc = d->tx->Commit();
     d->tx.reset();
-    return d->Sql(rc);
+    return d->Sql(rc, d->machineSchema.isEmpty() ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE);
 }
 
 QString RegistryBatch::LastError() const { return d->error; }

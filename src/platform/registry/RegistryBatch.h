@@ -23,8 +23,9 @@ public:
     // HKLM and HKCR, user: HKCU), waiting for other writers. A hive that is not writable gives
     // ERROR_ACCESS_DENIED and nothing is locked.
     long BeginWrite(bool machine, bool user);
-    // Opens both hives for a consistent read; missing hives read as empty.
-    long BeginRead();
+    // Opens the hives asked for (machine: HKLM and HKCR, user: HKCU) for one consistent read;
+    // missing hives read as empty, and a hive not asked for is not looked at.
+    long BeginRead(bool machine = true, bool user = true);
 
     long CreateKey(HKEY root, const QString& key);
     long SetValue(HKEY root, const QString& key, const RegValue& value);
@@ -32,6 +33,8 @@ public:
     // Deletes the key with its subtree (a root is emptied).
     long DeleteTree(HKEY root, const QString& key);
 
+    // As RegistryStore::OpenKey: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND or why the key could not be looked at.
+    long OpenKey(HKEY root, const QString& key);
     bool KeyExists(HKEY root, const QString& key);
     long QueryValue(HKEY root, const QString& key, const QString& name, RegValue* out);
     long EnumKeys(HKEY root, const QString& key, QStringList* out);
@@ -39,7 +42,7 @@ public:
 
     // Makes every change durable; after a failure nothing of the batch remains.
     long Commit();
-    // What the last failure was, in words (SQLite's message or the refused file).
+    // What the last failure was, in words that name the hive file or folder concerned.
     QString LastError() const;
 
 private:

@@ -4,6 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <numeric>
+
 namespace {
 
 constexpr int MaxKeyNameLength = 255;
@@ -11,6 +14,8 @@ constexpr int MaxValueNameLength = 16383;
 // The hive's own root is row 1 with the empty path; every other key's path is its folded names
 // joined by "\", so a subtree is one range of the unique path index.
 constexpr qint64 RootId = 1;
+// The user_version of a hive's database; a database with tables but another version is no hive.
+constexpr qint64 SchemaVersion = 1;
 
 QString Fold(const QString& name) { return name.toCaseFolded(); }
 
@@ -27,38 +32,87 @@ int RegistryHive::CreateSchema() {
                          "CREATE TABLE IF NOT EXISTS %1.vals(id INTEGER PRIMARY KEY, key INTEGER NOT NULL,"
                          " name TEXT NOT NULL, fold TEXT NOT NULL, type INTEGER NOT NULL,"
                          " data BLOB NOT NULL, UNIQUE(key, fold));"
-                         "INSERT OR IGNORE INTO %1.keys(id, parent, name, path) VALUES(1, 0, '', '');"
-                         "PRAGMA %1.user_version = 1;"));
+                         "INSERT OR IGNORE INTO %1.keys(id, parent, name, path) VALUES(1, 0, '', '');") +
+                     QStringLiteral("PRAGMA %1.user_version = %2;").arg(m_schema).arg(SchemaVersion));
 }
 
-bool RegistryHive::HasSchema() {
-    SqliteStatement st =
-        m_db.Prepare(Sql("SELECT count(*) FROM %1.sqlite_master WHERE name IN ('keys','vals')"));
-    return st.Step() && st.Int(0) == 2;
+long RegistryHive::Identify(bool* isEmpty) {
+    *isEmpty = false;
+    QStringList tables;
+    {
+        SqliteStatement st = m_db.Prepare(Sql("SELECT name FROM %1.sqlite_master WHERE type = 'table'"));
+        while (st.Step())
+            tables.append(st.Text(0));
+        if (!st.Done())
+            return ErrorFromSqlite(st.Result());
+    }
+    if (tables.isEmpty()) {
+        *isEmpty = true;
+        return ERROR_SUCCESS;
+    }
+    SqliteStatement version = m_db.Prepare(Sql("PRAGMA %1.user_version"));
+    if (!version.Step())
+        return ErrorFromSqlite(version.Result());
+    // Another program's database must not get the registry's tables added to it.
+    const bool hive = tables.contains(QStringLiteral("keys")) && tables.contains(QStringLiteral("vals")) &&
+                      version.Int(0) == SchemaVersion;
+    return hive ? ERROR_SUCCESS : ERROR_BADDB;
 }
+
+namespace {
+
+// Whether every name of a trimmed key path is 1 to 255 characters long.
+bool IsValidPath(const QString& path) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path.at(i) != u'\\')
+            continue;
+        if (i == start || i - start > MaxKeyNameLength)
+            return false;
+        start = i + 1;
+    }
+    return true;
+}
+
+const QString ClassesPath = QStringLiteral("software\\classes"); // HKCR's folded path in HKLM
+
+} // namespace
 
 long RegistryHive::SplitKeyPath(const QString& key, QStringList* names) {
     names->clear();
-    qsizetype begin = 0;
-    qsizetype end = key.size();
-    while (begin < end && key.at(begin) == u'\\')
-        ++begin;
-    while (end > begin && key.at(end - 1) == u'\\')
-        --end;
-    if (begin == end)
+    const QString path = RegistryStore::TrimKeyPath(key);
+    if (path.isEmpty())
         return ERROR_SUCCESS;
-    *names = key.mid(begin, end - begin).split(u'\\');
-    for (const QString& name : std::as_const(*names)) {
-        if (name.isEmpty() || name.size() > MaxKeyNameLength) {
-            names->clear();
-            return ERROR_INVALID_PARAMETER;
-        }
-    }
+    if (!IsValidPath(path))
+        return ERROR_INVALID_PARAMETER;
+    *names = path.split(u'\\');
     return ERROR_SUCCESS;
 }
 
+long RegistryHive::ResolveFolded(HKEY root, const QString& key, HKEY* hiveRoot, QString* foldedPath,
+                                 bool* viewRoot) {
+    if (!RegistryStore::IsRoot(root))
+        return ERROR_INVALID_HANDLE;
+    const QString path = RegistryStore::TrimKeyPath(key);
+    if (!path.isEmpty() && !IsValidPath(path))
+        return ERROR_INVALID_PARAMETER;
+    // Folding the whole path folds each name: the separator folds to itself.
+    const QString folded = Fold(path);
+    *hiveRoot = root == HKEY_CLASSES_ROOT ? HKEY_LOCAL_MACHINE : root;
+    *viewRoot = root == HKEY_CLASSES_ROOT && folded.isEmpty();
+    if (root != HKEY_CLASSES_ROOT)
+        *foldedPath = folded;
+    else
+        *foldedPath = folded.isEmpty() ? ClassesPath : ClassesPath + u'\\' + folded;
+    return ERROR_SUCCESS;
+}
+
+bool RegistryHive::IsViewRoot(HKEY root, const QStringList& names) {
+    return root == HKEY_CLASSES_ROOT && names.size() == 2;
+}
+
 long RegistryHive::Resolve(HKEY root, const QString& key, HKEY* hiveRoot, QStringList* names) {
-    if (root != HKEY_LOCAL_MACHINE && root != HKEY_CURRENT_USER && root != HKEY_CLASSES_ROOT)
+    if (!RegistryStore::IsRoot(root))
         return ERROR_INVALID_HANDLE;
     if (const long rc = SplitKeyPath(key, names); rc != ERROR_SUCCESS)
         return rc;
@@ -91,17 +145,20 @@ long RegistryHive::ErrorFromSqlite(int rc) {
     case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
     case SQLITE_BUSY:
     case SQLITE_LOCKED: return ERROR_BUSY;
+    case SQLITE_FULL: return ERROR_DISK_FULL;
+    case SQLITE_CORRUPT: return ERROR_REGISTRY_CORRUPT;
+    case SQLITE_NOTADB: return ERROR_BADDB;
     default: return ERROR_REGISTRY_IO_FAILED;
     }
 }
 
-long RegistryHive::FindKey(const QStringList& names, qint64* id) {
-    if (names.isEmpty()) {
+long RegistryHive::FindKey(const QString& foldedPath, qint64* id) {
+    if (foldedPath.isEmpty()) {
         *id = RootId;
         return ERROR_SUCCESS;
     }
     SqliteStatement st = m_db.Prepare(Sql("SELECT id FROM %1.keys WHERE path = ?"));
-    st.Bind(1, FoldedPath(names, int(names.size())));
+    st.Bind(1, foldedPath);
     if (st.Step()) {
         *id = st.Int(0);
         return ERROR_SUCCESS;
@@ -109,8 +166,8 @@ long RegistryHive::FindKey(const QStringList& names, qint64* id) {
     return st.Done() ? ERROR_FILE_NOT_FOUND : ErrorFromSqlite(st.Result());
 }
 
-long RegistryHive::FindKeyOrView(const QStringList& names, bool isViewRoot, qint64* id) {
-    const long rc = FindKey(names, id);
+long RegistryHive::FindKeyOrView(const QString& foldedPath, bool isViewRoot, qint64* id) {
+    const long rc = FindKey(foldedPath, id);
     if (rc == ERROR_FILE_NOT_FOUND && isViewRoot) {
         *id = -1;
         return ERROR_SUCCESS;
@@ -147,18 +204,65 @@ long RegistryHive::CreateKey(const QStringList& names, qint64* id) {
     return ERROR_SUCCESS;
 }
 
-long RegistryHive::LoadKey(const QStringList& names, bool* exists, QList<RegValue>* values) {
+long RegistryHive::LoadKey(const QString& foldedPath, bool* exists, QList<RegValue>* values) {
     values->clear();
     *exists = false;
     SqliteStatement st =
         m_db.Prepare(Sql("SELECT k.id, v.id, v.name, v.type, v.data FROM %1.keys k"
                          " LEFT JOIN %1.vals v ON v.key = k.id WHERE k.path = ? ORDER BY v.id"));
-    st.Bind(1, FoldedPath(names, int(names.size())));
+    st.Bind(1, foldedPath);
     while (st.Step()) {
         *exists = true;
         if (!st.IsNull(1))
             values->append(RegValue{st.Text(2), quint32(st.Int(3)), st.Blob(4)});
     }
+    return st.Done() ? ERROR_SUCCESS : ErrorFromSqlite(st.Result());
+}
+
+long RegistryHive::LoadChildren(qint64 key, qsizetype valueBudget, QList<Child>* out) {
+    out->clear();
+    SqliteStatement st = m_db.Prepare(
+        Sql("SELECT k.id, k.name, k.path, v.id, v.name, v.type, v.data FROM %1.keys k LEFT JOIN %1.vals v"
+            " ON v.key = k.id WHERE k.parent = ? AND k.id <> 1 ORDER BY k.path"));
+    st.Bind(1, key);
+    QList<qint64> order; // the row ids of the current child's values
+    auto finish = [&] {
+        if (out->isEmpty())
+            return;
+        // Values come in their index's order; the store's order is creation order.
+        QList<RegValue>& values = out->last().values;
+        QList<qsizetype> positions(values.size());
+        std::iota(positions.begin(), positions.end(), 0);
+        std::sort(positions.begin(), positions.end(),
+                  [&](qsizetype a, qsizetype b) { return order.at(a) < order.at(b); });
+        QList<RegValue> sorted;
+        sorted.reserve(values.size());
+        for (const qsizetype i : positions)
+            sorted.append(values.at(i));
+        values = std::move(sorted);
+        order.clear();
+    };
+    qsizetype loaded = 0;
+    qint64 current = 0; // the row id of the last child, whose rows run on
+    while (st.Step()) {
+        if (out->isEmpty() || st.Int(0) != current) {
+            finish();
+            current = st.Int(0);
+            out->append(Child{st.Text(1), st.Text(2), {}, loaded < valueBudget});
+        }
+        Child& child = out->last();
+        if (st.IsNull(3) || !child.complete)
+            continue;
+        if (++loaded > valueBudget) {
+            child.complete = false;
+            child.values.clear();
+            order.clear();
+            continue;
+        }
+        order.append(st.Int(3));
+        child.values.append(RegValue{st.Text(4), quint32(st.Int(5)), st.Blob(6)});
+    }
+    finish();
     return st.Done() ? ERROR_SUCCESS : ErrorFromSqlite(st.Result());
 }
 

@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "app/ToolBoxCommandLine.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ bool RemoveSwitch(QString& line, QLatin1String switchText) {
 
 } // namespace
 
-namespace CommandLine {
+namespace ToolBoxCommandLine {
 
 QString Join(const QStringList& arguments) { return arguments.join(QLatin1Char(' ')); }
 
@@ -53,4 +53,4 @@ QString Reduce(const QString& commandLine, bool* silent) {
     return line;
 }
 
-} // namespace CommandLine
+} // namespace ToolBoxCommandLine

@@ -3,7 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace CommandLine {
+// kx4toolbox's command line, as start-up reduces it to its one argument.
+namespace ToolBoxCommandLine {
 
 // The process arguments (without the program) joined with single spaces.
 QString Join(const QStringList& arguments);
@@ -13,4 +14,4 @@ QString Join(const QStringList& arguments);
 // ends, then one leading and one trailing double quote dropped. Switch letters compare exactly.
 QString Reduce(const QString& commandLine, bool* silent);
 
-} // namespace CommandLine
+} // namespace ToolBoxCommandLine

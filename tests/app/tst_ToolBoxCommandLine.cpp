@@ -1,8 +1,8 @@
-#include "app/CommandLine.h"
+#include "app/ToolBoxCommandLine.h"
 
 #include <QTest>
 
-class tst_CommandLine : public QObject {
+class tst_ToolBoxCommandLine : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void reduce_data() {
@@ -41,10 +41,10 @@ private Q_SLOTS:
         QFETCH(QString, argument);
         QFETCH(bool, silent);
         bool isSilent = !silent;
-        QCOMPARE(CommandLine::Reduce(CommandLine::Join(arguments), &isSilent), argument);
+        QCOMPARE(ToolBoxCommandLine::Reduce(ToolBoxCommandLine::Join(arguments), &isSilent), argument);
         QCOMPARE(isSilent, silent);
     }
 };
 
-QTEST_APPLESS_MAIN(tst_CommandLine)
-#include "tst_CommandLine.moc"
+QTEST_APPLESS_MAIN(tst_ToolBoxCommandLine)
+#include "tst_ToolBoxCommandLine.moc"
