@@ -28,17 +28,17 @@ bool Write(const QList<RegFileEntry>& entries, RegFileWriter::Format format, QBy
         const QString fullName = entry.key.isEmpty()
                                      ? RegistryStore::RootName(entry.root)
                                      : RegistryStore::RootName(entry.root) + u'\\' + entry.key;
+        QString why;
         switch (entry.kind) {
         case RegFileEntry::Kind::Key:
-            writer.AddKey(fullName);
+            if (!writer.AddKey(fullName, &why))
+                return false;
             inKey = true;
             break;
-        case RegFileEntry::Kind::Value: {
-            QString why;
+        case RegFileEntry::Kind::Value:
             if (!inKey || !writer.AddValue(entry.value, &why))
                 return false;
             break;
-        }
         case RegFileEntry::Kind::DeleteKey:
         case RegFileEntry::Kind::DeleteValue: return false;
         }
