@@ -13,8 +13,17 @@ bool EndsPlainField(char c) { return c == ',' || c == '\n' || c == '\r' || c == 
 } // namespace
 
 CsvReader::CsvReader(QIODevice* in, qsizetype bufferSize) : m_in(in) {
-    m_buffer.resize(qMax<qsizetype>(bufferSize, 1));
-    if (Available() && m_end >= 3 && std::memcmp(m_buffer.constData(), "\xEF\xBB\xBF", 3) == 0)
+    m_buffer.resize(qMax<qsizetype>(bufferSize, 3));
+    // The mark may come in more than one read (a pipe gives what it has): gather three bytes.
+    while (m_end < 3) {
+        const qint64 read = m_in->read(m_buffer.data() + m_end, m_buffer.size() - m_end);
+        if (read < 0)
+            Fail(m_line, QStringLiteral("cannot read: %1").arg(m_in->errorString()), Failure::DeviceIOError);
+        if (read == 0)
+            break;
+        m_end += qsizetype(read);
+    }
+    if (m_end >= 3 && std::memcmp(m_buffer.constData(), "\xEF\xBB\xBF", 3) == 0)
         m_pos = 3;
 }
 

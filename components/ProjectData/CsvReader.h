@@ -25,8 +25,8 @@ struct CsvError {
 // buffer and the largest record, whatever the size of the file.
 class CsvReader {
 public:
-    // Reads from in, which must be open for reading and outlive the reader, bufferSize bytes at
-    // a time.
+    // Reads from in, which must be open for reading and outlive the reader, bufferSize bytes (at
+    // least three) at a time.
     explicit CsvReader(QIODevice* in, qsizetype bufferSize = 256 * 1024);
 
     // The next record into *record (its field list reused from the last call); false at the end.

@@ -39,9 +39,12 @@ long ExportKey(RegistryBatch& batch, HKEY root, const QString& key, RegFileWrite
         *error = QStringLiteral("%1: %2").arg(FullName(root, key), RegistryStore::Describe(rc, root));
         return rc;
     }
-    writer.AddKey(FullName(root, key));
+    QString why;
+    if (!writer.AddKey(FullName(root, key), &why)) {
+        *error = why;
+        return ERROR_INVALID_PARAMETER;
+    }
     for (const RegValue& value : std::as_const(values)) {
-        QString why;
         if (!writer.AddValue(value, &why)) {
             *error = QStringLiteral("%1: %2").arg(FullName(root, key), why);
             return ERROR_INVALID_PARAMETER;

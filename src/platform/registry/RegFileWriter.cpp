@@ -26,7 +26,16 @@ RegFileWriter::RegFileWriter(Format format) : m_format(format) {
     m_text += Eol;
 }
 
-void RegFileWriter::AddKey(const QString& fullName) { m_text += Eol + u'[' + fullName + u']' + Eol; }
+bool RegFileWriter::AddKey(const QString& fullName, QString* error) {
+    if (m_format == Format::Regedit4 && !Utf8Exact(fullName)) {
+        *error = QStringLiteral("key \"%1\" cannot be written exactly as REGEDIT4 (its name is not valid "
+                                "text); export it in the 5.00 format")
+                     .arg(fullName);
+        return false;
+    }
+    m_text += Eol + u'[' + fullName + u']' + Eol;
+    return true;
+}
 
 QString RegFileWriter::Quote(const QString& text) {
     QString quoted = QStringLiteral("\"");
@@ -63,6 +72,12 @@ QString RegFileWriter::HexLine(const QString& prefix, const QByteArray& data) co
 }
 
 bool RegFileWriter::AddValue(const RegValue& value, QString* error) {
+    if (m_format == Format::Regedit4 && !Utf8Exact(value.name)) {
+        *error = QStringLiteral("value \"%1\" cannot be written exactly as REGEDIT4 (its name is not "
+                                "valid text); export it in the 5.00 format")
+                     .arg(value.name);
+        return false;
+    }
     const QString name = value.name.isEmpty() ? QStringLiteral("@") : Quote(value.name);
     const bool stringType = value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
     QString text;

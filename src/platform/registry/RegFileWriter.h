@@ -16,11 +16,13 @@ public:
 
     explicit RegFileWriter(Format format);
 
-    // Starts a key section: "[HKEY_CURRENT_USER\Software\X]".
-    void AddKey(const QString& fullName);
+    // Starts a key section: "[HKEY_CURRENT_USER\Software\X]". False (and nothing written) with
+    // *error when the name cannot be written exactly in this format (REGEDIT4 is UTF-8 and so
+    // cannot hold a lone surrogate).
+    bool AddKey(const QString& fullName, QString* error);
     // Adds a value line to the current key. False (and nothing written) with *error when the
-    // value cannot be written exactly in this format (REGEDIT4 holds string data as UTF-8 and
-    // so cannot hold an odd number of bytes or a lone surrogate).
+    // value's name or data cannot be written exactly in this format (REGEDIT4 holds text as
+    // UTF-8 and so cannot hold an odd number of bytes of string data or a lone surrogate).
     bool AddValue(const RegValue& value, QString* error);
     // The whole file, encoded.
     QByteArray Bytes() const;

@@ -70,7 +70,11 @@ int Collect(chmFile*, chmUnitInfo* unit, void* context) {
     return CHM_ENUMERATOR_CONTINUE;
 }
 
-void Put(const void* bytes, size_t n) { std::fwrite(bytes, 1, n, stdout); }
+// An empty object's bytes may be a null pointer, which fwrite must not be given.
+void Put(const void* bytes, size_t n) {
+    if (n > 0)
+        std::fwrite(bytes, 1, n, stdout);
+}
 
 void PutLittleEndian(uint64_t value, int bytes) {
     uint8_t out[8];
