@@ -65,13 +65,15 @@ void ProjectExplorer::ShowWindow() {
     auto window = std::make_unique<QMdiSubWindow>(
         nullptr, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
     window->setWidget(view.release());
-    window->setWindowTitle(ExplorerTexts::Get(ExplorerTexts::Text::WindowTitle, m_english));
     window->resize(320, 480);
     m_window = window.get();
     if (QMdiArea* area = FrameArea())
         area->addSubWindow(window.release());
     else
         window.release()->setParent(m_frame, m_window->windowFlags());
+    // Titled once placed: while it is being placed a subwindow lays its title out anew at every
+    // step, and nothing looks for it by its title before it is shown.
+    m_window->setWindowTitle(ExplorerTexts::Get(ExplorerTexts::Text::WindowTitle, m_english));
     m_window->show();
 }
 

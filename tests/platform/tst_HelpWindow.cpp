@@ -325,6 +325,17 @@ void tst_HelpWindow::tabReachesEveryControl() {
 void tst_HelpWindow::printToPdf() {
     HelpWindow* window = Open();
     QVERIFY(window);
+    // Ctrl+P: the dialog comes from the print module, loaded now; cancelled, it prints nothing.
+    QString dialogTitle;
+    QTimer::singleShot(0, window, [&dialogTitle] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialogTitle = dialog->windowTitle();
+        dialog->reject();
+    });
+    QTest::keySequence(window, QKeySequence::Print);
+    QCOMPARE(dialogTitle, QStringLiteral("Print topic"));
+
     QTemporaryDir dir;
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -1,20 +1,23 @@
 #include "platform/help/HelpWindow.h"
 #include "platform/windows/PlatformGuiLog.h"
 
+#include "platform/core/ObjectFactory.h"
 #include "platform/help/ChmFile.h"
 #include "platform/help/ChmSitemap.h"
 #include "platform/help/HelpBrowser.h"
 #include "platform/help/HelpFindBar.h"
 #include "platform/help/HelpIndexPane.h"
 #include "platform/help/HelpSearchPane.h"
+#include "platform/help/print/HelpPrint.h"
+#include "platform/windows/MessageBox.h"
 #include "platform/windows/SystemLanguage.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QLineEdit>
 #include <QLoggingCategory>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QScopedValueRollback>
 #include <QSplitter>
 #include <QStatusBar>
@@ -218,16 +221,21 @@ void HelpWindow::FillContents() {
     m_contents->expandAll();
 }
 
-void HelpWindow::PrintTo(QPrinter& printer) { m_browser->print(&printer); }
+void HelpWindow::PrintTo(QPagedPaintDevice& device) { m_browser->print(&device); }
 
 void HelpWindow::Print() {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(SystemLanguage::Pick("Print topic", "Thema drucken"));
-    if (m_browser->textCursor().hasSelection())
-        dialog.setOption(QAbstractPrintDialog::PrintSelection);
-    if (dialog.exec() == QDialog::Accepted)
-        PrintTo(printer);
+    // Loaded on first use and kept, as Qt keeps every library it has loaded.
+    QLibrary module(QDir(ObjectFactory::ComponentDir()).filePath(QLatin1String(HelpPrint::ModuleFile)));
+    const auto dialog = reinterpret_cast<HelpPrint::Dialog>(module.resolve(HelpPrint::DialogSymbol));
+    if (!dialog) {
+        MessageBox::Show(
+            SystemLanguage::Pick("Printing is not available: %1", "Drucken ist nicht möglich: %1")
+                .arg(module.errorString()),
+            windowTitle(), MessageBox::Icon::Exclamation, this);
+        return;
+    }
+    dialog(this, SystemLanguage::Pick("Print topic", "Thema drucken"), m_browser->textCursor().hasSelection(),
+           [this](QPagedPaintDevice& device) { PrintTo(device); });
 }
 
 void HelpWindow::Zoom(int steps) {

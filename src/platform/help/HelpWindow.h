@@ -8,7 +8,7 @@ class HelpBrowser;
 class HelpFindBar;
 class HelpIndexPane;
 class HelpSearchPane;
-class QPrinter;
+class QPagedPaintDevice;
 class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -38,8 +38,9 @@ public:
     void ShowTopic(const QString& topic);
     // The topic shown, "/sub/page.htm#part".
     QString CurrentTopic() const;
-    // Prints the topic shown on printer, as Ctrl+P does after its dialog.
-    void PrintTo(QPrinter& printer);
+    // Prints the topic shown on device (a printer or a PDF writer), as Ctrl+P does after its
+    // dialog; only the selection when the device is set to print the selection.
+    void PrintTo(QPagedPaintDevice& device);
 
     QTabWidget* Tabs() const { return m_tabs; }
     QTreeWidget* ContentsTree() const { return m_contents; }
