@@ -1,0 +1,63 @@
+#pragma once
+
+#include "studio/Failure.h"
+
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTest>
+#include <optional>
+
+// What the tests share: a temporary prefix in place of the machine's state, and the failure a
+// call throws.
+namespace TestSupport {
+
+// A temporary folder as $KX4_PREFIX while it lives (the prefix is its "prefix" subfolder, made
+// on first use by the store); the variable is unset again on destruction.
+class TempPrefix {
+public:
+    TempPrefix() { qputenv("KX4_PREFIX", QFile::encodeName(Path())); }
+    ~TempPrefix() { qunsetenv("KX4_PREFIX"); }
+    TempPrefix(const TempPrefix&) = delete;
+    TempPrefix& operator=(const TempPrefix&) = delete;
+
+    bool IsValid() const { return m_dir.isValid(); }
+    // The prefix folder itself.
+    QString Path() const { return m_dir.path() + QStringLiteral("/prefix"); }
+    // A folder beside the prefix for the test's own files (projects, scripts).
+    QString Work() const { return m_dir.path(); }
+    // The environment for a program started by the test: this prefix, the offscreen platform,
+    // and no display.
+    QProcessEnvironment Environment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KX4_PREFIX"), Path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        return environment;
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The failure that call throws, or nothing when it returns.
+template <typename Call> std::optional<Failure> FailureOf(Call&& call) {
+    try {
+        call();
+    } catch (const Failure& failure) {
+        return failure;
+    }
+    return std::nullopt;
+}
+
+} // namespace TestSupport
+
+// Verifies that statement throws a Failure with that number; the failure's description is
+// printed when it does not.
+#define KX4_VERIFY_FAILURE(statement, number)                                                                \
+    do {                                                                                                       \
+        const std::optional<Failure> kx4Caught = TestSupport::FailureOf([&] { statement; });                  \
+        QVERIFY2(kx4Caught.has_value(), "no failure from " #statement);                                       \
+        QVERIFY2(kx4Caught->Number() == int(number), qPrintable(kx4Caught->Text()));                           \
+    } while (false)
