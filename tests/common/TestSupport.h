@@ -56,8 +56,8 @@ template <typename Call> std::optional<Failure> FailureOf(Call&& call) {
 // Verifies that statement throws a Failure with that number; the failure's description is
 // printed when it does not.
 #define KX4_VERIFY_FAILURE(statement, number)                                                                \
-    do {                                                                                                       \
-        const std::optional<Failure> kx4Caught = TestSupport::FailureOf([&] { statement; });                  \
-        QVERIFY2(kx4Caught.has_value(), "no failure from " #statement);                                       \
-        QVERIFY2(kx4Caught->Number() == int(number), qPrintable(kx4Caught->Text()));                           \
+    do {                                                                                                     \
+        const std::optional<Failure> kx4Caught = TestSupport::FailureOf([&] { statement; });                 \
+        QVERIFY2(kx4Caught.has_value(), "no failure from " #statement);                                      \
+        QVERIFY2(kx4Caught->Number() == int(number), qPrintable(kx4Caught->Text()));                         \
     } while (false)
