@@ -2,13 +2,14 @@
 # Deliberate faults in the program's key decisions, each applied alone to a copy of the tracked
 # tree, built and run against the whole suite. A fault that no test notices is a gap in the tests.
 #
-#   tests/mutate.sh [-v] [-k] [-n] [FAULT...]    apply, build and test (all faults when none named)
+#   tests/mutate.sh [-v] [-k] [-n] [-a] [FAULT...]  apply, build and test (all faults when none named)
 #   tests/mutate.sh -c [FAULT...]                only check that each fault's text is in its file once
 #   tests/mutate.sh -l                           list the faults
 #
 #   FAULT  a number or a name from the list; a name may be a pattern ('reg-*')
 #   -k     keep going after a fault that does not apply or does not build
 #   -n     skip the first run of the suite without any fault (it must pass for the rest to mean anything)
+#   -a     run every test, not only up to the first failure, to name every test that catches a fault
 #   -v     say what happens to each fault; the build and test output go to $MUTATE_DIR/logs either way
 #
 # The copy and its build live in $MUTATE_DIR (default ${TMPDIR:-/tmp}/kx4-mutate) and are reused:
@@ -352,14 +353,15 @@ parse_faults() {
 
 usage() { sed -n '2,/^set -uo/{/^set -uo/d;s/^# \{0,1\}//;p}' "$0"; }
 
-verbose=0 keep_going=0 skip_clean=0 check_only=0 list_only=0
-while getopts 'vkncl' option; do
+verbose=0 keep_going=0 skip_clean=0 check_only=0 list_only=0 stop=--stop-on-failure
+while getopts 'vkncla' option; do
     case $option in
     v) verbose=1 ;;
     k) keep_going=1 ;;
     n) skip_clean=1 ;;
     c) check_only=1 ;;
     l) list_only=1 ;;
+    a) stop='' ;;
     *) usage >&2; exit 2 ;;
     esac
 done
@@ -462,9 +464,9 @@ build_tree() {
     cmake --build "$build" -j "$jobs" >>"$1" 2>&1
 }
 
-# The whole suite, stopping at the first test that fails; the failing tests go to $failed_tests.
+# The whole suite, stopping at the first test that fails unless -a; the failing tests go to $failed_tests.
 run_suite() {
-    (cd "$build" && QT_QPA_PLATFORM=offscreen ctest -j "$jobs" --timeout 120 --stop-on-failure) >>"$1" 2>&1
+    (cd "$build" && QT_QPA_PLATFORM=offscreen ctest -j "$jobs" --timeout 120 $stop) >>"$1" 2>&1
     local status=$?
     failed_tests=$(sed -n '/tests FAILED:/,$s/^[[:space:]]*[0-9]* - \([^ ]*\).*/\1/p' "$1" | paste -sd' ' -)
     return $status
