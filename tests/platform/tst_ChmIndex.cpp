@@ -72,17 +72,14 @@ void tst_ChmIndex::read() {
 void tst_ChmIndex::filter_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("listed");
-    QTest::newRow("blank lists all in index order")
-        << "  "
-        << QStringList{
-               "Anfang", QString::fromUtf8("Fenstergröße"),   "Kopieren", "Untergruppen", "Mathematik",
-               "Thema",  QString::fromUtf8("Vervielfältigen")};
+    // clang-format off
+    QTest::newRow("blank lists all in index order") << "  " << QStringList{ "Anfang", QString::fromUtf8("Fenstergröße"),   "Kopieren", "Untergruppen", "Mathematik", "Thema",  QString::fromUtf8("Vervielfältigen")};
     QTest::newRow("beginning first, then inside") << "the" << QStringList{"Thema", "Mathematik"};
     QTest::newRow("case-free") << "kOP" << QStringList{"Kopieren"};
-    QTest::newRow("case-free beyond ASCII")
-        << QString::fromUtf8("FENSTERGRÖ") << QStringList{QString::fromUtf8("Fenstergröße")};
+    QTest::newRow("case-free beyond ASCII") << QString::fromUtf8("FENSTERGRÖ") << QStringList{QString::fromUtf8("Fenstergröße")};
     QTest::newRow("nested keyword on its own") << "gruppen" << QStringList{"Untergruppen"};
     QTest::newRow("nothing matches") << "xyz" << QStringList{};
+    // clang-format on
 }
 
 void tst_ChmIndex::filter() {

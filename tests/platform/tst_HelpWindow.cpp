@@ -102,19 +102,13 @@ void tst_HelpWindow::index_data() {
     QTest::addColumn<int>("choice");
     QTest::addColumn<QStringList>("offered");
     QTest::addColumn<QString>("topic");
-    QTest::newRow("one topic: Enter in the filter opens the best match")
-        << "anf" << QStringList{"Anfang"} << "enter" << -1 << QStringList{} << "/start.htm";
-    QTest::newRow("several topics: the choice is offered")
-        << "kop" << QStringList{"Kopieren"} << "enter" << 1 << QStringList{"Gruppen kopieren", "Thema 1234"}
-        << "/sub/topic.htm";
-    QTest::newRow("several topics: cancelling the choice keeps the page")
-        << "kop" << QStringList{"Kopieren"} << "enter" << -1 << QStringList{"Gruppen kopieren", "Thema 1234"}
-        << "/sub/topic.htm";
-    QTest::newRow("narrowed, beginning first; Down and a double click")
-        << "THE" << QStringList{"Thema", "Mathematik"} << "down, double click" << -1 << QStringList{}
-        << "/sub/other.htm#teil2";
-    QTest::newRow("see also shows the keyword it names")
-        << "verv" << QStringList{"Kopieren"} << "enter" << -1 << QStringList{} << "/sub/topic.htm";
+    // clang-format off
+    QTest::newRow("one topic: Enter in the filter opens the best match") << "anf" << QStringList{"Anfang"} << "enter" << -1 << QStringList{} << "/start.htm";
+    QTest::newRow("several topics: the choice is offered") << "kop" << QStringList{"Kopieren"} << "enter" << 1 << QStringList{"Gruppen kopieren", "Thema 1234"} << "/sub/topic.htm";
+    QTest::newRow("several topics: cancelling the choice keeps the page") << "kop" << QStringList{"Kopieren"} << "enter" << -1 << QStringList{"Gruppen kopieren", "Thema 1234"} << "/sub/topic.htm";
+    QTest::newRow("narrowed, beginning first; Down and a double click") << "THE" << QStringList{"Thema", "Mathematik"} << "down, double click" << -1 << QStringList{} << "/sub/other.htm#teil2";
+    QTest::newRow("see also shows the keyword it names") << "verv" << QStringList{"Kopieren"} << "enter" << -1 << QStringList{} << "/sub/topic.htm";
+    // clang-format on
 }
 
 void tst_HelpWindow::index() {
@@ -153,11 +147,10 @@ void tst_HelpWindow::search_data() {
     QTest::addColumn<QString>("topic");
     QTest::addColumn<QStringList>("marked");
     QTest::addColumn<QString>("status");
-    QTest::newRow("ranked by hits; the topic opens with its words marked")
-        << "kopieren" << QStringList{"Gruppen kopieren 4", "Thema 1"} << "/sub/kopieren.htm"
-        << QStringList{"kopieren", "Kopieren", "Kopieren"} << "2 topics found";
-    QTest::newRow("nothing found says so") << "kopieren nirgendwo" << QStringList{} << "/sub/topic.htm"
-                                           << QStringList{} << "No topic holds every word.";
+    // clang-format off
+    QTest::newRow("ranked by hits; the topic opens with its words marked") << "kopieren" << QStringList{"Gruppen kopieren 4", "Thema 1"} << "/sub/kopieren.htm" << QStringList{"kopieren", "Kopieren", "Kopieren"} << "2 topics found";
+    QTest::newRow("nothing found says so") << "kopieren nirgendwo" << QStringList{} << "/sub/topic.htm" << QStringList{} << "No topic holds every word.";
+    // clang-format on
 }
 
 void tst_HelpWindow::search() {
