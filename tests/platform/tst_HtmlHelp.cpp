@@ -108,11 +108,10 @@ void tst_HtmlHelp::showContext_data() {
     QTest::addColumn<qint32>("contextId");
     QTest::addColumn<QString>("topic");
     QTest::addColumn<QString>("status");
-    QTest::newRow("mapped number opens its topic") << 1234 << "/sub/topic.htm"
-                                                   << "";
-    QTest::newRow("unmapped number opens the default topic and says so")
-        << -5 << "/start.htm"
-        << "Context number -5 is not in the map of this help file; showing the start topic.";
+    // clang-format off
+    QTest::newRow("mapped number opens its topic") << 1234 << "/sub/topic.htm" << "";
+    QTest::newRow("unmapped number opens the default topic and says so") << -5 << "/start.htm" << "Context number -5 is not in the map of this help file; showing the start topic.";
+    // clang-format on
 }
 
 // A window of its own, titled by the file, that does not keep the program running.
@@ -184,12 +183,11 @@ void tst_HtmlHelp::oneWindowPerFile() {
 void tst_HtmlHelp::unopenableFile_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("why");
-    QTest::newRow("missing file") << "D:\\Nirgends\\Toolbox.chm"
-                                  << "the file does not exist";
-    QTest::newRow("no help file") << "C:\\Studio\\HelpFiles\\Liesmich.txt"
-                                  << "it is not a compiled help file";
-    QTest::newRow("a folder") << "C:\\Studio\\HelpFiles"
-                              << "it is not a file";
+    // clang-format off
+    QTest::newRow("missing file") << "D:\\Nirgends\\Toolbox.chm" << "the file does not exist";
+    QTest::newRow("no help file") << "C:\\Studio\\HelpFiles\\Liesmich.txt" << "it is not a compiled help file";
+    QTest::newRow("a folder") << "C:\\Studio\\HelpFiles" << "it is not a file";
+    // clang-format on
 }
 
 void tst_HtmlHelp::unopenableFile() {
