@@ -1,4 +1,8 @@
 #include "platform/help/ChmFile.h"
+#include "platform/help/ChmIndex.h"
+#include "platform/help/ChmSitemap.h"
+#include "platform/help/HelpLink.h"
+#include "platform/help/HelpSearchIndex.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,8 +12,10 @@
 #include <QtEndian>
 #include <functional>
 
-// The fixture maps context 1234 to sub/topic.htm (written by the compiler as its absolute build
-// path) and nothing else; its default topic is start.htm.
+// Reading a help file and what the viewer makes of it: its records and topics, its contents and
+// index sitemaps, the binary index, the full-text search and the links in its pages. The fixture
+// maps context 1234 to sub/topic.htm (written by the compiler as its absolute build path) and
+// nothing else; its default topic is start.htm.
 class tst_ChmFile : public QObject {
     Q_OBJECT
 
@@ -22,9 +28,21 @@ private Q_SLOTS:
     void openFailure();
     void decodeText_data();
     void decodeText();
+    void index_data();
+    void index();
+    void indexFilter_data();
+    void indexFilter();
+    void sitemap_data();
+    void sitemap();
+    void search_data();
+    void search();
+    void link_data();
+    void link();
 
 private:
     std::unique_ptr<ChmFile> m_file;
+    std::unique_ptr<ChmFile> m_withoutSitemap;
+    QTemporaryDir m_dir;
 };
 
 void tst_ChmFile::initTestCase() {
@@ -32,6 +50,21 @@ void tst_ChmFile::initTestCase() {
     QString why;
     m_file = ChmFile::Open(QStringLiteral(KX4_HELP_FIXTURE), &why);
     QVERIFY2(m_file, qPrintable(why));
+    // The same file whose index sitemap is named differently in its directory, so that the name
+    // in its system file leads nowhere: only the binary index is left.
+    QFile fixture(QStringLiteral(KX4_HELP_FIXTURE));
+    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    QByteArray bytes = fixture.readAll();
+    const qsizetype name = bytes.indexOf("/Fixture.hhk");
+    QVERIFY(name > 0);
+    bytes[name + 11] = 'x';
+    QFile patched(m_dir.filePath("ohne-hhk.chm"));
+    QVERIFY(patched.open(QIODevice::WriteOnly));
+    patched.write(bytes);
+    patched.close();
+    m_withoutSitemap = ChmFile::Open(patched.fileName());
+    QVERIFY(m_withoutSitemap);
+    QCOMPARE(m_withoutSitemap->IndexFile(), QString());
 }
 
 // The system records, the context map (1234 only, as the compiler wrote it: its build folder
@@ -178,6 +211,192 @@ void tst_ChmFile::decodeText() {
     QFETCH(quint32, languageId);
     QFETCH(QString, text);
     QCOMPARE(ChmFile::DecodeText(bytes, ChmFile::CodePageOf(languageId)), text);
+}
+
+// The fixture's index sitemap (Fixture.hhk) and the binary index the compiler built from it.
+
+void tst_ChmFile::index_data() {
+    QTest::addColumn<bool>("binary");
+    QTest::newRow("index sitemap: several topics, a nested keyword, see also") << false;
+    QTest::newRow("binary index where the sitemap is missing") << true;
+}
+
+void tst_ChmFile::index() {
+    QFETCH(bool, binary);
+    QList<IndexEntry> expected{
+        {"Anfang", 0, {{"Anfang", "/start.htm"}}, {}},
+        {QString::fromUtf8("Fenstergröße"), 0, {{QString::fromUtf8("Fenstergröße"), "/sub/western.htm"}}, {}},
+        {"Kopieren", 0, {{"Gruppen kopieren", "/sub/kopieren.htm"}, {"Thema 1234", "/sub/topic.htm"}}, {}},
+        {"Untergruppen", 1, {{"Untergruppen", "/sub/kopieren.htm"}}, {}},
+        {"Mathematik", 0, {{"Mathematik", "/sub/other.htm#teil2"}}, {}},
+        {"Thema", 0, {{"Thema", "/sub/topic.htm"}}, {}},
+        {QString::fromUtf8("Vervielfältigen"), 0, {}, "Kopieren"}};
+    QList<IndexEntry> read = ChmIndex::Read(binary ? *m_withoutSitemap : *m_file);
+    if (binary) {
+        // The binary index titles a topic by the compiler's topic table, not by the sitemap.
+        for (QList<IndexEntry>* entries : {&expected, &read})
+            for (IndexEntry& entry : *entries)
+                for (IndexTopic& topic : entry.topics)
+                    topic.title = topic.title.isEmpty() ? QStringLiteral("(none)") : QString();
+    }
+    QCOMPARE(read, expected);
+}
+
+void tst_ChmFile::indexFilter_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("listed");
+    // clang-format off
+    QTest::newRow("blank lists all in index order") << "  " << QStringList{ "Anfang", QString::fromUtf8("Fenstergröße"),   "Kopieren", "Untergruppen", "Mathematik", "Thema",  QString::fromUtf8("Vervielfältigen")};
+    QTest::newRow("beginning first, then inside") << "the" << QStringList{"Thema", "Mathematik"};
+    QTest::newRow("case-free") << "kOP" << QStringList{"Kopieren"};
+    QTest::newRow("case-free beyond ASCII") << QString::fromUtf8("FENSTERGRÖ") << QStringList{QString::fromUtf8("Fenstergröße")};
+    QTest::newRow("nested keyword on its own") << "gruppen" << QStringList{"Untergruppen"};
+    QTest::newRow("nothing matches") << "xyz" << QStringList{};
+    // clang-format on
+}
+
+void tst_ChmFile::indexFilter() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, listed);
+    const QList<IndexEntry> entries = ChmIndex::Read(*m_file);
+    QStringList keywords;
+    for (int index : ChmIndex::Filter(entries, text))
+        keywords.append(entries.at(index).keyword);
+    QCOMPARE(keywords, listed);
+}
+
+namespace {
+
+SitemapEntry Entry(const QString& name, const QString& local, const QList<SitemapEntry>& children = {}) {
+    return SitemapEntry{name,
+                        local,
+                        children,
+                        local.isEmpty() ? QList<SitemapLink>{} : QList<SitemapLink>{{name, local}},
+                        {}};
+}
+
+QString Param(const QString& name, const QString& value) {
+    return QStringLiteral("<param name=\"%1\" value=\"%2\">").arg(name, value);
+}
+
+QString Item(const QString& name, const QString& local) {
+    QString html =
+        QStringLiteral("<LI> <OBJECT type=\"text/sitemap\">\n<param name=\"Name\" value=\"%1\">\n").arg(name);
+    if (!local.isEmpty())
+        html += QStringLiteral("<param name=\"Local\" value=\"%1\">\n").arg(local);
+    return html + QStringLiteral("</OBJECT>\n");
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<SitemapEntry>)
+
+void tst_ChmFile::sitemap_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QList<SitemapEntry>>("entries");
+
+    const QString head = QStringLiteral("<HTML><HEAD></HEAD><BODY>\n<OBJECT type=\"text/site properties\">\n"
+                                        "<param name=\"ImageType\" value=\"Folder\"></OBJECT>\n");
+    // clang-format off
+    QTest::newRow("flat list") << head + "<UL>" + Item("Eins", "eins.htm") + Item("Zwei", "zwei.htm") + "</UL>" << QList<SitemapEntry>{Entry("Eins", "eins.htm"), Entry("Zwei", "zwei.htm")};
+    QTest::newRow("nested lists belong to the entry before them") << head + "<UL>" + Item("Buch", "") + "<UL>" + Item("Kapitel", "k.htm") + "<UL>" + Item("Abschnitt", "a.htm") + "</UL></UL>" + Item("Anhang", "anhang.htm") + "</UL>" << QList<SitemapEntry>{Entry("Buch", "", {Entry("Kapitel", "k.htm", {Entry("Abschnitt", "a.htm")})}), Entry("Anhang", "anhang.htm")};
+    QTest::newRow("site properties are no entry") << head << QList<SitemapEntry>{};
+    QTest::newRow("lower case tags, bare and single-quoted values") << "<ul><li><object type=text/sitemap><param name=name value='Erste Seite'>" "<param name=local value=erste.htm></object></ul>" << QList<SitemapEntry>{Entry("Erste Seite", "erste.htm")};
+    QTest::newRow("character references decoded") << "<UL>" + Item("Gr&ouml;&szlig;e &amp; &#220;bersicht &#x2013; &quot;Neu&quot;", "a.htm?x=1&amp;y=2") + "</UL>" << QList<SitemapEntry>{Entry(QString::fromUtf8("Größe & Übersicht – \"Neu\""), "a.htm?x=1&y=2")};
+    SitemapEntry merged = Entry("Eins", "eins.htm");
+    merged.links.append(SitemapLink{"One", "one.htm"});
+    QTest::newRow("merged entry: the first name and local count, every pair is a link") << "<UL><LI><OBJECT type=\"text/sitemap\">" + Param("Name", "Eins") + Param("Local", "eins.htm") + Param("Name", "One") + Param("Local", "one.htm") + "</OBJECT></UL>" << QList<SitemapEntry>{merged};
+    SitemapEntry keyword{
+        "Kopieren", "a.htm", {}, {{"Gruppen kopieren", "a.htm"}, {"Texte kopieren", "b.htm"}}, {}};
+    QTest::newRow("keyword with several topics, each titled by the name before it") << "<UL><LI><OBJECT type=\"text/sitemap\">" + Param("Name", "Kopieren") + Param("Name", "Gruppen kopieren") + Param("Local", "a.htm") + Param("Name", "Texte kopieren") + Param("Local", "b.htm") + "</OBJECT></UL>" << QList<SitemapEntry>{keyword};
+    SitemapEntry seeAlso = Entry("Duplizieren", "");
+    seeAlso.seeAlso = "Kopieren";
+    QTest::newRow("see also") << "<UL><LI><OBJECT type=\"text/sitemap\">" + Param("Name", "Duplizieren") + Param("See Also", "Kopieren") + "</OBJECT></UL>" << QList<SitemapEntry>{seeAlso};
+    QTest::newRow("commented entry skipped") << "<UL><!--" + Item("Alt", "alt.htm") + "-->" + Item("Neu", "neu.htm") + "</UL>" << QList<SitemapEntry>{Entry("Neu", "neu.htm")};
+    QTest::newRow("list never closed") << "<UL>" + Item("Eins", "eins.htm") + "<UL>" + Item("Unter", "unter.htm") << QList<SitemapEntry>{Entry("Eins", "eins.htm", {Entry("Unter", "unter.htm")})};
+    QTest::newRow("values spread over lines") << "<UL><LI><OBJECT\n type=\"text/sitemap\"><param\n name=\"Name\"\n value=\"Zeilen\"></OBJECT></UL>" << QList<SitemapEntry>{Entry("Zeilen", "")};
+    // clang-format on
+}
+
+void tst_ChmFile::sitemap() {
+    QFETCH(QString, html);
+    QFETCH(QList<SitemapEntry>, entries);
+    QCOMPARE(ChmSitemap::Parse(html), entries);
+}
+
+Q_DECLARE_METATYPE(QList<SearchHit>)
+
+// Searches over the fixture's pages: /sub/kopieren.htm (UTF-8) names "kopieren" four times and
+// hides words in an attribute, a comment and a script; /sub/topic.htm names it once;
+// /sub/western.htm is written in the Western code page without saying so.
+
+void tst_ChmFile::search_data() {
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QList<SearchHit>>("hits");
+    const SearchHit copying{"/sub/kopieren.htm", "Gruppen kopieren", 4};
+    const SearchHit window{"/sub/western.htm", QString::fromUtf8("Fenstergröße"), 1};
+    // clang-format off
+    QTest::newRow("ranked by hits") << "kopieren" << QList<SearchHit>{copying, {"/sub/topic.htm", "Thema", 1}};
+    QTest::newRow("every word must occur") << "Kopieren GRUPPE" << QList<SearchHit>{{"/sub/kopieren.htm", "Gruppen kopieren", 7}};
+    QTest::newRow("a word nowhere leaves nothing") << "kopieren fenster" << QList<SearchHit>{};
+    QTest::newRow("umlauts of an undeclared Western page") << QString::fromUtf8("größe") << QList<SearchHit>{window};
+    QTest::newRow("character reference decoded") << QString::fromUtf8("Übersicht") << QList<SearchHit>{window};
+    QTest::newRow("inline tags join a word") << "fensterrahmen" << QList<SearchHit>{window};
+    QTest::newRow("a word begins longer ones") << "unterg" << QList<SearchHit>{{"/sub/kopieren.htm", "Gruppen kopieren", 1}};
+    QTest::newRow("link target is no text") << "geheimziel" << QList<SearchHit>{};
+    QTest::newRow("comment is no text") << "verborgen" << QList<SearchHit>{};
+    QTest::newRow("script is no text") << "unsichtbar" << QList<SearchHit>{};
+    // clang-format on
+}
+
+void tst_ChmFile::search() {
+    QFETCH(QString, query);
+    QFETCH(QList<SearchHit>, hits);
+    static const HelpSearchIndex index = HelpSearchIndex::Build(*m_file);
+    QCOMPARE(index.Search(query), hits);
+}
+
+Q_DECLARE_METATYPE(HelpLink::Kind)
+
+void tst_ChmFile::link_data() {
+    using Kind = HelpLink::Kind;
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("topic");
+
+    // clang-format off
+    QTest::newRow("relative in the same folder") << "other.htm" << "/sub/topic.htm" << Kind::Topic << "" << "/sub/other.htm";
+    QTest::newRow("relative upwards") << "../start.htm" << "/sub/topic.htm" << Kind::Topic << "" << "/sub/../start.htm";
+    QTest::newRow("relative with backslash") << "deeper\\page.htm" << "/sub/topic.htm" << Kind::Topic << "" << "/sub/deeper\\page.htm";
+    QTest::newRow("absolute in the file") << "/start.htm" << "/sub/topic.htm" << Kind::Topic << "" << "/start.htm";
+    QTest::newRow("anchor only") << "#teil2" << "/sub/other.htm#teil1" << Kind::Topic << "" << "/sub/other.htm#teil2";
+    QTest::newRow("relative with anchor") << "other.htm#teil2" << "/sub/topic.htm" << Kind::Topic << "" << "/sub/other.htm#teil2";
+    QTest::newRow("percent-encoded space") << "mein%20Thema.htm" << "/start.htm" << Kind::Topic << "" << "/mein Thema.htm";
+    QTest::newRow("ms-its naming this file") << "ms-its:Fixture.chm::/sub/other.htm" << "/start.htm" << Kind::Topic << "" << "/sub/other.htm";
+    QTest::newRow("ms-its naming this file in other case") << "MS-ITS:fixture.CHM::sub/other.htm" << "/start.htm" << Kind::Topic << "" << "/sub/other.htm";
+    QTest::newRow("store link with a Windows path to this file") << "mk:@MSITStore:C:\\Hilfe\\Fixture.chm::/start.htm#oben" << "/sub/topic.htm" << Kind::Topic << "" << "/start.htm#oben";
+    QTest::newRow("file name and topic without scheme") << "Fixture.chm::/start.htm" << "/sub/topic.htm" << Kind::Topic << "" << "/start.htm";
+    QTest::newRow("ms-its to another file") << "ms-its:Studio.chm::/index.htm" << "/start.htm" << Kind::OtherFile << "Studio.chm" << "/index.htm";
+    QTest::newRow("store link to another file without topic") << "mk:@MSITStore:C:\\Hilfe\\Studio.chm" << "/start.htm" << Kind::OtherFile << "C:\\Hilfe\\Studio.chm" << "";
+    QTest::newRow("internal address") << "chm:/sub/other.htm" << "/start.htm" << Kind::Topic << "" << "/sub/other.htm";
+    QTest::newRow("web address") << "https://example.org/hilfe" << "/start.htm" << Kind::External << "" << "";
+    QTest::newRow("empty link stays") << "" << "/sub/topic.htm#a" << Kind::Topic << "" << "/sub/topic.htm#a";
+    // clang-format on
+}
+
+void tst_ChmFile::link() {
+    QFETCH(QString, link);
+    QFETCH(QString, current);
+    QFETCH(HelpLink::Kind, kind);
+    QFETCH(QString, file);
+    QFETCH(QString, topic);
+    const HelpLink parsed = HelpLink::Parse(link, current, QStringLiteral("Fixture.chm"));
+    QCOMPARE(parsed.kind, kind);
+    QCOMPARE(parsed.file, file);
+    QCOMPARE(parsed.topic, topic);
+    QCOMPARE(parsed.address, kind == HelpLink::Kind::External ? link : QString());
 }
 
 QTEST_GUILESS_MAIN(tst_ChmFile)
