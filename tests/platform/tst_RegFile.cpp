@@ -19,12 +19,12 @@ private Q_SLOTS:
     void import();
     void roundTrip_data();
     void roundTrip();
-    void roundTripTree();
-    void regedit4RefusesWhatItCannotHold();
+    void exportTree();
     void importAcrossHives();
 
 private:
     QString WriteFile(const QString& name, const QByteArray& bytes);
+    QString Export(HKEY root, const QString& key, RegFileWriter::Format format, QString* error);
     std::optional<QTemporaryDir> m_dir;
 };
 
@@ -39,11 +39,22 @@ QByteArray Utf16(const QByteArray& utf8) {
            QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
 
+// A file's text: UTF-16LE after its byte order mark, which stays as the first character; else UTF-8.
 QString DecodeExport(const QByteArray& bytes) {
     if (!bytes.startsWith("\xff\xfe"))
         return QString::fromUtf8(bytes);
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
-                              (bytes.size() - 2) / 2);
+    return QString(reinterpret_cast<const QChar*>(bytes.constData()), bytes.size() / 2);
+}
+
+constexpr HKEY HKCU = HKEY_CURRENT_USER;
+constexpr HKEY HKLM = HKEY_LOCAL_MACHINE;
+constexpr HKEY HKCR = HKEY_CLASSES_ROOT;
+constexpr long OK = ERROR_SUCCESS;
+
+QList<RegValue> Values(HKEY root, const QString& key) {
+    QList<RegValue> values;
+    RegistryStore::EnumValues(root, key, &values);
+    return values;
 }
 
 const RegValue Kept = RegValue::Dword("keep", 1); // in HKCU\Software\T before every row
@@ -61,6 +72,15 @@ void tst_RegFile::init() {
 void tst_RegFile::cleanup() {
     qunsetenv("KX4_PREFIX");
     m_dir.reset();
+}
+
+// Exports the key to x.reg in the test's folder; the file's text, or nothing on a failure.
+QString tst_RegFile::Export(HKEY root, const QString& key, RegFileWriter::Format format, QString* error) {
+    error->clear();
+    if (RegFile::Export(root, key, m_dir->filePath("x.reg"), format, error) != ERROR_SUCCESS)
+        return QString();
+    QFile file(m_dir->filePath("x.reg"));
+    return file.open(QIODevice::ReadOnly) ? DecodeExport(file.readAll()) : QString();
 }
 
 QString tst_RegFile::WriteFile(const QString& name, const QByteArray& bytes) {
@@ -172,22 +192,18 @@ void tst_RegFile::roundTrip_data() {
     QTest::addColumn<QString>("line5"); // the value's line in a 5.00 export
     QTest::addColumn<RegValue>("back"); // what it imports as, when not value itself
     // clang-format off
-    QTest::newRow("plain string") << RegValue::String("s", "plain") << "\"s\"=\"plain\"" << RegValue();
     QTest::newRow("quotes and backslashes") << RegValue::String("a\"b\\", "C:\\x \"y\"") << "\"a\\\"b\\\\\"=\"C:\\\\x \\\"y\\\"\"" << RegValue();
     QTest::newRow("non-ASCII string") << RegValue::String(QString::fromUtf8("Größe"), QString::fromUtf8("Ü€ – ok")) << QString::fromUtf8("\"Größe\"=\"Ü€ – ok\"") << RegValue();
     QTest::newRow("default value") << RegValue::String("", "def") << "@=\"def\"" << RegValue();
     QTest::newRow("string without terminator") << RegValue{"s", REG_SZ, QByteArray("a\0", 2)} << "\"s\"=hex(1):61,00" << RegValue();
     QTest::newRow("string with an inner zero ends there") << RegValue{"s", REG_SZ, QByteArray("a\0\0\0b\0\0\0", 8)} << "\"s\"=\"a\"" << RegValue::String("s", "a");
-    QTest::newRow("string without data is empty") << RegValue{"s", REG_SZ, {}} << "\"s\"=\"\"" << RegValue::String("s", "");
     QTest::newRow("string with a line break") << RegValue::String("s", "a\r\nb") << "\"s\"=hex(1):61,00,0d,00,0a,00,62,00,00,00" << RegValue();
     QTest::newRow("expand string") << RegValue::String("e", "%TEMP%\\x", REG_EXPAND_SZ) << "\"e\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,5c,00,78,00,00,00" << RegValue();
     QTest::newRow("multi string") << RegValue{"m", REG_MULTI_SZ, QByteArray("a\0\0\0\xfc\0\0\0\0\0", 10)} << "\"m\"=hex(7):61,00,00,00,fc,00,00,00,00,00" << RegValue();
     QTest::newRow("dword") << RegValue::Dword("d", 0xdeadbeef) << "\"d\"=dword:deadbeef" << RegValue();
     QTest::newRow("dword of three bytes") << RegValue{"d", REG_DWORD, QByteArray("\1\2\3", 3)} << "\"d\"=hex(4):01,02,03" << RegValue();
-    QTest::newRow("qword") << RegValue{"q", REG_QWORD, QByteArray("\1\0\0\0\0\0\0\x80", 8)} << "\"q\"=hex(b):01,00,00,00,00,00,00,80" << RegValue();
     QTest::newRow("empty binary") << RegValue{"b", REG_BINARY, {}} << "\"b\"=hex:" << RegValue();
     QTest::newRow("long binary over several lines") << RegValue{"b", REG_BINARY, QByteArray(100, '\x5a')} << "\"b\"=hex:" + QString("5a,").repeated(23) + "\\" << RegValue();
-    QTest::newRow("none with data") << RegValue{"n", REG_NONE, QByteArray("\0\1", 2)} << "\"n\"=hex(0):00,01" << RegValue();
     QTest::newRow("type without a name") << RegValue{"r", 0x1234, QByteArray("\x7f", 1)} << "\"r\"=hex(1234):7f" << RegValue();
     QTest::newRow("value name with a line break") << RegValue::Dword("a\nb", 1) << "\"a\\nb\"=dword:00000001" << RegValue();
     // clang-format on
@@ -197,134 +213,90 @@ void tst_RegFile::roundTrip() {
     QFETCH(RegValue, value);
     QFETCH(QString, line5);
     QFETCH(RegValue, back);
-    if (back == RegValue())
-        back = value;
+    const QString key = QString::fromUtf8("Software\\RT\\Ünïcode");
     for (const auto format : {RegFileWriter::Format::Version5, RegFileWriter::Format::Regedit4}) {
-        const char* formatName = format == RegFileWriter::Format::Version5 ? "5.00" : "REGEDIT4";
-        QCOMPARE(RegistryStore::DeleteTree(HKEY_CURRENT_USER, ""), long(ERROR_SUCCESS));
+        QCOMPARE(RegistryStore::DeleteTree(HKCU, ""), OK);
         // A neighbour before and after, so a broken line would take them along.
-        RegistryStore::SetValue(HKEY_CURRENT_USER, QString::fromUtf8("Software\\RT\\Ünïcode"),
-                                RegValue::Dword("before", 1));
-        QCOMPARE(
-            RegistryStore::SetValue(HKEY_CURRENT_USER, QString::fromUtf8("Software\\RT\\Ünïcode"), value),
-            long(ERROR_SUCCESS));
-        RegistryStore::SetValue(HKEY_CURRENT_USER, QString::fromUtf8("Software\\RT\\Ünïcode"),
-                                RegValue::Dword("after", 2));
-        QList<RegValue> stored;
-        RegistryStore::EnumValues(HKEY_CURRENT_USER, QString::fromUtf8("Software\\RT\\Ünïcode"), &stored);
-
-        const QString path = m_dir->path() + "/rt.reg";
+        for (const RegValue& v : {RegValue::Dword("before", 1), value, RegValue::Dword("after", 2)})
+            QCOMPARE(RegistryStore::SetValue(HKCU, key, v), OK);
         QString error;
-        QVERIFY2(RegFile::Export(HKEY_CURRENT_USER, "Software\\RT", path, format, &error) == ERROR_SUCCESS,
-                 qPrintable(error));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
+        const QString text = Export(HKCU, "Software\\RT", format, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QVERIFY(text.startsWith(format == RegFileWriter::Format::Version5
+                                    ? u"\uFEFFWindows Registry Editor Version 5.00\r\n"
+                                    : u"REGEDIT4\r\n"));
         if (format == RegFileWriter::Format::Version5) {
-            QVERIFY(bytes.startsWith("\xff\xfeW\0i\0"));
-            const QString text = DecodeExport(bytes);
             QVERIFY2(text.contains("\r\n" + line5 + "\r\n"), qPrintable(text));
             for (const QString& line : text.split("\r\n"))
                 QVERIFY2(line.size() <= 80 || !line.contains("hex"), qPrintable(line));
-        } else {
-            QVERIFY(bytes.startsWith("REGEDIT4\r\n"));
         }
-
-        QCOMPARE(RegistryStore::DeleteTree(HKEY_CURRENT_USER, "Software"), long(ERROR_SUCCESS));
-        QVERIFY2(RegFile::Import(path, &error) == ERROR_SUCCESS, qPrintable(formatName + (": " + error)));
-        QList<RegValue> imported;
-        QCOMPARE(RegistryStore::EnumValues(HKEY_CURRENT_USER, QString::fromUtf8("Software\\RT\\Ünïcode"),
-                                           &imported),
-                 long(ERROR_SUCCESS));
-        stored[1] = back;
-        QCOMPARE(imported, stored);
+        QCOMPARE(RegistryStore::DeleteTree(HKCU, "Software"), OK);
+        QVERIFY2(RegFile::Import(m_dir->filePath("x.reg"), &error) == OK, qPrintable(error));
+        QCOMPARE(Values(HKCU, key),
+                 (QList<RegValue>{RegValue::Dword("before", 1), back == RegValue() ? value : back,
+                                  RegValue::Dword("after", 2)}));
     }
 }
 
-void tst_RegFile::roundTripTree() {
-    RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXLanguage.Connect\\InprocServer32",
-                            RegValue::String("", "/x.so"));
-    RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXLanguage.Connect\\CLSID", RegValue::String("", "{1}"));
-    RegistryStore::CreateKey(HKEY_CLASSES_ROOT, "KXLanguage.Connect\\Empty\\Deeper");
-    const QString path = m_dir->path() + "/tree.reg";
+// A tree exports key by key in order, empty keys too, and imports back; a missing key is named.
+// Odd-sized string data has no REGEDIT4 form: refused there, kept by 5.00.
+void tst_RegFile::exportTree() {
+    RegistryStore::SetValue(HKCR, "KX.Connect\\InprocServer32", RegValue::String("", "/x.so"));
+    RegistryStore::SetValue(HKCR, "KX.Connect\\CLSID", RegValue::String("", "{1}"));
+    RegistryStore::CreateKey(HKCR, "KX.Connect\\Empty\\Deeper");
     QString error;
-    QCOMPARE(RegFile::Export(HKEY_CLASSES_ROOT, "KXLanguage.Connect", path, RegFileWriter::Format::Version5,
-                             &error),
-             long(ERROR_SUCCESS));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(DecodeExport(file.readAll()),
-             QString("Windows Registry Editor Version 5.00\r\n\r\n"
-                     "[HKEY_CLASSES_ROOT\\KXLanguage.Connect]\r\n\r\n"
-                     "[HKEY_CLASSES_ROOT\\KXLanguage.Connect\\CLSID]\r\n@=\"{1}\"\r\n\r\n"
-                     "[HKEY_CLASSES_ROOT\\KXLanguage.Connect\\Empty]\r\n\r\n"
-                     "[HKEY_CLASSES_ROOT\\KXLanguage.Connect\\Empty\\Deeper]\r\n\r\n"
-                     "[HKEY_CLASSES_ROOT\\KXLanguage.Connect\\InprocServer32]\r\n@=\"/x.so\"\r\n\r\n"));
-    QCOMPARE(RegistryStore::DeleteTree(HKEY_LOCAL_MACHINE, "Software"), long(ERROR_SUCCESS));
-    QCOMPARE(RegFile::Import(path, &error), long(ERROR_SUCCESS));
-    QVERIFY(
-        RegistryStore::KeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\KXLanguage.Connect\\Empty\\Deeper"));
-    RegValue v;
-    QCOMPARE(RegistryStore::QueryValue(HKEY_CLASSES_ROOT, "KXLanguage.Connect\\InprocServer32", "", &v),
-             long(ERROR_SUCCESS));
-    QCOMPARE(v.Text(), QString("/x.so"));
-    QCOMPARE(RegFile::Export(HKEY_CLASSES_ROOT, "Missing", path, RegFileWriter::Format::Version5, &error),
-             long(ERROR_FILE_NOT_FOUND));
+    QCOMPARE(
+        Export(HKCR, "KX.Connect", RegFileWriter::Format::Version5, &error),
+        QStringLiteral(
+            u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CLASSES_ROOT\\KX.Connect]\r\n\r\n"
+            "[HKEY_CLASSES_ROOT\\KX.Connect\\CLSID]\r\n@=\"{1}\"\r\n\r\n"
+            "[HKEY_CLASSES_ROOT\\KX.Connect\\Empty]\r\n\r\n[HKEY_CLASSES_ROOT\\KX.Connect\\Empty\\Deeper]"
+            "\r\n\r\n"
+            "[HKEY_CLASSES_ROOT\\KX.Connect\\InprocServer32]\r\n@=\"/x.so\"\r\n\r\n"));
+    QCOMPARE(RegistryStore::DeleteTree(HKLM, "Software"), OK);
+    QCOMPARE(RegFile::Import(m_dir->filePath("x.reg"), &error), OK);
+    QVERIFY(RegistryStore::KeyExists(HKLM, "Software\\Classes\\KX.Connect\\Empty\\Deeper"));
+    QCOMPARE(Values(HKCR, "KX.Connect\\InprocServer32"), QList<RegValue>{RegValue::String("", "/x.so")});
+    QCOMPARE(
+        RegFile::Export(HKCR, "Missing", m_dir->filePath("x.reg"), RegFileWriter::Format::Version5, &error),
+        long(ERROR_FILE_NOT_FOUND));
     QVERIFY(error.contains("HKEY_CLASSES_ROOT\\Missing"));
-}
 
-void tst_RegFile::regedit4RefusesWhatItCannotHold() {
-    // Odd-sized string data has no UTF-8 form; the 5.00 format keeps it.
-    RegistryStore::SetValue(HKEY_CURRENT_USER, "Software\\Odd",
-                            RegValue{"odd", REG_SZ, QByteArray("abc", 3)});
-    const QString path = m_dir->path() + "/odd.reg";
-    QString error;
-    QCOMPARE(
-        RegFile::Export(HKEY_CURRENT_USER, "Software\\Odd", path, RegFileWriter::Format::Regedit4, &error),
-        long(ERROR_INVALID_PARAMETER));
+    const RegValue odd{"odd", REG_SZ, QByteArray("abc", 3)};
+    RegistryStore::SetValue(HKCU, "Software\\Odd", odd);
+    QVERIFY(QFile::remove(m_dir->filePath("x.reg")));
+    QCOMPARE(Export(HKCU, "Software\\Odd", RegFileWriter::Format::Regedit4, &error), QString());
     QVERIFY2(error.contains("odd") && error.contains("5.00"), qPrintable(error));
-    QVERIFY(!QFile::exists(path));
-    QCOMPARE(
-        RegFile::Export(HKEY_CURRENT_USER, "Software\\Odd", path, RegFileWriter::Format::Version5, &error),
-        long(ERROR_SUCCESS));
-    RegistryStore::DeleteTree(HKEY_CURRENT_USER, "Software");
-    QCOMPARE(RegFile::Import(path, &error), long(ERROR_SUCCESS));
-    RegValue v;
-    RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\Odd", "odd", &v);
-    QCOMPARE(v, (RegValue{"odd", REG_SZ, QByteArray("abc", 3)}));
+    QVERIFY(!QFile::exists(m_dir->filePath("x.reg")));
+    Export(HKCU, "Software\\Odd", RegFileWriter::Format::Version5, &error);
+    RegistryStore::DeleteTree(HKCU, "Software");
+    QCOMPARE(RegFile::Import(m_dir->filePath("x.reg"), &error), OK);
+    QCOMPARE(Values(HKCU, "Software\\Odd"), QList<RegValue>{odd});
 }
 
 // One file changes both hives, or neither when one of them is read-only; a bad header or a
 // missing file is named.
 void tst_RegFile::importAcrossHives() {
-    RegistryStore::SetValue(HKEY_CURRENT_USER, "Software\\U", RegValue::Dword("u", 1));
+    RegistryStore::SetValue(HKCU, "Software\\U", RegValue::Dword("u", 1));
     const QString both = WriteFile("both.reg", V5 + "[HKEY_LOCAL_MACHINE\\Software\\M]\n\"m\"=dword:9\n"
                                                     "[HKEY_CURRENT_USER\\Software\\U]\n\"u\"=dword:9\n");
-    QVERIFY(QFile::setPermissions(RegistryStore::HiveFilePath(HKEY_CURRENT_USER), QFile::ReadOwner));
+    const QString user = RegistryStore::HiveFilePath(HKCU);
+    QVERIFY(QFile::setPermissions(user, QFile::ReadOwner));
     QString error;
     QCOMPARE(RegFile::Import(both, &error), long(ERROR_ACCESS_DENIED));
     QVERIFY2(error.contains("user.db"), qPrintable(error));
-    QVERIFY(!RegistryStore::KeyExists(HKEY_LOCAL_MACHINE, "Software\\M"));
+    QVERIFY(!RegistryStore::KeyExists(HKLM, "Software\\M"));
     // A file that leaves the read-only hive alone still imports.
-    const QString machine = WriteFile("m.reg", V5 + "[HKEY_CLASSES_ROOT\\.kxs]\n@=\"KX\"\n");
-    QCOMPARE(RegFile::Import(machine, &error), long(ERROR_SUCCESS));
-    QVERIFY(QFile::setPermissions(RegistryStore::HiveFilePath(HKEY_CURRENT_USER),
-                                  QFile::ReadOwner | QFile::WriteOwner));
-    QCOMPARE(RegFile::Import(both, &error), long(ERROR_SUCCESS));
-    RegValue v;
-    QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "Software\\Classes\\.kxs", "", &v),
-             long(ERROR_SUCCESS));
-    QCOMPARE(v.Text(), QString("KX"));
-    for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        QCOMPARE(RegistryStore::QueryValue(root, root == HKEY_CURRENT_USER ? "Software\\U" : "Software\\M",
-                                           root == HKEY_CURRENT_USER ? "u" : "m", &v),
-                 long(ERROR_SUCCESS));
-        QCOMPARE(v.Number(), 9u);
-    }
+    QCOMPARE(RegFile::Import(WriteFile("m.reg", V5 + "[HKEY_CLASSES_ROOT\\.kxs]\n@=\"KX\"\n"), &error), OK);
+    QCOMPARE(Values(HKLM, "Software\\Classes\\.kxs"), QList<RegValue>{RegValue::String("", "KX")});
+    QVERIFY(QFile::setPermissions(user, QFile::ReadOwner | QFile::WriteOwner));
+    QCOMPARE(RegFile::Import(both, &error), OK);
+    QCOMPARE(Values(HKLM, "Software\\M") + Values(HKCU, "Software\\U"),
+             (QList<RegValue>{RegValue::Dword("m", 9), RegValue::Dword("u", 9)}));
     QCOMPARE(RegFile::Import(WriteFile("hdr.reg", "REGEDIT5\n[HKCU\\x]\n"), &error),
              long(ERROR_INVALID_PARAMETER));
     QVERIFY2(error.contains("line 1: not a registry file"), qPrintable(error));
-    QCOMPARE(RegFile::Import(m_dir->path() + "/none.reg", &error), long(ERROR_FILE_NOT_FOUND));
+    QCOMPARE(RegFile::Import(m_dir->filePath("none.reg"), &error), long(ERROR_FILE_NOT_FOUND));
     QVERIFY(error.contains("none.reg"));
 }
 

@@ -60,6 +60,9 @@ namespace {
 constexpr HKEY HKCU = HKEY_CURRENT_USER;
 constexpr HKEY HKLM = HKEY_LOCAL_MACHINE;
 constexpr long OK = ERROR_SUCCESS;
+constexpr long NotFound = ERROR_FILE_NOT_FOUND;
+constexpr long Denied = ERROR_ACCESS_DENIED;
+constexpr long BadParameter = ERROR_INVALID_PARAMETER;
 
 long Set(HKEY root, const QString& key, const RegValue& value) {
     return RegistryStore::SetValue(root, key, value);
@@ -140,9 +143,9 @@ void tst_Registry::keyPaths_data() {
     QTest::addColumn<QString>("sameAs");
     // clang-format off
     QTest::newRow("leading and trailing backslashes") << "\\A\\B\\" << OK << "A\\B";
-    QTest::newRow("empty component") << "A\\\\B" << long(ERROR_INVALID_PARAMETER) << "";
+    QTest::newRow("empty component") << "A\\\\B" << BadParameter << "";
     QTest::newRow("name of 255 characters") << "A\\" + QString(255, 'n') << OK << "A\\" + QString(255, 'N');
-    QTest::newRow("name of 256 characters") << "A\\" + QString(256, 'n') << long(ERROR_INVALID_PARAMETER) << "";
+    QTest::newRow("name of 256 characters") << "A\\" + QString(256, 'n') << BadParameter << "";
     QTest::newRow("spaces and dots are names") << "A\\ . \\x.y" << OK << "a\\ . \\X.Y";
     // clang-format on
 }
@@ -196,13 +199,13 @@ void tst_Registry::orderAndDeletion() {
     // Replacing keeps the position; deleting finds the name in any case, once.
     QCOMPARE(Set(HKCU, "K", RegValue::String("Z", "now text")), OK);
     QCOMPARE(RegistryStore::DeleteValue(HKCU, "K", "a"), OK);
-    QCOMPARE(RegistryStore::DeleteValue(HKCU, "K", "A"), long(ERROR_FILE_NOT_FOUND));
-    QCOMPARE(RegistryStore::DeleteValue(HKCU, "Nope", "a"), long(ERROR_FILE_NOT_FOUND));
+    QCOMPARE(RegistryStore::DeleteValue(HKCU, "K", "A"), NotFound);
+    QCOMPARE(RegistryStore::DeleteValue(HKCU, "Nope", "a"), NotFound);
     QList<RegValue> values;
     RegistryStore::EnumValues(HKCU, "K", &values);
     QCOMPARE(values, (QList<RegValue>{RegValue::String("Z", "now text"), RegValue::Dword("m", 1),
                                       RegValue::Dword("", 1)}));
-    QCOMPARE(Set(HKCU, "K", RegValue::Dword(QString(16384, 'x'), 1)), long(ERROR_INVALID_PARAMETER));
+    QCOMPARE(Set(HKCU, "K", RegValue::Dword(QString(16384, 'x'), 1)), BadParameter);
     QCOMPARE(Set(HKCU, "K", RegValue::Dword(QString(16383, 'x'), 1)), OK);
     // HKEY_CLASSES_ROOT is the machine's Software\Classes, nothing of the user's.
     QCOMPARE(Set(HKEY_CLASSES_ROOT, "KX.Connect\\InprocServer32", RegValue::Dword("", 5)), OK);
@@ -223,7 +226,7 @@ void tst_Registry::deleteTreeSparesNeighbours() {
     // A re-created key starts empty: no orphaned values come back.
     QCOMPARE(RegistryStore::CreateKey(HKCU, "A\\B\\C\\D"), OK);
     QCOMPARE(ValueNames(HKCU, "A\\B\\C\\D") + ValueNames(HKCU, "A\\B"), QStringList());
-    QCOMPARE(RegistryStore::DeleteTree(HKCU, "A\\Missing"), long(ERROR_FILE_NOT_FOUND));
+    QCOMPARE(RegistryStore::DeleteTree(HKCU, "A\\Missing"), NotFound);
     // The root itself is emptied, not removed.
     QCOMPARE(RegistryStore::DeleteTree(HKCU, ""), OK);
     QCOMPARE(Subkeys(HKCU, ""), QStringList());
@@ -235,7 +238,7 @@ void tst_Registry::prefixesAndReplacedFiles() {
     QCOMPARE(Number(HKLM, "Software", "x"), 0xffffffffu);
     QCOMPARE(Subkeys(HKLM, ""), QStringList());
     QStringList keys;
-    QCOMPARE(RegistryStore::EnumKeys(HKLM, "Software", &keys), long(ERROR_FILE_NOT_FOUND));
+    QCOMPARE(RegistryStore::EnumKeys(HKLM, "Software", &keys), NotFound);
     QCOMPARE(RegistryStore::EnumKeys(0x80000003u, "", &keys), long(ERROR_INVALID_HANDLE));
     QVERIFY(!QFile::exists(qEnvironmentVariable("KX4_PREFIX")));
 
@@ -268,22 +271,22 @@ void tst_Registry::readOnlyHive() {
     QVERIFY(MakeReadOnly(HKLM));
     QVERIFY(!RegistryStore::IsWritable(HKEY_CLASSES_ROOT));
     QVERIFY(RegistryStore::IsWritable(HKCU));
-    QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("v", 9)), long(ERROR_ACCESS_DENIED));
-    QCOMPARE(RegistryStore::CreateKey(HKEY_CLASSES_ROOT, "New"), long(ERROR_ACCESS_DENIED));
-    QCOMPARE(RegistryStore::DeleteValue(HKLM, "Software\\K", "v"), long(ERROR_ACCESS_DENIED));
-    QCOMPARE(RegistryStore::DeleteTree(HKLM, "Software"), long(ERROR_ACCESS_DENIED));
+    QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("v", 9)), Denied);
+    QCOMPARE(RegistryStore::CreateKey(HKEY_CLASSES_ROOT, "New"), Denied);
+    QCOMPARE(RegistryStore::DeleteValue(HKLM, "Software\\K", "v"), Denied);
+    QCOMPARE(RegistryStore::DeleteTree(HKLM, "Software"), Denied);
     QCOMPARE(Number(HKLM, "Software\\K", "v"), 3u);
     // A batch of the other hive alone neither needs nor touches it; one of both is refused.
     {
         RegistryBatch batch;
         QCOMPARE(batch.BeginWrite(false, true), OK);
         QCOMPARE(batch.SetValue(HKCU, "Software\\K", RegValue::Dword("v", 5)), OK);
-        QCOMPARE(batch.SetValue(HKEY_CLASSES_ROOT, "X", RegValue::Dword("v", 5)), long(ERROR_ACCESS_DENIED));
+        QCOMPARE(batch.SetValue(HKEY_CLASSES_ROOT, "X", RegValue::Dword("v", 5)), Denied);
         QCOMPARE(batch.Commit(), OK);
     }
     QCOMPARE(Number(HKCU, "Software\\K", "v"), 5u);
     RegistryBatch refused;
-    QCOMPARE(refused.BeginWrite(true, true), long(ERROR_ACCESS_DENIED));
+    QCOMPARE(refused.BeginWrite(true, true), Denied);
     QVERIFY2(refused.LastError().contains("system.db"), qPrintable(refused.LastError()));
 }
 
@@ -526,14 +529,14 @@ void tst_Registry::rawOpenKey_data() {
     const QByteArray key("SOFTWARE\\Shared Tools\\MSINFO");
     // clang-format off
     QTest::newRow("existing key, about box access") << HKLM << key << 0x2003Fu << false << OK;
-    QTest::newRow("missing key") << HKLM << QByteArray("SOFTWARE\\Nothing") << KEY_READ << false << long(ERROR_FILE_NOT_FOUND);
-    QTest::newRow("missing key on a read-only hive is still missing") << HKLM << QByteArray("SOFTWARE\\Nothing") << 0x2003Fu << true << long(ERROR_FILE_NOT_FOUND);
+    QTest::newRow("missing key") << HKLM << QByteArray("SOFTWARE\\Nothing") << KEY_READ << false << NotFound;
+    QTest::newRow("missing key on a read-only hive is still missing") << HKLM << QByteArray("SOFTWARE\\Nothing") << 0x2003Fu << true << NotFound;
     QTest::newRow("read access to a read-only hive") << HKLM << key << KEY_READ << true << OK;
-    QTest::newRow("about box access to a read-only hive") << HKLM << key << 0x2003Fu << true << long(ERROR_ACCESS_DENIED);
-    QTest::newRow("set value alone is a write") << HKLM << key << KEY_SET_VALUE << true << long(ERROR_ACCESS_DENIED);
-    QTest::newRow("classes root lives in the machine hive") << HKEY_CLASSES_ROOT << QByteArray("") << KEY_WRITE << true << long(ERROR_ACCESS_DENIED);
+    QTest::newRow("about box access to a read-only hive") << HKLM << key << 0x2003Fu << true << Denied;
+    QTest::newRow("set value alone is a write") << HKLM << key << KEY_SET_VALUE << true << Denied;
+    QTest::newRow("classes root lives in the machine hive") << HKEY_CLASSES_ROOT << QByteArray("") << KEY_WRITE << true << Denied;
     QTest::newRow("null subkey opens the root") << HKCU << QByteArray() << KEY_ALL_ACCESS << false << OK;
-    QTest::newRow("empty name inside the path") << HKLM << QByteArray("SOFTWARE\\\\Shared Tools") << KEY_READ << false << long(ERROR_INVALID_PARAMETER);
+    QTest::newRow("empty name inside the path") << HKLM << QByteArray("SOFTWARE\\\\Shared Tools") << KEY_READ << false << BadParameter;
     QTest::newRow("not a root") << 0x80000003u << QByteArray("x") << KEY_READ << false << long(ERROR_INVALID_HANDLE);
     // clang-format on
 }
@@ -613,10 +616,10 @@ void tst_Registry::rawBuffersAndHandles() {
     }
     quint32 reserved = 0;
     quint32 size = 8;
-    QCOMPARE(RegQueryValueExA(key, "s", &reserved, nullptr, nullptr, &size), long(ERROR_INVALID_PARAMETER));
-    QCOMPARE(RegQueryValueExA(key, "s", nullptr, nullptr, data, nullptr), long(ERROR_INVALID_PARAMETER));
-    QCOMPARE(RegQueryValueExA(key, "missing", nullptr, nullptr, nullptr, &size), long(ERROR_FILE_NOT_FOUND));
-    QCOMPARE(RegQueryValueExA(HKCU, "s", nullptr, nullptr, nullptr, &size), long(ERROR_FILE_NOT_FOUND));
+    QCOMPARE(RegQueryValueExA(key, "s", &reserved, nullptr, nullptr, &size), BadParameter);
+    QCOMPARE(RegQueryValueExA(key, "s", nullptr, nullptr, data, nullptr), BadParameter);
+    QCOMPARE(RegQueryValueExA(key, "missing", nullptr, nullptr, nullptr, &size), NotFound);
+    QCOMPARE(RegQueryValueExA(HKCU, "s", nullptr, nullptr, nullptr, &size), NotFound);
     QCOMPARE(RegCloseKey(key), OK);
     QCOMPARE(RegQueryValueExA(key, "s", nullptr, nullptr, nullptr, &size), long(ERROR_INVALID_HANDLE));
     QCOMPARE(RegCloseKey(HKLM), OK);
