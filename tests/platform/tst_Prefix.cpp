@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 class tst_Prefix : public QObject {
     Q_OBJECT
@@ -20,16 +21,11 @@ private Q_SLOTS:
     void noCaseSeesChangesToAFolder();
 
 private:
-    QByteArray m_savedXdg;
-    QByteArray m_savedHome;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<QTemporaryDir> m_dir;
 };
 
 void tst_Prefix::init() {
-    m_savedXdg = qgetenv("XDG_DATA_HOME");
-    m_savedHome = qgetenv("HOME");
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
+    QVERIFY(m_dir.emplace().isValid());
     // A prefix with drive c only, and a tree of mixed-case names in it.
     QVERIFY(QDir().mkpath(m_dir->path() + "/prefix/drives/c/Program Files/KestrixStudio/HelpFiles"));
     QFile file(m_dir->path() + "/prefix/drives/c/Program Files/KestrixStudio/HelpFiles/Toolbox.chm");
@@ -40,10 +36,6 @@ void tst_Prefix::init() {
 
 void tst_Prefix::cleanup() {
     qunsetenv("KX4_PREFIX");
-    qputenv("XDG_DATA_HOME", m_savedXdg);
-    if (m_savedXdg.isNull())
-        qunsetenv("XDG_DATA_HOME");
-    qputenv("HOME", m_savedHome);
     m_dir.reset();
 }
 
@@ -65,10 +57,15 @@ void tst_Prefix::path() {
     QFETCH(QString, xdg);
     QFETCH(QString, home);
     QFETCH(QString, expected);
+    const QByteArray savedXdg = qgetenv("XDG_DATA_HOME");
+    const QByteArray savedHome = qgetenv("HOME");
     qputenv("KX4_PREFIX", prefix.toUtf8());
     qputenv("XDG_DATA_HOME", xdg.toUtf8());
     qputenv("HOME", home.toUtf8());
-    QCOMPARE(Prefix::Path(), expected);
+    const QString path = Prefix::Path();
+    qputenv("XDG_DATA_HOME", savedXdg);
+    qputenv("HOME", savedHome);
+    QCOMPARE(path, expected);
 }
 
 void tst_Prefix::toLocalPath_data() {
