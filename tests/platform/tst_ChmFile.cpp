@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -167,7 +169,7 @@ void tst_ChmFile::openFailure_data() {
     // clang-format off
     QTest::newRow("no windows per reset") << "a.chm" << Patched([](const QByteArray& f) { return ObjectAt(f, ControlData) + 0x14; }, QByteArray(4, 0)) << damaged;
     QTest::newRow("reset table block length zero") << "b.chm" << Patched([](const QByteArray& f) { return ObjectAt(f, "InstanceData/ResetTable") + 0x20; }, QByteArray(8, 0)) << damaged;
-    QTest::newRow("directory chunk followed by itself") << "c.chm" << Patched([](const QByteArray& f) { return qFromLittleEndian<qint64>(f.constData() + 0x48) + 0x54 + 0x10; }, QByteArray(4, 0)) << damaged;
+    QTest::newRow("directory chunk followed by itself") << "c.chm" << Patched([](const QByteArray& f) { return qFromLittleEndian<qint64>(f.constData() + 0x48) + 0x54 + 0x10; }, QByteArray(4, 0)) << damaged + "|the directory chain returns to chunk 0";
     QTest::newRow("LZX version unknown, window of two bytes") << "d.chm" << Patched([](const QByteArray& f) { return ObjectAt(f, ControlData) + 8; }, "\x01") << damaged;
     QTest::newRow("object longer than the file") << "e.chm" << SystemFileLongerThanTheFile() << damaged;
     // clang-format on
@@ -187,9 +189,16 @@ void tst_ChmFile::openFailure() {
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
+    // After "|": the reader's own words, which name the damage its checks found (logged as info).
+    if (why.contains(u'|')) {
+        QLoggingCategory::setFilterRules(QStringLiteral("kx4.help.chm.info=true"));
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("kx4chmread: " + why.section(u'|', 1) + "$"));
+    }
     QString reason;
-    QVERIFY(!ChmFile::Open(path, &reason));
-    QCOMPARE(reason, why);
+    const bool opened = bool(ChmFile::Open(path, &reason));
+    QLoggingCategory::setFilterRules(QString());
+    QVERIFY(!opened);
+    QCOMPARE(reason, why.section(u'|', 0, 0));
 }
 
 void tst_ChmFile::decodeText_data() {
