@@ -318,6 +318,7 @@ void tst_ChmFile::sitemap_data() {
     SitemapEntry seeAlso = Entry("Duplizieren", "");
     seeAlso.seeAlso = "Kopieren";
     QTest::newRow("see also") << "<UL><LI><OBJECT type=\"text/sitemap\">" + Param("Name", "Duplizieren") + Param("See Also", "Kopieren") + "</OBJECT></UL>" << QList<SitemapEntry>{seeAlso};
+    QTest::newRow("unknown reference kept") << "<UL>" + Item("A &unbekannt; B", "a.htm") + "</UL>" << QList<SitemapEntry>{Entry("A &unbekannt; B", "a.htm")};
     QTest::newRow("commented entry skipped") << "<UL><!--" + Item("Alt", "alt.htm") + "-->" + Item("Neu", "neu.htm") + "</UL>" << QList<SitemapEntry>{Entry("Neu", "neu.htm")};
     QTest::newRow("list never closed") << "<UL>" + Item("Eins", "eins.htm") + "<UL>" + Item("Unter", "unter.htm") << QList<SitemapEntry>{Entry("Eins", "eins.htm", {Entry("Unter", "unter.htm")})};
     QTest::newRow("values spread over lines") << "<UL><LI><OBJECT\n type=\"text/sitemap\"><param\n name=\"Name\"\n value=\"Zeilen\"></OBJECT></UL>" << QList<SitemapEntry>{Entry("Zeilen", "")};
@@ -352,6 +353,7 @@ void tst_ChmFile::search_data() {
     QTest::newRow("link target is no text") << "geheimziel" << QList<SearchHit>{};
     QTest::newRow("comment is no text") << "verborgen" << QList<SearchHit>{};
     QTest::newRow("script is no text") << "unsichtbar" << QList<SearchHit>{};
+    QTest::newRow("no words") << " ;-) " << QList<SearchHit>{};
     // clang-format on
 }
 

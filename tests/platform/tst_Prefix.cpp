@@ -94,6 +94,7 @@ void tst_Prefix::toLocalPathNoCase_data() {
     QTest::addColumn<QString>("windows");
     QTest::addColumn<QString>("local"); // "$P" the prefix, "$T" the temporary folder
     // clang-format off
+    QTest::newRow("exact case") << "C:\\Program Files\\KestrixStudio\\HelpFiles\\Toolbox.chm" << "$P/drives/c/Program Files/KestrixStudio/HelpFiles/Toolbox.chm";
     QTest::newRow("every component in another case") << "c:\\PROGRAM FILES\\kestrixstudio\\helpfiles\\TOOLBOX.CHM" << "$P/drives/c/Program Files/KestrixStudio/HelpFiles/Toolbox.chm";
     QTest::newRow("missing file keeps its name") << "C:\\program files\\KestrixStudio\\Missing.TXT" << "$P/drives/c/Program Files/KestrixStudio/Missing.TXT";
     QTest::newRow("below a missing folder stays as written") << "C:\\Nothing\\HELPFILES" << "$P/drives/c/Nothing/HELPFILES";

@@ -133,6 +133,7 @@ void tst_RegFile::import_data() {
     row("a #comment after data", Body5 + "\"a\"=\"x\" #c\n", "line 4: unexpected text \"#c\" after the closing quote", unchanged);
     row("dword with 0x", Body5 + "\"a\"=\"x\"\n\"d\"=dword:0x123\n", "line 5: \"0x123\" is not a dword", unchanged);
     row("dword of nine digits", Body5 + "\"d\"=dword:012345678\n", "line 4: \"012345678\" is not a dword", unchanged);
+    row("a byte of three digits", Body5 + "\"b\"=hex:01,100\n", "line 4: bad hex data \"100\"", unchanged);
     row("hex(0x2)", Body5 + "\"b\"=hex(0x2):41,00\n", "line 4: bad type in \"hex(\"", unchanged);
     row("a value after a deleted key", Body5 + "\"a\"=\"x\"\n[-HKEY_CURRENT_USER\\Software\\T\\Sub]\n\"b\"=\"y\"\n", "line 6: a value cannot follow [-HKEY_CURRENT_USER\\Software\\T\\Sub] on line 5: that line deletes the key", unchanged);
     row("a blank line before the header", "\n" + Body4 + "\"a\"=\"x\"\n", "line 1: not a registry file: the header must be its first line", unchanged);

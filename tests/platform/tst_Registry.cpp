@@ -241,6 +241,10 @@ void tst_Registry::prefixesAndReplacedFiles() {
     QCOMPARE(RegistryStore::EnumKeys(HKLM, "Software", &keys), NotFound);
     QCOMPARE(RegistryStore::EnumKeys(0x80000003u, "", &keys), long(ERROR_INVALID_HANDLE));
     QVERIFY(!QFile::exists(qEnvironmentVariable("KX4_PREFIX")));
+    for (const HKEY root : {HKCU, HKLM, HKEY_CLASSES_ROOT}) {
+        HKEY parsed = 0;
+        QVERIFY(RegistryStore::ParseRoot(RegistryStore::RootName(root), &parsed) && parsed == root);
+    }
 
     std::vector<std::unique_ptr<QTemporaryDir>> dirs;
     for (quint32 i = 0; i < 12; ++i) {
