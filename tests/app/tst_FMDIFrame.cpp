@@ -64,17 +64,6 @@ private Q_SLOTS:
     }
     void cleanup() { MessageBox::SetHook({}); }
 
-    // The installation message comes after the language was chosen and before the captions.
-    void missingInstallationIsReportedInTheChosenLanguage() {
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", 1033));
-        FMDIFrame frame({});
-        frame.MDIForm_Load();
-        QCOMPARE(m_boxes,
-                 QStringList{MResources::GetResMessage(90, {91}) + "|" + MResources::GetResMessage(91, {})});
-        QVERIFY(!frame.IsUnloaded());
-        QCOMPARE(frame.findChild<QAction*>("mnuFileOpen")->text(), QStringLiteral("&Open"));
-    }
-
     void customerVariant_data() {
         QTest::addColumn<QString>("activate");   // empty: absent
         QTest::addColumn<QString>("scriptMenu"); // empty: absent

@@ -46,8 +46,9 @@ private Q_SLOTS:
         const QByteArray failing = "rem a\n\ncopy \"Alarme\" \"Alarme\"\ndelete \"never reached\"\n";
         // clang-format off
         QTest::newRow("empty script is quiet") << true << "" << QStringList{"/s", "SCRIPT"} << QByteArray() << 0 << "";
-        QTest::newRow("no installation is reported, the run goes on")
-            << false << "" << QStringList{"/s", "SCRIPT"} << QByteArray("rem\n") << 0 << "KestrixStudio ToolBox - Meldung 91: ";
+        // The language is chosen before the installation is read: the message is in English.
+        QTest::newRow("no installation is reported, the run goes on") << false << "1033" << QStringList{"/s", "SCRIPT"}
+            << QByteArray("rem\n") << 0 << "KestrixStudio ToolBox - Message 91: ";
         QTest::newRow("missing script file") << true << "" << QStringList{"/s", "\"MISSING\""} << failing << 1
                                              << "KX4ToolBox: 53: cannot open the script file \"MISSING\"";
         QTest::newRow("-style X is the script's name") << true << "" << QStringList{"/s", "-style", "X"} << failing

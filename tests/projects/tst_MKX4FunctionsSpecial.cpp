@@ -71,20 +71,6 @@ private Q_SLOTS:
         QCOMPARE(result, expected);
     }
 
-    void projectTypeCode_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<qint32>("code");
-        QTest::newRow("name") << "Terminal Server" << 8;
-        QTest::newRow("numeric text of the group code") << "32" << 32;
-        QTest::newRow("numeric text of a mask") << "3" << 0;
-        QTest::newRow("unknown name") << "Foo" << 0;
-    }
-
-    void projectTypeCode() {
-        QFETCH(QString, stored);
-        QTEST(ProjectTypeCodeOf(stored), "code");
-    }
-
     void readRegisteredProject_data() {
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("path");
