@@ -45,16 +45,14 @@ private Q_SLOTS:
     void cleanup() { MessageBox::SetHook({}); }
 
     void readInstallSettings_data() {
-        QTest::addColumn<int>("lcid");     // -1: absent
-        QTest::addColumn<QString>("path"); // registry "Path"
-        QTest::addColumn<bool>("pathExists");
+        QTest::addColumn<int>("lcid");         // -1: absent
+        QTest::addColumn<QString>("path");     // registry "Path"
         QTest::addColumn<QString>("projects"); // "DefaultProjectsPath"
         QTest::addColumn<QString>(
             "premade"); // a folder made before, or with "file:" a file where a folder must go
         QTest::addColumn<QString>("personal");
         QTest::addColumn<QString>("templates");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<int>("message"); // 0: no message box
+        QTest::addColumn<int>("message"); // 0: none, the settings are read and the studio's folder exists
         QTest::addColumn<InstallSettingsRecord>("record");
         QTest::addColumn<QString>("projectsAfter"); // HKCU value afterwards
         QTest::addColumn<QString>("folderMade");    // a folder that must exist afterwards
@@ -79,29 +77,29 @@ private Q_SLOTS:
 
         // clang-format off
         QTest::newRow("no Path value")
-            << 1033 << Absent << false << Absent << Absent << docs << Absent << false << 91 << record(1033, "", "", "") << Absent << Absent;
+            << 1033 << Absent << Absent << Absent << docs << Absent << 91 << record(1033, "", "", "") << Absent << Absent;
         QTest::newRow("Path names a missing folder")
-            << -1 << studio << false << Absent << Absent << docs << Absent << false << 92 << record(1031, "", "", "") << Absent << Absent;
+            << -1 << studio << Absent << Absent << docs << Absent << 92 << record(1031, "", "", "") << Absent << Absent;
         QTest::newRow("projects folder built, created and stored")
-            << 1031 << studio << true << Absent << Absent << docs << Absent << true << 0
+            << 1031 << studio << Absent << Absent << docs << Absent << 0
             << record(1031, studio, builtProjects, builtTemplates) << builtProjects << "Users/u/Documents/KestrixStudio/Projects";
         QTest::newRow("projects path set and present: taken as it stands")
-            << 1031 << studio << true << "C:\\Mine\\" << "Mine" << docs << "C:\\T" << true << 0
+            << 1031 << studio << "C:\\Mine\\" << "Mine" << docs << "C:\\T" << 0
             << record(1031, studio, "C:\\Mine\\", "C:\\T") << "C:\\Mine\\" << "Mine";
         QTest::newRow("projects path set but missing: created, not written")
-            << 1031 << studio << true << "C:\\New\\Projects" << Absent << docs << Absent << true << 0
+            << 1031 << studio << "C:\\New\\Projects" << Absent << docs << Absent << 0
             << record(1031, studio, "C:\\New\\Projects", builtTemplates) << "C:\\New\\Projects" << "New/Projects";
         QTest::newRow("projects path set, creation fails: empty, registry kept")
-            << 1031 << studio << true << "C:\\Blocked\\Projects" << "file:Blocked" << docs << Absent << true << 0
+            << 1031 << studio << "C:\\Blocked\\Projects" << "file:Blocked" << docs << Absent << 0
             << record(1031, studio, "", builtTemplates) << "C:\\Blocked\\Projects" << Absent;
         QTest::newRow("projects not set, creation fails: empty, nothing written")
-            << 1031 << studio << true << Absent << "file:Users" << docs << Absent << true << 0
+            << 1031 << studio << Absent << "file:Users" << docs << Absent << 0
             << record(1031, studio, "", builtTemplates) << Absent << Absent;
         QTest::newRow("built projects folder already there counts as created")
-            << 1031 << studio << true << Absent << "Users/u/Documents/KestrixStudio/Projects" << docs << Absent << true << 0
+            << 1031 << studio << Absent << "Users/u/Documents/KestrixStudio/Projects" << docs << Absent << 0
             << record(1031, studio, builtProjects, builtTemplates) << builtProjects << Absent;
         QTest::newRow("no Personal either: rooted paths on the current drive")
-            << 1031 << studio << true << Absent << Absent << Absent << Absent << true << 0
+            << 1031 << studio << Absent << Absent << Absent << Absent << 0
             << record(1031, studio, "\\KestrixStudio\\Projects", "\\KestrixStudio\\Templates")
             << "\\KestrixStudio\\Projects" << "KestrixStudio/Projects";
         // clang-format on
@@ -110,7 +108,6 @@ private Q_SLOTS:
     void readInstallSettings() {
         QFETCH(int, lcid);
         QFETCH(QString, path);
-        QFETCH(bool, pathExists);
         QFETCH(QString, projects);
         QFETCH(QString, premade);
         QFETCH(QString, personal);
@@ -121,7 +118,8 @@ private Q_SLOTS:
                                              RegValue::Dword(QStringLiteral("LCID"), quint32(lcid))),
                      long(ERROR_SUCCESS));
         Write(HKEY_LOCAL_MACHINE, StudioKeys::Studio, QStringLiteral("Path"), path);
-        if (pathExists)
+        QFETCH(int, message);
+        if (message == 0)
             QVERIFY(QDir().mkpath(Local(QStringLiteral("Studio"))));
         Write(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("MainDir"), QStringLiteral("C:\\Maker"));
         Write(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("Common"),
@@ -136,12 +134,9 @@ private Q_SLOTS:
 
         MResources::ResetForTesting();
         MResources::InitLanguage();
-        const bool result = MKX4Functions::ReadInstallSettings();
-
-        QTEST(result, "result");
+        QCOMPARE(MKX4Functions::ReadInstallSettings(), message == 0);
         QTEST(MKX4Functions::InstallSettings(), "record");
         // The message in the chosen language, naming the folder that is missing.
-        QFETCH(int, message);
         const QString text =
             MResources::GetResMessage(message, message == 92 ? QVariantList{path} : QVariantList{});
         QCOMPARE(m_boxes, message == 0 ? QStringList()
