@@ -5,6 +5,9 @@
 #include "ProjectData/ProjectTransaction.h"
 #include "common/TestSupport.h"
 
+#include <QThread>
+#include <thread>
+
 class tst_ProjectFile : public QObject {
     Q_OBJECT
 
@@ -203,6 +206,28 @@ private Q_SLOTS:
         QCOMPARE(ProjectFixture::Export(path), after);
         transaction.Commit();
         QCOMPARE(ProjectFixture::Export(path), after + "D,3,drei,\n");
+    }
+
+    // A second writer, as another program would be, waits for the first instead of failing as locked.
+    void secondWriterWaits() {
+        const QString path = Make("group,index,1031\nA,1,a\n");
+        ProjectFile first(path);
+        auto hold = std::make_unique<ProjectTransaction>(first.Database(), ProjectTransaction::Kind::Write);
+        first.SetText(first.RequireGroup("A"), 2, first.LanguageId("1031"), "b");
+        std::optional<Failure> failure;
+        std::thread second([&] {
+            failure = TestSupport::FailureOf([&] {
+                ProjectFile project(path);
+                ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
+                project.SetText(project.RequireGroup("A"), 3, project.LanguageId("1031"), "c");
+                transaction.Commit();
+            });
+        });
+        QThread::msleep(300);
+        hold->Commit();
+        second.join();
+        QVERIFY2(!failure, qPrintable(failure ? failure->Text() : QString()));
+        QCOMPARE(ProjectFixture::Export(path), QByteArray("group,index,1031\nA,1,a\nA,2,b\nA,3,c\n"));
     }
 
     // Export order, quoting and line ends; an import of the export exports the same; an import
