@@ -34,6 +34,18 @@ const QString Body5 =
     "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\T]\n"; // lines 1-3
 const QString Body4 = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\T]\n";
 
+// A file imported (as written and, unless it is about the bytes themselves, as UTF-16LE); empty
+// error: the import succeeds, else how its message begins; the key looked at afterwards, below
+// HKCU, with its values and subkeys.
+struct ImportRow {
+    QByteArray file;
+    bool utf16Too;
+    QString error;
+    QString key;
+    QList<RegValue> values;
+    QStringList subkeys;
+};
+
 } // namespace
 
 class tst_RegFile : public QObject {
@@ -64,24 +76,17 @@ private Q_SLOTS:
     void init() { QVERIFY(m_prefix.emplace().IsValid()); }
     void cleanup() { m_prefix.reset(); }
 
-    // Every row is imported as written (UTF-8) and, unless it is about the bytes themselves, as
-    // UTF-16LE; the files change HKCU\Software\T, which holds "keep" and the subkey "Sub" before.
+    // The files change HKCU\Software\T, which holds "keep" and the subkey "Sub" before.
     void import_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<bool>("utf16Too");
-        QTest::addColumn<QString>("error"); // empty: the import succeeds; else how its message begins
-        QTest::addColumn<QString>("key");   // the key looked at afterwards, below HKCU
-        QTest::addColumn<QList<RegValue>>("values"); // its values
-        QTest::addColumn<QStringList>("subkeys");    // and its subkeys
+        QTest::addColumn<ImportRow>("row");
         auto row = [&](const char* name, const QString& text, const QString& error,
-                       const QList<RegValue>& values, const QStringList& subkeys = {"Sub"},
-                       bool utf16Too = true) {
-            QTest::newRow(name) << text.toUtf8() << utf16Too << error << "Software\\T" << values << subkeys;
+                       const QList<RegValue>& values, const QStringList& subkeys = {"Sub"}) {
+            QTest::newRow(name) << ImportRow{text.toUtf8(), true, error, "Software\\T", values, subkeys};
         };
         auto win31 = [&](const char* name, const QString& line, const QString& text) {
-            QTest::newRow(name) << ("REGEDIT\r\n;c\r\n" + line).toUtf8() << true << QString()
-                                << "Software\\Classes\\T" << QList<RegValue>{RegValue::String("", text)}
-                                << QStringList();
+            QTest::newRow(name) << ImportRow{
+                ("REGEDIT\r\n;c\r\n" + line).toUtf8(), true, {}, "Software\\Classes\\T",
+                {RegValue::String("", text)},          {}};
         };
         const QList<RegValue> unchanged{Kept};
         auto bin = [](const char* name, const QByteArray& bytes, quint32 type = REG_BINARY) {
@@ -123,18 +128,14 @@ private Q_SLOTS:
     row("a key name too long", Body5 + "[HKEY_CURRENT_USER\\" + QString(256, 'k') + "]\n", "line 4: bad key name", unchanged);
     row("a line that is nothing", Body5 + "just words\n", "line 4: expected a key in [brackets]", unchanged);
     row("a Windows 3.1 line of another root", "REGEDIT\nHKEY_CURRENT_USER\\T = x\n", "line 2: a REGEDIT file holds only lines that begin with HKEY_CLASSES_ROOT", unchanged);
-    QTest::newRow("invalid UTF-8") << (Body5 + "\"s\"=\"").toUtf8() + "\xff\xfe\"\n" << false << "line 4: not valid UTF-8" << "Software\\T" << unchanged << QStringList{"Sub"};
-    QTest::newRow("UTF-16 without its mark") << Utf16(Body5.toUtf8()).mid(2) << false << "line 1: not a registry file" << "Software\\T" << unchanged << QStringList{"Sub"};
+    QTest::newRow("invalid UTF-8") << ImportRow{(Body5 + "\"s\"=\"").toUtf8() + "\xff\xfe\"\n", false, "line 4: not valid UTF-8", "Software\\T", unchanged, {"Sub"}};
+    QTest::newRow("UTF-16 without its mark") << ImportRow{Utf16(Body5.toUtf8()).mid(2), false, "line 1: not a registry file", "Software\\T", unchanged, {"Sub"}};
         // clang-format on
     }
 
     void import() {
-        QFETCH(QByteArray, file);
-        QFETCH(bool, utf16Too);
-        QFETCH(QString, error);
-        QFETCH(QString, key);
-        QFETCH(QList<RegValue>, values);
-        QFETCH(QStringList, subkeys);
+        QFETCH(ImportRow, row);
+        const auto& [file, utf16Too, error, key, values, subkeys] = row;
         QList<QByteArray> forms{file};
         if (utf16Too)
             forms << Utf16(file);

@@ -88,6 +88,15 @@ template <class Store> QStringList ReadAll(Store& store) {
     return seen;
 }
 
+// RegOpenKeyExA's arguments (with the machine hive read-only or not) and its result.
+struct OpenRow {
+    quint32 root;
+    QByteArray subKey;
+    quint32 access;
+    bool readOnly;
+    long result;
+};
+
 using Change = std::function<long()>; // a change to the store, its result
 
 struct Reads { // RegistryStore's reads, shaped as a batch's
@@ -383,36 +392,29 @@ private Q_SLOTS:
     }
 
     void rawOpenKey_data() {
-        QTest::addColumn<quint32>("root");
-        QTest::addColumn<QByteArray>("subKey");
-        QTest::addColumn<quint32>("access");
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<long>("result");
+        QTest::addColumn<OpenRow>("row");
         const QByteArray key("SOFTWARE\\Shared Tools\\MSINFO");
         const QByteArray missing("SOFTWARE\\Nothing");
         // clang-format off
-        QTest::newRow("existing key, about box access") << HKLM << key << 0x2003Fu << false << OK;
-        QTest::newRow("missing key") << HKLM << missing << KEY_READ << false << NotFound;
-        QTest::newRow("missing key on a read-only hive is still missing") << HKLM << missing << 0x2003Fu << true << NotFound;
-        QTest::newRow("read access to a read-only hive") << HKLM << key << KEY_READ << true << OK;
-        QTest::newRow("about box access to a read-only hive") << HKLM << key << 0x2003Fu << true << Denied;
-        QTest::newRow("classes root lives in the machine hive") << HKCR << QByteArray("") << KEY_WRITE << true << Denied;
-        QTest::newRow("null subkey opens the root") << HKCU << QByteArray() << KEY_ALL_ACCESS << false << OK;
-        QTest::newRow("empty name inside the path") << HKLM << QByteArray("SOFTWARE\\\\Shared Tools") << KEY_READ << false << BadParameter;
-        QTest::newRow("not a root") << 0x80000003u << QByteArray("x") << KEY_READ << false << long(ERROR_INVALID_HANDLE);
+        QTest::newRow("existing key, about box access") << OpenRow{HKLM, key, 0x2003Fu, false, OK};
+        QTest::newRow("missing key") << OpenRow{HKLM, missing, KEY_READ, false, NotFound};
+        QTest::newRow("missing key on a read-only hive is still missing") << OpenRow{HKLM, missing, 0x2003Fu, true, NotFound};
+        QTest::newRow("read access to a read-only hive") << OpenRow{HKLM, key, KEY_READ, true, OK};
+        QTest::newRow("about box access to a read-only hive") << OpenRow{HKLM, key, 0x2003Fu, true, Denied};
+        QTest::newRow("classes root lives in the machine hive") << OpenRow{HKCR, QByteArray(""), KEY_WRITE, true, Denied};
+        QTest::newRow("null subkey opens the root") << OpenRow{HKCU, QByteArray(), KEY_ALL_ACCESS, false, OK};
+        QTest::newRow("empty name inside the path") << OpenRow{HKLM, QByteArray("SOFTWARE\\\\Shared Tools"), KEY_READ, false, BadParameter};
+        QTest::newRow("not a root") << OpenRow{0x80000003u, QByteArray("x"), KEY_READ, false, long(ERROR_INVALID_HANDLE)};
         // clang-format on
     }
     void rawOpenKey() {
-        QFETCH(quint32, root);
-        QFETCH(QByteArray, subKey);
-        QFETCH(quint32, access);
-        QFETCH(bool, readOnly);
-        QFETCH(long, result);
+        QFETCH(OpenRow, row);
+        const long result = row.result;
         QCOMPARE(Set(HKLM, "SOFTWARE\\Shared Tools\\MSINFO", RegValue::String("PATH", "C:\\m.exe")), OK);
-        QVERIFY(!readOnly || MakeReadOnly(HKLM));
+        QVERIFY(!row.readOnly || MakeReadOnly(HKLM));
         HKEY handle = 0xdead;
-        QCOMPARE(RegOpenKeyExA(root, subKey.isNull() ? nullptr : subKey.constData(), 0, access, &handle),
-                 result);
+        const char* subKey = row.subKey.isNull() ? nullptr : row.subKey.constData();
+        QCOMPARE(RegOpenKeyExA(row.root, subKey, 0, row.access, &handle), result);
         QCOMPARE(handle == 0, result != OK);
         QVERIFY(!RegistryStore::IsRoot(handle));
         QCOMPARE(RegCloseKey(handle), result == OK ? OK : long(ERROR_INVALID_HANDLE));
@@ -421,23 +423,21 @@ private Q_SLOTS:
     void rawQueryValue_data() {
         QTest::addColumn<RegValue>("stored");
         QTest::addColumn<QByteArray>("name"); // as asked, ANSI
-        QTest::addColumn<quint32>("type");
         QTest::addColumn<QByteArray>("bytes");
         // clang-format off
-        QTest::newRow("string keeps its terminator") << RegValue::String("PATH", "C:\\x") << QByteArray("path") << quint32(REG_SZ) << QByteArray("C:\\x\0", 5);
-        QTest::newRow("string without terminator has none") << RegValue{"S", REG_SZ, QByteArray("a\0b\0", 4)} << QByteArray("S") << quint32(REG_SZ) << QByteArray("ab");
-        QTest::newRow("non-ASCII becomes UTF-8") << RegValue::String("S", QString::fromUtf8("Größe")) << QByteArray("S") << quint32(REG_SZ) << QByteArray("Gr\xc3\xb6\xc3\x9f" "e\0", 8);
-        QTest::newRow("non-ASCII value name") << RegValue::String(QString::fromUtf8("Prüfung"), "x") << QByteArray("PR\xc3\x9c" "FUNG") << quint32(REG_SZ) << QByteArray("x\0", 2);
-        QTest::newRow("expand string converted too") << RegValue::String("E", "%TEMP%", REG_EXPAND_SZ) << QByteArray("E") << quint32(REG_EXPAND_SZ) << QByteArray("%TEMP%\0", 7);
-        QTest::newRow("multi string keeps its zeros") << RegValue{"M", REG_MULTI_SZ, QByteArray("a\0\0\0b\0\0\0\0\0", 10)} << QByteArray("M") << quint32(REG_MULTI_SZ) << QByteArray("a\0b\0\0", 5);
-        QTest::newRow("dword passes raw") << RegValue::Dword("D", 0x01020304) << QByteArray("D") << quint32(REG_DWORD) << QByteArray("\x04\x03\x02\x01", 4);
-        QTest::newRow("default value by null name") << RegValue::String("", "def") << QByteArray() << quint32(REG_SZ) << QByteArray("def\0", 4);
+        QTest::newRow("string keeps its terminator") << RegValue::String("PATH", "C:\\x") << QByteArray("path") << QByteArray("C:\\x\0", 5);
+        QTest::newRow("string without terminator has none") << RegValue{"S", REG_SZ, QByteArray("a\0b\0", 4)} << QByteArray("S") << QByteArray("ab");
+        QTest::newRow("non-ASCII becomes UTF-8") << RegValue::String("S", QString::fromUtf8("Größe")) << QByteArray("S") << QByteArray("Gr\xc3\xb6\xc3\x9f" "e\0", 8);
+        QTest::newRow("non-ASCII value name") << RegValue::String(QString::fromUtf8("Prüfung"), "x") << QByteArray("PR\xc3\x9c" "FUNG") << QByteArray("x\0", 2);
+        QTest::newRow("expand string converted too") << RegValue::String("E", "%TEMP%", REG_EXPAND_SZ) << QByteArray("E") << QByteArray("%TEMP%\0", 7);
+        QTest::newRow("multi string keeps its zeros") << RegValue{"M", REG_MULTI_SZ, QByteArray("a\0\0\0b\0\0\0\0\0", 10)} << QByteArray("M") << QByteArray("a\0b\0\0", 5);
+        QTest::newRow("dword passes raw") << RegValue::Dword("D", 0x01020304) << QByteArray("D") << QByteArray("\x04\x03\x02\x01", 4);
+        QTest::newRow("default value by null name") << RegValue::String("", "def") << QByteArray() << QByteArray("def\0", 4);
         // clang-format on
     }
     void rawQueryValue() {
         QFETCH(RegValue, stored);
         QFETCH(QByteArray, name);
-        QFETCH(quint32, type);
         QFETCH(QByteArray, bytes);
         QCOMPARE(Set(HKCU, "Software\\Q", stored), OK);
         HKEY key = 0;
@@ -446,7 +446,7 @@ private Q_SLOTS:
         quint32 gotType = 0;
         quint32 size = 0;
         QCOMPARE(RegQueryValueExA(key, valueName, nullptr, &gotType, nullptr, &size), OK);
-        QCOMPARE(gotType, type);
+        QCOMPARE(gotType, stored.type);
         QCOMPARE(size, quint32(bytes.size()));
         QByteArray buffer(64, 'X');
         size = quint32(buffer.size());

@@ -184,16 +184,15 @@ private Q_SLOTS:
         QCOMPARE(p.window->size() != before, thickFrame);
     }
 
-    // Cleared, the system menu and sizing border go and the caption stays; set again, they are back.
+    // Cleared, the system menu goes and the caption stays; set again, it is back.
     void systemMenuOnlyWithSysMenu() {
         for (bool sysMenu : {true, false}) {
             PaneWithWindow p;
             const qint32 before = GetWindowLongA(p.hwnd, GWL_STYLE);
-            ClearStyle(p.hwnd, WS_SYSMENU | WS_THICKFRAME);
+            ClearStyle(p.hwnd, WS_SYSMENU);
             QVERIFY(p.window->windowFlags() & Qt::WindowTitleHint && p.window->isVisible());
             if (sysMenu)
-                QCOMPARE(SetWindowLongA(p.hwnd, GWL_STYLE, before),
-                         before & ~qint32(WS_SYSMENU | WS_THICKFRAME));
+                QCOMPARE(SetWindowLongA(p.hwnd, GWL_STYLE, before), before & ~qint32(WS_SYSMENU));
             QPointer<QWidget> popup;
             QTimer::singleShot(0, [&popup] {
                 if ((popup = QApplication::activePopupWidget()))
