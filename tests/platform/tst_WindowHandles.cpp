@@ -153,26 +153,45 @@ private Q_SLOTS:
         QCOMPARE(GetWindowLongA(HandleOf(&frame), -20), 0); // GWL_EXSTYLE is not kept
     }
 
-    void borderResizesOnlyWithThickFrame_data() {
-        QTest::addColumn<bool>("thickFrame");
-        QTest::addColumn<QPoint>("press"); // relative to the window's bottom-right corner
+    void frameBits_data() {
+        QTest::addColumn<qint32>("cleared");
+        QTest::addColumn<bool>("setAgain");
+        QTest::addColumn<QPoint>("press"); // on the border, relative to the bottom-right corner
         // clang-format off
-    QTest::newRow("right border with a sizing border") << true << QPoint(-2, -75);
-    QTest::newRow("right border without") << false << QPoint(-2, -75);
-    QTest::newRow("bottom-right corner without") << false << QPoint(-2, -2);
+        QTest::newRow("as made: title-bar menu and sizing border") << 0 << false << QPoint(-2, -75);
+        QTest::newRow("no system menu") << qint32(WS_SYSMENU) << false << QPoint(-2, -75);
+        QTest::newRow("no sizing border") << qint32(WS_THICKFRAME) << false << QPoint(-2, -75);
+        QTest::newRow("no sizing border, at the corner") << qint32(WS_THICKFRAME) << false << QPoint(-2, -2);
+        QTest::newRow("both cleared and set again") << qint32(WS_SYSMENU | WS_THICKFRAME) << true << QPoint(-2, -75);
         // clang-format on
     }
-
-    void borderResizesOnlyWithThickFrame() {
-        QFETCH(bool, thickFrame);
+    // Cleared bits take the title-bar menu or the sizing border away and keep the caption; set
+    // again, they are back.
+    void frameBits() {
+        QFETCH(qint32, cleared);
+        QFETCH(bool, setAgain);
         QFETCH(QPoint, press);
         PaneWithWindow p;
-        if (!thickFrame)
-            ClearStyle(p.hwnd, WS_THICKFRAME);
-        const QSize before = p.window->size();
-        const QPoint start = QPoint(before.width(), before.height()) + press;
+        const qint32 before = GetWindowLongA(p.hwnd, GWL_STYLE);
+        ClearStyle(p.hwnd, cleared);
+        QVERIFY(p.window->windowFlags() & Qt::WindowTitleHint && p.window->isVisible());
+        if (setAgain)
+            QCOMPARE(SetWindowLongA(p.hwnd, GWL_STYLE, before), before & ~cleared);
+        const qint32 gone = setAgain ? 0 : cleared;
+        QPointer<QWidget> popup; // a right click on the title bar
+        QTimer::singleShot(0, [&popup] {
+            if ((popup = QApplication::activePopupWidget()))
+                popup->close();
+        });
+        const QPoint title(p.window->width() / 2, 8);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, title, p.window->mapToGlobal(title));
+        QApplication::sendEvent(p.window, &event);
+        QCoreApplication::processEvents();
+        QCOMPARE(!popup.isNull(), !(gone & WS_SYSMENU));
+        // A drag on the border; the window picks its operation when the mouse hovers, before the press.
+        const QSize size = p.window->size();
+        const QPoint start = QPoint(size.width(), size.height()) + press;
         const QPoint end = start + QPoint(40, 30);
-        // The window picks its operation when the mouse hovers, before the press.
         QMouseEvent hover(QEvent::MouseMove, start, p.window->mapToGlobal(start), Qt::NoButton, Qt::NoButton,
                           {});
         QApplication::sendEvent(p.window, &hover);
@@ -181,33 +200,10 @@ private Q_SLOTS:
                          {});
         QApplication::sendEvent(p.window, &move);
         QTest::mouseRelease(p.window, Qt::LeftButton, {}, end);
-        QCOMPARE(p.window->size() != before, thickFrame);
+        QCOMPARE(p.window->size() != size, !(gone & WS_THICKFRAME));
     }
 
-    // Cleared, the system menu goes and the caption stays; set again, it is back.
-    void systemMenuOnlyWithSysMenu() {
-        for (bool sysMenu : {true, false}) {
-            PaneWithWindow p;
-            const qint32 before = GetWindowLongA(p.hwnd, GWL_STYLE);
-            ClearStyle(p.hwnd, WS_SYSMENU);
-            QVERIFY(p.window->windowFlags() & Qt::WindowTitleHint && p.window->isVisible());
-            if (sysMenu)
-                QCOMPARE(SetWindowLongA(p.hwnd, GWL_STYLE, before), before & ~qint32(WS_SYSMENU));
-            QPointer<QWidget> popup;
-            QTimer::singleShot(0, [&popup] {
-                if ((popup = QApplication::activePopupWidget()))
-                    popup->close();
-            });
-            const QPoint title(p.window->width() / 2, 8);
-            QContextMenuEvent event(QContextMenuEvent::Mouse, title, p.window->mapToGlobal(title));
-            QApplication::sendEvent(p.window, &event);
-            QCoreApplication::processEvents();
-            QCOMPARE(!popup.isNull(), sysMenu);
-        }
-    }
-
-    // Rectangles in screen pixels; restoring, hiding, moving and sizing by flags; a top-level
-    // window without a sizing border keeps the size it is given.
+    // Rectangles in screen pixels; restoring, hiding, moving and sizing by flags.
     void placement() {
         PaneWithWindow p;
         RECT rect;
@@ -224,16 +220,6 @@ private Q_SLOTS:
         SetWindowPos(p.hwnd, 0, 50, 60, 1, 1, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_HIDEWINDOW);
         QCOMPARE(p.window->pos(), QPoint(5, 6));
         QVERIFY(p.window->isHidden());
-
-        QWidget window;
-        window.resize(300, 200);
-        window.show();
-        ClearStyle(HandleOf(&window), WS_THICKFRAME | WS_SYSMENU);
-        QCOMPARE(window.minimumSize(), QSize(300, 200));
-        QCOMPARE(window.maximumSize(), QSize(300, 200));
-        SetWindowPos(HandleOf(&window), 0, 0, 0, 320, 240, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
-        QCOMPARE(window.maximumSize(), window.size());
-        QCOMPARE(window.size(), QSize(320, 240) - (window.frameGeometry().size() - window.size()));
     }
 };
 
