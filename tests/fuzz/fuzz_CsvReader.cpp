@@ -27,13 +27,12 @@ QByteArrayList Records(QByteArray csv, qsizetype bufferSize) {
     return records;
 }
 
-// Whether the reader takes csv; small buffers end anywhere in a record, a quote or a line end.
-bool ReaderTakes(const QByteArray& csv) {
+// Small buffers end anywhere in a record, a quote or a line end, and read the same.
+void ExpectAnyBuffer(const QByteArray& csv) {
     const QByteArrayList records = Records(csv, 256 * 1024);
     for (const qsizetype size : {qsizetype(1), qsizetype(2), qsizetype(3), 1 + csv.size() % 7})
         Fuzz::Expect(Records(csv, size) == records, "the buffer's size does not change the records",
                      QString::fromUtf8(records.join('\n')));
-    return records.isEmpty() || !records.last().startsWith("refused at ");
 }
 
 // Imports csv into a new project at path; the export afterwards, or nothing when refused.
@@ -61,15 +60,14 @@ std::optional<QByteArray> ImportExport(const QString& path, const QByteArray& cs
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray csv = Fuzz::Bytes(data, size);
-    const bool taken = ReaderTakes(csv);
+    ExpectAnyBuffer(csv);
     QTemporaryDir folder; // under TMPDIR, which make fuzz puts in memory
     Fuzz::Expect(folder.isValid(), "a temporary folder", folder.errorString());
-    const std::optional<QByteArray> exported = ImportExport(folder.filePath(QStringLiteral("a.kxs")), csv);
-    Fuzz::Expect(taken || !exported, "what the reader refuses, the import refuses");
+    const std::optional<QByteArray> exported = ImportExport(folder.filePath("a.kxs"), csv);
     if (!exported)
         return 0; // refused, or well-formed CSV that is no project's texts
-    Fuzz::Expect(ReaderTakes(*exported), "the reader takes an export", QString::fromUtf8(*exported));
-    const std::optional<QByteArray> again = ImportExport(folder.filePath(QStringLiteral("b.kxs")), *exported);
+    ExpectAnyBuffer(*exported);
+    const std::optional<QByteArray> again = ImportExport(folder.filePath("b.kxs"), *exported);
     Fuzz::Expect(again == exported, "an export imported exports the same",
                  QString::fromUtf8(*exported) + "\nagain:\n" + QString::fromUtf8(again.value_or("")));
     return 0;
