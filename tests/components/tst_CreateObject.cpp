@@ -27,14 +27,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("progId");
         QTest::addColumn<QString>("plugin"); // "-" registers nothing, "<text>" a text file
         QTest::addColumn<QString>("reason");
-        const QString library = qEnvironmentVariable("KX4_BUILD_DIR") + "/lib/kx4toolbox/libkx4platform.so";
         // clang-format off
         QTest::newRow("not registered") << "KXNothing.Connect" << "-" << "not registered";
         QTest::newRow("registered without a file") << "KXEmpty.Connect" << "" << "names no plugin file";
         QTest::newRow("absolute file missing") << "KXGone.Connect" << "/nonexistent/libgone.so" << "plugin file \"/nonexistent/libgone.so\" not found";
         QTest::newRow("relative file missing beside the program") << "KXGone.Connect" << "libgone.so" << "/lib/kx4toolbox/libgone.so\" not found";
         QTest::newRow("text file is not a plugin") << "KXText.Connect" << "<text>" << "is not a component plugin";
-        QTest::newRow("shared library is not a plugin") << "KXLib.Connect" << library << "is not a component plugin";
         QTest::newRow("plugin without class factory") << "KXPlain.Connect" << TestComponents::PlainPlugin() << "offers no class factory";
         QTest::newRow("plugin without that class") << "KXBogus.Connect" << TestComponents::EditorPlugin() << "has no class \"KXBogus.Connect\"";
         // clang-format on
