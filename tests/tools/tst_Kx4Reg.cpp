@@ -233,94 +233,64 @@ private Q_SLOTS:
                 QVERIFY2(Run({verb, help}).out.startsWith("kx4reg " + verb), qPrintable(verb + " " + help));
     }
 
-    // One import over both hives, killed at some moment: both hives hold all of it or none,
-    // and both stay sound.
-    void killedImport_data() {
-        QTest::addColumn<int>("delayMs"); // -1: let it finish
-        for (int delay : {-1, 0, 150, 500, 1000})
-            QTest::addRow("killed after %d ms", delay) << delay;
+    // Imports over both hives, killed at some moment or many at once: each hive holds all of an
+    // import or none of it, and both stay sound.
+    void imports_data() {
+        QTest::addColumn<int>("importers");
+        QTest::addColumn<int>("keys");   // per hive, of 100 values each
+        QTest::addColumn<int>("killMs"); // -1: let them finish
+        for (int delay : {-1, 0, 150, 500})
+            QTest::addRow("one big import killed after %d ms", delay) << 1 << 300 << delay;
+        QTest::newRow("eight at once") << 8 << 2 << -1;
     }
-    void killedImport() {
-        QFETCH(int, delayMs);
-        const QString big = m_prefix->Work() + "/big.reg";
-        QByteArray text = "Windows Registry Editor Version 5.00\r\n\r\n";
-        for (const char* root : {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"})
-            for (int k = 0; k < 300; ++k) {
-                text += QByteArray("[") + root + "\\Software\\Big\\K" + QByteArray::number(k) + "]\r\n";
-                for (int v = 0; v < 100; ++v)
-                    text += "\"v" + QByteArray::number(v) + "\"=\"some text of a value\"\r\n";
-            }
-        QVERIFY(ToolRun::WriteFile(big, text));
-        QProcess process;
-        ToolRun::Start(process, ToolRun::Program("kx4reg"), {"import", big}, m_prefix->Environment());
-        QVERIFY(process.waitForStarted());
-        if (delayMs >= 0) {
-            QThread::msleep(delayMs);
-            process.kill(); // no handler, no cleanup
+    void imports() {
+        QFETCH(int, importers);
+        QFETCH(int, keys);
+        QFETCH(int, killMs);
+        std::vector<std::unique_ptr<QProcess>> processes;
+        for (int i = 0; i < importers; ++i) {
+            QByteArray text = "Windows Registry Editor Version 5.00\r\n\r\n";
+            for (const char* root : {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"})
+                for (int k = 0; k < keys; ++k) {
+                    text += QString("[%1\\Software\\Big%2\\K%3]\r\n").arg(root).arg(i).arg(k).toLatin1();
+                    for (int v = 0; v < 100; ++v)
+                        text += "\"v" + QByteArray::number(v) + "\"=\"some text of a value\"\r\n";
+                }
+            const QString file = m_prefix->Work() + QString("/big%1.reg").arg(i);
+            QVERIFY(ToolRun::WriteFile(file, text));
+            processes.push_back(std::make_unique<QProcess>());
+            ToolRun::Start(*processes.back(), ToolRun::Program("kx4reg"), {"import", file},
+                           m_prefix->Environment());
         }
-        QVERIFY(process.waitForFinished(120000));
-        QCOMPARE(Run({"check"}).status, 0);
-        const bool all = RegistryStore::KeyExists(HKEY_LOCAL_MACHINE, "Software\\Big\\K0");
-        QCOMPARE(RegistryStore::KeyExists(HKEY_CURRENT_USER, "Software\\Big\\K299"), all);
-        QCOMPARE(Run({"query", "HKCU\\Software\\Big\\K299", "/v", "v99"}).status, all ? 0 : 1);
-        if (delayMs < 0)
-            QVERIFY(all && process.exitCode() == 0);
+        if (killMs >= 0) {
+            QThread::msleep(killMs);
+            processes.front()->kill(); // no handler, no cleanup
+        }
+        for (int i = 0; i < importers; ++i) {
+            QVERIFY(processes[i]->waitForFinished(120000));
+            const bool all =
+                RegistryStore::KeyExists(HKEY_LOCAL_MACHINE, QString("Software\\Big%1\\K0").arg(i));
+            QCOMPARE(Run({"query", QString("HKCU\\Software\\Big%1\\K%2").arg(i).arg(keys - 1), "/v", "v99"})
+                         .status,
+                     all ? 0 : 1);
+            QVERIFY(all || killMs >= 0);
+        }
+        QCOMPARE(Run({"check"}).out.count(": ok\n"), 2);
         QVERIFY(Dump().contains("    Name    REG_SZ    hello world\n")); // what was there before
     }
 
-    void concurrentWriters() {
-        std::vector<std::unique_ptr<QProcess>> processes;
-        for (int i = 0; i < 12; ++i) {
-            QStringList args = {"add", i % 2 ? "HKCU\\Software\\Shared" : "HKLM\\Software\\Shared", "/v",
-                                QString("a%1").arg(i), "/f"};
-            if (i < 6) { // an importer of 25 values into each hive
-                QByteArray text = "REGEDIT4\n\n";
-                for (const char* root : {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"}) {
-                    text += QByteArray("[") + root + "\\Software\\Shared]\n";
-                    for (int v = 0; v < 25; ++v)
-                        text += QString("\"p%1_%2\"=dword:%3\n")
-                                    .arg(i)
-                                    .arg(v)
-                                    .arg(v, 8, 16, QChar('0'))
-                                    .toLatin1();
-                }
-                QVERIFY(ToolRun::WriteFile(m_prefix->Work() + QString("/part%1.reg").arg(i), text));
-                args = QStringList{"import", m_prefix->Work() + QString("/part%1.reg").arg(i)};
-            }
-            processes.push_back(std::make_unique<QProcess>());
-            ToolRun::Start(*processes.back(), ToolRun::Program("kx4reg"), args, m_prefix->Environment());
-        }
-        for (auto& process : processes)
-            QVERIFY2(process->waitForFinished(120000) && process->exitCode() == 0,
-                     process->readAllStandardError().constData());
-        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-            QList<RegValue> values;
-            QCOMPARE(RegistryStore::EnumValues(root, "Software\\Shared", &values), long(ERROR_SUCCESS));
-            QCOMPARE(values.size(), 6 * 25 + 3);
-        }
-    }
-
-    // This process has read a key and keeps it cached; another process changes it.
-    void readerSeesOtherProcessesChanges_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("after"); // query of Num here afterwards
-        // clang-format off
-        QTest::newRow("value replaced") << QStringList{"add", "HKCU\\Software\\Test", "/v", "num", "/t", "REG_DWORD", "/d", "7", "/f"} << "    num    REG_DWORD    0x7\n";
-        QTest::newRow("value deleted") << QStringList{"delete", "HKCU\\Software\\Test", "/v", "NUM", "/f"} << "";
-        QTest::newRow("key deleted") << QStringList{"delete", "HKCU\\SOFTWARE\\test", "/f"} << "";
-        QTest::newRow("refused without a terminal") << QStringList{"delete", "HKCU\\Software\\Test"} << "    Num    REG_DWORD    0x1f\n";
-        // clang-format on
-    }
+    // This process has read a value and keeps it cached; other processes change it.
     void readerSeesOtherProcessesChanges() {
-        QFETCH(QStringList, args);
-        QFETCH(QString, after);
-        for (int i = 0; i < 2; ++i) // warm
-            QCOMPARE(Run({"query", "HKCU\\Software\\Test", "/v", "Num"}).out,
-                     t + "    Num    REG_DWORD    0x1f\n\n");
-        const ToolRun::Result result = Program(args);
-        QCOMPARE(result.status, after.contains("0x1f") ? 1 : 0);
-        QCOMPARE(Run({"query", "HKCU\\Software\\Test", "/v", "Num"}).out,
-                 after.isEmpty() ? QString() : t + after + "\n");
+        const QStringList query = {"query", "HKCU\\Software\\Test", "/v", "Num"};
+        QCOMPARE(Run(query).out, t + "    Num    REG_DWORD    0x1f\n\n");
+        QCOMPARE(Program({"delete", "HKCU\\Software\\Test"}).status, 1); // standard input is no terminal
+        QCOMPARE(Run(query).out, t + "    Num    REG_DWORD    0x1f\n\n");
+        QCOMPARE(
+            Program({"add", "HKCU\\Software\\Test", "/v", "num", "/t", "REG_DWORD", "/d", "7", "/f"}).status,
+            0);
+        QCOMPARE(Run(query).out, t + "    num    REG_DWORD    0x7\n\n");
+        QCOMPARE(Program({"delete", "HKCU\\SOFTWARE\\test", "/v", "NUM", "/f"}).status, 0);
+        QCOMPARE(Run(query).status, 1);
     }
 
 private:
