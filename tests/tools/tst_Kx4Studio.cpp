@@ -81,17 +81,15 @@ private Q_SLOTS:
                 QFileInfo(c + "users/tester/Documents").isDir());
         QFile help(c + "Program Files/Common Files/HALVERN/HelpFiles/Toolbox.chm");
         QVERIFY(help.open(QIODevice::ReadOnly) && help.readAll() == "help");
-    }
-
-    void setupAgainKeepsUserData() {
-        QCOMPARE(Run({"setup", "--lcid", "1033", "--path", "C:\\Studio"}).status, 0);
+        // Setup again keeps what the user and an earlier setup chose.
+        QCOMPARE(Run({"setup", "--lcid", "1033", "--path", "C:\\Studio 4"}).status, 0);
         RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders,
                                 RegValue::String("Personal", "C:\\Docs"));
-        QCOMPARE(Run({"new", "C:\\Docs\\Demo.kxs"}).status, 0);
-        QCOMPARE(Run({"register", "C:\\Docs\\Demo.kxs"}).status, 0);
-        QCOMPARE(Run({"setup"}).status, 0);
+        for (const QStringList& args : {QStringList{"new", "C:\\Docs\\Demo.kxs"},
+                                        QStringList{"register", "C:\\Docs\\Demo.kxs"}, QStringList{"setup"}})
+            QCOMPARE(Run(args).status, 0);
         QCOMPARE(Text(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "LCID"), "dword:1033");
-        QCOMPARE(Text(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Path"), "C:\\Studio");
+        QCOMPARE(Text(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Path"), "C:\\Studio 4");
         QCOMPARE(Text(HKEY_CURRENT_USER, StudioKeys::ShellFolders, "Personal"), "C:\\Docs");
         QCOMPARE(Run({"list"}).out, QString("Demo\tSingle\tC:\\Docs\tpresent\n"));
     }
@@ -100,7 +98,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("stored");
         // clang-format off
-        QTest::newRow("Windows-style") << "C:\\Studio 4" << "C:\\Studio 4";
         QTest::newRow("local folder inside drive c") << "%1/drives/c/Opt/Studio" << "C:\\Opt\\Studio";
         QTest::newRow("local folder outside the prefix") << "%2/studio" << "%2/studio";
         // clang-format on
@@ -273,21 +270,9 @@ private Q_SLOTS:
     }
 
     // The project's folder mounted read-only in a mount namespace of the command's own.
-    void readOnlyMedium_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("output"); // standard output, or standard error of a failure
-        QTest::newRow("export reads") << QStringList{"export", "%1"} << 0 << "group,index,1031\r\nA,1,a\r\n";
-        QTest::newRow("import is refused naming the file")
-            << QStringList{"import", "%1", "%2"} << 1
-            << "kx4studio import: cannot update %1: its folder is read-only\n";
-    }
     void readOnlyMedium() {
-        QFETCH(QStringList, args);
-        QFETCH(int, status);
-        QFETCH(QString, output);
         const QString file = File("medium/R.kxs");
-        QVERIFY(WriteFile(File("r.csv"), "group,index,1031\nA,1,a\n") && QDir().mkpath(File("medium")));
+        QVERIFY(WriteFile(File("r.csv"), "group,index,1031\nA,1,a\n"));
         QCOMPARE(Run({"new", file, "--language", "1031"}).status, 0);
         QCOMPARE(Run({"import", file, File("r.csv")}).status, 0);
         const QStringList mount = {"-rm",          "sh",
@@ -295,10 +280,12 @@ private Q_SLOTS:
                                    File("medium"), ToolRun::Program("kx4studio")};
         if (ToolRun::Run("unshare", mount).status != 1)
             QSKIP("no mount namespaces here (unshare -rm)");
-        const ToolRun::Result result = ToolRun::Run(
-            "unshare", mount + args.replaceInStrings("%1", file).replaceInStrings("%2", File("r.csv")));
-        QCOMPARE(result.status, status);
-        QCOMPARE(status == 0 ? result.out : result.err, output.replace("%1", file));
+        QCOMPARE(ToolRun::Run("unshare", mount + QStringList{"export", file}).out,
+                 QString("group,index,1031\r\nA,1,a\r\n"));
+        const ToolRun::Result import =
+            ToolRun::Run("unshare", mount + QStringList{"import", file, File("r.csv")});
+        QCOMPARE(import.status, 1);
+        QCOMPARE(import.err, "kx4studio import: cannot update " + file + ": its folder is read-only\n");
     }
 
     // The chain as a user runs it: projects made here, a script run by kx4toolbox silently,
