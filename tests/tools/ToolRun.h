@@ -6,17 +6,17 @@
 #include <QProcess>
 #include <QTextStream>
 
-// Running the command-line tools in a test: in this process, or as a program of the build.
+// Running the command-line tools in a test: in this process, or as programs of the build.
 namespace ToolRun {
 
-// What a run gives back: the exit status (-1 when a program did not end normally) and its output.
+// The exit status (-1 when a program did not end normally) and what the run printed.
 struct Result {
     int status = -1;
     QString out;
     QString err;
 };
 
-// command(out, err) returning the exit status, run in this process.
+// command(out, err), returning the exit status, run in this process.
 template <typename Command> Result InProcess(Command&& command) {
     Result result;
     QTextStream out(&result.out);
@@ -27,7 +27,6 @@ template <typename Command> Result InProcess(Command&& command) {
     return result;
 }
 
-// The path of a program the build made.
 inline QString Program(const QString& name) { return qEnvironmentVariable("KX4_BUILD_DIR") + "/bin/" + name; }
 
 // Starts the program with no standard input; the caller waits for it.
@@ -43,19 +42,16 @@ inline Result Run(const QString& program, const QStringList& args,
                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
     Start(process, program, args, environment);
-    Result result;
-    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
-        result.status = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    const bool ended = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
+    return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
-// Writes data to path, making its folder; false when that fails.
+// Writes data to path, making its folder.
 inline bool WriteFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+    return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly) &&
+           file.write(data) == data.size();
 }
 
 } // namespace ToolRun
