@@ -39,6 +39,7 @@ private Q_SLOTS:
             SetLcid(lcid);
         MResources::InitLanguage();
         QCOMPARE(MResources::CurrentLCID(), lcid.isValid() ? Variant::ToInt32(lcid) : 1031);
+        QCOMPARE(MResources::LanguageOffset(), english ? 10000 : 0);
         QCOMPARE(MResources::GetResString(111), english ? QString("&Open") : QString::fromUtf8("Ö&ffnen"));
         // 80 has no English text: the English lookup must not fall back to German.
         QCOMPARE(MResources::GetResString(80), english ? QString("Resource 80 not found") : "KestrixStudio");

@@ -89,6 +89,7 @@ private Q_SLOTS:
         QTest::newRow("/v without a name") << QStringList{"query", "HKCU\\Software", "/v"} << none << 1 << "ERROR: /v needs a value" << "";
         QTest::newRow("/v and /ve together") << QStringList{"delete", "HKCU\\Software", "/v", "a", "/ve"} << none << 1 << "ERROR: give only one of /v, /ve and /va" << "";
         QTest::newRow("missing key argument") << QStringList{"query"} << none << 1 << "ERROR: query takes 1 argument(s), not 0" << "";
+        QTest::newRow("a value switch given twice") << QStringList{"add", "HKCU\\a", "/d", "x", "/d", "y"} << none << 1 << "ERROR: Invalid syntax: /d given twice" << "";
         QTest::newRow("a switch given twice") << QStringList{"query", "HKCU\\Software", "/s", "/s"} << none << 1 << "ERROR: /s given twice" << "";
         QTest::newRow("two views") << QStringList{"query", "HKCU\\Software", "/reg:32", "/reg:64"} << none << 1 << "ERROR: give /reg:32 or /reg:64 once" << "";
         QTest::newRow("a switch before the key") << QStringList{"export", "/y", "HKCU\\Software", "x.reg"} << none << 1 << "stands after the switches; give the key (and file) first" << "";
@@ -224,6 +225,8 @@ private Q_SLOTS:
                          "HKEY_CURRENT_USER: " + RegistryStore::HiveFilePath(HKEY_CURRENT_USER) + ": ok\n") &&
                      check.err.contains(file),
                  qPrintable(check.out + check.err));
+        QCOMPARE(Run({"check", "HKCU"}).out,
+                 "HKEY_CURRENT_USER: " + RegistryStore::HiveFilePath(HKEY_CURRENT_USER) + ": ok\n");
         QCOMPARE(Run({"query", "HKCU\\Software\\Test", "/v", "Num"}).status, 0);
     }
 
