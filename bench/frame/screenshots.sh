@@ -2,7 +2,7 @@
 # Screenshots of the frame under Xvfb, German and English: the demo project in the left pane,
 # a group's texts in the MDI area; then with the splitter moved; then the customer variant;
 # then the project-open dialog in both languages, with an unreadable registration among others.
-#   bench/frame/screenshots.sh [BUILD] [OUT]
+#   bench/frame/screenshots.sh [BUILD] [OUT]   (BUILD configured with -DKX4_BUILD_BENCH=ON: the show_ programs)
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
 OUT=$(mkdir -p "${2:-/tmp/kx4shots}" && cd "${2:-/tmp/kx4shots}" && pwd)

@@ -1,56 +1,61 @@
-#include "app/CWexelToolBox.h"
 #include "app/FMDIFrame.h"
+#include "app/ToolBoxApplication.h"
+#include "help/FAbout.h"
+#include "platform/help/HelpWindow.h"
 #include "platform/registry/Registry.h"
 #include "platform/windows/MessageBox.h"
 #include "studio/Failure.h"
 #include "studio/IStudioUtilities.h"
 #include "texts/MResources.h"
 
+#include "common/TestSupport.h"
+
 #include <QAction>
+#include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QMenu>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
+// The frame in a program of its own kind: a ToolBoxApplication, so that failures in event
+// handlers end the run as they do for the user.
 class tst_FMDIFrame : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_prefix;
+    std::unique_ptr<TestSupport::TempPrefix> m_prefix;
     QStringList m_boxes; // "title|text"
 
+    QString OnDriveC(const QString& relative) const { return m_prefix->Path() + "/drives/c/" + relative; }
     void Install(quint32 lcid) {
-        QVERIFY(QDir().mkpath(m_prefix->path() + "/drives/c/Studio"));
+        QVERIFY(QDir().mkpath(OnDriveC("Studio")));
         RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", lcid));
         RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
                                 RegValue::String("Path", "C:\\Studio"));
         RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders,
                                 RegValue::String("Personal", "C:\\Docs"));
     }
-    void Toolbox(const QString& name, const RegValue& value) {
-        RegValue named = value;
-        named.name = name;
-        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox, named),
-                 long(ERROR_SUCCESS));
+    void Toolbox(const QString& name, const QString& text) {
+        QCOMPARE(
+            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox, RegValue::String(name, text)),
+            long(ERROR_SUCCESS));
     }
     QString WriteScript(const QByteArray& content) {
-        const QString path = m_prefix->path() + "/script.txt";
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(content);
-        return path;
+        QFile file(m_prefix->Work() + "/script.txt");
+        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? file.fileName()
+                                                                                        : QString();
     }
-    static QString Caption(FMDIFrame& frame, const char* name) {
-        if (auto* menu = frame.findChild<QMenu*>(name))
-            return menu->title();
-        return frame.findChild<QAction*>(name)->text();
+    static QList<HelpWindow*> VisibleHelpWindows() {
+        QList<HelpWindow*> windows;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<HelpWindow*>(widget); window && window->isVisible())
+                windows << window;
+        return windows;
     }
 
 private Q_SLOTS:
     void init() {
-        m_prefix = std::make_unique<QTemporaryDir>();
-        qputenv("KX4_PREFIX", m_prefix->path().toUtf8());
+        m_prefix.reset(); // first: its end unsets the prefix
+        m_prefix = std::make_unique<TestSupport::TempPrefix>();
         MResources::ResetForTesting();
         m_boxes.clear();
         MessageBox::SetHook([this](const QString& text, const QString& title, MessageBox::Icon) {
@@ -59,64 +64,25 @@ private Q_SLOTS:
     }
     void cleanup() { MessageBox::SetHook({}); }
 
-    void captionsInTheStudiosLanguage_data() {
-        QTest::addColumn<quint32>("lcid");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("open");
-        QTest::addColumn<QString>("exit");
-        QTest::newRow("German") << 1031u << "KestrixStudio ToolBox"
-                                << "Ö&ffnen"
-                                << "&Beenden";
-        QTest::newRow("English") << 1033u << "KestrixStudio ToolBox"
-                                 << "&Open"
-                                 << "&End";
-        QTest::newRow("English (United Kingdom) is German") << 2057u << "KestrixStudio ToolBox"
-                                                            << "Ö&ffnen"
-                                                            << "&Beenden";
-    }
-    void captionsInTheStudiosLanguage() {
-        QFETCH(quint32, lcid);
-        Install(lcid);
-        FMDIFrame frame({});
-        frame.MDIForm_Load();
-        QTEST(frame.windowTitle(), "title");
-        QTEST(Caption(frame, "mnuFileOpen"), "open");
-        QTEST(Caption(frame, "mnuFileExit"), "exit");
-        QVERIFY(frame.findChild<QAction*>("mnuFileSep1")->isSeparator());
-        QVERIFY(m_boxes.isEmpty());
-        QVERIFY(!frame.IsUnloaded());
-    }
-
-    // The installation message comes after the language was chosen and before the captions.
-    void missingInstallationIsReportedInTheChosenLanguage() {
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", 1033));
-        FMDIFrame frame({});
-        frame.MDIForm_Load();
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes[0], MResources::GetResMessage(90, {91}) + "|" + MResources::GetResMessage(91, {}));
-        QVERIFY(!frame.IsUnloaded());
-        QCOMPARE(Caption(frame, "mnuFileOpen"), QStringLiteral("&Open"));
-    }
-
     void customerVariant_data() {
-        QTest::addColumn<int>("activate");   // -1: absent
-        QTest::addColumn<int>("scriptMenu"); // -1: absent
+        QTest::addColumn<QString>("activate");   // empty: absent
+        QTest::addColumn<QString>("scriptMenu"); // empty: absent
         QTest::addColumn<bool>("toolbarVisible");
         QTest::addColumn<bool>("extrasVisible");
-        QTest::newRow("no key") << -1 << -1 << true << false;
-        QTest::newRow("variant on hides the toolbar") << 1 << -1 << false << false;
-        QTest::newRow("only 1 counts as on") << 2 << 2 << true << false;
-        QTest::newRow("script menu without the variant") << 0 << 1 << true << true;
-        QTest::newRow("script menu with the variant") << 1 << 1 << false << true;
+        // clang-format off
+        QTest::newRow("no key")               << "" << "" << true << false;
+        QTest::newRow("only 1 counts as on")  << "2" << "2" << true << false;
+        QTest::newRow("variant and script menu on") << "1" << "1" << false << true;
+        // clang-format on
     }
     void customerVariant() {
         Install(1031);
-        QFETCH(int, activate);
-        QFETCH(int, scriptMenu);
-        if (activate >= 0)
-            Toolbox("WexelActivate", RegValue::Dword("", quint32(activate)));
-        if (scriptMenu >= 0)
-            Toolbox("WexelToolboxEnableScriptMenu", RegValue::String("", QString::number(scriptMenu)));
+        QFETCH(QString, activate);
+        QFETCH(QString, scriptMenu);
+        if (!activate.isEmpty())
+            Toolbox("WexelActivate", activate);
+        if (!scriptMenu.isEmpty())
+            Toolbox("WexelToolboxEnableScriptMenu", scriptMenu);
         FMDIFrame frame({});
         frame.MDIForm_Load();
         frame.show();
@@ -124,52 +90,84 @@ private Q_SLOTS:
         QTEST(frame.findChild<QMenu*>("mnuExtras")->menuAction()->isVisible(), "extrasVisible");
     }
 
-    // A broken setting is reported by the menu set-up, then stops start-up for good.
-    void nonNumericSettingEndsStartUp() {
+    // The program's run up to the event loop: a failure while loading ends it with status 1 and
+    // one box saying what; a good silent run ends at once with 0.
+    void run_data() {
+        QTest::addColumn<QString>("setting"); // WexelIndextextEditorRowHeight, empty: absent
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("lastBox");
+        // clang-format off
+        QTest::newRow("good silent run")      << "" << QByteArray("remark only\r\n\r\n") << 0 << "";
+        QTest::newRow("failing script line")  << "" << QByteArray("rem first\ncopy \"A\" \"B\"\n") << 1
+                                              << "KX4ToolBox|91: SCRIPT, line 2 (copy)";
+        QTest::newRow("non-numeric setting")  << "hoch" << QByteArray() << 1 << "KX4ToolBox|13: ";
+        // clang-format on
+    }
+    void run() {
+        QFETCH(QString, setting);
+        QFETCH(QByteArray, script);
+        QFETCH(QString, lastBox);
         Install(1031);
-        Toolbox("WexelIndextextEditorRowHeight", RegValue::String("", "hoch"));
+        if (!setting.isEmpty())
+            Toolbox("WexelIndextextEditorRowHeight", setting);
+        const QString path = WriteScript(script);
+        QTEST(static_cast<ToolBoxApplication*>(qApp)->Run({"/s", path}), "status");
+        lastBox.replace("SCRIPT", path);
+        QVERIFY2(lastBox.isEmpty() ? m_boxes.isEmpty()
+                                   : m_boxes.value(m_boxes.size() - 1).startsWith(lastBox),
+                 qPrintable(m_boxes.join("\n")));
+    }
+
+    void handlerFailureEndsTheProgramWithStatus1() {
+        QTimer::singleShot(0, qApp,
+                           [] { throw Failure(Failure::InvalidCall, QStringLiteral("im Handler")); });
+        QTimer guard; // ends the loop when the failure did not
+        guard.setSingleShot(true);
+        connect(&guard, &QTimer::timeout, qApp, [] { QCoreApplication::exit(0); });
+        guard.start(5000);
+        QCOMPARE(qApp->exec(), 1);
+        QCOMPARE(m_boxes, QStringList{"KX4ToolBox|5: im Handler"});
+    }
+
+    // Leaving the frame, by File > Exit or by its close box, closes the help windows and the
+    // about box with it; Help opens at the toolbox's own page.
+    void leavingClosesHelpAndAbout_data() {
+        QTest::addColumn<bool>("byMenu");
+        QTest::newRow("File > Exit over the about box") << true;
+        QTest::newRow("close box") << false;
+    }
+    void leavingClosesHelpAndAbout() {
+        QFETCH(bool, byMenu);
+        Install(1031);
+        QVERIFY(QDir().mkpath(OnDriveC("maker/helpfiles")));
+        QVERIFY(QFile::copy(qEnvironmentVariable("KX4_BUILD_DIR") + "/share/kx4toolbox/help/Toolbox.chm",
+                            OnDriveC("maker/helpfiles/toolbox.chm")));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Maker,
+                                RegValue::String("Common", "C:\\Maker"));
         FMDIFrame frame({});
-        try {
-            frame.MDIForm_Load();
-            QFAIL("start-up went on with a broken setting");
-        } catch (const Failure& failure) {
-            QCOMPARE(failure.Number(), int(Failure::TypeMismatch));
-        }
-        QCOMPARE(m_boxes.size(), 1);
-        QVERIFY2(m_boxes[0].startsWith("InitMenue|13   "), qPrintable(m_boxes[0]));
-    }
-
-    void silentRoadRunsTheScriptAndUnloads_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("unloaded");
-        QTest::newRow("/s before the script") << QStringList{"/s", "SCRIPT"} << true;
-        QTest::newRow("/s after the quoted script") << QStringList{"\"SCRIPT\"", "/s"} << true;
-        QTest::newRow("/S is no switch") << QStringList{"/S", "SCRIPT"} << false;
-        QTest::newRow("/i only") << QStringList{"/i", "SCRIPT"} << false;
-    }
-    void silentRoadRunsTheScriptAndUnloads() {
-        Install(1031);
-        const QString script = WriteScript("remark only\r\n\r\n");
-        QFETCH(QStringList, arguments);
-        for (QString& argument : arguments)
-            argument.replace("SCRIPT", script);
-        FMDIFrame frame(arguments);
         frame.MDIForm_Load();
-        QTEST(frame.IsUnloaded(), "unloaded");
-    }
-
-    void failingScriptLeavesStartUp() {
-        Install(1031);
-        const QString script = WriteScript("rem first\ncopy \"A\" \"B\"\n");
-        FMDIFrame frame({"/s", script});
-        try {
-            frame.MDIForm_Load();
-            QFAIL("a failing script line did not stop start-up");
-        } catch (const Failure& failure) {
-            QCOMPARE(failure.Number(), int(Failure::ObjectNotSet));
-            QVERIFY2(failure.Description().contains("script.txt, line 2 (copy)"),
-                     qPrintable(failure.Description()));
+        frame.show();
+        frame.mnuHelpHelp_Click();
+        QCOMPARE(VisibleHelpWindows().size(), 1);
+        QCOMPARE(VisibleHelpWindows().first()->CurrentTopic(), QStringLiteral("/toolbox.htm"));
+        if (byMenu) {
+            bool aboutClosed = false;
+            QTimer::singleShot(0, &frame, [&] {
+                FAbout* about = FAbout::Current();
+                frame.mnuFileExit_Click();
+                aboutClosed = about && !about->isVisible();
+                if (FAbout::Current()) // left open by a fault: end the modal loop all the same
+                    FAbout::Current()->reject();
+            });
+            frame.mnuHelpInfo_Click();
+            QVERIFY(aboutClosed);
+        } else {
+            frame.close();
         }
+        QVERIFY(VisibleHelpWindows().isEmpty());
+        QVERIFY(frame.IsUnloaded());
+        QVERIFY(m_boxes.isEmpty());
     }
 
     void splitter_data() {
@@ -177,15 +175,18 @@ private Q_SLOTS:
         QTest::addColumn<Qt::MouseButton>("release");
         QTest::addColumn<int>("releaseX");    // relative to the bar
         QTest::addColumn<int>("widthChange"); // -1000: pane closed to 0
-        QTest::newRow("left press, release right of the bar") << Qt::LeftButton << Qt::LeftButton << 40 << 40;
-        QTest::newRow("left press, release left of the bar")
-            << Qt::LeftButton << Qt::LeftButton << -30 << -30;
-        QTest::newRow("right press, left release") << Qt::RightButton << Qt::LeftButton << 40 << 0;
-        QTest::newRow("left press, right release") << Qt::LeftButton << Qt::RightButton << 40 << 0;
-        QTest::newRow("release without a press") << Qt::NoButton << Qt::LeftButton << 40 << 0;
-        QTest::newRow("far left clamps to 0") << Qt::LeftButton << Qt::LeftButton << -5000 << -1000;
+        // clang-format off
+        QTest::newRow("left drag")                 << Qt::LeftButton  << Qt::LeftButton  << 40    << 40;
+        QTest::newRow("right press, left release") << Qt::RightButton << Qt::LeftButton  << 40    << 0;
+        QTest::newRow("left press, right release") << Qt::LeftButton  << Qt::RightButton << 40    << 0;
+        QTest::newRow("far left clamps to 0")      << Qt::LeftButton  << Qt::LeftButton  << -5000 << -1000;
+        // clang-format on
     }
     void splitter() {
+        QFETCH(Qt::MouseButton, press);
+        QFETCH(Qt::MouseButton, release);
+        QFETCH(int, releaseX);
+        QFETCH(int, widthChange);
         Install(1031);
         FMDIFrame frame({});
         frame.MDIForm_Load();
@@ -194,26 +195,20 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         const int before = frame.Picture1()->width();
         const QColor rest = frame.pctSplit()->palette().color(QPalette::Window);
-        QFETCH(Qt::MouseButton, press);
-        QFETCH(Qt::MouseButton, release);
-        QFETCH(int, releaseX);
-        if (press != Qt::NoButton) {
-            frame.pctSplit_MouseDown(press, 1);
-            QCOMPARE(frame.SplitterDragging(), press == Qt::LeftButton);
-            if (press == Qt::LeftButton)
-                QCOMPARE(frame.pctSplit()->palette().color(QPalette::Window), QColor(Qt::black));
-        }
+        frame.pctSplit_MouseDown(press, 1);
+        QCOMPARE(frame.SplitterDragging(), press == Qt::LeftButton);
         frame.pctSplit_MouseUp(release, releaseX);
-        QFETCH(int, widthChange);
         QCoreApplication::processEvents();
-        const int expected = widthChange == -1000 ? 0 : before + widthChange;
-        QCOMPARE(frame.Picture1()->width(), expected);
-        if (press == Qt::LeftButton && release == Qt::LeftButton) {
-            QVERIFY(!frame.SplitterDragging());
+        QCOMPARE(frame.Picture1()->width(), widthChange == -1000 ? 0 : before + widthChange);
+        if (release == Qt::LeftButton)
             QCOMPARE(frame.pctSplit()->palette().color(QPalette::Window), rest);
-        }
     }
 };
 
-QTEST_MAIN(tst_FMDIFrame)
+int main(int argc, char** argv) {
+    ToolBoxApplication app(argc, argv);
+    tst_FMDIFrame test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_FMDIFrame.moc"

@@ -1,17 +1,16 @@
 #include "platform/registry/Registry.h"
 #include "studio/IStudioUtilities.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
+#include "common/TestSupport.h"
 
-// The program as a user starts it: the silent road on a temporary prefix, no display.
+#include <QProcess>
+
+// The program as a user starts it, on a temporary prefix and without a display: quiet when all
+// is well, one line saying what and where when not.
 class tst_Kx4ToolBoxProcess : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_prefix;
+    std::unique_ptr<TestSupport::TempPrefix> m_prefix;
 
     struct Outcome {
         int status;
@@ -19,13 +18,9 @@ class tst_Kx4ToolBoxProcess : public QObject {
     };
     Outcome Run(const QStringList& arguments, const QString& program = "kx4toolbox") {
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        // Leave as soon as the frame has been painted.
-        environment.insert("KX4_BENCH_QUIT_AFTER_PAINT", "1");
-        environment.insert("KX4_PREFIX", m_prefix->path());
-        environment.remove("DISPLAY");
-        environment.remove("WAYLAND_DISPLAY");
-        environment.remove("QT_QPA_PLATFORM");
+        QProcessEnvironment environment = m_prefix->Environment();
+        environment.remove("QT_QPA_PLATFORM");                 // the program chooses it itself
+        environment.insert("KX4_BENCH_QUIT_AFTER_PAINT", "1"); // leave once the frame is painted
         process.setProcessEnvironment(environment);
         process.start(qEnvironmentVariable("KX4_BUILD_DIR") + "/bin/" + program, arguments);
         if (!process.waitForFinished(30000))
@@ -33,98 +28,80 @@ class tst_Kx4ToolBoxProcess : public QObject {
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2,
                 QString::fromLocal8Bit(process.readAllStandardError())};
     }
-    QString Script(const QByteArray& content) {
-        const QString path = m_prefix->path() + "/migrate.txt";
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(content);
-        return path;
-    }
-    void Install() {
-        QDir().mkpath(m_prefix->path() + "/drives/c/Studio");
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
-                                RegValue::String("Path", "C:\\Studio"));
-        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders,
-                                RegValue::String("Personal", "C:\\Docs"));
-    }
 
 private Q_SLOTS:
     void init() {
-        m_prefix = std::make_unique<QTemporaryDir>();
-        qputenv("KX4_PREFIX", m_prefix->path().toUtf8());
+        m_prefix.reset(); // first: its end unsets the prefix
+        m_prefix = std::make_unique<TestSupport::TempPrefix>();
     }
 
-    void emptyScriptEndsQuietly() {
-        Install();
-        const Outcome outcome = Run({"/s", Script("")});
-        QCOMPARE(outcome.errors, QString());
-        QCOMPARE(outcome.status, 0);
-    }
-
-    void noInstallationIsReportedAndTheRoadGoesOn() {
-        const Outcome outcome = Run({"/s", Script("rem nothing to do\n")});
-        QCOMPARE(outcome.status, 0);
-        QVERIFY2(outcome.errors.contains("91"), qPrintable(outcome.errors));
-        QVERIFY(!outcome.errors.contains("not found"));
-    }
-
-    // A failing silent run says what and where in exactly one line, whatever failed; arguments
-    // that Qt would take for itself stay the user's.
-    void failures_data() {
+    // Arguments that Qt would take for itself stay the user's.
+    void silentRun_data() {
+        QTest::addColumn<bool>("setup");   // kx4studio setup first
+        QTest::addColumn<QString>("lcid"); // as text over the setup's, empty: kept
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("script");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message"); // the one line on stderr starts with it, empty: none
         const QByteArray failing = "rem a\n\ncopy \"Alarme\" \"Alarme\"\ndelete \"never reached\"\n";
-        QTest::newRow("missing script file") << QStringList{"/s", "\"MISSING\""} << failing
-                                             << "KX4ToolBox: 53: cannot open the script file \"";
-        QTest::newRow("no script named") << QStringList{"/s", "\"\""} << failing << "KX4ToolBox: 53: ";
-        QTest::newRow("-reverse is the script's name")
-            << QStringList{"/s", "-reverse"} << failing
-            << "KX4ToolBox: 53: cannot open the script file \"-reverse\"";
-        QTest::newRow("-style X is the script's name")
-            << QStringList{"/s", "-style", "X"} << failing
-            << "KX4ToolBox: 53: cannot open the script file \"-style X\"";
-        QTest::newRow("failing line")
-            << QStringList{"/s", "SCRIPT"} << failing << "KX4ToolBox: 91: SCRIPT, line 3 (copy)";
+        // clang-format off
+        QTest::newRow("empty script is quiet") << true << "" << QStringList{"/s", "SCRIPT"} << QByteArray() << 0 << "";
+        // The language is chosen before the installation is read: the message is in English.
+        QTest::newRow("no installation is reported, the run goes on") << false << "1033" << QStringList{"/s", "SCRIPT"}
+            << QByteArray("rem\n") << 0 << "KestrixStudio ToolBox - Message 91: ";
+        QTest::newRow("missing script file") << true << "" << QStringList{"/s", "\"MISSING\""} << failing << 1
+                                             << "KX4ToolBox: 53: cannot open the script file \"MISSING\"";
+        QTest::newRow("-style X is the script's name") << true << "" << QStringList{"/s", "-style", "X"} << failing
+                                                       << 1 << "KX4ToolBox: 53: cannot open the script file \"-style X\"";
+        QTest::newRow("failing line") << true << "" << QStringList{"/s", "SCRIPT"} << failing << 1
+                                      << "KX4ToolBox: 91: SCRIPT, line 3 (copy)";
         QTest::newRow("component failing on an unregistered project")
-            << QStringList{"/s", "SCRIPT"}
-            << QByteArray("set dbread \"x dbwrite y\"\nset dbwrite \"x dbwrite y\"\ncopy \"A\" \"B\"\n")
+            << true << "" << QStringList{"/s", "SCRIPT"}
+            << QByteArray("set dbread \"x dbwrite y\"\nset dbwrite \"x dbwrite y\"\ncopy \"A\" \"B\"\n") << 1
             << "KX4ToolBox: 440: SCRIPT, line 3 (copy): connecting to \"x dbwrite y\" failed: project "
                "\"x dbwrite y\" is not registered\n";
+        QTest::newRow("broken language setting") << false << "Deutsch" << QStringList{"/s", "SCRIPT"} << QByteArray()
+                                                 << 1 << "KX4ToolBox: 13: ";
+        // clang-format on
     }
-    void failures() {
-        QCOMPARE(Run({"setup"}, "kx4studio").status, 0);
+    void silentRun() {
+        QFETCH(bool, setup);
+        QFETCH(QString, lcid);
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, script);
-        const QString path = Script(script);
-        for (QString& argument : arguments)
-            argument.replace("SCRIPT", path).replace("MISSING", m_prefix->path() + "/none.txt");
-        const Outcome outcome = Run(arguments);
-        QCOMPARE(outcome.status, 1);
         QFETCH(QString, message);
-        message.replace("SCRIPT", path);
-        QVERIFY2(outcome.errors.startsWith(message), qPrintable(outcome.errors));
-        QCOMPARE(outcome.errors.count('\n'), 1);
-        QVERIFY(outcome.errors.endsWith('\n'));
+        if (setup)
+            QCOMPARE(Run({"setup"}, "kx4studio").status, 0);
+        if (!lcid.isEmpty())
+            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::String("LCID", lcid));
+        QFile file(m_prefix->Work() + "/migrate.txt");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(script) == script.size());
+        file.close();
+        const QString missing = m_prefix->Work() + "/none.txt";
+        for (QString& argument : arguments)
+            argument.replace("SCRIPT", file.fileName()).replace("MISSING", missing);
+        message.replace("SCRIPT", file.fileName()).replace("MISSING", missing);
+
+        const Outcome outcome = Run(arguments);
+        QTEST(outcome.status, "status");
+        if (message.isEmpty()) {
+            QCOMPARE(outcome.errors, QString());
+        } else {
+            QVERIFY2(outcome.errors.startsWith(message), qPrintable(outcome.errors));
+            QCOMPARE(outcome.errors.count('\n'), 1);
+            QVERIFY(outcome.errors.endsWith('\n'));
+        }
     }
 
     // The frame on a set-up studio with a registered project: painted, and not a word on stderr.
     void goodFrameStartIsQuiet() {
         QCOMPARE(Run({"setup"}, "kx4studio").status, 0);
-        const QString project = m_prefix->path() + "/Demo.kxs";
+        const QString project = m_prefix->Work() + "/Demo.kxs";
         QCOMPARE(Run({"new", project, "--language", "1031"}, "kx4studio").status, 0);
         QCOMPARE(Run({"register", project}, "kx4studio").status, 0);
         const Outcome outcome = Run({"Demo"});
         QCOMPARE(outcome.errors, QString());
         QCOMPARE(outcome.status, 0);
-    }
-
-    void brokenLanguageSettingEndsStartUp() {
-        Install();
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::String("LCID", "Deutsch"));
-        const Outcome outcome = Run({"/s", Script("")});
-        QCOMPARE(outcome.status, 1);
-        QVERIFY2(outcome.errors.startsWith("KX4ToolBox: 13: "), qPrintable(outcome.errors));
     }
 };
 

@@ -13,11 +13,22 @@
 namespace TestSupport {
 
 // A temporary folder as $KX4_PREFIX while it lives (the prefix is its "prefix" subfolder, made
-// on first use by the store); the variable is unset again on destruction.
+// on first use by the store). On destruction the variable gets its earlier value back, but only
+// while it still names this prefix: replacing one TempPrefix by another must not leave the tests
+// on the user's own prefix.
 class TempPrefix {
 public:
-    TempPrefix() { qputenv("KX4_PREFIX", QFile::encodeName(Path())); }
-    ~TempPrefix() { qunsetenv("KX4_PREFIX"); }
+    TempPrefix() : m_earlier(qgetenv("KX4_PREFIX")), m_hadEarlier(qEnvironmentVariableIsSet("KX4_PREFIX")) {
+        qputenv("KX4_PREFIX", QFile::encodeName(Path()));
+    }
+    ~TempPrefix() {
+        if (qgetenv("KX4_PREFIX") != QFile::encodeName(Path()))
+            return;
+        if (m_hadEarlier)
+            qputenv("KX4_PREFIX", m_earlier);
+        else
+            qunsetenv("KX4_PREFIX");
+    }
     TempPrefix(const TempPrefix&) = delete;
     TempPrefix& operator=(const TempPrefix&) = delete;
 
@@ -39,6 +50,8 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QByteArray m_earlier;
+    bool m_hadEarlier;
 };
 
 // The failure that call throws, or nothing when it returns.

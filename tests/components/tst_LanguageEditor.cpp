@@ -64,12 +64,11 @@ private Q_SLOTS:
     void connectFailureShowsAtEveryLaterCall_data() {
         QTest::addColumn<QString>("project");
         QTest::addColumn<QString>("why");
-        QTest::newRow("mistyped Windows path") << "D:\\Prj\\Demo.kxs"
-                                               << "project \"D:\\Prj\\Demo.kxs\" not found";
-        QTest::newRow("unregistered name") << "Nirgends"
-                                           << "project \"Nirgends\" is not registered";
-        QTest::newRow("empty project") << ""
-                                       << "no project given";
+        // clang-format off
+        QTest::newRow("mistyped Windows path") << "D:\\Prj\\Demo.kxs" << "project \"D:\\Prj\\Demo.kxs\" not found";
+        QTest::newRow("unregistered name") << "Nirgends" << "project \"Nirgends\" is not registered";
+        QTest::newRow("empty project") << "" << "no project given";
+        // clang-format on
     }
     void connectFailureShowsAtEveryLaterCall() {
         QFETCH(QString, project);
@@ -91,9 +90,11 @@ private Q_SLOTS:
 
     void connectFindsProjects_data() {
         QTest::addColumn<QString>("project");
+        // clang-format off
         QTest::newRow("local path") << "%1/Quelle.kxs";
         QTest::newRow("Windows path through a drive, other case") << "P:\\QUELLE.KXS";
         QTest::newRow("registered name") << "Quelle";
+        // clang-format on
     }
     void connectFindsProjects() {
         QFETCH(QString, project);
@@ -160,76 +161,29 @@ private Q_SLOTS:
     void failingMessagesChangeNothing_data() {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QVariantList>("params");
+        QTest::addColumn<QVariantList>(
+            "params"); // "copy": a copy of Meldungen, "damaged" or "deep" a forged one
         QTest::addColumn<QString>("why");
-        const QVariant copy = QVariant("copy"); // replaced by a real copy of Meldungen
-        QTest::newRow("other target") << "LOCAL"
-                                      << "Delete" << QVariantList{"<IndexGroups>", "Texte"}
-                                      << "message target \"LOCAL\" is not supported (only \"GLOBAL\")";
-        QTest::newRow("unknown command") << "GLOBAL"
-                                         << "Purge" << QVariantList{"<IndexGroups>", "Texte"}
-                                         << "command \"Purge\" is not supported by the language editor";
-        QTest::newRow("other collection")
-            << "GLOBAL"
-            << "Delete" << QVariantList{"<Texts>", "Texte"}
-            << "command \"Delete\": collection \"<Texts>\" is not supported (only \"<IndexGroups>\")";
-        QTest::newRow("too few parameters")
-            << "GLOBAL"
-            << "Rename" << QVariantList{"Texte"} << "command \"Rename\" needs 2 parameters, got 1";
-        // A path below a missing group names the missing group, whichever command it is.
-        QTest::newRow("delete below a missing parent")
-            << "GLOBAL"
-            << "Delete" << QVariantList{"<IndexGroups>", "Nirgends\\Alarme"}
-            << "index group \"Nirgends\" not found in %1";
-        QTest::newRow("copy below a missing parent")
-            << "GLOBAL"
-            << "Copy" << QVariantList{"<IndexGroups>", "Alarme\\Nirgends\\Tief"}
-            << "index group \"Alarme\\Nirgends\" not found in %1";
-        QTest::newRow("rename into a missing parent")
-            << "GLOBAL"
-            << "Rename" << QVariantList{"Texte", "Nirgends\\Tief\\Neu"}
-            << "index group \"Nirgends\" not found in %1";
-        QTest::newRow("paste into a missing parent of the target")
-            << "GLOBAL"
-            << "Paste"
-            << QVariantList{copy, "<IndexGroups>", "Nirgends\\Neu", true, "", Variant::Int16(0), true}
-            << "index group \"Nirgends\" not found in %1";
-        QTest::newRow("update below a missing parent")
-            << "GLOBAL"
-            << "Updategroup" << QVariantList{"Nirgends\\Texte", copy, Variant::Int16(3)}
-            << "index group \"Nirgends\" not found in %1";
-        QTest::newRow("rename of a missing group")
-            << "GLOBAL"
-            << "Rename" << QVariantList{"Fehlt", "Neu"} << "index group \"Fehlt\" not found in %1";
-        QTest::newRow("rename onto an existing group")
-            << "GLOBAL"
-            << "Rename" << QVariantList{"Texte", "ALARME"} << "index group \"ALARME\" already exists in %1";
-        QTest::newRow("rename to another parent")
-            << "GLOBAL"
-            << "Rename" << QVariantList{"Texte", "Alarme\\Texte"}
-            << "cannot rename index group \"Texte\" to \"Alarme\\Texte\" in %1: renaming does not move a "
-               "group to another parent";
-        QTest::newRow("paste onto an existing group without replace")
-            << "GLOBAL"
-            << "Paste" << QVariantList{copy, "<IndexGroups>", "Texte", false, "", Variant::Int16(0), true}
-            << "index group \"Texte\" already exists in %1";
-        QTest::newRow("paste below a missing parent")
-            << "GLOBAL"
-            << "Paste" << QVariantList{copy, "<IndexGroups>", "Neu", true, "Fehlt", Variant::Int16(0), true}
-            << "index group \"Fehlt\" not found in %1";
-        QTest::newRow("paste of a text instead of a copy")
-            << "GLOBAL"
-            << "Paste" << QVariantList{"Meldungen", "<IndexGroups>", "Neu", true, "", Variant::Int16(0), true}
-            << "command \"Paste\": the value is not a copy of an index group";
-        QTest::newRow("paste of a damaged copy")
-            << "GLOBAL"
-            << "Paste"
-            << QVariantList{QVariant("damaged"), "<IndexGroups>", "Neu", true, "", Variant::Int16(0), true}
-            << "command \"Paste\": the copy is damaged (checksum mismatch)";
-        QTest::newRow("update with a damaged copy")
-            << "GLOBAL"
-            << "Updategroup" << QVariantList{"Texte", QVariant("damaged"), Variant::Int16(3)}
-            << "command \"Updategroup\": the copy is damaged (checksum mismatch)";
+        const QVariant copy("copy");
+        const auto paste = [](const QVariant& value, const QString& name, const QString& parent = "") {
+            return QVariantList{value, "<IndexGroups>", name, true, parent, Variant::Int16(0), true};
+        };
+        // clang-format off
+        QTest::newRow("other target") << "LOCAL" << "Delete" << QVariantList{"<IndexGroups>", "Texte"} << "message target \"LOCAL\" is not supported (only \"GLOBAL\")";
+        QTest::newRow("unknown command") << "GLOBAL" << "Purge" << QVariantList{"<IndexGroups>", "Texte"} << "command \"Purge\" is not supported by the language editor";
+        QTest::newRow("other collection") << "GLOBAL" << "Delete" << QVariantList{"<Texts>", "Texte"} << "command \"Delete\": collection \"<Texts>\" is not supported (only \"<IndexGroups>\")";
+        QTest::newRow("too few parameters") << "GLOBAL" << "Rename" << QVariantList{"Texte"} << "command \"Rename\" needs 2 parameters, got 1";
+        QTest::newRow("delete below a missing parent") << "GLOBAL" << "Delete" << QVariantList{"<IndexGroups>", "Nirgends\\Alarme"} << "index group \"Nirgends\" not found in %1";
+        QTest::newRow("rename into a missing parent") << "GLOBAL" << "Rename" << QVariantList{"Texte", "Nirgends\\Tief\\Neu"} << "index group \"Nirgends\" not found in %1";
+        QTest::newRow("rename of a missing group") << "GLOBAL" << "Rename" << QVariantList{"Fehlt", "Neu"} << "index group \"Fehlt\" not found in %1";
+        QTest::newRow("rename onto an existing group") << "GLOBAL" << "Rename" << QVariantList{"Texte", "ALARME"} << "index group \"ALARME\" already exists in %1";
+        QTest::newRow("rename to another parent") << "GLOBAL" << "Rename" << QVariantList{"Texte", "Alarme\\Texte"} << "cannot rename index group \"Texte\" to \"Alarme\\Texte\" in %1: renaming does not move a group to another parent";
+        QTest::newRow("paste below a missing parent") << "GLOBAL" << "Paste" << paste(copy, "Neu", "Fehlt") << "index group \"Fehlt\" not found in %1";
+        QTest::newRow("paste of a text instead of a copy") << "GLOBAL" << "Paste" << paste("Meldungen", "Neu") << "command \"Paste\": the value is not a copy of an index group";
+        QTest::newRow("paste of a damaged copy") << "GLOBAL" << "Paste" << paste("damaged", "Neu") << "command \"Paste\": the copy is damaged (checksum mismatch)";
+        QTest::newRow("paste of a copy nested too deeply") << "GLOBAL" << "Paste" << paste("deep", "Neu") << "command \"Paste\": the copy is damaged (groups nested too deeply)";
+        QTest::newRow("update with a damaged copy") << "GLOBAL" << "Updategroup" << QVariantList{"Texte", "damaged", Variant::Int16(3)} << "command \"Updategroup\": the copy is damaged (checksum mismatch)";
+        // clang-format on
     }
     void failingMessagesChangeNothing() {
         QFETCH(QString, target);
@@ -242,15 +196,18 @@ private Q_SLOTS:
         QVERIFY(read && write);
         QVariant copy;
         QVERIFY(read->Message("GLOBAL", "Copy", QVariantList{"<IndexGroups>", "Meldungen"}, &copy));
-        for (QVariant& param : params) {
-            if (param == QVariant("copy"))
-                param = copy;
-            if (param == QVariant("damaged")) {
-                QByteArray bytes = copy.toByteArray();
-                bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 1);
-                param = bytes;
-            }
-        }
+        QByteArray damaged = copy.toByteArray();
+        damaged[damaged.size() / 2] = char(damaged[damaged.size() / 2] ^ 1);
+        // A forged copy one level deeper than any project makes, sealed as a sound one.
+        GroupCopyWriter deep({"1031"}, true);
+        for (int level = 0; level <= 257; ++level)
+            deep.BeginGroup(QString("Ebene %1").arg(level));
+        for (int level = 0; level <= 257; ++level)
+            deep.EndGroup();
+        const QHash<QString, QVariant> forged{
+            {"copy", copy}, {"damaged", damaged}, {"deep", deep.Finish().ToBytes()}};
+        for (QVariant& param : params)
+            param = forged.value(param.toString(), param);
         const QByteArray before = ProjectFixture::Export(m_target);
         QVERIFY(!write->Message(target, command, params, nullptr));
         QCOMPARE(write->LastError(), why.arg(m_target));

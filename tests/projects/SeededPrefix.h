@@ -3,25 +3,17 @@
 #include "platform/registry/Registry.h"
 #include "studio/IStudioUtilities.h"
 
+#include "common/TestSupport.h"
+
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 
-// A temporary prefix as KX4_PREFIX, with a projects folder and helpers that register projects
-// the way the studio does. Each test function makes its own.
-class SeededPrefix {
+// A temporary prefix with a projects folder beside it, and helpers that register projects the
+// way the studio does. Each test function makes its own.
+class SeededPrefix : public TestSupport::TempPrefix {
 public:
-    SeededPrefix() {
-        qputenv("KX4_PREFIX", QFile::encodeName(m_dir.path() + "/prefix"));
-        QDir().mkpath(ProjectsFolder());
-    }
-    ~SeededPrefix() { qunsetenv("KX4_PREFIX"); }
-    SeededPrefix(const SeededPrefix&) = delete;
-    SeededPrefix& operator=(const SeededPrefix&) = delete;
+    SeededPrefix() { QDir().mkpath(ProjectsFolder()); }
 
-    bool IsValid() const { return m_dir.isValid(); }
-    QString ProjectsFolder() const { return m_dir.path() + "/projects"; }
+    QString ProjectsFolder() const { return Work() + "/projects"; }
 
     // A registration; an empty type or path leaves that value out. fileExtension ("kxs", "vbg"
     // or "") names the project file created in the projects folder.
@@ -35,10 +27,12 @@ public:
         if (!path.isNull())
             QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("Path", path)),
                      long(ERROR_SUCCESS));
-        if (!fileExtension.isEmpty()) {
-            QFile file(ProjectsFolder() + '/' + name + '.' + fileExtension);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+        QFile file(ProjectsFolder() + '/' + name + '.' + fileExtension);
+        QVERIFY(fileExtension.isEmpty() || file.open(QIODevice::WriteOnly));
+    }
+    // A listed project in the projects folder with its file.
+    void RegisterPresent(const QString& name, const QString& type) {
+        Register(name, type, ProjectsFolder(), "kxs");
     }
 
     // Replaces a value of a registration by binary data, which has no text form.
@@ -48,17 +42,6 @@ public:
                  long(ERROR_SUCCESS));
     }
 
-    // A listed project in the projects folder with its file.
-    void RegisterPresent(const QString& name, const QString& type) {
-        Register(name, type, ProjectsFolder(), "kxs");
-    }
-
-    void SetLcid(quint32 lcid) {
-        QCOMPARE(
-            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", lcid)),
-            long(ERROR_SUCCESS));
-    }
-
     static QStringList Registrations() {
         QStringList names;
         RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, &names);
@@ -66,11 +49,7 @@ public:
     }
 
     static bool SetMachineHiveWritable(bool writable) {
-        const QString file = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
-        return QFile::setPermissions(file,
+        return QFile::setPermissions(RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE),
                                      writable ? QFile::ReadOwner | QFile::WriteOwner : QFile::ReadOwner);
     }
-
-private:
-    QTemporaryDir m_dir;
 };

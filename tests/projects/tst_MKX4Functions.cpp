@@ -4,65 +4,55 @@
 #include "studio/IStudioUtilities.h"
 #include "texts/MResources.h"
 
+#include "common/TestSupport.h"
+
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Box {
-    QString text;
-    QString title;
-    MessageBox::Icon icon;
-};
-
 const QString Absent; // a null QString: the value is not written
+
+void Write(HKEY root, const QString& key, const QString& name, const QString& text) {
+    if (!text.isNull())
+        QCOMPARE(RegistryStore::SetValue(root, key, RegValue::String(name, text)), long(ERROR_SUCCESS));
+}
 
 } // namespace
 
 class tst_MKX4Functions : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_prefix;
-    QList<Box> m_boxes;
+    std::unique_ptr<TestSupport::TempPrefix> m_prefix;
+    QStringList m_boxes; // "icon|title|text"
 
     QString Local(const QString& relative) const {
-        return m_prefix->path() + QStringLiteral("/drives/c/") + relative;
-    }
-    static void Write(HKEY root, const QString& key, const QString& name, const QString& text) {
-        if (!text.isNull())
-            QCOMPARE(RegistryStore::SetValue(root, key, RegValue::String(name, text)), long(ERROR_SUCCESS));
-    }
-    static QString Read(HKEY root, const QString& key, const QString& name) {
-        RegValue value;
-        return RegistryStore::QueryValue(root, key, name, &value) == ERROR_SUCCESS ? value.Text() : QString();
+        return m_prefix->Path() + QStringLiteral("/drives/c/") + relative;
     }
 
 private Q_SLOTS:
     void init() {
-        m_prefix = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_prefix->isValid());
-        qputenv("KX4_PREFIX", m_prefix->path().toUtf8());
+        m_prefix.reset(); // first: its end unsets the prefix
+        m_prefix = std::make_unique<TestSupport::TempPrefix>();
         QVERIFY(QDir().mkpath(Local(QString())));
         m_boxes.clear();
         MessageBox::SetHook([this](const QString& text, const QString& title, MessageBox::Icon icon) {
-            m_boxes.append({text, title, icon});
+            m_boxes << QString::number(int(icon)) + '|' + title + '|' + text;
         });
         MKX4Functions::InstallSettings() = {};
     }
     void cleanup() { MessageBox::SetHook({}); }
 
     void readInstallSettings_data() {
-        QTest::addColumn<int>("lcid");     // -1: absent
-        QTest::addColumn<QString>("path"); // registry "Path"
-        QTest::addColumn<bool>("pathExists");
-        QTest::addColumn<QString>("projects");        // "DefaultProjectsPath"
-        QTest::addColumn<QString>("projectsBlocker"); // a file that stands where a folder must go
+        QTest::addColumn<int>("lcid");         // -1: absent
+        QTest::addColumn<QString>("path");     // registry "Path"
+        QTest::addColumn<QString>("projects"); // "DefaultProjectsPath"
+        QTest::addColumn<QString>(
+            "premade"); // a folder made before, or with "file:" a file where a folder must go
         QTest::addColumn<QString>("personal");
         QTest::addColumn<QString>("templates");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<int>("message"); // 0: no message box
+        QTest::addColumn<int>("message"); // 0: none, the settings are read and the studio's folder exists
         QTest::addColumn<InstallSettingsRecord>("record");
         QTest::addColumn<QString>("projectsAfter"); // HKCU value afterwards
         QTest::addColumn<QString>("folderMade");    // a folder that must exist afterwards
@@ -85,43 +75,41 @@ private Q_SLOTS:
             return r;
         };
 
-        QTest::newRow("no Path value") << 1033 << Absent << false << Absent << Absent << docs << Absent
-                                       << false << 91 << record(1033, "", "", "") << Absent << Absent;
+        // clang-format off
+        QTest::newRow("no Path value")
+            << 1033 << Absent << Absent << Absent << docs << Absent << 91 << record(1033, "", "", "") << Absent << Absent;
         QTest::newRow("Path names a missing folder")
-            << -1 << studio << false << Absent << Absent << docs << Absent << false << 92
-            << record(1031, "", "", "") << Absent << Absent;
+            << -1 << studio << Absent << Absent << docs << Absent << 92 << record(1031, "", "", "") << Absent << Absent;
         QTest::newRow("projects folder built, created and stored")
-            << 1031 << studio << true << Absent << Absent << docs << Absent << true << 0
-            << record(1031, studio, builtProjects, builtTemplates) << builtProjects
-            << "Users/u/Documents/KestrixStudio/Projects";
+            << 1031 << studio << Absent << Absent << docs << Absent << 0
+            << record(1031, studio, builtProjects, builtTemplates) << builtProjects << "Users/u/Documents/KestrixStudio/Projects";
         QTest::newRow("projects path set and present: taken as it stands")
-            << 1031 << studio << true << "C:\\Mine\\" << Absent << docs << "C:\\T" << true << 0
-            << record(1031, studio, "C:\\Mine\\", "C:\\T") << "C:\\Mine\\"
-            << "Mine";
+            << 1031 << studio << "C:\\Mine\\" << "Mine" << docs << "C:\\T" << 0
+            << record(1031, studio, "C:\\Mine\\", "C:\\T") << "C:\\Mine\\" << "Mine";
         QTest::newRow("projects path set but missing: created, not written")
-            << 1031 << studio << true << "C:\\New\\Projects" << Absent << docs << Absent << true << 0
-            << record(1031, studio, "C:\\New\\Projects", builtTemplates) << "C:\\New\\Projects"
-            << "New/Projects";
+            << 1031 << studio << "C:\\New\\Projects" << Absent << docs << Absent << 0
+            << record(1031, studio, "C:\\New\\Projects", builtTemplates) << "C:\\New\\Projects" << "New/Projects";
         QTest::newRow("projects path set, creation fails: empty, registry kept")
-            << 1031 << studio << true << "C:\\Blocked\\Projects"
-            << "Blocked" << docs << Absent << true << 0 << record(1031, studio, "", builtTemplates)
-            << "C:\\Blocked\\Projects" << Absent;
+            << 1031 << studio << "C:\\Blocked\\Projects" << "file:Blocked" << docs << Absent << 0
+            << record(1031, studio, "", builtTemplates) << "C:\\Blocked\\Projects" << Absent;
         QTest::newRow("projects not set, creation fails: empty, nothing written")
-            << 1031 << studio << true << Absent << "Users" << docs << Absent << true << 0
+            << 1031 << studio << Absent << "file:Users" << docs << Absent << 0
             << record(1031, studio, "", builtTemplates) << Absent << Absent;
+        QTest::newRow("built projects folder already there counts as created")
+            << 1031 << studio << Absent << "Users/u/Documents/KestrixStudio/Projects" << docs << Absent << 0
+            << record(1031, studio, builtProjects, builtTemplates) << builtProjects << Absent;
         QTest::newRow("no Personal either: rooted paths on the current drive")
-            << 1031 << studio << true << Absent << Absent << Absent << Absent << true << 0
+            << 1031 << studio << Absent << Absent << Absent << Absent << 0
             << record(1031, studio, "\\KestrixStudio\\Projects", "\\KestrixStudio\\Templates")
-            << "\\KestrixStudio\\Projects"
-            << "KestrixStudio/Projects";
+            << "\\KestrixStudio\\Projects" << "KestrixStudio/Projects";
+        // clang-format on
     }
 
     void readInstallSettings() {
         QFETCH(int, lcid);
         QFETCH(QString, path);
-        QFETCH(bool, pathExists);
         QFETCH(QString, projects);
-        QFETCH(QString, projectsBlocker);
+        QFETCH(QString, premade);
         QFETCH(QString, personal);
         QFETCH(QString, templates);
 
@@ -130,7 +118,8 @@ private Q_SLOTS:
                                              RegValue::Dword(QStringLiteral("LCID"), quint32(lcid))),
                      long(ERROR_SUCCESS));
         Write(HKEY_LOCAL_MACHINE, StudioKeys::Studio, QStringLiteral("Path"), path);
-        if (pathExists)
+        QFETCH(int, message);
+        if (message == 0)
             QVERIFY(QDir().mkpath(Local(QStringLiteral("Studio"))));
         Write(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("MainDir"), QStringLiteral("C:\\Maker"));
         Write(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("Common"),
@@ -139,52 +128,29 @@ private Q_SLOTS:
         Write(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("DefaultProjectsPath"), projects);
         Write(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal"), personal);
         Write(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("TemplatesPath"), templates);
-        if (QString("C:\\Mine\\") == projects)
-            QVERIFY(QDir().mkpath(Local(QStringLiteral("Mine"))));
-        if (!projectsBlocker.isNull()) {
-            QFile blocker(Local(projectsBlocker));
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
-        }
+        QFile blocker(Local(premade.mid(5)));
+        QVERIFY(premade.isNull() || (premade.startsWith("file:") ? blocker.open(QIODevice::WriteOnly)
+                                                                 : QDir().mkpath(Local(premade))));
 
         MResources::ResetForTesting();
         MResources::InitLanguage();
-        const bool result = MKX4Functions::ReadInstallSettings();
-
-        QTEST(result, "result");
+        QCOMPARE(MKX4Functions::ReadInstallSettings(), message == 0);
         QTEST(MKX4Functions::InstallSettings(), "record");
-        QFETCH(int, message);
-        if (message == 0) {
-            QCOMPARE(m_boxes.size(), 0);
-        } else {
-            QCOMPARE(m_boxes.size(), 1);
-            const QVariantList args = message == 92 ? QVariantList{path} : QVariantList{};
-            QCOMPARE(m_boxes[0].text, MResources::GetResMessage(message, args));
-            QCOMPARE(m_boxes[0].title, MResources::GetResMessage(90, {message}));
-            QCOMPARE(m_boxes[0].icon, MessageBox::Icon::Critical);
-            QVERIFY(!m_boxes[0].text.contains(QStringLiteral("not found")));
-            if (message == 92)
-                QVERIFY(m_boxes[0].text.contains(path));
-        }
-        QTEST(Read(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("DefaultProjectsPath")),
-              "projectsAfter");
+        // The message in the chosen language, naming the folder that is missing.
+        const QString text =
+            MResources::GetResMessage(message, message == 92 ? QVariantList{path} : QVariantList{});
+        QCOMPARE(m_boxes, message == 0 ? QStringList()
+                                       : QStringList{QString::number(int(MessageBox::Icon::Critical)) + '|' +
+                                                     MResources::GetResMessage(90, {message}) + '|' + text});
+        QVERIFY(message == 0 ||
+                (!text.contains(QStringLiteral("not found")) && (message != 92 || text.contains(path))));
+        RegValue stored;
+        RegistryStore::QueryValue(HKEY_CURRENT_USER, StudioKeys::Studio,
+                                  QStringLiteral("DefaultProjectsPath"), &stored);
+        QTEST(stored.Text(), "projectsAfter");
         QFETCH(QString, folderMade);
         if (!folderMade.isNull())
             QVERIFY2(QFileInfo(Local(folderMade)).isDir(), qPrintable(folderMade));
-    }
-
-    void projectsAlreadyThereCountsAsCreated() {
-        Write(HKEY_LOCAL_MACHINE, StudioKeys::Studio, QStringLiteral("Path"), QStringLiteral("C:\\Studio"));
-        QVERIFY(QDir().mkpath(Local(QStringLiteral("Studio"))));
-        Write(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal"),
-              QStringLiteral("C:\\Docs"));
-        QVERIFY(QDir().mkpath(Local(QStringLiteral("Docs/KestrixStudio/Projects"))));
-        MResources::ResetForTesting();
-        MResources::InitLanguage();
-        QVERIFY(MKX4Functions::ReadInstallSettings());
-        QCOMPARE(MKX4Functions::InstallSettings().DefaultProjectsPath,
-                 QStringLiteral("C:\\Docs\\KestrixStudio\\Projects"));
-        QCOMPARE(Read(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("DefaultProjectsPath")),
-                 QStringLiteral("C:\\Docs\\KestrixStudio\\Projects"));
     }
 };
 

@@ -18,228 +18,164 @@ QByteArray Encoded(const QString& text, QStringConverter::Encoding encoding, boo
     return encoder.encode(text);
 }
 
-// What a reading gave: the lines, the encoding and the refusal's text, or the failure.
-struct Reading {
-    QStringList lines;
-    Encoding encoding = Encoding::Utf8;
-    qint64 lineCount = 0;
-    QString refused;
-};
-
-Reading Streamed(ScriptFileReader&& reader) {
-    Reading reading;
-    if (!reader.Open()) {
-        reading.refused = reader.Refused() ? reader.Refused()->Text() : QStringLiteral("cannot open");
-        return reading;
-    }
-    reading.encoding = reader.FileEncoding();
-    reading.lineCount = reader.LineCount();
-    QString line;
-    while (reader.ReadLine(line))
-        reading.lines << line;
-    if (!reader.ErrorString().isEmpty())
-        reading.refused = QStringLiteral("failed while reading: ") + reader.ErrorString();
-    return reading;
+// What a reading gave, in one text: the refusal, or the encoding, the line count and the lines.
+QString Reading(const QString& refused, Encoding encoding, qint64 lineCount, const QStringList& lines) {
+    if (!refused.isEmpty())
+        return refused;
+    return QStringLiteral("%1, %2 lines: ").arg(int(encoding)).arg(lineCount) + lines.join(QLatin1Char('|'));
 }
 
-Reading Whole(const QByteArray& bytes) {
+QString Streamed(ScriptFileReader&& reader) {
+    if (!reader.Open())
+        return reader.Refused() ? reader.Refused()->Text() : QStringLiteral("cannot open");
+    QStringList lines;
+    QString line;
+    while (reader.ReadLine(line))
+        lines << line;
+    const QString failed =
+        reader.ErrorString().isEmpty() ? QString() : "failed while reading: " + reader.ErrorString();
+    return Reading(failed, reader.FileEncoding(), reader.LineCount(), lines);
+}
+
+QString Whole(const QByteArray& bytes) {
     const ScriptDecoding::WholeScript whole = ScriptDecoding::DecodeWhole(bytes);
-    Reading reading;
-    if (whole.settled.refusal) {
-        reading.refused = whole.settled.refusal->Text();
-        return reading;
-    }
-    reading.lines = whole.lines;
-    reading.encoding = whole.settled.encoding;
-    reading.lineCount = whole.settled.lineCount;
-    return reading;
+    return Reading(whole.settled.refusal ? whole.settled.refusal->Text() : QString(), whole.settled.encoding,
+                   whole.settled.lineCount, whole.lines);
 }
 
 } // namespace
 
 class tst_ScriptFileReader : public QObject {
     Q_OBJECT
-private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
-    void decodes_data();
-    void decodes();
-    void streamingAgreesWithWholeFileAtTheChunkBorder_data();
-    void streamingAgreesWithWholeFileAtTheChunkBorder();
-    void cannotOpen_data();
-    void cannotOpen();
-
-private:
-    QString Write(const QByteArray& bytes);
 
     QTemporaryDir m_dir;
-};
 
-QString tst_ScriptFileReader::Write(const QByteArray& bytes) {
-    const QString path = m_dir.filePath(QStringLiteral("script.txt"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        return {};
-    return path;
-}
-
-void tst_ScriptFileReader::decodes_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<Encoding>("encoding");
-    QTest::addColumn<QString>("refused"); // the refusal's text, or empty
-
-    const QString mixed = QStringLiteral("(a file mixing UTF-8 and Windows-1252 is refused)");
-    const QString umlauts = QStringLiteral("copy \"St\u00f6rungen\" \"\u00c4nderungen \u20ac\"");
-    QTest::newRow("empty file") << QByteArray() << QStringList() << Encoding::Utf8 << "";
-    QTest::newRow("only a byte-order mark")
-        << QByteArray("\xEF\xBB\xBF") << QStringList() << Encoding::Utf8 << "";
-    QTest::newRow("LF line ends, last line without one")
-        << QByteArray("set dbread \"a\"\ndelete \"x\"") << QStringList{"set dbread \"a\"", "delete \"x\""}
-        << Encoding::Utf8 << "";
-    QTest::newRow("CR LF, LF and lone CR line ends")
-        << QByteArray("a\r\nb\nc\rd\n") << QStringList{"a", "b", "c", "d"} << Encoding::Utf8 << "";
-    QTest::newRow("CR before CR LF ends two lines")
-        << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"} << Encoding::Utf8 << "";
-    QTest::newRow("LF CR ends two lines")
-        << QByteArray("a\n\rb") << QStringList{"a", "", "b"} << Encoding::Utf8 << "";
-    QTest::newRow("file of one line end") << QByteArray("\r\n") << QStringList{""} << Encoding::Utf8 << "";
-    QTest::newRow("UTF-8 without mark") << umlauts.toUtf8() + "\n"
-                                        << QStringList{umlauts} << Encoding::Utf8 << "";
-    QTest::newRow("UTF-8 with mark") << Encoded(umlauts + "\r\nx", QStringConverter::Utf8, true)
-                                     << QStringList{umlauts, "x"} << Encoding::Utf8 << "";
-    QTest::newRow("UTF-16 LE with mark") << Encoded(umlauts + "\r\nx\ry", QStringConverter::Utf16LE, true)
-                                         << QStringList{umlauts, "x", "y"} << Encoding::Utf16LE << "";
-    QTest::newRow("UTF-16 BE with mark") << Encoded(umlauts + "\nx\n", QStringConverter::Utf16BE, true)
-                                         << QStringList{umlauts, "x"} << Encoding::Utf16BE << "";
-    QTest::newRow("UTF-16 LE without mark")
-        << Encoded(umlauts + "\r\n\U0001F600", QStringConverter::Utf16LE, false)
-        << QStringList{umlauts, QStringLiteral("\U0001F600")} << Encoding::Utf16LE << "";
-    QTest::newRow("UTF-16 BE without mark") << Encoded(umlauts, QStringConverter::Utf16BE, false)
-                                            << QStringList{umlauts} << Encoding::Utf16BE << "";
-    QTest::newRow("legacy Windows-1252 file: umlauts, euro and quotes")
-        << QByteArray("copy \"St\xF6rungen\" \"\xC4nderungen \x80\"\r\n\x84z\x93")
-        << QStringList{umlauts, QStringLiteral("\u201Ez\u201C")} << Encoding::Windows1252 << "";
-    QTest::newRow("legacy file keeps unassigned Windows-1252 bytes as their code")
-        << QByteArray("\x81\x8D\x8F\x90\x9D") << QStringList{QStringLiteral("\u0081\u008D\u008F\u0090\u009D")}
-        << Encoding::Windows1252 << "";
-    QTest::newRow("legacy file ending in a cut UTF-8 lead byte")
-        << QByteArray("ab\xC3") << QStringList{"ab\u00C3"} << Encoding::Windows1252 << "";
-
-    QTest::newRow("stray byte in a UTF-8 file, even in a remark")
-        << QByteArray("copy \"G2\" \"M\xC3\xBCller\"\r\n' caf\xE9\r\n") << QStringList() << Encoding::Utf8
-        << "line 2, column 6: byte 0xE9 starts an incomplete UTF-8 sequence, though line 1 is UTF-8 " + mixed;
-    QTest::newRow("UTF-8 after a Windows-1252 line")
-        << QByteArray("' \xE4lter\nneu \xC3\xA4\n") << QStringList() << Encoding::Utf8
-        << "line 2, column 5: a UTF-8 sequence, though line 1 is not UTF-8 " + mixed;
-    QTest::newRow("invalid byte under a UTF-8 mark")
-        << QByteArray("\xEF\xBB\xBF\xC3\xA4\nrename \"a\" \"b\xFC\"") << QStringList() << Encoding::Utf8
-        << "line 2, column 14: byte 0xFC is not UTF-8";
-    QTest::newRow("overlong form under a UTF-8 mark")
-        << QByteArray("\xEF\xBB\xBF\xC0\xAF") << QStringList() << Encoding::Utf8
-        << "line 1, column 1: byte 0xC0 is not UTF-8";
-    QTest::newRow("encoded surrogate under a UTF-8 mark")
-        << QByteArray("\xEF\xBB\xBF\r\na\xED\xA0\x80") << QStringList() << Encoding::Utf8
-        << "line 2, column 2: byte 0xED starts an incomplete UTF-8 sequence";
-    QTest::newRow("sequence cut by the end under a UTF-8 mark")
-        << QByteArray("\xEF\xBB\xBF\xE2\x82") << QStringList() << Encoding::Utf8
-        << "line 1, column 1: byte 0xE2 starts an incomplete UTF-8 sequence";
-    QTest::newRow("NUL character under a UTF-8 mark")
-        << QByteArray("\xEF\xBB\xBFok\n\nx\0", 9) << QStringList() << Encoding::Utf8
-        << "line 3, column 2: NUL character";
-    QTest::newRow("unpaired surrogate in UTF-16 LE")
-        << QByteArray("\xFF\xFE"
-                      "a\0\n\0b\0\x00\xD8"
-                      "c\0",
-                      12)
-        << QStringList() << Encoding::Utf8 << "line 2, column 3: unpaired UTF-16 surrogate 0xD800";
-    QTest::newRow("UTF-16 cut after an odd byte")
-        << QByteArray("\xFE\xFF\0a\0b\0", 7) << QStringList() << Encoding::Utf8
-        << "line 1, column 5: the file ends in the middle of a UTF-16 character";
-    QTest::newRow("NUL bytes in a file that is no UTF-16")
-        << QByteArray("copy \"a\"\0 \"b\"\n", 15) << QStringList() << Encoding::Utf8
-        << "line 1, column 9: NUL byte in a file that is no UTF-16 text";
-}
-
-// The streaming reader and the whole-file decode each give what the row expects.
-void tst_ScriptFileReader::decodes() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, lines);
-    QFETCH(Encoding, encoding);
-    QFETCH(QString, refused);
-
-    // Also read in pieces of one and three bytes, which meet every border a character can have.
-    QBuffer buffer(&bytes);
-    for (const Reading& reading :
-         {Streamed(ScriptFileReader(Write(bytes))), Streamed(ScriptFileReader(buffer, 1)),
-          Streamed(ScriptFileReader(buffer, 3)), Whole(bytes)}) {
-        QCOMPARE(reading.refused, refused);
-        QCOMPARE(reading.lines, lines);
-        QCOMPARE(reading.encoding, encoding);
-        QCOMPARE(reading.lineCount, qint64(lines.size()));
+    QString Write(const QByteArray& bytes) {
+        QFile file(m_dir.filePath(QStringLiteral("script.txt")));
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName()
+                                                                                    : QString();
     }
-}
 
-// Pieces that straddle the reader's 64 KiB buffer, placed at each offset around its border;
-// the whole-file decode, which takes the bytes in one piece, is the oracle.
-void tst_ScriptFileReader::streamingAgreesWithWholeFileAtTheChunkBorder_data() {
-    QTest::addColumn<QByteArray>("bytes");
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void decodes_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<Encoding>("encoding");
+        QTest::addColumn<QString>("refused"); // the refusal's text, or empty
+        const auto row = [](const char* name, const QByteArray& bytes, const QStringList& lines,
+                            Encoding encoding, const QString& refused = QString()) {
+            QTest::newRow(name) << bytes << lines << encoding << refused;
+        };
+        const auto refuse = [&row](const char* name, const QByteArray& bytes, const QString& refused) {
+            row(name, bytes, {}, Encoding::Utf8, refused);
+        };
+        const QString mixed = QStringLiteral(" (a file mixing UTF-8 and Windows-1252 is refused)");
+        const QString text = QStringLiteral("copy \"St\u00f6rungen\" \"\u00c4nderungen \u20ac\"");
+        const QString emoji = QStringLiteral("\U0001F600");
+        // clang-format off
+        row("empty file", "", {}, Encoding::Utf8);
+        row("only a byte-order mark", "\xEF\xBB\xBF", {}, Encoding::Utf8);
+        row("CR LF, LF and lone CR line ends, last line without one", "a\r\nb\nc\rd\ne", {"a", "b", "c", "d", "e"}, Encoding::Utf8);
+        row("CR before CR LF ends two lines", "a\r\r\nb", {"a", "", "b"}, Encoding::Utf8);
+        row("UTF-8 without mark", text.toUtf8() + "\n", {text}, Encoding::Utf8);
+        row("UTF-8 with mark", Encoded(text + "\r\nx", QStringConverter::Utf8, true), {text, "x"}, Encoding::Utf8);
+        row("UTF-16 LE with mark", Encoded(text + "\r\nx\ry", QStringConverter::Utf16LE, true), {text, "x", "y"}, Encoding::Utf16LE);
+        row("UTF-16 BE with mark", Encoded(text, QStringConverter::Utf16BE, true), {text}, Encoding::Utf16BE);
+        row("UTF-16 LE without mark", Encoded(text + "\r\n" + emoji, QStringConverter::Utf16LE, false), {text, emoji}, Encoding::Utf16LE);
+        row("UTF-16 BE without mark", Encoded(text + "\nx\n", QStringConverter::Utf16BE, false), {text, "x"}, Encoding::Utf16BE);
+        row("legacy Windows-1252 file: umlauts, euro and quotes", "copy \"St\xF6rungen\" \"\xC4nderungen \x80\"\r\n\x84z\x93",
+            {text, QStringLiteral("\u201Ez\u201C")}, Encoding::Windows1252);
+        row("legacy file keeps unassigned Windows-1252 bytes as their code", "\x81\x8D\x8F\x90\x9D",
+            {QStringLiteral("\u0081\u008D\u008F\u0090\u009D")}, Encoding::Windows1252);
+        row("legacy file ending in a cut UTF-8 lead byte", "ab\xC3", {"ab\u00C3"}, Encoding::Windows1252);
+        refuse("stray byte in a UTF-8 file, even in a remark", "copy \"G2\" \"M\xC3\xBCller\"\r\n' caf\xE9\r\n",
+               "line 2, column 6: byte 0xE9 starts an incomplete UTF-8 sequence, though line 1 is UTF-8" + mixed);
+        refuse("UTF-8 after a Windows-1252 line", "' \xE4lter\nneu \xC3\xA4\n", "line 2, column 5: a UTF-8 sequence, though line 1 is not UTF-8" + mixed);
+        refuse("invalid byte under a UTF-8 mark", "\xEF\xBB\xBF\xC3\xA4\nrename \"a\" \"b\xFC\"", "line 2, column 14: byte 0xFC is not UTF-8");
+        refuse("overlong form under a UTF-8 mark", "\xEF\xBB\xBF\xC0\xAF", "line 1, column 1: byte 0xC0 is not UTF-8");
+        refuse("encoded surrogate under a UTF-8 mark", "\xEF\xBB\xBF\r\na\xED\xA0\x80", "line 2, column 2: byte 0xED starts an incomplete UTF-8 sequence");
+        refuse("sequence cut by the end under a UTF-8 mark", "\xEF\xBB\xBF\xE2\x82", "line 1, column 1: byte 0xE2 starts an incomplete UTF-8 sequence");
+        refuse("NUL character under a UTF-8 mark", QByteArray("\xEF\xBB\xBFok\n\nx\0", 9), "line 3, column 2: NUL character");
+        refuse("unpaired surrogate in UTF-16 LE", QByteArray("\xFF\xFE" "a\0\n\0b\0\x00\xD8" "c\0", 12), "line 2, column 3: unpaired UTF-16 surrogate 0xD800");
+        refuse("UTF-16 cut after an odd byte", QByteArray("\xFE\xFF\0a\0b\0", 7), "line 1, column 5: the file ends in the middle of a UTF-16 character");
+        refuse("NUL bytes in a file that is no UTF-16", QByteArray("copy \"a\"\0 \"b\"\n", 15), "line 1, column 9: NUL byte in a file that is no UTF-16 text");
+        // clang-format on
+    }
 
-    struct Piece {
-        const char* name;
-        QByteArray mark;  // the byte-order mark, before the bytes that are read in chunks
-        QByteArray start; // at the start of the text, before the padding
-        QByteArray piece;
-    };
-    const QByteArray utf8Mark("\xEF\xBB\xBF");
-    const QByteArray utf16Mark("\xFF\xFE");
-    const Piece pieces[] = {
-        {"two-byte character", "", "", "\xC3\xA4"},
-        {"four-byte character", "", "", "\xF0\x9F\x98\x80"},
-        {"CR LF", "", "", "\r\n"},
-        {"cut sequence in a legacy file", "", "", "\xE2\x82x"},
-        {"cut sequence after UTF-8", "", "\xC3\xA4\n", "\xE2\x82x"},
-        {"cut sequence under a mark", utf8Mark, "", "\xF0\x9F\x98x"},
-        {"UTF-16 surrogate pair", utf16Mark, "", QByteArray("\x3D\xD8\x00\xDE", 4)},
-        {"unpaired UTF-16 surrogate", utf16Mark, "",
-         QByteArray("\x3D\xD8"
-                    "a\0",
-                    4)},
-        {"UTF-16 CR LF", utf16Mark, "", QByteArray("\r\0\n\0", 4)},
-    };
-    for (const Piece& piece : pieces) {
-        const QByteArray unit = piece.mark == utf16Mark ? QByteArray("a\0", 2) : QByteArray("a");
-        for (int before = 1; before <= 4; ++before) {
-            const qsizetype padding = ScriptFileReader::ChunkSize - piece.start.size() - before;
-            const QByteArray text = piece.start + unit.repeated(padding).left(padding) + piece.piece + unit;
-            QTest::addRow("%s, %d bytes before the border", piece.name, before) << piece.mark + text;
+    // The streaming reader and the whole-file decode each give what the row expects.
+    void decodes() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QFETCH(Encoding, encoding);
+        QFETCH(QString, refused);
+
+        // Also read in pieces of one and three bytes, which meet every border a character can have.
+        const QString expected = Reading(refused, encoding, lines.size(), lines);
+        QBuffer buffer(&bytes);
+        QCOMPARE(Streamed(ScriptFileReader(Write(bytes))), expected);
+        QCOMPARE(Streamed(ScriptFileReader(buffer, 1)), expected);
+        QCOMPARE(Streamed(ScriptFileReader(buffer, 3)), expected);
+        QCOMPARE(Whole(bytes), expected);
+    }
+
+    // Pieces that straddle the reader's 64 KiB buffer, placed at each offset around its border;
+    // the whole-file decode, which takes the bytes in one piece, is the oracle.
+    void streamingAgreesWithWholeFileAtTheChunkBorder_data() {
+        QTest::addColumn<QByteArray>("bytes");
+
+        struct Piece {
+            const char* name;
+            QByteArray mark;  // the byte-order mark, before the bytes that are read in chunks
+            QByteArray start; // at the start of the text, before the padding
+            QByteArray piece;
+        };
+        const QByteArray utf8Mark("\xEF\xBB\xBF");
+        const QByteArray utf16Mark("\xFF\xFE");
+        // clang-format off
+        const Piece pieces[] = {
+            {"two-byte character", "", "", "\xC3\xA4"},
+            {"four-byte character", "", "", "\xF0\x9F\x98\x80"},
+            {"CR LF", "", "", "\r\n"},
+            {"cut sequence in a legacy file", "", "", "\xE2\x82x"},
+            {"cut sequence after UTF-8", "", "\xC3\xA4\n", "\xE2\x82x"},
+            {"cut sequence under a mark", utf8Mark, "", "\xF0\x9F\x98x"},
+            {"UTF-16 surrogate pair", utf16Mark, "", QByteArray("\x3D\xD8\x00\xDE", 4)},
+            {"unpaired UTF-16 surrogate", utf16Mark, "", QByteArray("\x3D\xD8" "a\0", 4)},
+            {"UTF-16 CR LF", utf16Mark, "", QByteArray("\r\0\n\0", 4)},
+        };
+        // clang-format on
+        for (const Piece& piece : pieces) {
+            const QByteArray unit = piece.mark == utf16Mark ? QByteArray("a\0", 2) : QByteArray("a");
+            for (int before = 1; before <= 4; ++before) {
+                const qsizetype padding = ScriptFileReader::ChunkSize - piece.start.size() - before;
+                const QByteArray text =
+                    piece.start + unit.repeated(padding).left(padding) + piece.piece + unit;
+                QTest::addRow("%s, %d bytes before the border", piece.name, before) << piece.mark + text;
+            }
         }
     }
-}
 
-void tst_ScriptFileReader::streamingAgreesWithWholeFileAtTheChunkBorder() {
-    QFETCH(QByteArray, bytes);
-    const Reading streamed = Streamed(ScriptFileReader(Write(bytes)));
-    const Reading whole = Whole(bytes);
-    QCOMPARE(streamed.refused, whole.refused);
-    QCOMPARE(streamed.lines, whole.lines);
-    QCOMPARE(streamed.encoding, whole.encoding);
-    QCOMPARE(streamed.lineCount, whole.lineCount);
-}
+    void streamingAgreesWithWholeFileAtTheChunkBorder() {
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(Streamed(ScriptFileReader(Write(bytes))), Whole(bytes));
+    }
 
-void tst_ScriptFileReader::cannotOpen_data() {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("missing file") << "missing.txt";
-    QTest::newRow("folder") << ".";
-    QTest::newRow("pipe, which cannot be read twice") << "/dev/stdin";
-}
+    void cannotOpen_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing file") << "missing.txt";
+        QTest::newRow("folder") << ".";
+        QTest::newRow("pipe, which cannot be read twice") << "/dev/stdin";
+    }
 
-void tst_ScriptFileReader::cannotOpen() {
-    QFETCH(QString, name);
-    ScriptFileReader reader(QDir(m_dir.path()).absoluteFilePath(name));
-    QVERIFY(!reader.Open());
-    QVERIFY(!reader.ErrorString().isEmpty());
-    QVERIFY(!reader.Refused());
-}
+    void cannotOpen() {
+        QFETCH(QString, name);
+        ScriptFileReader reader(QDir(m_dir.path()).absoluteFilePath(name));
+        QVERIFY(!reader.Open());
+        QVERIFY(!reader.ErrorString().isEmpty());
+        QVERIFY(!reader.Refused());
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_ScriptFileReader)
 #include "tst_ScriptFileReader.moc"
