@@ -3,6 +3,8 @@
 #include "ProjectData/GroupTransfer.h"
 #include "common/TestSupport.h"
 
+#include <functional>
+
 namespace {
 
 const QByteArray Source = "group,index,1031,1033\n"
@@ -15,19 +17,18 @@ const QByteArray Source = "group,index,1031,1033\n"
 const QByteArray Target =
     "group,index,1031,fr\nErst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\n";
 
-// Ways to write a copy that breaks a rule of the format.
-enum class Fault { None, UnknownLanguage, TextTwice, SiblingsOfOneName, BackslashInName };
-
-QByteArray Sample(Fault fault) {
+// A copy of Alarme (texts 1 and 7, subgroups Pumpe and Ventil), or one that breaks a rule of
+// the format where fault says: "language", "twice", "siblings", "backslash".
+QByteArray Sample(const QString& fault = QString()) {
     GroupCopyWriter writer({"1031", "1033"}, true);
-    writer.BeginGroup(fault == Fault::BackslashInName ? "A\\B" : "Alarme");
+    writer.BeginGroup(fault == "backslash" ? "A\\B" : "Alarme");
     writer.Text(1, 0, "Kessel heiß");
-    writer.Text(1, fault == Fault::UnknownLanguage ? 2 : 1, "Boiler hot");
-    writer.Text(fault == Fault::TextTwice ? 1 : 7, 0, "Zeile");
-    writer.BeginGroup("Pumpe");
-    writer.EndGroup();
-    writer.BeginGroup(fault == Fault::SiblingsOfOneName ? "PUMPE" : "Ventil");
-    writer.EndGroup();
+    writer.Text(1, fault == "language" ? 2 : 1, "Boiler hot");
+    writer.Text(fault == "twice" ? 1 : 7, 0, "Zeile");
+    for (const char* name : {"Pumpe", fault == "siblings" ? "PUMPE" : "Ventil"}) {
+        writer.BeginGroup(name);
+        writer.EndGroup();
+    }
     writer.EndGroup();
     return writer.Finish().ToBytes();
 }
@@ -39,6 +40,22 @@ class tst_GroupTransfer : public QObject {
 
     QString Make(const QByteArray& csv) {
         return ProjectFixture::Make(m_dir, QString("P%1.kxs").arg(m_counter++), csv);
+    }
+
+    // Runs call on target; expected is target's export after it less the header, or "!" and the
+    // failure, which names <source> or <target> and leaves the target as it was.
+    static void Verify(const QString& source, const QString& target, QByteArray expected,
+                       const std::function<void()>& call) {
+        const QByteArray before = ProjectFixture::Export(target);
+        const std::optional<Failure> failure = TestSupport::FailureOf(call);
+        QVERIFY2(failure.has_value() == expected.startsWith('!'), qPrintable(failure ? failure->Text() : ""));
+        if (failure) {
+            QCOMPARE(
+                failure->Description(),
+                QString::fromUtf8(expected.mid(1)).replace("<target>", target).replace("<source>", source));
+            expected = before.mid(before.indexOf('\n') + 1);
+        }
+        QCOMPARE(ProjectFixture::Export(target), before.left(before.indexOf('\n') + 1) + expected);
     }
 
 private Q_SLOTS:
@@ -60,6 +77,9 @@ private Q_SLOTS:
         QTest::newRow("replace swaps the group in its place") << "Meldungen" << true << "" << "Meldungen" << true << 0 << true << QByteArray("Erst,1,e,\nMeldungen,1,Start,\nLetzt,1,l,\n");
         QTest::newRow("replace at a position moves the group") << "Meldungen" << true << "" << "MELDUNGEN" << true << 1 << true << QByteArray("MELDUNGEN,1,Start,\nErst,1,e,\nLetzt,1,l,\n");
         QTest::newRow("below a parent at a position") << "Meldungen" << true << "meldungen" << "Neu" << false << 1 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Neu,1,Start,\nmeldungen\\Unter,1,u,\nLetzt,1,l,\n");
+        QTest::newRow("copy of a missing group") << "Alarm" << true << "" << "Neu" << false << 0 << true << QByteArray("!index group \"Alarm\" not found in <source>");
+        QTest::newRow("onto a group without replace") << "Meldungen" << true << "" << "Meldungen" << false << 0 << true << QByteArray("!index group \"meldungen\" already exists in <target>");
+        QTest::newRow("below a missing parent") << "Meldungen" << true << "Q" << "Neu" << false << 0 << true << QByteArray("!index group \"Q\" not found in <target>");
         QTest::newRow("without texts, a path below the parent") << "Alarme" << true << "" << "Letzt\\Tief" << false << 0 << false << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nLetzt\\Tief,,,\nLetzt\\Tief\\Kessel,,,\nLetzt\\Tief\\Kessel\\Ventil,,,\n");
         // clang-format on
     }
@@ -72,28 +92,33 @@ private Q_SLOTS:
         QFETCH(int, position);
         QFETCH(bool, texts);
         QFETCH(QByteArray, expected);
-        const GroupCopy copy = GroupTransfer::Copy(ProjectFile(Make(Source)), group, withSubgroups);
-        const QString target = Make(Target);
-        ProjectFile project(target);
-        GroupTransfer::Paste(project, copy, parent, name, replace, position, texts);
-        QCOMPARE(ProjectFixture::Export(target), "group,index,1031,fr\n" + expected);
+        const QString source = Make(Source), target = Make(Target);
+        Verify(source, target, expected, [&] {
+            ProjectFile project(target);
+            GroupTransfer::Paste(project, GroupTransfer::Copy(ProjectFile(source), group, withSubgroups),
+                                 parent, name, replace, position, texts);
+        });
     }
 
     // Target: index 1 on both sides, 3 only in the target, 2 only in the copy, which has no
     // English for index 1 and no French at all; subgroup Sub on both sides, Nur and Neu on one.
     void update_data() {
+        QTest::addColumn<QString>("group");
         QTest::addColumn<bool>("withSubgroups");
         QTest::addColumn<int>("flags");
         QTest::addColumn<QByteArray>("expected");
         // clang-format off
-        QTest::newRow("0 changes nothing") << true << 0 << QByteArray("G,1,alt,old,vieux\nG,3,nur Ziel,,\nG\\Sub,1,s1,,\nG\\Nur,1,n1,,\n");
-        QTest::newRow("1 updates shared indexes, in matched subgroups too") << true << 1 << QByteArray("G,1,neu,old,vieux\nG,3,nur Ziel,,\nG\\Sub,1,s2,,\nG\\Nur,1,n1,,\n");
-        QTest::newRow("2 adds indexes and subgroups only in the copy") << true << 2 << QByteArray("G,1,alt,old,vieux\nG,2,zwei,two,\nG,3,nur Ziel,,\nG\\Sub,1,s1,,\nG\\Sub,2,s2b,,\nG\\Nur,1,n1,,\nG\\Neu,1,x,,\n");
-        QTest::newRow("4 removes indexes and subgroups only in the target") << true << 4 << QByteArray("G,1,alt,old,vieux\nG\\Sub,1,s1,,\n");
-        QTest::newRow("a copy without subgroups leaves them alone") << false << 7 << QByteArray("G,1,neu,old,vieux\nG,2,zwei,two,\nG\\Sub,1,s1,,\nG\\Nur,1,n1,,\n");
+        QTest::newRow("0 changes nothing") << "g" << true << 0 << QByteArray("G,1,alt,old,vieux\nG,3,nur Ziel,,\nG\\Sub,1,s1,,\nG\\Nur,1,n1,,\n");
+        QTest::newRow("1 updates shared indexes, in matched subgroups too") << "g" << true << 1 << QByteArray("G,1,neu,old,vieux\nG,3,nur Ziel,,\nG\\Sub,1,s2,,\nG\\Nur,1,n1,,\n");
+        QTest::newRow("2 adds indexes and subgroups only in the copy") << "g" << true << 2 << QByteArray("G,1,alt,old,vieux\nG,2,zwei,two,\nG,3,nur Ziel,,\nG\\Sub,1,s1,,\nG\\Sub,2,s2b,,\nG\\Nur,1,n1,,\nG\\Neu,1,x,,\n");
+        QTest::newRow("4 removes indexes and subgroups only in the target") << "g" << true << 4 << QByteArray("G,1,alt,old,vieux\nG\\Sub,1,s1,,\n");
+        QTest::newRow("a copy without subgroups leaves them alone") << "g" << false << 7 << QByteArray("G,1,neu,old,vieux\nG,2,zwei,two,\nG\\Sub,1,s1,,\nG\\Nur,1,n1,,\n");
+        QTest::newRow("missing group") << "Fehlt" << true << 3 << QByteArray("!index group \"Fehlt\" not found in <target>");
+        QTest::newRow("flag out of range") << "g" << true << 8 << QByteArray("!update flag 8 is not a combination of 1, 2 and 4");
         // clang-format on
     }
     void update() {
+        QFETCH(QString, group);
         QFETCH(bool, withSubgroups);
         QFETCH(int, flags);
         QFETCH(QByteArray, expected);
@@ -101,72 +126,31 @@ private Q_SLOTS:
             Make("group,index,1031,1033\nQ,1,neu,\nQ,2,zwei,two\nQ\\SUB,1,s2,\nQ\\SUB,2,s2b,\nQ\\Neu,1,x,\n");
         const QString target = Make(
             "group,index,1031,1033,fr\nG,1,alt,old,vieux\nG,3,nur Ziel,,\nG\\Sub,1,s1,,\nG\\Nur,1,n1,,\n");
-        ProjectFile project(target);
-        GroupTransfer::Update(project, "g", GroupTransfer::Copy(ProjectFile(source), "Q", withSubgroups),
-                              flags);
-        QCOMPARE(ProjectFixture::Export(target), "group,index,1031,1033,fr\n" + expected);
-    }
-
-    void failuresChangeNothing_data() {
-        QTest::addColumn<QString>("call");
-        QTest::addColumn<QString>("parent");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("flags");
-        QTest::addColumn<QString>("why");
-        // clang-format off
-        QTest::newRow("copy of a missing group") << "copy" << "" << "Alarm" << 0 << "index group \"Alarm\" not found in <source>";
-        QTest::newRow("paste onto a group without replace") << "paste" << "" << "Meldungen" << 0 << "index group \"meldungen\" already exists in <target>";
-        QTest::newRow("paste below a missing parent") << "paste" << "Q" << "Neu" << 0 << "index group \"Q\" not found in <target>";
-        QTest::newRow("paste below a missing level") << "paste" << "" << "Q\\Neu" << 0 << "index group \"Q\" not found in <target>";
-        QTest::newRow("update of a missing group") << "update" << "" << "Fehlt" << 3 << "index group \"Fehlt\" not found in <target>";
-        QTest::newRow("update flag out of range") << "update" << "" << "Erst" << 8 << "update flag 8 is not a combination of 1, 2 and 4";
-        QTest::newRow("negative update flag") << "update" << "" << "Erst" << -1 << "update flag -1 is not a combination of 1, 2 and 4";
-        // clang-format on
-    }
-    void failuresChangeNothing() {
-        QFETCH(QString, call);
-        QFETCH(QString, parent);
-        QFETCH(QString, name);
-        QFETCH(int, flags);
-        QFETCH(QString, why);
-        ProjectFile source(Make(Source));
-        const QString target = Make(Target);
-        const QByteArray before = ProjectFixture::Export(target);
-        ProjectFile project(target);
-        const std::optional<Failure> failure = TestSupport::FailureOf([&] {
-            if (call == "copy")
-                GroupTransfer::Copy(source, name, true);
-            else if (call == "paste")
-                GroupTransfer::Paste(project, GroupTransfer::Copy(source, "Meldungen", true), parent, name,
-                                     false, 0, true);
-            else
-                GroupTransfer::Update(project, name, GroupTransfer::Copy(source, "Meldungen", false), flags);
+        Verify(source, target, expected, [&] {
+            ProjectFile project(target);
+            GroupTransfer::Update(project, group,
+                                  GroupTransfer::Copy(ProjectFile(source), "Q", withSubgroups), flags);
         });
-        QVERIFY(failure);
-        QCOMPARE(failure->Description(), why.replace("<target>", target).replace("<source>", source.Path()));
-        QCOMPARE(ProjectFixture::Export(target), before);
     }
 
     // Well-formed bytes with a sound checksum can still describe an impossible tree.
     void copyRefusesForeignOrDamagedBytes_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("why");
-        const QByteArray good = Sample(Fault::None);
+        const QByteArray good = Sample();
         QByteArray flipped = good;
         flipped[good.size() / 2] = char(flipped[good.size() / 2] ^ 0x20);
         QByteArray newer = good;
         newer[4] = char(2); // the format version follows the tag, little-endian
         const QString damaged = "the copy is damaged (%1)";
         // clang-format off
-        QTest::newRow("empty value") << QByteArray() << "the value is not a copy of an index group";
         QTest::newRow("foreign text") << QByteArray("Alarme\\Kessel, not a copy at all") << "the value is not a copy of an index group";
         QTest::newRow("flipped byte in the contents") << flipped << damaged.arg("checksum mismatch");
-        QTest::newRow("cut short") << good.left(good.size() - 5) << damaged.arg("checksum mismatch");
         QTest::newRow("newer format") << newer << "the copy was made by a newer version (format 2, this one reads 1)";
-        QTest::newRow("text of a language the copy lacks") << Sample(Fault::UnknownLanguage) << damaged.arg("a text of group \"Alarme\" has no language");
-        QTest::newRow("two texts for one index and language") << Sample(Fault::TextTwice) << damaged.arg("texts of group \"Alarme\" out of order");
-        QTest::newRow("two subgroups of one name") << Sample(Fault::SiblingsOfOneName) << damaged.arg("two subgroups named \"PUMPE\"");
-        QTest::newRow("backslash in a group name") << Sample(Fault::BackslashInName) << damaged.arg("invalid group name \"A\\B\"");
+        QTest::newRow("text of a language the copy lacks") << Sample("language") << damaged.arg("a text of group \"Alarme\" has no language");
+        QTest::newRow("two texts for one index and language") << Sample("twice") << damaged.arg("texts of group \"Alarme\" out of order");
+        QTest::newRow("two subgroups of one name") << Sample("siblings") << damaged.arg("two subgroups named \"PUMPE\"");
+        QTest::newRow("backslash in a group name") << Sample("backslash") << damaged.arg("invalid group name \"A\\B\"");
         // clang-format on
     }
     void copyRefusesForeignOrDamagedBytes() {
@@ -174,10 +158,10 @@ private Q_SLOTS:
         QFETCH(QString, why);
         GroupCopy read;
         QString problem;
-        QVERIFY(GroupCopy::FromBytes(Sample(Fault::None), &read, &problem));
+        QVERIFY(GroupCopy::FromBytes(Sample(), &read, &problem));
         QVERIFY(!GroupCopy::FromBytes(bytes, &read, &problem));
         QCOMPARE(problem, why);
-        QCOMPARE(read.ToBytes(), Sample(Fault::None)); // the copy given is left as it was
+        QCOMPARE(read.ToBytes(), Sample()); // the copy given is left as it was
     }
 
 private:

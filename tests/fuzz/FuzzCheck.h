@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-// What the fuzz targets share. A broken expectation aborts as a crash would, so that libFuzzer
-// keeps the input and the replay of the corpus fails on it.
+// What the fuzz targets share.
 namespace Fuzz {
 
-// Aborts, saying what did not hold and on what, when condition is false.
+// Aborts as a crash would, saying what did not hold and on what, when condition is false: libFuzzer
+// then keeps the input, and the replay fails on it.
 inline void Expect(bool condition, const char* what, const QString& detail = QString()) {
     if (!condition) {
         std::fprintf(stderr, "fuzz: expectation failed: %s: %s\n", what, qUtf8Printable(detail));
@@ -23,8 +23,7 @@ inline void Expect(bool condition, const char* what, const QString& detail = QSt
 // The input without a copy, so that a read past its end is one past libFuzzer's buffer. The log
 // goes off: damaged input is expected, and warnings would drown libFuzzer's report.
 inline QByteArray Bytes(const uint8_t* data, size_t size) {
-    static const bool quiet = (QLoggingCategory::setFilterRules(QStringLiteral("kx4.*=false")), true);
-    (void)quiet;
+    [[maybe_unused]] static const bool quiet = (QLoggingCategory::setFilterRules("kx4.*=false"), true);
     return QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
 }
 

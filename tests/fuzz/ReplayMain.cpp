@@ -1,5 +1,4 @@
-// replay_<name> [--except file-name]... folder-or-file...: the target's entry point once on every
-// input, without libFuzzer, so that each input that once failed is tried on every build.
+// replay_<name> [--except file-name]... folder-or-file...: each input once, without libFuzzer.
 #include <QDir>
 #include <QFile>
 
@@ -17,7 +16,7 @@ int main(int argc, char** argv) {
     QFileInfoList inputs;
     for (int i = 1; i < argc; ++i) {
         const QFileInfo argument(QString::fromLocal8Bit(argv[i]));
-        if (argument.filePath() == QLatin1String("--except") && i + 1 < argc)
+        if (argument.filePath() == "--except" && i + 1 < argc)
             except << QString::fromLocal8Bit(argv[++i]);
         else
             inputs << (argument.isDir() ? QDir(argument.filePath()).entryInfoList(QDir::Files, QDir::Name)
@@ -25,15 +24,12 @@ int main(int argc, char** argv) {
     }
     inputs.removeIf([&](const QFileInfo& input) { return except.contains(input.fileName()); });
     for (const QFileInfo& input : inputs) {
-        // Said before the run, on standard output, which the test shows only when it fails.
-        std::printf("%s\n", qUtf8Printable(input.filePath()));
+        std::printf("%s\n", qUtf8Printable(input.filePath())); // shown when the test fails
         std::fflush(stdout);
         QFile file(input.filePath());
-        if (!file.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "replay: %s\n", qUtf8Printable(file.errorString()));
-            return 1;
-        }
-        // A buffer of exactly the input's size, as libFuzzer gives it, so a read past the end shows.
+        if (!file.open(QIODevice::ReadOnly))
+            return std::fprintf(stderr, "replay: %s\n", qUtf8Printable(file.errorString())), 1;
+        // Exactly the input's size, as libFuzzer gives it, so a read past the end shows.
         const QByteArray bytes = file.readAll();
         std::vector<uint8_t> data(bytes.begin(), bytes.end());
         LLVMFuzzerTestOneInput(data.data(), data.size());

@@ -7,9 +7,8 @@
 
 #include <QBuffer>
 
-// The oracle of the translator-file targets: a reader gives units or a Failure "line N: ...";
-// the units of one language pair, written by the same format's writer, read back as they were
-// (a unit written with a target reads back with it or untranslated, one without untranslated).
+// The translator-file targets' oracle: units of one language pair, written by the same format's
+// writer, read back as they were (a target as written or untranslated); refusals name the line.
 namespace Fuzz {
 
 template <typename Reader> bool ReadUnits(QByteArray bytes, QList<TranslationUnit>* units) {
@@ -20,22 +19,21 @@ template <typename Reader> bool ReadUnits(QByteArray bytes, QList<TranslationUni
         for (TranslationUnit unit; reader.Next(&unit);)
             units->append(unit);
     } catch (const Failure& failure) {
-        Expect(failure.Description().startsWith(QLatin1String("line ")), "a refusal names the line",
-               failure.Description());
+        Expect(failure.Description().startsWith("line "), "a refusal names the line", failure.Description());
         return false;
     }
     return true;
 }
 
 template <typename Reader, typename Writer> void ExpectRoundTrip(const QByteArray& input) {
-    QList<TranslationUnit> units;
+    QList<TranslationUnit> units, again;
     if (!ReadUnits<Reader>(input, &units) || units.isEmpty())
         return;
     const TranslationUnit& first = units.first();
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     Writer writer(&buffer);
-    writer.Begin(QStringLiteral("fuzz.kxs"), first.sourceLanguage, first.targetLanguage);
+    writer.Begin("fuzz.kxs", first.sourceLanguage, first.targetLanguage);
     for (const TranslationUnit& unit : units) {
         if (unit.sourceLanguage != first.sourceLanguage || unit.targetLanguage != first.targetLanguage)
             return; // one file of one language pair is what the writer makes
@@ -43,18 +41,14 @@ template <typename Reader, typename Writer> void ExpectRoundTrip(const QByteArra
     }
     writer.End();
     const QString written = QString::fromUtf8(buffer.data());
-    QList<TranslationUnit> again;
     Expect(ReadUnits<Reader>(buffer.data(), &again) && again.size() == units.size(),
            "the written file reads back with every unit", written);
     for (qsizetype i = 0; i < units.size(); ++i) {
-        const TranslationUnit& was = units.at(i);
-        const TranslationUnit& is = again.at(i);
-        // A target reads back as written or untranslated; no target reads back untranslated.
-        const bool target =
-            is.translated ? was.translated && !was.target.isEmpty() && is.target == was.target : true;
-        Expect(target && is.id == was.id && is.source == was.source &&
-                   is.sourceLanguage == was.sourceLanguage && is.targetLanguage == was.targetLanguage,
-               "a unit reads back as written", QStringLiteral("unit %1 of\n%2").arg(i + 1).arg(written));
+        const TranslationUnit &was = units.at(i), &is = again.at(i);
+        Expect((!is.translated || (was.translated && !was.target.isEmpty() && is.target == was.target)) &&
+                   is.id == was.id && is.source == was.source && is.sourceLanguage == was.sourceLanguage &&
+                   is.targetLanguage == was.targetLanguage,
+               "a unit reads back as written", QString("unit %1 of\n%2").arg(i + 1).arg(written));
     }
 }
 

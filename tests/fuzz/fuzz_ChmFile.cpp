@@ -1,5 +1,4 @@
-// The help file reader on a help file ("ITSF...", through the reader process when the checks pass)
-// or the reader's output (ChmStream.h), read as a help window would: no crash, hang or leak.
+// Help file reader on a help file (ITSF..., via the reader process once checked sound) or reader output.
 #include "platform/help/ChmFile.h"
 #include "platform/help/ChmIndex.h"
 #include "platform/help/ChmSitemap.h"

@@ -1,5 +1,4 @@
-// The help contents parser on any text, however damaged or deeply nested: no crash, no exhausted
-// stack, and every entry stands for an object of the text.
+// Help contents parser on any text: no crash or exhausted stack, an entry per object at most.
 #include "platform/help/ChmSitemap.h"
 
 #include "FuzzCheck.h"

@@ -1,5 +1,4 @@
-// The program's command line on any arguments, NUL between them: the reduced argument is part of
-// the line, and a line with no switch, quote or blank at its ends passes unchanged.
+// The program's command line: the reduced argument is part of the line; plain ones pass unchanged.
 #include "app/ToolBoxCommandLine.h"
 
 #include "FuzzCheck.h"

@@ -1,6 +1,4 @@
-// Message formatting on a table text, then arguments each after a NUL ("#n" the number n, "[]" a
-// list, which has no text form). It never fails, leaves a text without "@" and backslash as it is,
-// and inserts nothing but the arguments' texts.
+// Message formatting on a text and NUL-separated arguments ("#n" a number, "[]" a list).
 #include "texts/MResources.h"
 
 #include "FuzzCheck.h"
@@ -14,9 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const QString part = QString::fromUtf8(bytes);
         bool isNumber = false;
         const int number = part.startsWith(u'#') ? part.mid(1).toInt(&isNumber) : 0;
-        args << (isNumber                      ? QVariant(number)
-                 : part == QLatin1String("[]") ? QVariant(QVariantList())
-                                               : QVariant(part));
+        args << (isNumber ? QVariant(number) : part == "[]" ? QVariant(QVariantList()) : QVariant(part));
         argumentsSize += part.size();
     }
     MResources::ResetForTesting();

@@ -1,6 +1,4 @@
-// The group-copy check and walk on any bytes, sealed as a copy (header, contents, MD5) unless
-// they begin as one, since random bytes never match the checksum. What the check refuses leaves the
-// caller's copy and says why; what it takes walks, and written again walks the same.
+// Group-copy check and walk on any bytes (sealed unless they begin as a copy); see README.md.
 #include "ProjectData/GroupCopy.h"
 
 #include "FuzzCheck.h"
@@ -26,8 +24,8 @@ struct Rewriter : GroupCopyVisitor {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray input = Fuzz::Bytes(data, size);
-    GroupCopyWriter writer({QStringLiteral("untouched")}, true);
-    writer.BeginGroup(QStringLiteral("Alarme"));
+    GroupCopyWriter writer({"untouched"}, true);
+    writer.BeginGroup("Alarme");
     writer.EndGroup();
     const GroupCopy sentinel = writer.Finish();
     const QByteArray header = sentinel.ToBytes().left(8); // tag and version

@@ -24,13 +24,11 @@ bool Write(const QList<RegFileEntry>& entries, RegFileWriter::Format format, QBy
     QString why;
     for (const RegFileEntry& entry : entries) {
         const QString root = RegistryStore::RootName(entry.root);
-        if (entry.kind == RegFileEntry::Kind::Key) {
-            if (!writer.AddKey(entry.key.isEmpty() ? root : root + u'\\' + entry.key, &why))
-                return false;
-            inKey = true;
-        } else if (entry.kind != RegFileEntry::Kind::Value || !inKey || !writer.AddValue(entry.value, &why)) {
+        const bool key = entry.kind == RegFileEntry::Kind::Key;
+        if (key ? !writer.AddKey(entry.key.isEmpty() ? root : root + u'\\' + entry.key, &why)
+                : entry.kind != RegFileEntry::Kind::Value || !inKey || !writer.AddValue(entry.value, &why))
             return false;
-        }
+        inKey = inKey || key;
     }
     *bytes = writer.Bytes();
     return true;

@@ -1,6 +1,4 @@
-// The script file reader on any file: the streaming reader and the whole-file decode agree on the
-// encoding, the lines and their count, and on a refusal. The first input byte sets the streaming
-// reader's piece size (1 to 64 bytes), so that pieces end anywhere in a character, mark or line end.
+// Script file reader: the streaming reader (piece size from byte one) and the whole decode agree.
 #include "script/ScriptDecoding.h"
 #include "script/ScriptFileReader.h"
 
