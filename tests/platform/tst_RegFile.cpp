@@ -233,6 +233,9 @@ private Q_SLOTS:
         QCOMPARE(RegFile::Import(File("x.reg"), &error), OK);
         QVERIFY(RegistryStore::KeyExists(HKLM, "Software\\Classes\\KX.Connect\\Empty\\Deeper"));
         QCOMPARE(Values(HKCR, "KX.Connect\\InprocServer32"), QList<RegValue>{RegValue::String("", "/x.so")});
+        QCOMPARE(RegFile::Export(HKCR, "Missing", File("x.reg"), Format::Version5, &error),
+                 long(ERROR_FILE_NOT_FOUND));
+        QVERIFY(error.contains("HKEY_CLASSES_ROOT\\Missing"));
 
         const RegValue odd{"odd", REG_SZ, QByteArray("abc", 3)};
         RegistryStore::SetValue(HKCU, "Software\\Odd", odd);
