@@ -153,9 +153,6 @@ private Q_SLOTS:
     }
 
     void orderAndDeletion() {
-        for (const char* name : {"beta", "Alpha", "gamma", "ALPHA2", "beta\\deeper"})
-            QCOMPARE(RegistryStore::CreateKey(HKCU, QString("K\\") + name), OK);
-        QCOMPARE(Subkeys(HKCU, "k"), (QStringList{"Alpha", "ALPHA2", "beta", "gamma"}));
         for (const char* name : {"z", "A", "m", ""})
             Set(HKCU, "K", RegValue::Dword(name, 1));
         Subkeys(HKCU, ""); // reads K's values ahead into the cache: their order must hold
