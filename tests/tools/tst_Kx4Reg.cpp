@@ -80,6 +80,7 @@ private Q_SLOTS:
         QTest::newRow("whole tree") << QStringList{"query", "HKCU\\Software\\Test\\", "/s", "/reg:64"} << none << 0 << t + values + subkeys << "";
         QTest::newRow("one name through the tree") << QStringList{"query", "HKCU\\Software", "/v", "Name", "/s"} << none << 0 << t + "    Name    REG_SZ    hello world\n\nHKEY_CURRENT_USER\\Software\\Test\\beta\\Deep\n    Name    REG_SZ    deep\n\nEnd of search: 2 match(es) found.\n" << "";
         QTest::newRow("missing key") << QStringList{"query", "HKCU\\Software\\Nope"} << none << 1 << notFound << "";
+        QTest::newRow("missing value") << QStringList{"query", "HKCU\\Software\\Test", "/v", "Nope"} << none << 1 << notFound << "";
         QTest::newRow("unknown root") << QStringList{"query", "HKU\\x"} << none << 1 << "ERROR: Invalid key name \"HKU\\x\"" << "";
         QTest::newRow("no command") << QStringList{} << none << 1 << "ERROR: Invalid syntax: no command" << "";
         QTest::newRow("unknown command") << QStringList{"copy", "HKCU\\a"} << none << 1 << "ERROR: unknown command \"copy\"" << "";
@@ -87,6 +88,7 @@ private Q_SLOTS:
         QTest::newRow("/v without a name") << QStringList{"query", "HKCU\\Software", "/v"} << none << 1 << "ERROR: /v needs a value" << "";
         QTest::newRow("/v and /ve together") << QStringList{"delete", "HKCU\\Software", "/v", "a", "/ve"} << none << 1 << "ERROR: give only one of /v, /ve and /va" << "";
         QTest::newRow("missing key argument") << QStringList{"query"} << none << 1 << "ERROR: query takes 1 argument(s), not 0" << "";
+        QTest::newRow("a value switch given twice") << QStringList{"add", "HKCU\\a", "/d", "x", "/d", "y"} << none << 1 << "ERROR: Invalid syntax: /d given twice" << "";
         QTest::newRow("a switch given twice") << QStringList{"query", "HKCU\\Software", "/s", "/s"} << none << 1 << "ERROR: /s given twice" << "";
         QTest::newRow("two views") << QStringList{"query", "HKCU\\Software", "/reg:32", "/reg:64"} << none << 1 << "ERROR: give /reg:32 or /reg:64 once" << "";
         QTest::newRow("a switch before the key") << QStringList{"export", "/y", "HKCU\\Software", "x.reg"} << none << 1 << "stands after the switches; give the key (and file) first" << "";
@@ -98,7 +100,11 @@ private Q_SLOTS:
         QTest::newRow("separator of two characters") << QStringList{"add", "HKCU\\a", "/t", "REG_MULTI_SZ", "/s", "\\0", "/d", "a"} << none << 1 << "must be one character" << "";
         QTest::newRow("unknown type") << QStringList{"add", "HKCU\\a", "/t", "REG_TEXT"} << none << 1 << "unknown type \"REG_TEXT\"" << "";
         QTest::newRow("a bare root") << QStringList{"add", "HKCU\\", "/f"} << none << 1 << "a key name must follow the backslash after the root" << "";
+        QTest::newRow("two backslashes at the end") << QStringList{"add", "HKCU\\a\\\\", "/f"} << none << 1 << "it ends in two backslashes" << "";
         QTest::newRow("deleting a root") << QStringList{"delete", "HKLM", "/f"} << none << 1 << "ERROR: A root key cannot be deleted: HKEY_LOCAL_MACHINE." << "";
+        QTest::newRow("deleting a missing key") << QStringList{"delete", "HKCU\\Nope", "/f"} << none << 1 << notFound << "";
+        QTest::newRow("import of a missing file") << QStringList{"import", "/nonexistent/x.reg"} << none << 1 << "ERROR: /nonexistent/x.reg: cannot read the file" << "";
+        QTest::newRow("export of a missing key") << QStringList{"export", "HKCU\\Nope", "x.reg", "/y"} << none << 1 << notFound << "";
         QTest::newRow("delete key: no terminal") << QStringList{"delete", "HKCU\\Software\\Test"} << none << 1 << "ERROR: Permanently delete the registry key HKEY_CURRENT_USER\\Software\\Test? Not asked, because standard input is not a terminal; add /f" << "";
         QTest::newRow("delete key: answered no") << QStringList{"delete", "HKCU\\Software\\Test"} << QVariant("no\n") << 1 << "Permanently delete the registry key HKEY_CURRENT_USER\\Software\\Test (Yes/No)? The operation was cancelled.\n" << "";
         QTest::newRow("delete key: answered YES, tree gone") << QStringList{"delete", "HKCU\\Software\\Test"} << QVariant("YES\n") << 0 << "Permanently delete the registry key HKEY_CURRENT_USER\\Software\\Test (Yes/No)? " + ok << t + values + subkeys + "=>\n";
