@@ -80,8 +80,8 @@ private Q_SLOTS:
                 QFileInfo(c + "users/tester/Documents").isDir());
         QFile help(c + "Program Files/Common Files/HALVERN/HelpFiles/Toolbox.chm");
         QVERIFY(help.open(QIODevice::ReadOnly) && help.readAll() == "help");
-        // Setup again keeps what the user and an earlier setup chose.
-        // A local folder inside drive c is stored as its Windows path, one outside as it is.
+        // Setup again: a --path inside drive c is stored as its Windows path, one outside as it
+        // is, and a plain setup keeps what the user and an earlier setup chose.
         QCOMPARE(Run({"setup", "--path", m_prefix->Work() + "/studio"}).status, 0);
         QCOMPARE(Text(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Path"), m_prefix->Work() + "/studio");
         QCOMPARE(Run({"setup", "--lcid", "1033", "--path", m_prefix->Path() + "/drives/c/Studio 4"}).status,
