@@ -264,7 +264,6 @@ private Q_SLOTS:
         if (row.down)
             QTest::keyClick(index->FilterField(), Qt::Key_Down);
         QTest::keyClick(index->FilterField(), Qt::Key_Return);
-        // A "See Also" keyword refers to another: the list now shows that one.
         QCOMPARE(index->Listed(), row.listed);
         QCOMPARE(offered, row.offered);
         QCOMPARE(window->CurrentTopic(), row.topic);
