@@ -11,8 +11,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
-#include <functional>
 
 namespace {
 
@@ -23,25 +21,8 @@ QByteArray Bytes(const char* path) {
 
 QByteArray Toolbox() { return Bytes(KX4_HELP_TOOLBOX); }
 
-// Where the object's bytes begin: its directory entry (after the path, a compressed section number
-// and start) plus the data offset of the header.
-qsizetype ObjectAt(const QByteArray& file, const QByteArray& path) {
-    qsizetype at = file.indexOf(path) + path.size() + 1;
-    quint64 start = 0;
-    for (; quint8(file.at(at)) >= 0x80; ++at)
-        start = (start << 7) | (quint8(file.at(at)) & 0x7f);
-    start = (start << 7) | quint8(file.at(at));
-    return qsizetype(qFromLittleEndian<quint64>(file.constData() + 0x58) + start);
-}
-
-const QByteArray ControlData("::DataSpace/Storage/MSCompressed/ControlData");
-
-// The help file with the bytes at offset (given the file) set to value.
-QByteArray Patched(const std::function<qsizetype(const QByteArray&)>& offset, QByteArray value) {
-    QByteArray bytes = Toolbox();
-    bytes.replace(offset(bytes), value.size(), value);
-    return bytes;
-}
+// A help file that once ended the process reading it, kept with the fuzz inputs.
+QByteArray Corpus(const QString& name) { return Bytes(qPrintable(KX4_CHM_CORPUS + ('/' + name))); }
 
 // The help file with its system file's length (a compressed number after the name, the section
 // and the start) grown past the end of the file.
@@ -155,10 +136,10 @@ private Q_SLOTS:
         QTest::newRow("help file cut short") << "cut.chm" << Toolbox().left(120) << damaged;
         // Each of these once ended the process that read the file.
         // clang-format off
-    QTest::newRow("no windows per reset") << "a.chm" << Patched([](const QByteArray& f) { return ObjectAt(f, ControlData) + 0x14; }, QByteArray(4, 0)) << damaged;
-    QTest::newRow("reset table block length zero") << "b.chm" << Patched([](const QByteArray& f) { return ObjectAt(f, "InstanceData/ResetTable") + 0x20; }, QByteArray(8, 0)) << damaged;
-    QTest::newRow("directory chunk followed by itself") << "c.chm" << Patched([](const QByteArray& f) { return qFromLittleEndian<qint64>(f.constData() + 0x48) + 0x54 + 0x10; }, QByteArray(4, 0)) << damaged + "|the directory chain returns to chunk 0";
-    QTest::newRow("LZX version unknown, window of two bytes") << "d.chm" << Patched([](const QByteArray& f) { return ObjectAt(f, ControlData) + 8; }, "\x01") << damaged;
+    QTest::newRow("no windows per reset") << "a.chm" << Corpus("no-windows-per-reset.chm") << damaged;
+    QTest::newRow("reset table block length zero") << "b.chm" << Corpus("reset-block-length-zero.chm") << damaged;
+    QTest::newRow("directory chunk followed by itself") << "c.chm" << Corpus("directory-chunk-followed-by-itself.chm") << damaged + "|the directory chain returns to chunk 0";
+    QTest::newRow("LZX version unknown, window of two bytes") << "d.chm" << Corpus("lzx-window-of-two-bytes.chm") << damaged;
     QTest::newRow("object longer than the file") << "e.chm" << SystemFileLongerThanTheFile() << damaged;
         // clang-format on
     }

@@ -159,7 +159,6 @@ private Q_SLOTS:
         HelpWindow* window = HtmlHelp::Window(first);
         QVERIFY(window && window->isVisible() && !window->parentWidget());
         QCOMPARE(window->CurrentTopic(), "/start.htm");
-        QVERIFY(window->Browser()->toPlainText().contains("Startseite"));
         QCOMPARE(window->statusBar()->currentMessage(),
                  "Context number -5 is not in the map of this help file; showing the start topic.");
         QCOMPARE(window->windowTitle(), QStringLiteral("Testhilfe Fixture"));
@@ -186,19 +185,16 @@ private Q_SLOTS:
         QVERIFY(HelpWindows().isEmpty() && m_boxes.isEmpty());
     }
 
-    // A file that cannot be opened gets a box naming it and why, and no window.
+    // A file that cannot be opened gets a box naming it and why, and no window (a missing file:
+    // tst_MHelp).
     void unopenableFile() {
-        // clang-format off
-        for (const auto& [file, why] : {std::pair{"D:\\Nirgends\\Toolbox.chm", "the file does not exist"},
-                                        std::pair{"C:\\Studio\\HelpFiles\\Liesmich.txt", "it is not a compiled help file"}}) {
-            // clang-format on
-            m_boxes.clear();
-            QCOMPARE(Show(file, 1234), 0);
-            QCOMPARE(m_boxes.size(), 1);
-            const QString box = "Help: Cannot open the help file \"" + QString(file) + "\": " + why + ".";
-            QVERIFY2(m_boxes.first().startsWith(box), qPrintable(m_boxes.first()));
-            QVERIFY(HelpWindows().isEmpty());
-        }
+        const QString file = "C:\\Studio\\HelpFiles\\Liesmich.txt";
+        QCOMPARE(Show(file, 1234), 0);
+        QCOMPARE(m_boxes.size(), 1);
+        const QString box =
+            "Help: Cannot open the help file \"" + file + "\": it is not a compiled help file.";
+        QVERIFY2(m_boxes.first().startsWith(box), qPrintable(m_boxes.first()));
+        QVERIFY(HelpWindows().isEmpty());
     }
 
     // Pictures and stylesheets come from the file, relative to the page, never from the disk. Clicked

@@ -167,7 +167,6 @@ private Q_SLOTS:
         // clang-format off
     QTest::newRow("quotes and backslashes") << RegValue::String("a\"b\\", "C:\\x \"y\"") << "\"a\\\"b\\\\\"=\"C:\\\\x \\\"y\\\"\"" << RegValue();
     QTest::newRow("non-ASCII string") << RegValue::String(QString::fromUtf8("Größe"), QString::fromUtf8("Ü€ – ok")) << QString::fromUtf8("\"Größe\"=\"Ü€ – ok\"") << RegValue();
-    QTest::newRow("default value") << RegValue::String("", "def") << "@=\"def\"" << RegValue();
     QTest::newRow("string without terminator") << RegValue{"s", REG_SZ, QByteArray("a\0", 2)} << "\"s\"=hex(1):61,00" << RegValue();
     QTest::newRow("string with an inner zero ends there") << RegValue{"s", REG_SZ, QByteArray("a\0\0\0b\0\0\0", 8)} << "\"s\"=\"a\"" << RegValue::String("s", "a");
     QTest::newRow("string with a line break") << RegValue::String("s", "a\r\nb") << "\"s\"=hex(1):61,00,0d,00,0a,00,62,00,00,00" << RegValue();
