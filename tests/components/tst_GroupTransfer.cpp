@@ -38,9 +38,8 @@ QByteArray Sample(const QString& fault = QString()) {
 class tst_GroupTransfer : public QObject {
     Q_OBJECT
 
-    QString Make(const QByteArray& csv) {
-        return ProjectFixture::Make(m_dir, QString("P%1.kxs").arg(m_counter++), csv);
-    }
+    ProjectFixture::Files m_files;
+    QString Make(const QByteArray& csv) { return m_files.Make(csv); }
 
     // Runs call on target; expected is target's export after it less the header, or "!" and the
     // failure, which names <source> or <target> and leaves the target as it was.
@@ -59,8 +58,6 @@ class tst_GroupTransfer : public QObject {
     }
 
 private Q_SLOTS:
-    void init() { ProjectFixture::UsePrefix(m_prefix); }
-
     void paste_data() {
         QTest::addColumn<QString>("group");
         QTest::addColumn<bool>("withSubgroups");
@@ -163,11 +160,6 @@ private Q_SLOTS:
         QCOMPARE(problem, why);
         QCOMPARE(read.ToBytes(), Sample()); // the copy given is left as it was
     }
-
-private:
-    QTemporaryDir m_dir;
-    QTemporaryDir m_prefix;
-    int m_counter = 0;
 };
 
 QTEST_GUILESS_MAIN(tst_GroupTransfer)

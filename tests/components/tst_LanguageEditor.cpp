@@ -24,13 +24,11 @@ class tst_LanguageEditor : public QObject {
 
 private Q_SLOTS:
     void init() {
-        m_prefix.reset(new QTemporaryDir);
-        m_dir.reset(new QTemporaryDir);
-        ProjectFixture::UsePrefix(*m_prefix);
+        m_files = std::make_unique<ProjectFixture::Files>();
         QCOMPARE(RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXLanguage.Connect\\InprocServer32",
                                          RegValue::String("", KX4_LANGUAGE_PLUGIN)),
                  long(ERROR_SUCCESS));
-        m_target = ProjectFixture::Make(*m_dir, "Ziel.kxs", "group,index,1031\nAlarme,1,alt\nTexte,1,t\n");
+        m_target = m_files->Make("group,index,1031\nAlarme,1,alt\nTexte,1,t\n");
     }
     void cleanup() { m_keep.reset(); }
 
@@ -114,16 +112,8 @@ private Q_SLOTS:
         QCOMPARE(ProjectFixture::Export(m_target), before + "Danach,1,t\n");
     }
 
-    void otherClassOfThePluginIsNotMade() {
-        RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXLanguage.Other\\InprocServer32",
-                                RegValue::String("", KX4_LANGUAGE_PLUGIN));
-        QString why;
-        QVERIFY(!ObjectFactory::Create("KXLanguage.Other", &why));
-    }
-
 private:
-    std::unique_ptr<QTemporaryDir> m_prefix;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ProjectFixture::Files> m_files;
     ObjectRef m_keep;
     QString m_target;
 };
