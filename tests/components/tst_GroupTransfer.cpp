@@ -68,7 +68,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("texts");
         QTest::addColumn<QByteArray>("expected"); // the target's export, less its header
         // clang-format off
-        QTest::newRow("with subgroups") << "Alarme" << true << "" << "Kopie" << false << 0 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nKopie,1,Kessel heiß,\nKopie,2,Pumpe aus,\nKopie\\Kessel,1,Druck,\nKopie\\Kessel\\Ventil,5,Ventil zu,\n");
+        QTest::newRow("with subgroups, a position past the end") << "Alarme" << true << "" << "Kopie" << false << 9 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nKopie,1,Kessel heiß,\nKopie,2,Pumpe aus,\nKopie\\Kessel,1,Druck,\nKopie\\Kessel\\Ventil,5,Ventil zu,\n");
         QTest::newRow("without subgroups") << "Alarme" << false << "" << "Kopie" << false << 0 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nKopie,1,Kessel heiß,\nKopie,2,Pumpe aus,\n");
         QTest::newRow("nested address in other case, under its own name") << "alarme\\KESSEL" << true << "" << "" << false << 0 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nKessel,1,Druck,\nKessel\\Ventil,5,Ventil zu,\n");
         QTest::newRow("replace swaps the group in its place") << "Meldungen" << true << "" << "Meldungen" << true << 0 << true << QByteArray("Erst,1,e,\nMeldungen,1,Start,\nLetzt,1,l,\n");

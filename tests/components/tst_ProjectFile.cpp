@@ -103,22 +103,6 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(Failure, project->GroupAt(""));
     }
 
-    // 0 or a position past the end puts a new group last, n makes it the nth, whatever gaps the
-    // stored positions have.
-    void positions() {
-        auto project = ProjectFile::Create(Next(), {"1031"});
-        for (const char* name : {"A", "X", "C"})
-            project->CreateGroup(ProjectFile::TopLevel, name);
-        project->DeleteGroup(project->RequireGroup("X"));
-        project->CreateGroup(ProjectFile::TopLevel, "Last", 0);
-        project->CreateGroup(ProjectFile::TopLevel, "Second", 2);
-        project->CreateGroup(ProjectFile::TopLevel, "End", 9);
-        QStringList names;
-        for (const GroupInfo& group : project->Children(ProjectFile::TopLevel))
-            names << group.name;
-        QCOMPARE(names, (QStringList{"A", "Second", "C", "Last", "End"}));
-    }
-
     // Deleting takes the subtree and its texts; an empty text is no text; an uncommitted change
     // is rolled back.
     void changes() {

@@ -65,7 +65,6 @@ KX4_FUZZ_TARGET(input) {
     const std::optional<QByteArray> exported = ImportExport(folder.filePath("a.kxs"), input);
     if (!exported)
         return; // refused, or well-formed CSV that is no project's texts
-    ExpectAnyBuffer(*exported);
     const std::optional<QByteArray> again = ImportExport(folder.filePath("b.kxs"), *exported);
     Fuzz::Expect(again == exported, "an export imported exports the same",
                  QString::fromUtf8(*exported) + "\nagain:\n" + QString::fromUtf8(again.value_or("")));
