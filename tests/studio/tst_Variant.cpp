@@ -69,8 +69,6 @@ void tst_Variant::conversions_data() {
     row("round: half to even, up", "Round", 1.5, "2");
     row("round: half to even, down", "Round", 2.5, "2");
     row("round: negative half to even", "Round", -2.5, "-2");
-    row("round: below half", "Round", 2.49, "2");
-    row("round: negative above half", "Round", -2.7, "-3");
     row("double: empty value gives 0", "Double", QVariant(), "0");
     row("double: true gives -1", "Double", true, "-1");
     row("double: white space of any kind around", "Double", QStringLiteral("\v\r\u00A0-1.25E1\u3000\n"), "-12.5");
@@ -78,7 +76,6 @@ void tst_Variant::conversions_data() {
     row("double: point after the digits", "Double", "5.", "5");
     row("double: control character that is no space", "Double", "\x01" "5", notNumber.arg("\x01" "5"));
     row("double: empty text", "Double", "", notNumber.arg(""));
-    row("double: blank text", "Double", "   ", notNumber.arg("   "));
     row("double: number then letters", "Double", "12abc", notNumber.arg("12abc"));
     row("double: blank between digits", "Double", "1 2", notNumber.arg("1 2"));
     row("double: exponent without digits", "Double", "1e", notNumber.arg("1e"));
@@ -87,21 +84,18 @@ void tst_Variant::conversions_data() {
     row("double: a list", "Double", QVariantList{1}, "failure 13: type mismatch: a list has no number form");
     row("double: missing", "Double", Variant::MissingArgument(), "failure 13: type mismatch: a missing argument has no number form");
     row("int16: upper bound", "Int16", 32767, "32767");
-    row("int16: lower bound", "Int16", -32768, "-32768");
     row("int16: just under the bound rounds into range", "Int16", 32767.4, "32767");
     row("int16: text rounds half to even", "Int16", " 2.5 ", "2");
     row("int16: above the bound", "Int16", 32768, "failure 6: overflow: \"32768\" is outside -32768..32767");
     row("int16: rounding over the bound", "Int16", 32767.5, "failure 6: overflow: \"32767.5\" is outside -32768..32767");
     row("int16: below the bound", "Int16", -32769, "failure 6: overflow: \"-32769\" is outside -32768..32767");
     row("int32: bounds", "Int32", "-2147483648", "-2147483648");
-    row("int32: negative half rounds to even", "Int32", -0.5, "0");
     row("int32: above the bound", "Int32", 2147483648.0, "failure 6: overflow: \"2147483648\" is outside -2147483648..2147483647");
     row("int32: long text quoted shortened", "Int32", QString(70, 'x'), notNumber.arg(QString(60, 'x') + "..."));
     row("text: text unchanged", "Text", "a\\nb @1@", "a\\nb @1@");
     row("text: empty value", "Text", QVariant(), "");
     row("text: 16-bit integer", "Text", Variant::Int16(-7), "-7");
     row("text: whole double without point", "Text", 3.0, "3");
-    row("text: fraction", "Text", 2.5, "2.5");
     row("text: large double in exponent form", "Text", 1e20, "1E+20");
     row("text: Booleans", "Text", false, "False");
     row("text: an object", "Text", QVariant::fromValue(ObjectRef(std::make_shared<QObject>())), "failure 13: type mismatch: an object has no text form");
@@ -125,8 +119,6 @@ void tst_Variant::conversions() {
 void tst_Variant::missingMarker() {
     QVERIFY(Variant::IsMissing(Variant::MissingArgument()));
     QVERIFY(!Variant::IsMissing(QVariant()));
-    QCOMPARE(Variant::MissingArgument(), Variant::MissingArgument());
-    QCOMPARE(Variant::Int16(5).metaType(), QMetaType::fromType<qint16>());
 }
 
 QTEST_GUILESS_MAIN(tst_Variant)

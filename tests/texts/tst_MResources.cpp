@@ -103,15 +103,6 @@ private Q_SLOTS:
         QCOMPARE(MResources::GetResMessage(500, args), expected);
     }
 
-    // The table's own escapes, and a path's backslashes in an argument kept as they are.
-    void messageOfTheTable() {
-        SetLcid(1031);
-        MResources::InitLanguage();
-        QCOMPARE(MResources::GetResMessage(92, {"C:\\Programme\\n\\@1@"}),
-                 "Das registrierte Installationsverzeichnis von KestrixStudio existiert nicht:\n"
-                 "C:\\Programme\\n\\@1@");
-    }
-
 private:
     static void SetLcid(const QVariant& lcid) {
         const RegValue value = lcid.metaType() == QMetaType::fromType<QString>()
