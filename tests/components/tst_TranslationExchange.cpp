@@ -160,12 +160,12 @@ private Q_SLOTS:
         QCOMPARE(failure->Description(), QString(why).replace("<project>", path));
     }
 
-    // What an import takes from a file and what it leaves; a refused file changes nothing, though
-    // a good unit comes before the bad one. "result" is the project's export, or "!" and the refusal.
+    // What an import (with --force) takes from a file and what it leaves; a refused file changes
+    // nothing, though a good unit comes before the bad one. "result" is the project's export, or "!" and the
+    // refusal.
     void imports_data() {
         QTest::addColumn<QString>("suffix");
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<bool>("force");
         QTest::addColumn<QByteArray>("result");
         // clang-format off
         const QByteArray valve = QByteArray(Base).replace("Ventil,", "Ventil,Valve");
@@ -173,42 +173,41 @@ private Q_SLOTS:
         const QByteArray unit = "<trans-unit id=\"A\\2\"><source>Ventil</source><target>Valve</target></trans-unit>\n";
         const QByteArray otherFile = "</body></file><file source-language=\"de-DE\" target-language=\"fr-FR\" datatype=\"plaintext\"><body>";
         const auto refused = [](const char* why) { return QByteArray("!") + why; };
-        QTest::newRow("po: empty and fuzzy targets keep the text; ids in any case") << "po" << PoHeader() + "msgctxt \"A\\\\1\"\nmsgid \"Kessel\"\nmsgstr \"\"\n\n#, c-format, fuzzy\nmsgctxt \"A\\\\B\\\\7\"\nmsgid \"Druck\"\nmsgstr \"Guess\"\n\nmsgctxt \"a\\\\2\"\nmsgid \"Ventil\"\nmsgstr \"Valve\"\n" << false << valve;
+        QTest::newRow("po: empty and fuzzy targets keep the text; ids in any case") << "po" << PoHeader() + "msgctxt \"A\\\\1\"\nmsgid \"Kessel\"\nmsgstr \"\"\n\n#, c-format, fuzzy\nmsgctxt \"A\\\\B\\\\7\"\nmsgid \"Druck\"\nmsgstr \"Guess\"\n\nmsgctxt \"a\\\\2\"\nmsgid \"Ventil\"\nmsgstr \"Valve\"\n" << valve;
         QTest::newRow("xliff: ids alone; needs-translation keeps the text; text in markers counts") << "xlf" << Xliff("<trans-unit id=\"A\\B\\7\"><source>Druck</source><target state=\"needs-translation\">Druck</target></trans-unit>\n"
-                     "<trans-unit id=\"A\\2\"><note>n</note><source>Ventil</source><target><mrk mtype=\"seg\" mid=\"1\">Val</mrk>ve</target><alt-trans><target>x</target></alt-trans></trans-unit>\n") << false << valve;
-        QTest::newRow("po: new language by locale id; CRLF lines; a string over two lines") << "po" << PoHeader("fr_FR").replace("\n", "\r\n") + "msgctxt \"A\\\\1\"\r\nmsgid \"Kessel\"\r\nmsgstr \"\"\r\n\"Chau\"\r\n\"dière\"\r\n" << false << QByteArray("group,index,1031,1033,1036\nA,1,Kessel,Boiler,Chaudière\nA,2,Ventil,,\nA\\B,7,Druck,Pressure,\n");
-        QTest::newRow("xliff: new language by tag where no locale id fits") << "xlf" << Xliff("<trans-unit id=\"A\\1\"><source>Kessel</source><target>puq</target></trans-unit>", "tlh") << false << QByteArray("group,index,1031,1033,tlh\nA,1,Kessel,Boiler,puq\nA,2,Ventil,,\nA\\B,7,Druck,Pressure,\n");
-        QTest::newRow("po: nothing translated adds no language") << "po" << PoHeader("fr-FR") + "msgctxt \"A\\\\1\"\nmsgid \"Kessel\"\nmsgstr \"\"\n" << false << Base;
-        QTest::newRow("group not in the project") << "po" << po + "msgctxt \"Fehlt\\\\1\"\nmsgid \"x\"\nmsgstr \"y\"\n" << true << refused("line 11: unit \"Fehlt\\1\": index group \"Fehlt\" is not in <project>");
-        QTest::newRow("index not in the project") << "xlf" << Xliff(unit + "<trans-unit id=\"A\\9\"><source/><target>y</target></trans-unit>") << true << refused("line 5: unit \"A\\9\": index group \"A\" has no index 9 in <project>");
-        QTest::newRow("another source language") << "po" << PoHeader("en-US", "fr-FR") + "msgctxt \"A\\\\2\"\nmsgid \"Ventil\"\nmsgstr \"Valve\"\n" << true << refused("line 7: the file is for source language fr-FR, which <project> does not have");
-        QTest::newRow("same language on both sides") << "po" << PoHeader("de_DE") + "msgctxt \"A\\\\2\"\nmsgid \"Ventil\"\nmsgstr \"Valve\"\n" << true << refused("line 7: source and target are both de-DE");
-        QTest::newRow("language pair changes between files") << "xlf" << Xliff(unit + otherFile + unit) << true << refused("line 5: languages de-DE to fr-FR after de-DE to en-US (one pair per file)");
-        QTest::newRow("XML not well-formed") << "xlf" << Xliff(unit + "<trans-unit id=\"A\\1\"><source>Kessel</source><target>x</trans-unit>") << true << refused("line 5: Opening and ending tag mismatch.");
-        QTest::newRow("not XLIFF") << "xlf" << QByteArray("<TS version=\"2.1\"/>") << true << refused("line 1: not XLIFF 1.2: the document is <TS> in namespace \"\"");
-        QTest::newRow("unit without id") << "xlf" << Xliff(unit + "<trans-unit><source>x</source></trans-unit>") << true << refused("line 5: <trans-unit> without id");
-        QTest::newRow("inline code in a target") << "xlf" << Xliff(unit + "<trans-unit id=\"A\\1\"><source>K</source><target>a<ph id=\"1\"/></target></trans-unit>") << true << refused("line 5: unit \"A\\1\": <ph> inside <target> (only text is read)");
-        QTest::newRow("string never closed") << "po" << po + "msgctxt \"A\\\\1\"\nmsgid \"Kessel\nmsgstr \"\"\n" << true << refused("line 12: a string that is never closed");
-        QTest::newRow("entry without msgctxt") << "po" << po + "msgid \"Kessel\"\nmsgstr \"x\"\n" << true << refused("line 11: an entry without msgctxt (the unit's id)");
-        QTest::newRow("id without an index") << "po" << po + "msgctxt \"A\\\\eins\"\nmsgid \"\"\nmsgstr \"x\"\n" << true << refused("line 11: unit \"A\\eins\": the id is no index group path and index");
-        QTest::newRow("unit twice") << "po" << po + "msgctxt \"a\\\\2\"\nmsgid \"Ventil\"\nmsgstr \"Other\"\n" << true << refused("line 11: unit \"a\\2\" a second time");
-        QTest::newRow("plural forms") << "po" << po + "msgctxt \"A\\\\1\"\nmsgid \"a\"\nmsgid_plural \"b\"\nmsgstr[0] \"c\"\n" << true << refused("line 13: plural forms are not read (msgid_plural)");
-        QTest::newRow("charset other than UTF-8") << "po" << PoHeader("en-US", "de-DE", "ISO-8859-1") + "msgctxt \"A\\\\2\"\nmsgid \"Ventil\"\nmsgstr \"Valve\"\n" << true << refused("line 1: the header must give the charset UTF-8");
-        QTest::newRow("bytes that are not UTF-8") << "po" << po + "msgctxt \"A\\\\1\"\nmsgid \"Kessel\"\nmsgstr \"\xff\"\n" << true << refused("line 11: not UTF-8 text");
-        QTest::newRow("entry before the header") << "po" << QByteArray("msgctxt \"A\\\\2\"\nmsgid \"Ventil\"\nmsgstr \"Valve\"\n\n") + PoHeader() << true << refused("line 1: an entry before the header");
+                     "<trans-unit id=\"A\\2\"><note>n</note><source>Ventil</source><target><mrk mtype=\"seg\" mid=\"1\">Val</mrk>ve</target><alt-trans><target>x</target></alt-trans></trans-unit>\n") << valve;
+        QTest::newRow("po: new language by locale id; CRLF lines; a string over two lines") << "po" << PoHeader("fr_FR").replace("\n", "\r\n") + "msgctxt \"A\\\\1\"\r\nmsgid \"Kessel\"\r\nmsgstr \"\"\r\n\"Chau\"\r\n\"dière\"\r\n" << QByteArray("group,index,1031,1033,1036\nA,1,Kessel,Boiler,Chaudière\nA,2,Ventil,,\nA\\B,7,Druck,Pressure,\n");
+        QTest::newRow("xliff: new language by tag where no locale id fits") << "xlf" << Xliff("<trans-unit id=\"A\\1\"><source>Kessel</source><target>puq</target></trans-unit>", "tlh") << QByteArray("group,index,1031,1033,tlh\nA,1,Kessel,Boiler,puq\nA,2,Ventil,,\nA\\B,7,Druck,Pressure,\n");
+        QTest::newRow("po: nothing translated adds no language") << "po" << PoHeader("fr-FR") + "msgctxt \"A\\\\1\"\nmsgid \"Kessel\"\nmsgstr \"\"\n" << Base;
+        QTest::newRow("group not in the project") << "po" << po + "msgctxt \"Fehlt\\\\1\"\nmsgid \"x\"\nmsgstr \"y\"\n" << refused("line 11: unit \"Fehlt\\1\": index group \"Fehlt\" is not in <project>");
+        QTest::newRow("index not in the project") << "xlf" << Xliff(unit + "<trans-unit id=\"A\\9\"><source/><target>y</target></trans-unit>") << refused("line 5: unit \"A\\9\": index group \"A\" has no index 9 in <project>");
+        QTest::newRow("another source language") << "po" << PoHeader("en-US", "fr-FR") + "msgctxt \"A\\\\2\"\nmsgid \"Ventil\"\nmsgstr \"Valve\"\n" << refused("line 7: the file is for source language fr-FR, which <project> does not have");
+        QTest::newRow("same language on both sides") << "po" << PoHeader("de_DE") + "msgctxt \"A\\\\2\"\nmsgid \"Ventil\"\nmsgstr \"Valve\"\n" << refused("line 7: source and target are both de-DE");
+        QTest::newRow("language pair changes between files") << "xlf" << Xliff(unit + otherFile + unit) << refused("line 5: languages de-DE to fr-FR after de-DE to en-US (one pair per file)");
+        QTest::newRow("XML not well-formed") << "xlf" << Xliff(unit + "<trans-unit id=\"A\\1\"><source>Kessel</source><target>x</trans-unit>") << refused("line 5: Opening and ending tag mismatch.");
+        QTest::newRow("not XLIFF") << "xlf" << QByteArray("<TS version=\"2.1\"/>") << refused("line 1: not XLIFF 1.2: the document is <TS> in namespace \"\"");
+        QTest::newRow("unit without id") << "xlf" << Xliff(unit + "<trans-unit><source>x</source></trans-unit>") << refused("line 5: <trans-unit> without id");
+        QTest::newRow("inline code in a target") << "xlf" << Xliff(unit + "<trans-unit id=\"A\\1\"><source>K</source><target>a<ph id=\"1\"/></target></trans-unit>") << refused("line 5: unit \"A\\1\": <ph> inside <target> (only text is read)");
+        QTest::newRow("string never closed") << "po" << po + "msgctxt \"A\\\\1\"\nmsgid \"Kessel\nmsgstr \"\"\n" << refused("line 12: a string that is never closed");
+        QTest::newRow("entry without msgctxt") << "po" << po + "msgid \"Kessel\"\nmsgstr \"x\"\n" << refused("line 11: an entry without msgctxt (the unit's id)");
+        QTest::newRow("id without an index") << "po" << po + "msgctxt \"A\\\\eins\"\nmsgid \"\"\nmsgstr \"x\"\n" << refused("line 11: unit \"A\\eins\": the id is no index group path and index");
+        QTest::newRow("unit twice") << "po" << po + "msgctxt \"a\\\\2\"\nmsgid \"Ventil\"\nmsgstr \"Other\"\n" << refused("line 11: unit \"a\\2\" a second time");
+        QTest::newRow("plural forms") << "po" << po + "msgctxt \"A\\\\1\"\nmsgid \"a\"\nmsgid_plural \"b\"\nmsgstr[0] \"c\"\n" << refused("line 13: plural forms are not read (msgid_plural)");
+        QTest::newRow("charset other than UTF-8") << "po" << PoHeader("en-US", "de-DE", "ISO-8859-1") + "msgctxt \"A\\\\2\"\nmsgid \"Ventil\"\nmsgstr \"Valve\"\n" << refused("line 1: the header must give the charset UTF-8");
+        QTest::newRow("bytes that are not UTF-8") << "po" << po + "msgctxt \"A\\\\1\"\nmsgid \"Kessel\"\nmsgstr \"\xff\"\n" << refused("line 11: not UTF-8 text");
+        QTest::newRow("entry before the header") << "po" << QByteArray("msgctxt \"A\\\\2\"\nmsgid \"Ventil\"\nmsgstr \"Valve\"\n\n") + PoHeader() << refused("line 1: an entry before the header");
         // clang-format on
     }
     void imports() {
         QFETCH(QString, suffix);
         QFETCH(QByteArray, file);
-        QFETCH(bool, force);
         QFETCH(QByteArray, result);
         const QString path = m_files.Make(Base);
         const QString translated = Written(suffix, file);
         ProjectFile project(path);
         QStringList listed;
         const std::optional<Failure> failure = TestSupport::FailureOf(
-            [&] { listed = TranslationImport::ApplyFile(project, translated, force).changedSources; });
+            [&] { listed = TranslationImport::ApplyFile(project, translated, true).changedSources; });
         if (result.startsWith('!')) {
             QVERIFY(failure);
             const QString why = QString::fromUtf8(result.mid(1)).replace("<project>", path);
