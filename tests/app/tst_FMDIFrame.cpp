@@ -169,40 +169,6 @@ private Q_SLOTS:
         QVERIFY(frame.IsUnloaded());
         QVERIFY(m_boxes.isEmpty());
     }
-
-    void splitter_data() {
-        QTest::addColumn<Qt::MouseButton>("press");
-        QTest::addColumn<Qt::MouseButton>("release");
-        QTest::addColumn<int>("releaseX");    // relative to the bar
-        QTest::addColumn<int>("widthChange"); // -1000: pane closed to 0
-        // clang-format off
-        QTest::newRow("left drag")                 << Qt::LeftButton  << Qt::LeftButton  << 40    << 40;
-        QTest::newRow("right press, left release") << Qt::RightButton << Qt::LeftButton  << 40    << 0;
-        QTest::newRow("left press, right release") << Qt::LeftButton  << Qt::RightButton << 40    << 0;
-        QTest::newRow("far left clamps to 0")      << Qt::LeftButton  << Qt::LeftButton  << -5000 << -1000;
-        // clang-format on
-    }
-    void splitter() {
-        QFETCH(Qt::MouseButton, press);
-        QFETCH(Qt::MouseButton, release);
-        QFETCH(int, releaseX);
-        QFETCH(int, widthChange);
-        Install(1031);
-        FMDIFrame frame({});
-        frame.MDIForm_Load();
-        frame.Picture1()->show();
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        const int before = frame.Picture1()->width();
-        const QColor rest = frame.pctSplit()->palette().color(QPalette::Window);
-        frame.pctSplit_MouseDown(press, 1);
-        QCOMPARE(frame.SplitterDragging(), press == Qt::LeftButton);
-        frame.pctSplit_MouseUp(release, releaseX);
-        QCoreApplication::processEvents();
-        QCOMPARE(frame.Picture1()->width(), widthChange == -1000 ? 0 : before + widthChange);
-        if (release == Qt::LeftButton)
-            QCOMPARE(frame.pctSplit()->palette().color(QPalette::Window), rest);
-    }
 };
 
 int main(int argc, char** argv) {

@@ -35,7 +35,8 @@ private Q_SLOTS:
         m_prefix = std::make_unique<TestSupport::TempPrefix>();
     }
 
-    // Arguments that Qt would take for itself stay the user's.
+    // Arguments that Qt would take for itself stay the user's. What a failing script line says
+    // is the frame's test's; here only that it reaches stderr as one line.
     void silentRun_data() {
         QTest::addColumn<bool>("setup");   // kx4studio setup first
         QTest::addColumn<QString>("lcid"); // as text over the setup's, empty: kept
@@ -43,23 +44,13 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message"); // the one line on stderr starts with it, empty: none
-        const QByteArray failing = "rem a\n\ncopy \"Alarme\" \"Alarme\"\ndelete \"never reached\"\n";
         // clang-format off
         QTest::newRow("empty script is quiet") << true << "" << QStringList{"/s", "SCRIPT"} << QByteArray() << 0 << "";
         // The language is chosen before the installation is read: the message is in English.
         QTest::newRow("no installation is reported, the run goes on") << false << "1033" << QStringList{"/s", "SCRIPT"}
             << QByteArray("rem\n") << 0 << "KestrixStudio ToolBox - Message 91: ";
-        QTest::newRow("missing script file") << true << "" << QStringList{"/s", "\"MISSING\""} << failing << 1
-                                             << "KX4ToolBox: 53: cannot open the script file \"MISSING\"";
-        QTest::newRow("-style X is the script's name") << true << "" << QStringList{"/s", "-style", "X"} << failing
+        QTest::newRow("-style X is the script's name") << true << "" << QStringList{"/s", "-style", "X"} << QByteArray()
                                                        << 1 << "KX4ToolBox: 53: cannot open the script file \"-style X\"";
-        QTest::newRow("failing line") << true << "" << QStringList{"/s", "SCRIPT"} << failing << 1
-                                      << "KX4ToolBox: 91: SCRIPT, line 3 (copy)";
-        QTest::newRow("component failing on an unregistered project")
-            << true << "" << QStringList{"/s", "SCRIPT"}
-            << QByteArray("set dbread \"x dbwrite y\"\nset dbwrite \"x dbwrite y\"\ncopy \"A\" \"B\"\n") << 1
-            << "KX4ToolBox: 440: SCRIPT, line 3 (copy): connecting to \"x dbwrite y\" failed: project "
-               "\"x dbwrite y\" is not registered\n";
         QTest::newRow("broken language setting") << false << "Deutsch" << QStringList{"/s", "SCRIPT"} << QByteArray()
                                                  << 1 << "KX4ToolBox: 13: ";
         // clang-format on
@@ -77,10 +68,7 @@ private Q_SLOTS:
         QFile file(m_prefix->Work() + "/migrate.txt");
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(script) == script.size());
         file.close();
-        const QString missing = m_prefix->Work() + "/none.txt";
-        for (QString& argument : arguments)
-            argument.replace("SCRIPT", file.fileName()).replace("MISSING", missing);
-        message.replace("SCRIPT", file.fileName()).replace("MISSING", missing);
+        arguments.replaceInStrings("SCRIPT", file.fileName());
 
         const Outcome outcome = Run(arguments);
         QTEST(outcome.status, "status");

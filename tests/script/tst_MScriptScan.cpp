@@ -82,12 +82,9 @@ private Q_SLOTS:
         };
         // clang-format off
         row("tabs and spaces before COPY, names keep their case", "\t  \tCOPY \"Alarme K\u00f6\" \"Alarme NEU\"", "copy", "Alarme K\u00f6", "Alarme NEU");
-        row("command word glued to its quote is no command", "copy\"A\" \"B\"", "", "", "");
         row("delete without closing quote takes the rest of the line", "delete \"Alarme 2 ", "delete", "Alarme 2 ", "");
-        row("words between and after the arguments are ignored", "copy \"Quelle\" nach \"Ziel\" sofort", "copy", "Quelle", "Ziel");
         row("third quote never closed gives the rest as target", "rename \"Alt\" \"Neu und mehr", "rename", "Alt", "Neu und mehr");
         row("tabs inside an argument arrive as spaces", "addlanguage \"English\t(UK)\"", "addlanguage", "English (UK)", "");
-        row("mixed-case command words", "UpdateGroup \"Q\" \"Z\"", "updategroup", "Q", "Z");
         row("set without selector", "set \"C:\\P\\A.kxs\"", "set", "", "");
         row("set with selector in capitals after the path", "set \"C:\\P\\A.kxs\" DBREAD", "set", "dbread", "C:\\P\\A.kxs");
         row("set with selector before the path", "Set\tprjwrite \"C:\\P\\B.kxs\"", "set", "prjwrite", "C:\\P\\B.kxs");
@@ -98,8 +95,6 @@ private Q_SLOTS:
         row("updateflag with an unquoted number fails", "updateflag 2.5", "updateflag", "", "", 9);
         row("set with selector and unquoted path fails", "set dbread C:\\P\\A.kxs", "set", "", "", 9);
         row("copy with only two quotes fails", "copy \"A\" B", "copy", "", "", 9);
-        row("delete without quotes fails", "delete Alarme", "delete", "", "", 9);
-        row("blank line", "  \t  ", "", "", "");
         row("remark with a command later on the line", "' copy \"A\" \"B\"", "", "", "");
         row("unknown command word", "move \"A\" \"B\"", "", "", "");
         row("command word as a prefix of a longer word", "copying \"A\" \"B\"", "", "", "");
@@ -203,11 +198,8 @@ private Q_SLOTS:
         QVERIFY(Log().contains(Update("3")));
     }
 
-    void missingFileAndProgress() {
-        const QString missing = m_prefix->Work() + "/fehlt.txt";
-        const std::optional<Failure> caught = FailureOf([&] { MScriptScan::RunScriptFile(missing); });
-        QVERIFY(caught && caught->Number() == 53 && caught->Description().contains('"' + missing + '"'));
-        // The progress hook sees the lines with a command, numbered among all lines.
+    // The progress hook sees the lines with a command, numbered among all lines.
+    void progress() {
         QStringList seen;
         MScriptScan::RunScriptFile(
             WriteScript("' remark\nset dbwrite \"B.kxs\"\n\r\nDELETE \"x\"\nset \"B.kxs\""),
@@ -218,9 +210,8 @@ private Q_SLOTS:
     }
 
     // Extras > Script asks for a file in the program's folder and runs it; a failure shows one
-    // box and leaves the frame as it was. Other items do nothing.
+    // box and leaves the frame as it was.
     void extrasMenu_data() {
-        QTest::addColumn<int>("item");
         QTest::addColumn<bool>("chosen"); // the script, or the dialog cancelled
         QTest::addColumn<QStringList>("failures");
         QTest::addColumn<QStringList>("calls");
@@ -228,15 +219,13 @@ private Q_SLOTS:
         const QStringList run = SetUp(B) + QStringList{Start(B), Message(B, "Delete", Group("Alt"))};
         const QString failing = "index group \"Alt\" not found in B.kxs";
         // clang-format off
-        QTest::newRow("cancel runs nothing")    << 0 << false << QStringList() << QStringList() << QStringList();
-        QTest::newRow("runs the chosen file")   << 0 << true  << QStringList() << run + QStringList{Start(B), Message(B, "Delete", Group("Neu")), Disconnect(B)} << QStringList();
-        QTest::newRow("a failure shows a box")  << 0 << true  << QStringList{"Message Delete=" + failing} << run.mid(0, 3) + QStringList{run.last() + " failed", Disconnect(B)}
+        QTest::newRow("cancel runs nothing")    << false << QStringList() << QStringList() << QStringList();
+        QTest::newRow("runs the chosen file")   << true  << QStringList() << run + QStringList{Start(B), Message(B, "Delete", Group("Neu")), Disconnect(B)} << QStringList();
+        QTest::newRow("a failure shows a box")  << true  << QStringList{"Message Delete=" + failing} << run.mid(0, 3) + QStringList{run.last() + " failed", Disconnect(B)}
                                                 << QStringList{"KestrixStudio - Script: 440: SCRIPT, line 2 (delete): " + failing};
-        QTest::newRow("other items do nothing") << 1 << false << QStringList() << QStringList() << QStringList();
         // clang-format on
     }
     void extrasMenu() {
-        QFETCH(int, item);
         QFETCH(bool, chosen);
         QFETCH(QStringList, failures);
         QFETCH(QStringList, boxes);
@@ -257,27 +246,11 @@ private Q_SLOTS:
             chosen ? static_cast<QDialog*>(dialog)->accept() : dialog->reject();
         });
         QWidget frame;
-        MScriptScan::mnuExtra_Click(item, &frame);
-        QCOMPARE(directory,
-                 item == 0 ? QDir(QCoreApplication::applicationDirPath()).absolutePath() : QString());
+        MScriptScan::mnuExtra_Click(0, &frame);
+        QCOMPARE(directory, QDir(QCoreApplication::applicationDirPath()).absolutePath());
         QTEST(Log(), "calls");
         QCOMPARE(m_boxes, boxes.replaceInStrings("SCRIPT", path));
         QVERIFY(!frame.findChild<ScriptProgressWindow*>());
-    }
-
-    void progressWindowShowsLineAndCommand() {
-        QWidget frame;
-        ScriptProgressWindow window(&frame, QStringLiteral("/tmp/migrate.txt"), 40);
-        QVERIFY(window.isVisible() && window.isModal());
-        QCOMPARE(window.windowTitle(), QStringLiteral("migrate.txt"));
-        // The first update shows at once; the next ones only every so often.
-        window.Update(17, QStringLiteral("copy"));
-        window.Update(18, QStringLiteral("delete"));
-        QCOMPARE(window.LineText() + ' ' + window.CommandText(), QStringLiteral("17 / 40 copy"));
-        // Escape and the close box do not end it while the run goes on.
-        QTest::keyClick(&window, Qt::Key_Escape);
-        window.close();
-        QVERIFY(window.isVisible());
     }
 };
 
