@@ -23,7 +23,7 @@ const QString German = QStringLiteral("KestrixStudio Projekt-Explorer");
 
 } // namespace
 
-// The frame with an explorer: the recording one (tests/app/RecordingExplorer.h) or the studio's.
+// The frame with an explorer: the recording one (tests/app/RecordingExplorer.cpp) or the studio's.
 class tst_OpenProject : public QObject {
     Q_OBJECT
 

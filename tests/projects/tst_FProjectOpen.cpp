@@ -80,30 +80,6 @@ private Q_SLOTS:
         m_prefix.reset();
     }
 
-    // Silent: the name when it is listed, else nothing; the list is unloaded again, and an
-    // earlier choice does not leak into the next call.
-    void silent_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
-        // clang-format off
-        QTest::newRow("listed project")                   << "Zeta"  << "Zeta";
-        QTest::newRow("not registered")                   << "Nope"  << "";
-        QTest::newRow("other letter case does not match") << "alpha" << "";
-        QTest::newRow("group is not listed")              << "Grp"   << "";
-        // clang-format on
-    }
-    void silent() {
-        QFETCH(QString, name);
-        QFETCH(QString, expected);
-        FProjectOpen dialog;
-        QCOMPARE(dialog.ShowDialog(name, true), expected);
-        QCOMPARE(dialog.Chosen(), !expected.isEmpty());
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(List(dialog)->topLevelItemCount(), 0);
-        QCOMPARE(dialog.ShowDialog("Nope", true), QString());
-        QVERIFY(!dialog.Chosen());
-    }
-
     // The dialog comes up with the named project selected (Open enabled) or none (disabled);
     // what the user's steps return. Steps that must not end the dialog are followed by others.
     void answers_data() {

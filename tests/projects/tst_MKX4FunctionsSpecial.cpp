@@ -65,26 +65,6 @@ private Q_SLOTS:
         QCOMPARE(result, expected);
     }
 
-    void readRegisteredProject_data() {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<RegisteredProject>("expected");
-        // clang-format off
-        QTest::newRow("group file is vbg")                    << "Group"   << "C:\\P"   << RegisteredProject{"Demo", "Group", 32, "C:\\P", "C:\\P\\Demo.vbg"};
-        QTest::newRow("path ending in backslash doubles it")  << "Single"  << "C:\\P\\" << RegisteredProject{"Demo", "Single", 1, "C:\\P\\", "C:\\P\\\\Demo.kxs"};
-        QTest::newRow("numeric group type is vbg")            << "32"      << "C:\\P"   << RegisteredProject{"Demo", "32", 32, "C:\\P", "C:\\P\\Demo.vbg"};
-        // clang-format on
-    }
-
-    void readRegisteredProject() {
-        QFETCH(QString, type);
-        QFETCH(QString, path);
-        QFETCH(RegisteredProject, expected);
-        SeededPrefix prefix;
-        prefix.Register("Demo", type, path, "");
-        QCOMPARE(ReadRegisteredProject("Demo"), expected);
-    }
-
     void fill_data() {
         QTest::addColumn<qint32>("mask");
         QTest::addColumn<QStringList>("rows");

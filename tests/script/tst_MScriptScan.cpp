@@ -142,8 +142,6 @@ private Q_SLOTS:
         for (const auto& [text, value] : {std::pair{"2.5", "2"}, {"3.5", "4"}, {"keine Zahl", "0"}})
             QTest::addRow("updateflag \"%s\" passes %s", text, value) << QStringList()
                 << sides + "updateflag \"" + text + "\"\n" + update << setUp + copynonh + QStringList{Update(value)} + end << 0 << "";
-        QTest::newRow("updateflag above 32767 overflows") << QStringList() << sides + "updateflag \"32767.5\"\n" + update << setUp + end
-            << 6 << "script.txt, line 3 (updateflag): overflow: the update flag \"32767.5\" is outside -32768..32767";
         QTest::newRow("delete, addlanguage and rename need only the write side") << QStringList()
             << "set dbwrite \"B.kxs\"\ndelete \"Alt\"\naddlanguage \"en-GB\"\nrename \"Alt\" \"Neu\""
             << SetUp(B) + QStringList{Start(B), Message(B, "Delete", Group("Alt")), Start(B), Message(B, "AddLanguage", "QString:\"en-GB\""),
