@@ -1,7 +1,5 @@
 #include "help/MHelp.h"
 
-#include "platform/help/ChmFile.h"
-#include "platform/help/HelpLink.h"
 #include "platform/help/HelpWindow.h"
 #include "platform/help/HtmlHelp.h"
 #include "platform/registry/Registry.h"
@@ -11,9 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -115,32 +111,6 @@ private Q_SLOTS:
             QVERIFY2(m_boxes.first().contains("\"" + appHelpFile + "\": the file does not exist"),
                      qPrintable(m_boxes.first()));
         }
-    }
-
-    // Each context the program opens, every contents entry, and every link, picture and
-    // stylesheet of the pages the contents list lead into the shipped help file.
-    void shippedHelpFileHasNoBrokenLinks() {
-        QString why;
-        const std::unique_ptr<ChmFile> file = ChmFile::Open(ShippedHelpFile(), &why);
-        QVERIFY2(file, qPrintable(why));
-        for (quint32 context : {60002u, 60003u, 60004u})
-            QVERIFY(!file->ResolveTopic(file->ContextTopic(context).value_or("/none")).isEmpty());
-        static const QRegularExpression local(QStringLiteral("name=\"Local\" value=\"([^\"]+)\""));
-        static const QRegularExpression reference(QStringLiteral("(?:href|src)=\"([^\"]+)\""));
-        const QString contents = QString::fromUtf8(file->Read(file->ContentsFile()).value_or(""));
-        int checked = 0;
-        for (auto entry = local.globalMatch(contents); entry.hasNext();) {
-            const QString written = entry.next().captured(1);
-            const QString page = file->ResolveTopic(written).section('#', 0, 0);
-            QVERIFY2(!page.isEmpty(), qPrintable(written));
-            const QString html = QString::fromUtf8(file->Read(page).value_or(""));
-            for (auto it = reference.globalMatch(html); it.hasNext(); ++checked) {
-                const HelpLink link = HelpLink::Parse(it.next().captured(1), page, "Toolbox.chm");
-                QVERIFY2(link.kind == HelpLink::Kind::Topic && !file->ResolveTopic(link.topic).isEmpty(),
-                         qPrintable(page + " -> " + link.topic));
-            }
-        }
-        QVERIFY(checked > 20);
     }
 };
 
