@@ -1,5 +1,6 @@
 #include "app/FMDIFrame.h"
 #include "app/ToolBoxApplication.h"
+#include "app/ToolBoxCommandLine.h"
 #include "help/FAbout.h"
 #include "platform/help/HelpWindow.h"
 #include "platform/registry/Registry.h"
@@ -168,6 +169,37 @@ private Q_SLOTS:
         QVERIFY(VisibleHelpWindows().isEmpty());
         QVERIFY(frame.IsUnloaded());
         QVERIFY(m_boxes.isEmpty());
+    }
+
+    // The command line as the program takes it apart: the script switch /s, anywhere but inside
+    // a word, the ignored /i, and the quotes and blanks around the argument.
+    void reduce_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<bool>("silent");
+        // clang-format off
+        QTest::newRow("nothing")                     << QStringList{}                          << ""          << false;
+        QTest::newRow("switch before quoted script") << QStringList{"/s", "\"C:\\S\\run me.txt\""} << "C:\\S\\run me.txt" << true;
+        QTest::newRow("switch after quoted script")  << QStringList{"\"C:\\S\\run.txt\"", "/s"}  << "C:\\S\\run.txt" << true;
+        QTest::newRow("switch touching the quote")   << QStringList{"/s\"C:\\x.txt\""}         << "C:\\x.txt"   << true;
+        QTest::newRow("capital S is no switch")      << QStringList{"/S", "x.txt"}             << "/S x.txt"    << false;
+        QTest::newRow("a path keeps its /s")         << QStringList{"D:/scripts/a.txt"}        << "D:/scripts/a.txt" << false;
+        QTest::newRow("silent run of a path beginning with /s")
+                                                     << QStringList{"/s", "/srv/in/run.txt"}    << "/srv/in/run.txt" << true;
+        QTest::newRow("/i ignored anywhere")         << QStringList{"/i", "Demo", "/i"}        << "Demo"        << false;
+        QTest::newRow("/i inside a path stays")      << QStringList{"/home/ida/x.kxs"}         << "/home/ida/x.kxs" << false;
+        QTest::newRow("single quote becomes empty")  << QStringList{"\""}                      << ""            << false;
+        QTest::newRow("only one leading quote dropped") << QStringList{"\"\"Demo\"\""}         << "\"Demo\""    << false;
+        QTest::newRow("tabs are not trimmed")        << QStringList{"\tDemo\t"}                << "\tDemo\t"    << false;
+        QTest::newRow("blanks trimmed before quotes go") << QStringList{" ", "\"Demo.kxs\"", " "} << "Demo.kxs" << false;
+        // clang-format on
+    }
+    void reduce() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, silent);
+        bool isSilent = !silent;
+        QTEST(ToolBoxCommandLine::Reduce(ToolBoxCommandLine::Join(arguments), &isSilent), "argument");
+        QCOMPARE(isSilent, silent);
     }
 };
 

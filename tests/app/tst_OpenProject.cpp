@@ -1,4 +1,5 @@
 #include "app/FMDIFrame.h"
+#include "app/MWindowControl.h"
 #include "platform/registry/Registry.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/windows/WindowHandles.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -253,6 +255,45 @@ private Q_SLOTS:
             QCOMPARE(frame.MdiArea()->subWindowList().size(), 1); // where the explorer put it
         }
         frame.close();
+    }
+
+    // How the frame finds the explorer's window: by its whole title, as the 255-byte buffer of
+    // the window API holds it; bad or stale handles change nothing.
+    void reparentByCaption_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("found");
+        const QString long254 = QString(254, QLatin1Char('.'));
+        // clang-format off
+        QTest::newRow("exact title")                     << long254              << long254       << true;
+        QTest::newRow("title differing in case")         << QString("Explorer")  << "EXPLORER"    << false;
+        QTest::newRow("title of 255 characters")         << long254 + 'x'        << long254 + 'x' << false;
+        QTest::newRow("caption that is the start of the title") << QString("Explorer (2)") << "Explorer" << false;
+        QTest::newRow("umlauts count as two bytes")      << QString(128, QChar(0xF6)) << QString(128, QChar(0xF6)) << false;
+        // clang-format on
+    }
+    void reparentByCaption() {
+        QFETCH(QString, title);
+        QFETCH(QString, caption);
+        QFETCH(bool, found);
+        QWidget frame;
+        auto* pane = new QWidget(&frame);
+        auto* area = new QMdiArea(&frame);
+        QMdiSubWindow* window = area->addSubWindow(new QWidget);
+        window->setWindowTitle(title);
+        frame.show();
+        qint32 stale = 0;
+        {
+            QWidget gone;
+            stale = WindowHandles::HandleOf(&gone);
+        }
+        QCOMPARE(MWindowControl::ReparentWindowByCaption(stale, WindowHandles::HandleOf(pane), caption), 0);
+        QCOMPARE(MWindowControl::ReparentWindowByCaption(WindowHandles::HandleOf(&frame), stale, caption), 0);
+        QCOMPARE(window->mdiArea(), area);
+        QCOMPARE(MWindowControl::ReparentWindowByCaption(WindowHandles::HandleOf(&frame),
+                                                         WindowHandles::HandleOf(pane), caption),
+                 found ? WindowHandles::HandleOf(window) : 0);
+        QCOMPARE(window->parentWidget() == pane, found);
     }
 };
 

@@ -39,7 +39,7 @@ class tst_FProjectOpen : public QObject {
     static QPushButton* Button(FProjectOpen& dialog, const char* name) {
         return dialog.findChild<QPushButton*>(name);
     }
-    // A user's step: "Enter", "Escape", "Cancel", "Help", "click N" or
+    // A user's step: "Enter", "Escape", "Cancel", "click N" or
     // "double N" on row N (-1: below the rows).
     static void Do(FProjectOpen& dialog, const QString& step) {
         QTreeWidget* list = List(dialog);
@@ -48,8 +48,8 @@ class tst_FProjectOpen : public QObject {
                                   : list->visualItemRect(list->topLevelItem(row)).center();
         if (step == "Enter" || step == "Escape")
             QTest::keyClick(list, step == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
-        else if (step == "Cancel" || step == "Help")
-            QTest::mouseClick(Button(dialog, step == "Cancel" ? "cmdCancel" : "cmdHelp"), Qt::LeftButton);
+        else if (step == "Cancel")
+            QTest::mouseClick(Button(dialog, "cmdCancel"), Qt::LeftButton);
         else
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         if (step.startsWith("double"))
@@ -76,7 +76,6 @@ private Q_SLOTS:
         QVERIFY(!m_leftOpen);
         for (QWidget* widget : QApplication::topLevelWidgets())
             QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName() + " left visible"));
-        FProjectOpen::SetHelpHandler({});
         m_prefix.reset();
     }
 
@@ -84,31 +83,20 @@ private Q_SLOTS:
     // what the user's steps return. Steps that must not end the dialog are followed by others.
     void answers_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("onlyAGroup"); // no project listed at all
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("expected");
         // clang-format off
-        QTest::newRow("Enter opens the pre-selected row")     << "beta"   << false << "Enter"                 << "beta";
-        QTest::newRow("double click on a row opens it")       << "beta"   << false << "double 2"              << "Zeta";
-        QTest::newRow("Escape returns nothing")               << "beta"   << false << "Escape"                << "";
-        QTest::newRow("double click below the rows, Cancel")  << "beta"   << false << "double -1,Cancel"      << "";
-        QTest::newRow("no match: Enter first does nothing")   << "Nobody" << false << "Enter,click 2,Enter"   << "Zeta";
-        QTest::newRow("Help leaves the dialog open")          << "Alpha"  << false << "Help,Enter"            << "Alpha";
-        QTest::newRow("empty list")                           << "OnlyAGroup" << true << "Enter,double -1,Cancel" << "";
+        QTest::newRow("Enter opens the pre-selected row")     << "beta"   << "Enter"                 << "beta";
+        QTest::newRow("double click on a row opens it")       << "beta"   << "double 2"              << "Zeta";
+        QTest::newRow("Escape returns nothing")               << "beta"   << "Escape"                << "";
+        QTest::newRow("double click below the rows, Cancel")  << "beta"   << "double -1,Cancel"      << "";
+        QTest::newRow("no match: Enter first does nothing")   << "Nobody" << "Enter,click 2,Enter"   << "Zeta";
         // clang-format on
     }
     void answers() {
         QFETCH(QString, name);
-        QFETCH(bool, onlyAGroup);
         QFETCH(QString, steps);
         QFETCH(QString, expected);
-        if (onlyAGroup) {
-            m_prefix.reset(); // first: its end unsets the prefix
-            m_prefix = std::make_unique<SeededPrefix>();
-            m_prefix->Register("OnlyAGroup", "Group", m_prefix->ProjectsFolder(), "vbg");
-        }
-        int helpCalls = 0;
-        FProjectOpen::SetHelpHandler([&helpCalls] { ++helpCalls; });
         QStringList shown; // selected row, Open enabled, status line
         FProjectOpen dialog;
         WhenShown(dialog, [&] {
@@ -123,13 +111,11 @@ private Q_SLOTS:
         });
         QCOMPARE(dialog.ShowDialog(name, false), expected);
         QCOMPARE(dialog.Chosen(), !expected.isEmpty());
-        QCOMPARE(helpCalls, int(steps.contains("Help")));
-        const QString preselected = name == "Nobody" || onlyAGroup ? "" : name;
+        const QString preselected = name == "Nobody" ? "" : name;
         QCOMPARE(shown.mid(0, 2), (QStringList{preselected, preselected.isEmpty() ? "disabled" : "enabled"}));
         // The first unreadable registration named, the others counted.
         const QString status = shown.value(2);
-        QVERIFY2(onlyAGroup ||
-                     (status.contains("\"Broken\"") && status.contains("\"Path\"") && status.contains("(1 ")),
+        QVERIFY2(status.contains("\"Broken\"") && status.contains("\"Path\"") && status.contains("(1 "),
                  qPrintable(status));
     }
 
