@@ -1,6 +1,6 @@
 // An explorer plugin for the frame's tests. "KXProjectExplorer.Explorer" makes an explorer that
 // appends "<n> <call> <argument>" to the file named by $KX4_TESTEXPLORER_LOG (n counts the
-// explorers made in the process), titles its window with $KX4_TESTEXPLORER_TITLE and puts it in
+// explorers that logged there), titles its window with $KX4_TESTEXPLORER_TITLE and puts it in
 // the frame's MDI area (or, with $KX4_TESTEXPLORER_PLACE=frame, straight under the frame; =none,
 // nowhere). $KX4_TESTEXPLORER_FAIL holding "LoadProject" fails that call; holding "Interface",
 // the plugin makes an object without the explorer interface.
@@ -17,8 +17,6 @@
 
 namespace {
 
-int explorersMade = 0;
-
 QString Setting(const char* name) { return qEnvironmentVariable(name); }
 
 } // namespace
@@ -27,7 +25,11 @@ class RecordingExplorer : public QObject, public IProjectExplorer {
     Q_OBJECT
     Q_INTERFACES(IProjectExplorer)
 public:
-    RecordingExplorer() { Log("create"); }
+    RecordingExplorer() {
+        QFile file(Setting("KX4_TESTEXPLORER_LOG"));
+        m_number = file.open(QIODevice::ReadOnly) ? int(file.readAll().count(" create\n")) + 1 : 1;
+        Log("create");
+    }
     ~RecordingExplorer() override {
         delete m_window.data();
         Log("destroy");
@@ -72,7 +74,7 @@ private:
         QTextStream(&file) << m_number << ' ' << call << (argument.isNull() ? "" : " " + argument) << '\n';
     }
 
-    const int m_number = ++explorersMade;
+    int m_number;
     QPointer<QMdiSubWindow> m_window;
     QString m_lastError;
 };

@@ -27,14 +27,6 @@ class tst_FMDIFrame : public QObject {
     QStringList m_boxes; // "title|text"
 
     QString OnDriveC(const QString& relative) const { return m_prefix->Path() + "/drives/c/" + relative; }
-    void Install(quint32 lcid) {
-        QVERIFY(QDir().mkpath(OnDriveC("Studio")));
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", lcid));
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
-                                RegValue::String("Path", "C:\\Studio"));
-        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders,
-                                RegValue::String("Personal", "C:\\Docs"));
-    }
     void Toolbox(const QString& name, const QString& text) {
         QCOMPARE(
             RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox, RegValue::String(name, text)),
@@ -57,6 +49,12 @@ private Q_SLOTS:
     void init() {
         m_prefix.reset(); // first: its end unsets the prefix
         m_prefix = std::make_unique<TestSupport::TempPrefix>();
+        QVERIFY(QDir().mkpath(OnDriveC("Studio"))); // an installation in German
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", 1031));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
+                                RegValue::String("Path", "C:\\Studio"));
+        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders,
+                                RegValue::String("Personal", "C:\\Docs"));
         MResources::ResetForTesting();
         m_boxes.clear();
         MessageBox::SetHook([this](const QString& text, const QString& title, MessageBox::Icon) {
@@ -77,7 +75,6 @@ private Q_SLOTS:
         // clang-format on
     }
     void customerVariant() {
-        Install(1031);
         QFETCH(QString, activate);
         QFETCH(QString, scriptMenu);
         if (!activate.isEmpty())
@@ -109,7 +106,6 @@ private Q_SLOTS:
         QFETCH(QString, setting);
         QFETCH(QByteArray, script);
         QFETCH(QString, lastBox);
-        Install(1031);
         if (!setting.isEmpty())
             Toolbox("WexelIndextextEditorRowHeight", setting);
         const QString path = WriteScript(script);
@@ -140,7 +136,6 @@ private Q_SLOTS:
     }
     void leavingClosesHelpAndAbout() {
         QFETCH(bool, byMenu);
-        Install(1031);
         QVERIFY(QDir().mkpath(OnDriveC("maker/helpfiles")));
         QVERIFY(QFile::copy(qEnvironmentVariable("KX4_BUILD_DIR") + "/share/kx4toolbox/help/Toolbox.chm",
                             OnDriveC("maker/helpfiles/toolbox.chm")));

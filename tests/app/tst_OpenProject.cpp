@@ -55,17 +55,12 @@ class tst_OpenProject : public QObject {
         QFile file(Projects() + '/' + name);
         return file.open(QIODevice::WriteOnly) ? file.fileName() : QString();
     }
-    // The explorers' calls; explorers are counted per process, numbered here from 1 in the
-    // order this test met them.
+    // The explorers' calls, the explorers numbered from 1.
     QStringList Log() const {
         QFile file(m_prefix->Work() + "/explorer.log");
-        QStringList lines = file.open(QIODevice::ReadOnly | QIODevice::Text)
-                                ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
-                                : QStringList();
-        const int first = lines.value(0).section(' ', 0, 0).toInt();
-        for (QString& line : lines)
-            line = QString::number(line.section(' ', 0, 0).toInt() - first + 1) + ' ' + line.section(' ', 1);
-        return lines;
+        return file.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
+                   : QStringList();
     }
     // The project-open dialog, when it shows, gets answered by steps (or cancelled).
     void WhenDialogShows(std::function<void(FProjectOpen&)> steps = {}) {
