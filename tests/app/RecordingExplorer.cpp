@@ -1,9 +1,9 @@
 // An explorer plugin for the frame's tests. "KXProjectExplorer.Explorer" makes an explorer that
 // appends "<n> <call> <argument>" to the file named by $KX4_TESTEXPLORER_LOG (n counts the
 // explorers that logged there), titles its window with $KX4_TESTEXPLORER_TITLE and puts it in
-// the frame's MDI area (or, with $KX4_TESTEXPLORER_PLACE=frame, straight under the frame; =none,
-// nowhere). $KX4_TESTEXPLORER_FAIL holding "LoadProject" fails that call; holding "Interface",
-// the plugin makes an object without the explorer interface.
+// the frame's MDI area (or, with $KX4_TESTEXPLORER_PLACE=frame, straight under the frame).
+// $KX4_TESTEXPLORER_FAIL holding "LoadProject" fails that call; holding "Interface", the plugin
+// makes an object without the explorer interface.
 
 #include "platform/core/ObjectFactory.h"
 #include "studio/IProjectExplorer.h"
@@ -41,14 +41,11 @@ public:
             m_lastError = QStringLiteral("cannot read project \"%1\"").arg(projectPath);
             return false;
         }
-        const QString place = Setting("KX4_TESTEXPLORER_PLACE");
-        if (place == QLatin1String("none"))
-            return true;
         m_window = new QMdiSubWindow;
         m_window->setWidget(new QLabel(projectPath));
         m_window->setWindowTitle(Setting("KX4_TESTEXPLORER_TITLE"));
         auto* area = frame->findChild<QMdiArea*>();
-        if (area && place != QLatin1String("frame"))
+        if (area && Setting("KX4_TESTEXPLORER_PLACE") != QLatin1String("frame"))
             area->addSubWindow(m_window);
         else
             m_window->setParent(frame, m_window->windowFlags());

@@ -69,7 +69,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("toolbarVisible");
         QTest::addColumn<bool>("extrasVisible");
         // clang-format off
-        QTest::newRow("no key")               << "" << "" << true << false;
         QTest::newRow("only 1 counts as on")  << "2" << "2" << true << false;
         QTest::newRow("variant and script menu on") << "1" << "1" << false << true;
         // clang-format on
@@ -182,10 +181,7 @@ private Q_SLOTS:
         QTest::newRow("silent run of a path beginning with /s")
                                                      << QStringList{"/s", "/srv/in/run.txt"}    << "/srv/in/run.txt" << true;
         QTest::newRow("/i ignored anywhere")         << QStringList{"/i", "Demo", "/i"}        << "Demo"        << false;
-        QTest::newRow("/i inside a path stays")      << QStringList{"/home/ida/x.kxs"}         << "/home/ida/x.kxs" << false;
-        QTest::newRow("single quote becomes empty")  << QStringList{"\""}                      << ""            << false;
         QTest::newRow("only one leading quote dropped") << QStringList{"\"\"Demo\"\""}         << "\"Demo\""    << false;
-        QTest::newRow("tabs are not trimmed")        << QStringList{"\tDemo\t"}                << "\tDemo\t"    << false;
         QTest::newRow("blanks trimmed before quotes go") << QStringList{" ", "\"Demo.kxs\"", " "} << "Demo.kxs" << false;
         // clang-format on
     }

@@ -226,11 +226,6 @@ private Q_SLOTS:
         QCOMPARE(MScriptScan::CurrentUpdateFlag(), qint16(7));
         KX4_VERIFY_FAILURE(MScriptScan::RunScriptFile(WriteScript("delete \"Alt\"", "second.txt")), 91);
         QCOMPARE(MScriptScan::CurrentUpdateFlag(), qint16(3));
-        MScriptScan::RunScriptFile(WriteScript("updateflag \"7\""));
-        QFile::remove(m_logFile);
-        MScriptScan::RunScriptFile(
-            WriteScript("set dbread \"A.kxs\"\nset dbwrite \"B.kxs\"\nupdategroup \"Quelle\" \"Ziel\""));
-        QVERIFY(Log().contains(Update("3")));
     }
 
     // The progress hook sees the lines with a command, numbered among all lines.
