@@ -32,11 +32,6 @@ class tst_FMDIFrame : public QObject {
             RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox, RegValue::String(name, text)),
             long(ERROR_SUCCESS));
     }
-    QString WriteScript(const QByteArray& content) {
-        QFile file(m_prefix->Work() + "/script.txt");
-        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? file.fileName()
-                                                                                        : QString();
-    }
     static QList<HelpWindow*> VisibleHelpWindows() {
         QList<HelpWindow*> windows;
         for (QWidget* widget : QApplication::topLevelWidgets())
@@ -64,8 +59,8 @@ private Q_SLOTS:
     void cleanup() { MessageBox::SetHook({}); }
 
     void customerVariant_data() {
-        QTest::addColumn<QString>("activate");   // empty: absent
-        QTest::addColumn<QString>("scriptMenu"); // empty: absent
+        QTest::addColumn<QString>("activate");
+        QTest::addColumn<QString>("scriptMenu");
         QTest::addColumn<bool>("toolbarVisible");
         QTest::addColumn<bool>("extrasVisible");
         // clang-format off
@@ -76,10 +71,8 @@ private Q_SLOTS:
     void customerVariant() {
         QFETCH(QString, activate);
         QFETCH(QString, scriptMenu);
-        if (!activate.isEmpty())
-            Toolbox("WexelActivate", activate);
-        if (!scriptMenu.isEmpty())
-            Toolbox("WexelToolboxEnableScriptMenu", scriptMenu);
+        Toolbox("WexelActivate", activate);
+        Toolbox("WexelToolboxEnableScriptMenu", scriptMenu);
         FMDIFrame frame({});
         frame.MDIForm_Load();
         frame.show();
@@ -107,7 +100,10 @@ private Q_SLOTS:
         QFETCH(QString, lastBox);
         if (!setting.isEmpty())
             Toolbox("WexelIndextextEditorRowHeight", setting);
-        const QString path = WriteScript(script);
+        QFile file(m_prefix->Work() + "/script.txt");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(script) == script.size());
+        file.close();
+        const QString path = file.fileName();
         QTEST(static_cast<ToolBoxApplication*>(qApp)->Run({"/s", path}), "status");
         lastBox.replace("SCRIPT", path);
         QVERIFY2(lastBox.isEmpty() ? m_boxes.isEmpty()
@@ -118,10 +114,8 @@ private Q_SLOTS:
     void handlerFailureEndsTheProgramWithStatus1() {
         QTimer::singleShot(0, qApp,
                            [] { throw Failure(Failure::InvalidCall, QStringLiteral("im Handler")); });
-        QTimer guard; // ends the loop when the failure did not
-        guard.setSingleShot(true);
-        connect(&guard, &QTimer::timeout, qApp, [] { QCoreApplication::exit(0); });
-        guard.start(5000);
+        QObject guard; // ends the loop when the failure did not, and goes with the test
+        QTimer::singleShot(5000, &guard, [] { QCoreApplication::exit(0); });
         QCOMPARE(qApp->exec(), 1);
         QCOMPARE(m_boxes, QStringList{"KX4ToolBox|5: im Handler"});
     }

@@ -93,7 +93,6 @@ class tst_OpenProject : public QObject {
         });
         frame.mnuFileOpen_Click();
     }
-    static void Open(FMDIFrame& frame, QString project, bool silent) { frame.OpenProject(project, silent); }
 
 private Q_SLOTS:
     void init() {
@@ -225,7 +224,7 @@ private Q_SLOTS:
         }
         FMDIFrame frame({});
         frame.show();
-        Open(frame, path, true);
+        frame.OpenProject(path, true);
         QCOMPARE(frame.ProjectPath(), path);
         QCOMPARE(frame.ExplorerWindow() != 0, embedded);
         // A failure shows one box, after which the pane stays hidden; the explorer stays when

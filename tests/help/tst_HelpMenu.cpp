@@ -30,8 +30,6 @@ QList<HelpWindow*> HelpWindows() {
     return windows;
 }
 
-const QString Location = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
-const QString MsInfo = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
 const QString Unavailable =
     QString::fromUtf8("KX4ToolBox: Systeminformationen sind momentan nicht verfügbar");
 
@@ -168,9 +166,11 @@ private Q_SLOTS:
         QFETCH(bool, executable);
         QFETCH(bool, started);
         if (!path.isEmpty())
-            Set(HKEY_LOCAL_MACHINE, MsInfo, RegValue::String("PATH", path));
+            Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
+                RegValue::String("PATH", path));
         if (!folder.isEmpty())
-            Set(HKEY_LOCAL_MACHINE, Location, RegValue::String("MSINFO", folder));
+            Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Shared Tools Location",
+                RegValue::String("MSINFO", folder));
         const QString drive = m_prefix->Path() + "/drives/c/";
         if (!program.isEmpty()) {
             QVERIFY(QDir().mkpath(QFileInfo(drive + program).path()));

@@ -228,17 +228,6 @@ private Q_SLOTS:
         QCOMPARE(MScriptScan::CurrentUpdateFlag(), qint16(3));
     }
 
-    // The progress hook sees the lines with a command, numbered among all lines.
-    void progress() {
-        QStringList seen;
-        MScriptScan::RunScriptFile(
-            WriteScript("' remark\nset dbwrite \"B.kxs\"\n\r\nDELETE \"x\"\nset \"B.kxs\""),
-            [&seen](qint64 line, qint64 lines, const QString& command) {
-                seen << QStringLiteral("%1/%2 %3").arg(line).arg(lines).arg(command);
-            });
-        QCOMPARE(seen, QStringList({"0/5 ", "2/5 set", "4/5 delete", "5/5 set"}));
-    }
-
     // Extras > Script asks for a file in the program's folder and runs it; a failure shows one
     // box and leaves the frame as it was.
     void extrasMenu_data() {
