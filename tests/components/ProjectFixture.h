@@ -31,21 +31,6 @@ inline QByteArray Export(const QString& path, const QString& group = QString()) 
     return csv.replace("\r\n", "\n");
 }
 
-// What a copy holds, one line per group opened ("[name"), text ("index/language text") and group
-// closed ("]"), for comparisons in one go.
-inline QStringList Dump(const GroupCopy& copy) {
-    struct Lines : GroupCopyVisitor {
-        QStringList lines;
-        void BeginGroup(const QString& name) override { lines << "[" + name; }
-        void Text(qint64 index, int language, QByteArrayView text) override {
-            lines << QString("%1/%2 %3").arg(index).arg(language).arg(QString::fromUtf8(text));
-        }
-        void EndGroup() override { lines << "]"; }
-    } dump;
-    copy.Walk(dump);
-    return dump.lines;
-}
-
 // A hermetic prefix for the test process.
 inline void UsePrefix(const QTemporaryDir& dir) { qputenv("KX4_PREFIX", dir.path().toLocal8Bit()); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/ObjectFactory.h"
 #include "studio/IEditorAddIn.h"
 
 #include <QHash>
@@ -8,31 +9,26 @@
 // An editor component for the tests. With $KX4_TESTEDITOR_LOG set it appends every call with
 // its arguments and their types to that file, one line per call:
 //   <project>: Message(QString:"GLOBAL", QString:"Copy", QVariantList[QString:"<IndexGroups>", ...])
-// ($KX4_TESTEDITOR_LOG unset: nothing is recorded, for benchmarks.) $KX4_TESTEDITOR_FAIL makes
-// operations fail: lines "<operation>=<description>", the operation being "Connect", "Startup",
-// "Disconnect", "StartEditor", "Message" or "Message <command>". Both are read at creation.
-// StartEditor and Message fail while no project is connected. "Copy" and "Copynonh" answer a
-// QByteArray "copy of <group> from <project>"; other commands answer an empty value.
+// $KX4_TESTEDITOR_FAIL makes operations fail: lines "<operation>=<description>", the operation
+// being "Connect", "Startup", "Disconnect", "StartEditor", "Message" or "Message <command>". Both
+// are read at creation. StartEditor and Message fail while no project is connected. "Copy" and
+// "Copynonh" answer a QByteArray "copy of <group> from <project>", other commands nothing.
 class RecordingEditor : public QObject, public IEditorAddIn {
     Q_OBJECT
     Q_INTERFACES(IEditorAddIn)
 public:
     RecordingEditor();
-
     bool Connect(const QString& project, const QString& reserved, QObject* application,
                  QObject* addInInstance) override;
-    bool Startup() override;
+    bool Startup() override { return Call("Startup", "Startup", {}); }
     bool Disconnect() override;
     bool StartEditor(const QString& reserved1, const QString& mainKey, const QString& reserved2) override;
     bool Message(const QString& target, const QString& command, const QVariant& params,
                  QVariant* answer) override;
-    QString LastError() const override;
-
-    // A tagged value as the log writes it: "empty", "QString:"text"", "short:0", "QVariantList[...]".
-    static QString Render(const QVariant& value);
+    QString LastError() const override { return Error; }
 
 private:
-    // Records the call and answers whether it is to fail.
+    // Records the call and answers whether it is to go on (not to fail).
     bool Call(const QString& operation, const QString& failureKey, const QVariantList& arguments);
 
     QString LogFile;
@@ -40,4 +36,14 @@ private:
     QString Project;
     bool Connected = false;
     QString Error;
+};
+
+// The root of the test component plugin: "KXTestEditor.Connect" makes a RecordingEditor,
+// "KXTestNoAddIn.Connect" an object without the editor add-in interface.
+class TestEditorPlugin : public QObject, public IClassFactory {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID IClassFactory_iid)
+    Q_INTERFACES(IClassFactory)
+public:
+    QObject* CreateInstance(const QString& progId) override;
 };

@@ -3,14 +3,11 @@
 #include <QString>
 #include <QStringList>
 
-// Registers the test component plugin in the current prefix ($KX4_PREFIX) and reads what the
+// Registers the test component plugins in the current prefix ($KX4_PREFIX) and reads what the
 // recording editor logged. Every function answers whether it worked.
 namespace TestComponents {
 
 inline const QString EditorProgId = QStringLiteral("KXTestEditor.Connect");
-inline const QString NoAddInProgId = QStringLiteral("KXTestNoAddIn.Connect");
-inline const QString LogVariable = QStringLiteral("KX4_TESTEDITOR_LOG");
-inline const QString FailVariable = QStringLiteral("KX4_TESTEDITOR_FAIL");
 
 // Full paths of the plugins as built.
 QString EditorPlugin();
@@ -20,11 +17,11 @@ QString PlainPlugin();
 bool RegisterClass(const QString& progId, const QString& pluginFile);
 // "Editor" of ServerComponents\<component> under HKEY_LOCAL_MACHINE.
 bool RegisterComponent(const QString& component, const QString& editorPrefix);
-// Both test classes, registered by the plugin's file name alone (found beside the program), and
-// "KXLanguage" served by the recording editor.
+// Both classes of the editor plugin, by the plugin's file name alone (found beside the program),
+// and "KXLanguage" served by the recording editor.
 bool RegisterAll();
 
-// $KX4_TESTEDITOR_LOG set to logFile (empty: no recording) and the failures to inject.
+// The recording editor's log set to logFile (empty: no recording) and the failures to inject.
 void Configure(const QString& logFile, const QStringList& failures = {});
 QStringList ReadLog(const QString& logFile);
 

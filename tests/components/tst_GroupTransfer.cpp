@@ -1,9 +1,9 @@
 #include "ProjectFixture.h"
 
 #include "ProjectData/GroupTransfer.h"
-#include "studio/Failure.h"
+#include "common/TestSupport.h"
 
-#include <QTest>
+#include <functional>
 
 namespace {
 
@@ -13,262 +13,155 @@ const QByteArray Source = "group,index,1031,1033\n"
                           "Alarme\\Kessel,1,Druck,Pressure\n"
                           "Alarme\\Kessel\\Ventil,5,Ventil zu,\n"
                           "Meldungen,1,Start,Start\n";
+// Without 1033, which the pastes leave out, and with fr, which the copies lack.
+const QByteArray Target =
+    "group,index,1031,fr\nErst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\n";
+
+// A copy of Alarme (texts 1 and 7, subgroups Pumpe and Ventil), or one that breaks a rule of
+// the format where fault says: "language", "twice", "siblings", "backslash".
+QByteArray Sample(const QString& fault = QString()) {
+    GroupCopyWriter writer({"1031", "1033"}, true);
+    writer.BeginGroup(fault == "backslash" ? "A\\B" : "Alarme");
+    writer.Text(1, 0, "Kessel heiß");
+    writer.Text(1, fault == "language" ? 2 : 1, "Boiler hot");
+    writer.Text(fault == "twice" ? 1 : 7, 0, "Zeile");
+    for (const char* name : {"Pumpe", fault == "siblings" ? "PUMPE" : "Ventil"}) {
+        writer.BeginGroup(name);
+        writer.EndGroup();
+    }
+    writer.EndGroup();
+    return writer.Finish().ToBytes();
+}
 
 } // namespace
 
 class tst_GroupTransfer : public QObject {
     Q_OBJECT
 
-    QString MakeSource() { return ProjectFixture::Make(m_dir, Next("Src"), Source); }
-    QString Next(const char* stem) { return QString("%1%2.kxs").arg(stem).arg(m_counter++); }
+    QString Make(const QByteArray& csv) {
+        return ProjectFixture::Make(m_dir, QString("P%1.kxs").arg(m_counter++), csv);
+    }
+
+    // Runs call on target; expected is target's export after it less the header, or "!" and the
+    // failure, which names <source> or <target> and leaves the target as it was.
+    static void Verify(const QString& source, const QString& target, QByteArray expected,
+                       const std::function<void()>& call) {
+        const QByteArray before = ProjectFixture::Export(target);
+        const std::optional<Failure> failure = TestSupport::FailureOf(call);
+        QVERIFY2(failure.has_value() == expected.startsWith('!'), qPrintable(failure ? failure->Text() : ""));
+        if (failure) {
+            QCOMPARE(
+                failure->Description(),
+                QString::fromUtf8(expected.mid(1)).replace("<target>", target).replace("<source>", source));
+            expected = before.mid(before.indexOf('\n') + 1);
+        }
+        QCOMPARE(ProjectFixture::Export(target), before.left(before.indexOf('\n') + 1) + expected);
+    }
 
 private Q_SLOTS:
     void init() { ProjectFixture::UsePrefix(m_prefix); }
 
-    void copy_data() {
-        QTest::addColumn<QString>("path");
+    void paste_data() {
+        QTest::addColumn<QString>("group");
         QTest::addColumn<bool>("withSubgroups");
+        QTest::addColumn<QString>("parent");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("held");
-        QTest::newRow("top level with subgroups") << "Alarme" << true << "Alarme"
-                                                  << QStringList{"[Alarme",
-                                                                 "1/0 Kessel heiß",
-                                                                 "1/1 Boiler hot",
-                                                                 "2/0 Pumpe aus",
-                                                                 "2/1 Pump off",
-                                                                 "[Kessel",
-                                                                 "1/0 Druck",
-                                                                 "1/1 Pressure",
-                                                                 "[Ventil",
-                                                                 "5/0 Ventil zu",
-                                                                 "]",
-                                                                 "]",
-                                                                 "]"};
-        QTest::newRow("top level without subgroups")
-            << "Alarme" << false << "Alarme"
-            << QStringList{"[Alarme",       "1/0 Kessel heiß", "1/1 Boiler hot",
-                           "2/0 Pumpe aus", "2/1 Pump off",    "]"};
-        QTest::newRow("nested address")
-            << "alarme\\KESSEL" << true << "Kessel"
-            << QStringList{"[Kessel", "1/0 Druck", "1/1 Pressure", "[Ventil", "5/0 Ventil zu", "]", "]"};
-    }
-    void copy() {
-        QFETCH(QString, path);
-        QFETCH(bool, withSubgroups);
-        QFETCH(QString, name);
-        QFETCH(QStringList, held);
-        ProjectFile project(MakeSource());
-        const GroupCopy copy = GroupTransfer::Copy(project, path, withSubgroups);
-        QCOMPARE(copy.Languages(), QStringList({"1031", "1033"}));
-        QCOMPARE(copy.WithSubgroups(), withSubgroups);
-        QCOMPARE(copy.Name(), name);
-        QCOMPARE(ProjectFixture::Dump(copy), held);
-    }
-
-    void copyOfMissingGroupFails() {
-        ProjectFile project(MakeSource());
-        try {
-            GroupTransfer::Copy(project, "Alarm", true);
-            QFAIL("copied");
-        } catch (const Failure& failure) {
-            QCOMPARE(failure.Description(),
-                     QString("index group \"Alarm\" not found in %1").arg(project.Path()));
-        }
-    }
-
-    void pasteIntoOtherProject_data() {
-        QTest::addColumn<bool>("withSubgroups");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("with subgroups") << true
-                                        << QByteArray("group,index,1031,1033\n"
-                                                      "Bestand,1,alt,old\n"
-                                                      "Kopie,1,Kessel heiß,Boiler hot\n"
-                                                      "Kopie,2,Pumpe aus,Pump off\n"
-                                                      "Kopie\\Kessel,1,Druck,Pressure\n"
-                                                      "Kopie\\Kessel\\Ventil,5,Ventil zu,\n");
-        QTest::newRow("without subgroups") << false
-                                           << QByteArray("group,index,1031,1033\n"
-                                                         "Bestand,1,alt,old\n"
-                                                         "Kopie,1,Kessel heiß,Boiler hot\n"
-                                                         "Kopie,2,Pumpe aus,Pump off\n");
-    }
-    void pasteIntoOtherProject() {
-        QFETCH(bool, withSubgroups);
-        QFETCH(QByteArray, expected);
-        ProjectFile source(MakeSource());
-        const QString target =
-            ProjectFixture::Make(m_dir, Next("Dst"), "group,index,1031,1033\nBestand,1,alt,old\n");
-        const GroupCopy copy = GroupTransfer::Copy(source, "Alarme", withSubgroups);
-        {
-            ProjectFile project(target);
-            GroupTransfer::Paste(project, copy, "", "Kopie", true, 0, true);
-        }
-        QCOMPARE(ProjectFixture::Export(target), expected);
-    }
-
-    void pasteReplace_data() {
         QTest::addColumn<bool>("replace");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("replace true swaps the group in its place")
-            << true << QByteArray("group,index,1031,1033\nErst,1,e,\nMeldungen,1,Start,Start\nLetzt,1,l,\n");
-        QTest::newRow("replace false fails and keeps the project") << false << QByteArray();
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("texts");
+        QTest::addColumn<QByteArray>("expected"); // the target's export, less its header
+        // clang-format off
+        QTest::newRow("with subgroups") << "Alarme" << true << "" << "Kopie" << false << 0 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nKopie,1,Kessel heiß,\nKopie,2,Pumpe aus,\nKopie\\Kessel,1,Druck,\nKopie\\Kessel\\Ventil,5,Ventil zu,\n");
+        QTest::newRow("without subgroups") << "Alarme" << false << "" << "Kopie" << false << 0 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nKopie,1,Kessel heiß,\nKopie,2,Pumpe aus,\n");
+        QTest::newRow("nested address in other case, under its own name") << "alarme\\KESSEL" << true << "" << "" << false << 0 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nKessel,1,Druck,\nKessel\\Ventil,5,Ventil zu,\n");
+        QTest::newRow("replace swaps the group in its place") << "Meldungen" << true << "" << "Meldungen" << true << 0 << true << QByteArray("Erst,1,e,\nMeldungen,1,Start,\nLetzt,1,l,\n");
+        QTest::newRow("replace at a position moves the group") << "Meldungen" << true << "" << "MELDUNGEN" << true << 1 << true << QByteArray("MELDUNGEN,1,Start,\nErst,1,e,\nLetzt,1,l,\n");
+        QTest::newRow("below a parent at a position") << "Meldungen" << true << "meldungen" << "Neu" << false << 1 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Neu,1,Start,\nmeldungen\\Unter,1,u,\nLetzt,1,l,\n");
+        QTest::newRow("copy of a missing group") << "Alarm" << true << "" << "Neu" << false << 0 << true << QByteArray("!index group \"Alarm\" not found in <source>");
+        QTest::newRow("onto a group without replace") << "Meldungen" << true << "" << "Meldungen" << false << 0 << true << QByteArray("!index group \"meldungen\" already exists in <target>");
+        QTest::newRow("below a missing parent") << "Meldungen" << true << "Q" << "Neu" << false << 0 << true << QByteArray("!index group \"Q\" not found in <target>");
+        QTest::newRow("without texts, a path below the parent") << "Alarme" << true << "" << "Letzt\\Tief" << false << 0 << false << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nLetzt\\Tief,,,\nLetzt\\Tief\\Kessel,,,\nLetzt\\Tief\\Kessel\\Ventil,,,\n");
+        // clang-format on
     }
-    void pasteReplace() {
+    void paste() {
+        QFETCH(QString, group);
+        QFETCH(bool, withSubgroups);
+        QFETCH(QString, parent);
+        QFETCH(QString, name);
         QFETCH(bool, replace);
+        QFETCH(int, position);
+        QFETCH(bool, texts);
         QFETCH(QByteArray, expected);
-        ProjectFile source(MakeSource());
-        const QString target =
-            ProjectFixture::Make(m_dir, Next("Dst"),
-                                 "group,index,1031,1033\nErst,1,e,\n"
-                                 "meldungen,9,alt,old\nmeldungen\\Unter,1,u,\nLetzt,1,l,\n");
-        const QByteArray before = ProjectFixture::Export(target);
-        const GroupCopy copy = GroupTransfer::Copy(source, "Meldungen", true);
-        ProjectFile project(target);
-        if (replace) {
-            GroupTransfer::Paste(project, copy, "", "Meldungen", true, 0, true);
-            QCOMPARE(ProjectFixture::Export(target), expected);
-        } else {
-            try {
-                GroupTransfer::Paste(project, copy, "", "Meldungen", false, 0, true);
-                QFAIL("pasted");
-            } catch (const Failure& failure) {
-                QCOMPARE(failure.Description(),
-                         QString("index group \"meldungen\" already exists in %1").arg(target));
-            }
-            QCOMPARE(ProjectFixture::Export(target), before);
-        }
+        const QString source = Make(Source), target = Make(Target);
+        Verify(source, target, expected, [&] {
+            ProjectFile project(target);
+            GroupTransfer::Paste(project, GroupTransfer::Copy(ProjectFile(source), group, withSubgroups),
+                                 parent, name, replace, position, texts);
+        });
     }
 
-    void pasteBelowParentAndPosition() {
-        ProjectFile source(MakeSource());
-        const QString target =
-            ProjectFixture::Make(m_dir, Next("Dst"), "group,index,1031\nP,,\nP\\A,1,a\nP\\B,1,b\n");
-        const GroupCopy copy = GroupTransfer::Copy(source, "Meldungen", false);
-        ProjectFile project(target);
-        GroupTransfer::Paste(project, copy, "P", "Neu", false, 2, true);
-        GroupTransfer::Paste(project, copy, "", "P\\B\\Tief", false, 0, false);
-        QCOMPARE(ProjectFixture::Export(target),
-                 QByteArray("group,index,1031\nP,,\nP\\A,1,a\nP\\Neu,1,Start\n"
-                            "P\\B,1,b\nP\\B\\Tief,,\n"));
-        QVERIFY_THROWS_EXCEPTION(Failure, GroupTransfer::Paste(project, copy, "Q", "Neu", true, 0, true));
-        QVERIFY_THROWS_EXCEPTION(Failure, GroupTransfer::Paste(project, copy, "", "Q\\Neu", true, 0, true));
-    }
-
-    void pasteReplaceAtPositionMovesTheGroup() {
-        ProjectFile source(MakeSource());
-        const QString target =
-            ProjectFixture::Make(m_dir, Next("Dst"), "group,index,1031\nA,1,a\nB,1,b\nC,1,c\nC\\D,1,d\n");
-        ProjectFile project(target);
-        GroupTransfer::Paste(project, GroupTransfer::Copy(source, "Meldungen", false), "", "c", true, 1,
-                             true);
-        QCOMPARE(ProjectFixture::Export(target), QByteArray("group,index,1031\nc,1,Start\nA,1,a\nB,1,b\n"));
-    }
-
-    void languagesMissingOnTarget_data() {
-        QTest::addColumn<bool>("addFirst");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("texts of a missing language are left out")
-            << false << QByteArray("group,index,1031\nMeldungen,1,Start\n");
-        QTest::newRow("AddLanguage first keeps them")
-            << true << QByteArray("group,index,1031,1033\nMeldungen,1,Start,Start\n");
-    }
-    void languagesMissingOnTarget() {
-        QFETCH(bool, addFirst);
-        QFETCH(QByteArray, expected);
-        ProjectFile source(MakeSource());
-        const QString target = m_dir.filePath(Next("Dst"));
-        ProjectFile::Create(target, {"1031"});
-        ProjectFile project(target);
-        if (addFirst)
-            project.AddLanguage("1033");
-        GroupTransfer::Paste(project, GroupTransfer::Copy(source, "Meldungen", true), "", "", true, 0, true);
-        QCOMPARE(ProjectFixture::Export(target), expected);
-    }
-
+    // Target: index 1 on both sides, 3 only in the target, 2 only in the copy, which has no
+    // English for index 1 and no French at all; subgroup Sub on both sides, Nur and Neu on one.
     void update_data() {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<bool>("withSubgroups");
         QTest::addColumn<int>("flags");
         QTest::addColumn<QByteArray>("expected");
-        // Target: index 1 on both sides, 3 only in the target, 2 only in the copy.
-        QTest::newRow("0 changes nothing") << 0
-                                           << QByteArray("group,index,1031,1033,fr\n"
-                                                         "G,1,alt,old,vieux\nG,3,nur Ziel,,\n");
-        QTest::newRow("1 updates shared indexes, other languages keep theirs")
-            << 1 << QByteArray("group,index,1031,1033,fr\nG,1,neu,old,vieux\nG,3,nur Ziel,,\n");
-        QTest::newRow("2 adds indexes only in the copy")
-            << 2
-            << QByteArray("group,index,1031,1033,fr\nG,1,alt,old,vieux\nG,2,zwei,two,\nG,3,nur Ziel,,\n");
-        QTest::newRow("3 updates and adds (default)")
-            << 3
-            << QByteArray("group,index,1031,1033,fr\nG,1,neu,old,vieux\nG,2,zwei,two,\nG,3,nur Ziel,,\n");
-        QTest::newRow("4 removes indexes only in the target")
-            << 4 << QByteArray("group,index,1031,1033,fr\nG,1,alt,old,vieux\n");
-        QTest::newRow("7 mirrors the copy's indexes")
-            << 7 << QByteArray("group,index,1031,1033,fr\nG,1,neu,old,vieux\nG,2,zwei,two,\n");
+        // clang-format off
+        QTest::newRow("0 changes nothing") << "g" << true << 0 << QByteArray("G,1,alt,old,vieux\nG,3,nur Ziel,,\nG\\Sub,1,s1,,\nG\\Nur,1,n1,,\n");
+        QTest::newRow("1 updates shared indexes, in matched subgroups too") << "g" << true << 1 << QByteArray("G,1,neu,old,vieux\nG,3,nur Ziel,,\nG\\Sub,1,s2,,\nG\\Nur,1,n1,,\n");
+        QTest::newRow("2 adds indexes and subgroups only in the copy") << "g" << true << 2 << QByteArray("G,1,alt,old,vieux\nG,2,zwei,two,\nG,3,nur Ziel,,\nG\\Sub,1,s1,,\nG\\Sub,2,s2b,,\nG\\Nur,1,n1,,\nG\\Neu,1,x,,\n");
+        QTest::newRow("4 removes indexes and subgroups only in the target") << "g" << true << 4 << QByteArray("G,1,alt,old,vieux\nG\\Sub,1,s1,,\n");
+        QTest::newRow("a copy without subgroups leaves them alone") << "g" << false << 7 << QByteArray("G,1,neu,old,vieux\nG,2,zwei,two,\nG\\Sub,1,s1,,\nG\\Nur,1,n1,,\n");
+        QTest::newRow("missing group") << "Fehlt" << true << 3 << QByteArray("!index group \"Fehlt\" not found in <target>");
+        QTest::newRow("flag out of range") << "g" << true << 8 << QByteArray("!update flag 8 is not a combination of 1, 2 and 4");
+        // clang-format on
     }
     void update() {
-        QFETCH(int, flags);
-        QFETCH(QByteArray, expected);
-        // The copy has no English text for index 1 and no French at all.
-        const QString source =
-            ProjectFixture::Make(m_dir, Next("Src"), "group,index,1031,1033\nQ,1,neu,\nQ,2,zwei,two\n");
-        const QString target = ProjectFixture::Make(
-            m_dir, Next("Dst"), "group,index,1031,1033,fr\nG,1,alt,old,vieux\nG,3,nur Ziel,,\n");
-        ProjectFile project(target);
-        GroupTransfer::Update(project, "g", GroupTransfer::Copy(ProjectFile(source), "Q", false), flags);
-        QCOMPARE(ProjectFixture::Export(target), expected);
-    }
-
-    void updateMatchesSubgroupsByName_data() {
-        QTest::addColumn<bool>("withSubgroups");
-        QTest::addColumn<int>("flags");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("copy without subgroups leaves them alone")
-            << false << 7 << QByteArray("group,index,1031\nG,1,g2\nG\\Sub,1,s1\nG\\Nur,1,n1\n");
-        QTest::newRow("matched subgroup merged, new one added")
-            << true << 3
-            << QByteArray("group,index,1031\nG,1,g2\nG\\Sub,1,s2\nG\\Sub,2,s2b\nG\\Nur,1,n1\nG\\Neu,1,x\n");
-        QTest::newRow("flag 4 removes subgroups only in the target")
-            << true << 7 << QByteArray("group,index,1031\nG,1,g2\nG\\Sub,1,s2\nG\\Sub,2,s2b\nG\\Neu,1,x\n");
-    }
-    void updateMatchesSubgroupsByName() {
+        QFETCH(QString, group);
         QFETCH(bool, withSubgroups);
         QFETCH(int, flags);
         QFETCH(QByteArray, expected);
-        const QString source = ProjectFixture::Make(
-            m_dir, Next("Src"), "group,index,1031\nG,1,g2\nG\\SUB,1,s2\nG\\SUB,2,s2b\nG\\Neu,1,x\n");
-        const QString target =
-            ProjectFixture::Make(m_dir, Next("Dst"), "group,index,1031\nG,1,g1\nG\\Sub,1,s1\nG\\Nur,1,n1\n");
-        ProjectFile project(target);
-        GroupTransfer::Update(project, "G", GroupTransfer::Copy(ProjectFile(source), "G", withSubgroups),
-                              flags);
-        QCOMPARE(ProjectFixture::Export(target), expected);
+        const QString source =
+            Make("group,index,1031,1033\nQ,1,neu,\nQ,2,zwei,two\nQ\\SUB,1,s2,\nQ\\SUB,2,s2b,\nQ\\Neu,1,x,\n");
+        const QString target = Make(
+            "group,index,1031,1033,fr\nG,1,alt,old,vieux\nG,3,nur Ziel,,\nG\\Sub,1,s1,,\nG\\Nur,1,n1,,\n");
+        Verify(source, target, expected, [&] {
+            ProjectFile project(target);
+            GroupTransfer::Update(project, group,
+                                  GroupTransfer::Copy(ProjectFile(source), "Q", withSubgroups), flags);
+        });
     }
 
-    void updateFailuresChangeNothing_data() {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<int>("flags");
+    // Well-formed bytes with a sound checksum can still describe an impossible tree.
+    void copyRefusesForeignOrDamagedBytes_data() {
+        QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("why");
-        QTest::newRow("missing target") << "Fehlt" << 3 << "index group \"Fehlt\" not found in %1";
-        QTest::newRow("flag out of range")
-            << "Alarme" << 8 << "update flag 8 is not a combination of 1, 2 and 4";
-        QTest::newRow("negative flag")
-            << "Alarme" << -1 << "update flag -1 is not a combination of 1, 2 and 4";
+        const QByteArray good = Sample();
+        QByteArray flipped = good;
+        flipped[good.size() / 2] = char(flipped[good.size() / 2] ^ 0x20);
+        QByteArray newer = good;
+        newer[4] = char(2); // the format version follows the tag, little-endian
+        const QString damaged = "the copy is damaged (%1)";
+        // clang-format off
+        QTest::newRow("foreign text") << QByteArray("Alarme\\Kessel, not a copy at all") << "the value is not a copy of an index group";
+        QTest::newRow("flipped byte in the contents") << flipped << damaged.arg("checksum mismatch");
+        QTest::newRow("newer format") << newer << "the copy was made by a newer version (format 2, this one reads 1)";
+        QTest::newRow("text of a language the copy lacks") << Sample("language") << damaged.arg("a text of group \"Alarme\" has no language");
+        QTest::newRow("two texts for one index and language") << Sample("twice") << damaged.arg("texts of group \"Alarme\" out of order");
+        QTest::newRow("two subgroups of one name") << Sample("siblings") << damaged.arg("two subgroups named \"PUMPE\"");
+        QTest::newRow("backslash in a group name") << Sample("backslash") << damaged.arg("invalid group name \"A\\B\"");
+        // clang-format on
     }
-    void updateFailuresChangeNothing() {
-        QFETCH(QString, target);
-        QFETCH(int, flags);
+    void copyRefusesForeignOrDamagedBytes() {
+        QFETCH(QByteArray, bytes);
         QFETCH(QString, why);
-        const QString path = MakeSource();
-        const QByteArray before = ProjectFixture::Export(path);
-        ProjectFile project(path);
-        const GroupCopy copy = GroupTransfer::Copy(project, "Meldungen", false);
-        try {
-            GroupTransfer::Update(project, target, copy, flags);
-            QFAIL("updated");
-        } catch (const Failure& failure) {
-            QCOMPARE(failure.Description(), why.arg(path));
-        }
-        QCOMPARE(ProjectFixture::Export(path), before);
+        GroupCopy read;
+        QString problem;
+        QVERIFY(GroupCopy::FromBytes(Sample(), &read, &problem));
+        QVERIFY(!GroupCopy::FromBytes(bytes, &read, &problem));
+        QCOMPARE(problem, why);
+        QCOMPARE(read.ToBytes(), Sample()); // the copy given is left as it was
     }
 
 private:

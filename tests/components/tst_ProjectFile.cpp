@@ -2,269 +2,237 @@
 
 #include "ProjectData/ProjectDatabase.h"
 #include "ProjectData/ProjectTransaction.h"
-#include "studio/Failure.h"
+#include "common/TestSupport.h"
 
-#include <QTest>
+#include <QThread>
+#include <thread>
 
 class tst_ProjectFile : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init() {
-        QVERIFY(m_dir.isValid());
-        ProjectFixture::UsePrefix(m_prefix);
+    QString Next() { return m_dir.filePath(QString("P%1.kxs").arg(m_counter++)); }
+    QString Make(const QByteArray& csv) {
+        return ProjectFixture::Make(m_dir, QString("M%1.kxs").arg(m_counter++), csv);
     }
 
+private Q_SLOTS:
+    void init() { ProjectFixture::UsePrefix(m_prefix); }
+
+    // What is no project of this version fails naming the file, and stays as it was.
     void refusesWhatIsNoProject_data() {
-        QTest::addColumn<QByteArray>("setup");
+        QTest::addColumn<QString>("sql"); // run on a new project ("+..."), a new database, "" an empty file
         QTest::addColumn<QString>("expected");
-        QTest::newRow("missing file") << QByteArray() << "project \"%1\" not found";
-        QTest::newRow("empty file") << QByteArray("touch") << "%1 is not a project database";
-        QTest::newRow("text file") << QByteArray("text") << "%1 is not a project database";
-        QTest::newRow("foreign database") << QByteArray("foreign") << "%1 is not a project database";
-        QTest::newRow("newer schema")
-            << QByteArray("newer")
-            << "%1 was made by a newer version (schema 2; this program reads schema 1)";
+        // clang-format off
+        QTest::newRow("missing file") << "-" << "project \"%1\" not found";
+        QTest::newRow("empty file") << "" << "%1 is not a project database";
+        QTest::newRow("foreign database") << "CREATE TABLE t(x);PRAGMA user_version = 1" << "%1 is not a project database";
+        QTest::newRow("newer schema") << "+PRAGMA user_version = 2" << "%1 was made by a newer version (schema 2; this program reads schema 1)";
+        // clang-format on
     }
     void refusesWhatIsNoProject() {
-        QFETCH(QByteArray, setup);
+        QFETCH(QString, sql);
         QFETCH(QString, expected);
-        const QString path = m_dir.filePath("Demo.kxs");
-        QFile::remove(path);
-        if (setup == "touch" || setup == "text") {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            if (setup == "text")
-                file.write(
-                    "group,index,1031\nthis is no database at all, but long enough to have a header page\n");
-        } else if (setup == "foreign") {
-            ProjectDatabase db(path, ProjectDatabase::Mode::Create);
-            db.Execute("CREATE TABLE t(x)");
-            db.Execute("PRAGMA user_version = 1");
-        } else if (setup == "newer") {
+        const QString path = Next();
+        QFile file(path);
+        const bool project = sql.startsWith('+');
+        if (project)
             ProjectFile::Create(path, {"1031"});
-            ProjectDatabase db(path, ProjectDatabase::Mode::ReadWrite);
-            db.Execute("PRAGMA user_version = 2");
+        if (!sql.isEmpty() && sql != "-") {
+            ProjectDatabase db(path,
+                               project ? ProjectDatabase::Mode::ReadWrite : ProjectDatabase::Mode::Create);
+            const QByteArrayList statements = sql.mid(project).toUtf8().split(';');
+            for (const QByteArray& statement : statements)
+                db.Execute(statement.constData());
         }
-        const QByteArray before = ReadAll(path);
-        try {
-            ProjectFile project(path);
-            QFAIL("opened");
-        } catch (const Failure& failure) {
-            QCOMPARE(failure.Description(), expected.arg(path));
-        }
-        QCOMPARE(ReadAll(path), before);
+        QVERIFY(sql == "-" || file.open(QIODevice::ReadWrite));
+        const QByteArray before = file.readAll();
+        const std::optional<Failure> failure = TestSupport::FailureOf([&] { ProjectFile project(path); });
+        QVERIFY(failure);
+        QCOMPARE(failure->Description(), expected.arg(path));
+        QCOMPARE(file.seek(0) ? file.readAll() : QByteArray(), before);
     }
 
-    void createKeepsLanguagesInOrder() {
-        const QString path = m_dir.filePath("New.kxs");
+    void languages() {
+        const QString path = Next();
         ProjectFile::Create(path, {"1031", "en-US", "EN-us", "1033"});
         ProjectFile project(path);
-        QCOMPARE(project.Languages(), QStringList({"1031", "en-US", "1033"}));
+        QVERIFY(!project.AddLanguage("1031") && !project.AddLanguage("EN-us") &&
+                project.AddLanguage("fr-FR"));
+        QCOMPARE(ProjectFile(path).Languages(), QStringList({"1031", "en-US", "1033", "fr-FR"}));
         QVERIFY_THROWS_EXCEPTION(Failure, ProjectFile::Create(path, {}));
     }
 
-    void addLanguage_data() {
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<bool>("added");
-        QTest::addColumn<QStringList>("after");
-        QTest::newRow("new language") << "fr-FR" << true << QStringList{"1031", "en-US", "fr-FR"};
-        QTest::newRow("same spelling is no change") << "1031" << false << QStringList{"1031", "en-US"};
-        QTest::newRow("other case is no change") << "EN-us" << false << QStringList{"1031", "en-US"};
-    }
-    void addLanguage() {
-        QFETCH(QString, language);
-        QFETCH(bool, added);
-        QFETCH(QStringList, after);
-        const QString path = m_dir.filePath("Lang.kxs");
-        QFile::remove(path);
-        ProjectFile::Create(path, {"1031", "en-US"});
-        ProjectFile project(path);
-        QCOMPARE(project.AddLanguage(language), added);
-        QCOMPARE(ProjectFile(path).Languages(), after);
-    }
-
-    void refusesInvalidNames_data() {
-        QTest::addColumn<QString>("kind");
+    // A refused name fails naming the project and changes nothing.
+    void names_data() {
+        QTest::addColumn<QString>("call"); // "language", "create", or the group to rename
         QTest::addColumn<QString>("name");
-        QTest::newRow("empty language") << "language"
-                                        << "";
-        QTest::newRow("blank language") << "language"
-                                        << "  ";
-        QTest::newRow("empty group name") << "group"
-                                          << "";
-        QTest::newRow("backslash in group name") << "group"
-                                                 << "A\\B";
-        QTest::newRow("sibling differing in case only") << "group"
-                                                        << "alarme";
+        QTest::addColumn<bool>("works");
+        // clang-format off
+        QTest::newRow("empty language") << "language" << "" << false;
+        QTest::newRow("empty group name") << "create" << "" << false;
+        QTest::newRow("backslash in group name") << "create" << "X\\Y" << false;
+        QTest::newRow("new sibling differing in case only") << "create" << "a" << false;
+        QTest::newRow("rename to a new name") << "A" << "Z" << true;
+        QTest::newRow("rename, case change of the same group") << "A" << "a" << true;
+        QTest::newRow("rename to a name used under another parent only") << "D" << "B" << true;
+        // clang-format on
     }
-    void refusesInvalidNames() {
-        QFETCH(QString, kind);
+    void names() {
+        QFETCH(QString, call);
         QFETCH(QString, name);
-        auto project = ProjectFile::Create(m_dir.filePath(QString("Names%1.kxs").arg(m_counter++)), {"1031"});
-        project->CreateGroup(ProjectFile::TopLevel, "Alarme");
-        try {
-            if (kind == "language")
-                project->AddLanguage(name);
+        QFETCH(bool, works);
+        const QString path = Make("group,index,1031\nA,1,a\nA\\B,1,ab\nD,1,d\n");
+        const QByteArray before = ProjectFixture::Export(path);
+        ProjectFile project(path);
+        const std::optional<Failure> failure = TestSupport::FailureOf([&] {
+            if (call == "language")
+                project.AddLanguage(name);
+            else if (call == "create")
+                project.CreateGroup(ProjectFile::TopLevel, name);
             else
-                project->CreateGroup(ProjectFile::TopLevel, name);
-            QFAIL("accepted");
-        } catch (const Failure& failure) {
-            QVERIFY2(failure.Description().contains(project->Path()), qPrintable(failure.Description()));
-        }
-        QCOMPARE(project->Languages(), QStringList{"1031"});
-        QCOMPARE(project->Children(ProjectFile::TopLevel).size(), 1);
+                project.RenameGroup(project.RequireGroup(call), name);
+        });
+        QCOMPARE(!failure, works);
+        if (works)
+            QCOMPARE(project.GroupPath(project.RequireGroup(name)), name);
+        else
+            QVERIFY(failure->Description().contains(path) && ProjectFixture::Export(path) == before);
     }
 
-    void groupPaths_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("found");
-        QTest::newRow("top level") << "Alarme"
-                                   << "Alarme";
-        QTest::newRow("top level in other case") << "ALARME"
-                                                 << "Alarme";
-        QTest::newRow("nested") << "Alarme\\Kessel"
-                                << "Alarme\\Kessel";
-        QTest::newRow("same name under another parent") << "Meldungen\\Kessel"
-                                                        << "Meldungen\\Kessel";
-        QTest::newRow("nested name at top level is absent") << "Kessel"
-                                                            << "";
-        QTest::newRow("missing level") << "Alarme\\Pumpe\\Kessel"
-                                       << "";
-    }
+    // Paths compare without case level by level; malformed ones fail, absent ones are none.
     void groupPaths() {
-        QFETCH(QString, path);
-        QFETCH(QString, found);
-        auto project = ProjectFile::Create(m_dir.filePath(QString("Paths%1.kxs").arg(m_counter++)), {"1031"});
+        auto project = ProjectFile::Create(Next(), {"1031"});
         project->EnsureGroup("Alarme\\Kessel");
         project->EnsureGroup("Meldungen\\Kessel");
-        const std::optional<qint64> group = project->GroupAt(path);
-        QCOMPARE(group ? project->GroupPath(*group) : QString(), found);
-        if (found.isEmpty()) {
+        QCOMPARE(project->GroupPath(project->RequireGroup("ALARME")), "Alarme");
+        QCOMPARE(project->GroupPath(project->RequireGroup("meldungen\\kessel")), "Meldungen\\Kessel");
+        QVERIFY(!project->GroupAt("Kessel") && !project->GroupAt("Alarme\\Pumpe\\Kessel"));
+        for (const char* path : {"Kessel", "", "Alarme\\\\Kessel"})
             QVERIFY_THROWS_EXCEPTION(Failure, project->RequireGroup(path));
-        }
+        QVERIFY_THROWS_EXCEPTION(Failure, project->GroupAt(""));
     }
 
-    void malformedPathsFail_data() {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("empty path") << "";
-        QTest::newRow("leading backslash") << "\\Alarme";
-        QTest::newRow("doubled backslash") << "Alarme\\\\Kessel";
-        QTest::newRow("trailing backslash") << "Alarme\\";
-    }
-    void malformedPathsFail() {
-        QFETCH(QString, path);
-        auto project = ProjectFile::Create(m_dir.filePath(QString("Bad%1.kxs").arg(m_counter++)), {"1031"});
-        project->EnsureGroup("Alarme\\Kessel");
-        QVERIFY_THROWS_EXCEPTION(Failure, project->GroupAt(path));
-    }
-
-    void positions_data() {
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QStringList>("order");
-        QTest::newRow("0 puts it last") << 0 << QStringList{"A", "B", "C", "New"};
-        QTest::newRow("1 puts it first") << 1 << QStringList{"New", "A", "B", "C"};
-        QTest::newRow("2 puts it second") << 2 << QStringList{"A", "New", "B", "C"};
-        QTest::newRow("past the end puts it last") << 9 << QStringList{"A", "B", "C", "New"};
-    }
+    // 0 or a position past the end puts a new group last, n makes it the nth, whatever gaps the
+    // stored positions have.
     void positions() {
-        QFETCH(int, position);
-        QFETCH(QStringList, order);
-        auto project = ProjectFile::Create(m_dir.filePath(QString("Pos%1.kxs").arg(m_counter++)), {"1031"});
-        for (const char* name : {"A", "X", "B", "C"})
+        auto project = ProjectFile::Create(Next(), {"1031"});
+        for (const char* name : {"A", "X", "C"})
             project->CreateGroup(ProjectFile::TopLevel, name);
-        // A deleted sibling leaves a gap in the stored positions.
         project->DeleteGroup(project->RequireGroup("X"));
-        project->CreateGroup(ProjectFile::TopLevel, "New", position);
+        project->CreateGroup(ProjectFile::TopLevel, "Last", 0);
+        project->CreateGroup(ProjectFile::TopLevel, "Second", 2);
+        project->CreateGroup(ProjectFile::TopLevel, "End", 9);
         QStringList names;
         for (const GroupInfo& group : project->Children(ProjectFile::TopLevel))
             names << group.name;
-        QCOMPARE(names, order);
+        QCOMPARE(names, (QStringList{"A", "Second", "C", "Last", "End"}));
     }
 
-    void deleteRemovesSubtreeAndTexts() {
-        const QString path = ProjectFixture::Make(m_dir, "Del.kxs",
-                                                  "group,index,1031\n"
-                                                  "A,1,a\nA\\B,1,ab\nA\\B\\C,1,abc\nD,1,d\n");
+    // Deleting takes the subtree and its texts; an empty text is no text; an uncommitted change
+    // is rolled back, and another connection sees only what is committed.
+    void changes() {
+        const QString path = Make("group,index,1031,1033\nA,1,a,one\nA\\B,1,ab,\nA\\B\\C,1,abc,\nD,1,d,\n");
         {
             ProjectFile project(path);
             project.DeleteGroup(project.RequireGroup("A"));
+            const qint64 d = project.RequireGroup("D");
+            project.SetText(d, 1, project.LanguageId("1031"), QString());
+            project.SetText(d, 2, project.LanguageId("1033"), "two");
+            QCOMPARE(project.TextCounts(d), (QMap<qint64, qint64>{{project.LanguageId("1033"), 1}}));
         }
-        QCOMPARE(ProjectFixture::Export(path), QByteArray("group,index,1031\nD,1,d\n"));
+        const QByteArray after = "group,index,1031,1033\nD,2,,two\n";
+        QCOMPARE(ProjectFixture::Export(path), after);
         ProjectDatabase db(path, ProjectDatabase::Mode::ReadWrite);
         QCOMPARE(db.IntegerOf("SELECT COUNT(*) FROM texts"), 1);
         QCOMPARE(db.IntegerOf("SELECT COUNT(*) FROM groups"), 1);
-    }
-
-    void rename_data() {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<bool>("works");
-        QTest::newRow("new name") << "A"
-                                  << "Z" << true;
-        QTest::newRow("case change of the same group") << "A"
-                                                       << "a" << true;
-        QTest::newRow("name of a sibling") << "A"
-                                           << "d" << false;
-        QTest::newRow("name used under another parent only") << "D"
-                                                             << "B" << true;
-    }
-    void rename() {
-        QFETCH(QString, from);
-        QFETCH(QString, to);
-        QFETCH(bool, works);
-        const QString path = ProjectFixture::Make(m_dir, QString("Ren%1.kxs").arg(m_counter++),
-                                                  "group,index,1031\nA,1,a\nA\\B,1,ab\nD,1,d\n");
-        const QByteArray before = ProjectFixture::Export(path);
-        ProjectFile project(path);
-        const qint64 group = project.RequireGroup(from);
-        if (works) {
-            project.RenameGroup(group, to);
-            QCOMPARE(project.GroupPath(group), to);
-        } else {
-            QVERIFY_THROWS_EXCEPTION(Failure, project.RenameGroup(group, to));
-            QCOMPARE(ProjectFixture::Export(path), before);
-        }
-    }
-
-    void emptyTextIsNoText() {
-        const QString path = ProjectFixture::Make(m_dir, "Empty.kxs", "group,index,1031,1033\nA,1,a,b\n");
-        ProjectFile project(path);
-        const qint64 group = project.RequireGroup("A");
-        project.SetText(group, 1, project.LanguageId("1033"), QString());
-        QCOMPARE(project.TextCounts(group), (QMap<qint64, qint64>{{project.LanguageId("1031"), 1}}));
-    }
-
-    void transactionRollsBackUnlessCommitted() {
-        const QString path = ProjectFixture::Make(m_dir, "Tx.kxs", "group,index,1031\nA,1,a\n");
-        const QByteArray before = ProjectFixture::Export(path);
         {
             ProjectFile project(path);
             ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
-            project.DeleteGroup(project.RequireGroup("A"));
-            project.AddLanguage("1033");
+            project.DeleteGroup(project.RequireGroup("D"));
+            project.AddLanguage("fr");
+            QCOMPARE(ProjectFixture::Export(path), after);
         }
-        QCOMPARE(ProjectFixture::Export(path), before);
-    }
-
-    void readerSeesLastCommittedStateWhileWriting() {
-        const QString path = ProjectFixture::Make(m_dir, "Busy.kxs", "group,index,1031\nA,1,a\n");
-        const QByteArray before = ProjectFixture::Export(path);
+        QCOMPARE(ProjectFixture::Export(path), after);
         ProjectFile writer(path);
         ProjectTransaction transaction(writer.Database(), ProjectTransaction::Kind::Write);
-        writer.SetText(writer.RequireGroup("A"), 2, writer.LanguageId("1031"), "b");
-        // Another connection, as another process would have, reads meanwhile.
-        QCOMPARE(ProjectFixture::Export(path), before);
+        writer.SetText(writer.RequireGroup("D"), 3, writer.LanguageId("1031"), "drei");
+        QCOMPARE(ProjectFixture::Export(path), after);
         transaction.Commit();
-        QCOMPARE(ProjectFixture::Export(path), QByteArray("group,index,1031\nA,1,a\nA,2,b\n"));
+        QCOMPARE(ProjectFixture::Export(path), after + "D,3,drei,\n");
+    }
+
+    // A second writer, as another program would be, waits for the first instead of failing as locked.
+    void secondWriterWaits() {
+        const QString path = Make("group,index,1031\nA,1,a\n");
+        ProjectFile first(path);
+        auto hold = std::make_unique<ProjectTransaction>(first.Database(), ProjectTransaction::Kind::Write);
+        first.SetText(first.RequireGroup("A"), 2, first.LanguageId("1031"), "b");
+        std::optional<Failure> failure;
+        std::thread second([&] {
+            failure = TestSupport::FailureOf([&] {
+                ProjectFile project(path);
+                ProjectTransaction transaction(project.Database(), ProjectTransaction::Kind::Write);
+                project.SetText(project.RequireGroup("A"), 3, project.LanguageId("1031"), "c");
+                transaction.Commit();
+            });
+        });
+        QThread::msleep(300);
+        hold->Commit();
+        second.join();
+        QVERIFY2(!failure, qPrintable(failure ? failure->Text() : QString()));
+        QCOMPARE(ProjectFixture::Export(path), QByteArray("group,index,1031\nA,1,a\nA,2,b\nA,3,c\n"));
+    }
+
+    // An import sets the texts of its header's languages, empty cells removing them, and adds
+    // languages; a byte-order mark and a last line without line end are read.
+    void csvImport() {
+        const QString imported = Make("group,index,1031,1033\nA,1,a,one\nA,2,b,two\n");
+        ProjectFile project(imported);
+        QCOMPARE(ProjectCsv::Import(project, "\xEF\xBB\xBFgroup,index,1033,fr\r\nA,1,,un\r\nA,3,three,trois",
+                                    "more.csv"),
+                 2);
+        QCOMPARE(ProjectFixture::Export(imported),
+                 QByteArray("group,index,1031,1033,fr\nA,1,a,,un\nA,2,b,two,\nA,3,,three,trois\n"));
+    }
+
+    void csvMalformedChangesNothing_data() {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("why");
+        QByteArray many("group,index,1031,1033\n");
+        for (int i = 1; i <= 150; ++i)
+            many += "B," + QByteArray::number(i) + ",x,y\n";
+        // clang-format off
+        QTest::newRow("no header") << QByteArray("") << "line 1: no header (expected group,index,<language>...)";
+        QTest::newRow("header without group,index") << QByteArray("gruppe,index,1031\n") << "line 1: the header must begin with group,index";
+        QTest::newRow("language twice in header") << QByteArray("group,index,1031,1031\n") << "line 1: language \"1031\" twice in the header";
+        QTest::newRow("too few fields") << QByteArray("group,index,1031,1033\nB,1,x,y\nB,2,x\n") << "line 3: expected 4 fields, found 3";
+        QTest::newRow("index not a number") << QByteArray("group,index,1031,1033\nB,1,x,y\nB,zwei,x,y\n") << "line 3: index \"zwei\" is not a whole number";
+        QTest::newRow("empty group") << QByteArray("group,index,1031,1033\n,1,x,y\n") << "line 2: no group";
+        QTest::newRow("empty group level") << QByteArray("group,index,1031,1033\nB\\\\C,1,x,y\n") << "line 2: group \"B\\\\C\" has an empty level";
+        QTest::newRow("texts without index") << QByteArray("group,index,1031,1033\nB,,x,\n") << "line 2: texts without an index";
+        QTest::newRow("index twice, before a malformed row") << QByteArray("group,index,1031,1033\nb,7,x,y\nB,7,x,y\nB,8\n") << "line 3: index 7 of group \"B\" twice";
+        QTest::newRow("index twice, far apart") << many + "B,2,x,y\nB,200,x,y\n" << "line 152: index 2 of group \"B\" twice";
+        QTest::newRow("quote never closed, line of its record") << QByteArray("group,index,1031,1033\nB,1,x,y\nB,2,\"offen\nweiter,y\n") << "line 3: a quoted field is never closed";
+        QTest::newRow("text after closing quote") << QByteArray("group,index,1031,1033\nB,1,\"x\"y,z\n") << "line 2: text after the closing quote of field 3";
+        QTest::newRow("stray quote in plain field") << QByteArray("group,index,1031,1033\nB,1,x\"y,z\n") << "line 2: a quote inside field 3 that is not quoted";
+        QTest::newRow("not UTF-8, line after a multi-line cell") << QByteArray("group,index,1031,1033\nB,1,\"a\nb\",y\nB,2,\xff,y\n") << "line 4: not UTF-8 text";
+        QTest::newRow("CR line ends and an empty line") << QByteArray("group,index,1031,1033\rB,1,\"a\rb\",y\r\rB,zwei,x,y\r") << "line 5: index \"zwei\" is not a whole number";
+        QTest::newRow("mixed line ends") << QByteArray("group,index,1031,1033\r\nB,1,x,y\rB,2,x,y\nB,3,\"x\"y,z\r\n") << "line 4: text after the closing quote of field 3";
+        // clang-format on
+    }
+    void csvMalformedChangesNothing() {
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, why);
+        const QString path = Make("group,index,1031\nA,1,a\n");
+        ProjectFile project(path);
+        const std::optional<Failure> failure =
+            TestSupport::FailureOf([&] { ProjectCsv::Import(project, csv, "in.csv"); });
+        QVERIFY(failure);
+        QCOMPARE(failure->Description(), QString("in.csv %1; nothing imported").arg(why));
+        QCOMPARE(ProjectFixture::Export(path), QByteArray("group,index,1031\nA,1,a\n"));
     }
 
 private:
-    static QByteArray ReadAll(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     QTemporaryDir m_dir;
     QTemporaryDir m_prefix;
     int m_counter = 0;

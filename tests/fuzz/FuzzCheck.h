@@ -8,33 +8,23 @@
 #include <cstdio>
 #include <cstdlib>
 
-// What the fuzz targets share. A broken expectation ends the process as a crash would, so that
-// libFuzzer keeps the input and the replay of the corpus fails on it.
+// What the fuzz targets share.
 namespace Fuzz {
 
-// Aborts, saying what did not hold and on what, when condition is false.
+// Aborts as a crash would, saying what did not hold and on what, when condition is false: libFuzzer
+// then keeps the input, and the replay fails on it.
 inline void Expect(bool condition, const char* what, const QString& detail = QString()) {
-    if (condition)
-        return;
-    std::fprintf(stderr, "fuzz: expectation failed: %s%s%s\n", what, detail.isEmpty() ? "" : ": ",
-                 qUtf8Printable(detail));
-    std::abort();
+    if (!condition) {
+        std::fprintf(stderr, "fuzz: expectation failed: %s: %s\n", what, qUtf8Printable(detail));
+        std::abort();
+    }
 }
 
-// The input without a copy: a read past its end is a read past libFuzzer's buffer, which the
-// address sanitizer sees.
+// The input without a copy, so that a read past its end is one past libFuzzer's buffer. The log
+// goes off: damaged input is expected, and warnings would drown libFuzzer's report.
 inline QByteArray Bytes(const uint8_t* data, size_t size) {
+    [[maybe_unused]] static const bool quiet = (QLoggingCategory::setFilterRules("kx4.*=false"), true);
     return QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
-}
-
-// The program's own log categories off: a damaged input is expected, and their warnings would
-// drown libFuzzer's report.
-inline void Quiet() {
-    static const bool done = [] {
-        QLoggingCategory::setFilterRules(QStringLiteral("kx4.*=false"));
-        return true;
-    }();
-    (void)done;
 }
 
 } // namespace Fuzz

@@ -1,5 +1,4 @@
-// The PO reader on any bytes. It gives units or fails with a Failure naming the line; the
-// units it gives, written by the PO writer, read back as the same units.
+// The PO reader on any bytes: refusals name the line; units written back read back the same.
 #include "ProjectData/PoReader.h"
 #include "ProjectData/PoWriter.h"
 

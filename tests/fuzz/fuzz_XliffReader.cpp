@@ -1,5 +1,4 @@
-// The XLIFF reader on any bytes. It gives units or fails with a Failure naming the line; the
-// units it gives, written by the XLIFF writer, read back as the same units.
+// The XLIFF reader on any bytes: refusals name the line; units written back read back the same.
 #include "ProjectData/XliffReader.h"
 #include "ProjectData/XliffWriter.h"
 

@@ -1,33 +1,50 @@
 #include "platform/help/ChmFile.h"
+#include "platform/help/ChmIndex.h"
+#include "platform/help/ChmSitemap.h"
+#include "platform/help/HelpLink.h"
+#include "platform/help/HelpSearchIndex.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 #include <functional>
 
-// The fixture maps context 1234 to sub/topic.htm (written by the compiler as its absolute build
-// path) and nothing else; its default topic is start.htm.
+// Reading a help file and what the viewer makes of it: its records and topics, its contents and
+// index sitemaps, the binary index, the full-text search and the links in its pages. The fixture
+// maps context 1234 to sub/topic.htm (written by the compiler as its absolute build path) and
+// nothing else; its default topic is start.htm.
 class tst_ChmFile : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase();
-    void systemRecords();
-    void contextTopic_data();
-    void contextTopic();
+    void records();
     void resolveTopic_data();
     void resolveTopic();
-    void read();
     void openFailure_data();
     void openFailure();
     void decodeText_data();
     void decodeText();
+    void index_data();
+    void index();
+    void indexFilter_data();
+    void indexFilter();
+    void sitemap_data();
+    void sitemap();
+    void search_data();
+    void search();
+    void link_data();
+    void link();
 
 private:
     std::unique_ptr<ChmFile> m_file;
+    std::unique_ptr<ChmFile> m_withoutSitemap;
+    QTemporaryDir m_dir;
 };
 
 void tst_ChmFile::initTestCase() {
@@ -35,92 +52,66 @@ void tst_ChmFile::initTestCase() {
     QString why;
     m_file = ChmFile::Open(QStringLiteral(KX4_HELP_FIXTURE), &why);
     QVERIFY2(m_file, qPrintable(why));
+    // The same file whose index sitemap is named differently in its directory, so that the name
+    // in its system file leads nowhere: only the binary index is left.
+    QFile fixture(QStringLiteral(KX4_HELP_FIXTURE));
+    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    QByteArray bytes = fixture.readAll();
+    const qsizetype name = bytes.indexOf("/Fixture.hhk");
+    QVERIFY(name > 0);
+    bytes[name + 11] = 'x';
+    QFile patched(m_dir.filePath("ohne-hhk.chm"));
+    QVERIFY(patched.open(QIODevice::WriteOnly));
+    patched.write(bytes);
+    patched.close();
+    m_withoutSitemap = ChmFile::Open(patched.fileName());
+    QVERIFY(m_withoutSitemap);
+    QCOMPARE(m_withoutSitemap->IndexFile(), QString());
 }
 
-void tst_ChmFile::systemRecords() {
+// The system records, the context map (1234 only, as the compiler wrote it: its build folder
+// first) and reading objects in any spelling.
+void tst_ChmFile::records() {
     QCOMPARE(m_file->Title(), QStringLiteral("Testhilfe Fixture"));
     QCOMPARE(m_file->DefaultTopic(), QStringLiteral("/start.htm"));
     QCOMPARE(m_file->ContentsFile(), QStringLiteral("/Fixture.hhc"));
-}
-
-void tst_ChmFile::contextTopic_data() {
-    QTest::addColumn<quint32>("contextId");
-    QTest::addColumn<bool>("mapped");
-    QTest::addColumn<QString>("topic");
-    QTest::newRow("mapped number gives its topic") << 1234u << true << "/sub/topic.htm";
-    QTest::newRow("unmapped number gives none") << 4321u << false << "";
-    QTest::newRow("zero is not mapped") << 0u << false << "";
-    QTest::newRow("offset value is no context number") << 1u << false << "";
-}
-
-void tst_ChmFile::contextTopic() {
-    QFETCH(quint32, contextId);
-    QFETCH(bool, mapped);
-    QFETCH(QString, topic);
-    const std::optional<QString> written = m_file->ContextTopic(contextId);
-    QCOMPARE(written.has_value(), mapped);
-    if (mapped) {
-        // As the compiler wrote it (its build folder first); resolving drops what the file lacks.
-        QVERIFY2(written->endsWith(QLatin1String("sub/topic.htm")), qPrintable(*written));
-        QCOMPARE(m_file->ResolveTopic(*written), topic);
-    }
+    const std::optional<QString> written = m_file->ContextTopic(1234);
+    QVERIFY(written && written->endsWith(QLatin1String("sub/topic.htm")));
+    QCOMPARE(m_file->ResolveTopic(*written), QStringLiteral("/sub/topic.htm"));
+    for (const quint32 unmapped : {4321u, 0u, 1u /* an offset value, no context number */})
+        QVERIFY(!m_file->ContextTopic(unmapped));
+    const std::optional<QByteArray> page = m_file->Read(QStringLiteral("SUB\\OTHER.HTM"));
+    QVERIFY(page && page->contains("Zweiter Teil mit Umlauten: \xc3\xa4\xc3\xb6\xc3\xbc"));
+    const std::optional<QByteArray> picture = m_file->Read(QStringLiteral("/sub/dot.png"));
+    QVERIFY(picture && picture->startsWith("\x89PNG"));
+    QVERIFY(!m_file->Read(QStringLiteral("/sub/missing.htm")));
 }
 
 void tst_ChmFile::resolveTopic_data() {
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("resolved");
-    QTest::newRow("relative path") << "sub/topic.htm"
-                                   << "/sub/topic.htm";
-    QTest::newRow("absolute in the file") << "/sub/topic.htm"
-                                          << "/sub/topic.htm";
-    QTest::newRow("backslashes") << "sub\\topic.htm"
-                                 << "/sub/topic.htm";
-    QTest::newRow("leading backslash") << "\\sub\\topic.htm"
-                                       << "/sub/topic.htm";
-    QTest::newRow("other case") << "SUB/Topic.HTM"
-                                << "/sub/topic.htm";
-    QTest::newRow("absolute build path of a Linux compiler") << "/home/builder/projekt/hilfe/sub/topic.htm"
-                                                             << "/sub/topic.htm";
-    QTest::newRow("absolute build path of a Windows compiler") << "C:\\Projekte\\Hilfe\\sub\\topic.htm"
-                                                               << "/sub/topic.htm";
-    QTest::newRow("build path before a top-level topic") << "/build/start.htm"
-                                                         << "/start.htm";
-    QTest::newRow("anchor kept") << "sub/other.htm#teil2"
-                                 << "/sub/other.htm#teil2";
-    QTest::newRow("build path with anchor") << "/tmp/x/sub/other.htm#teil2"
-                                            << "/sub/other.htm#teil2";
-    QTest::newRow("file name before the topic") << "Fixture.chm::/sub/topic.htm"
-                                                << "/sub/topic.htm";
-    QTest::newRow("store link with anchor") << "mk:@MSITStore:C:\\Hilfe\\Fixture.chm::/sub/other.htm#teil2"
-                                            << "/sub/other.htm#teil2";
-    QTest::newRow("dot levels") << "./sub/../sub/./topic.htm"
-                                << "/sub/topic.htm";
-    QTest::newRow("surrounding blanks") << "  sub/topic.htm "
-                                        << "/sub/topic.htm";
-    QTest::newRow("missing topic") << "sub/missing.htm"
-                                   << "";
-    QTest::newRow("missing topic under a build path") << "/work/sub/nothing/topic.htm"
-                                                      << "";
-    QTest::newRow("folder only") << "/sub/"
-                                 << "";
-    QTest::newRow("empty") << ""
-                           << "";
+    // clang-format off
+    QTest::newRow("absolute in the file") << "/sub/topic.htm" << "/sub/topic.htm";
+    QTest::newRow("leading backslash") << "\\sub\\topic.htm" << "/sub/topic.htm";
+    QTest::newRow("other case") << "SUB/Topic.HTM" << "/sub/topic.htm";
+    QTest::newRow("absolute build path of a Windows compiler") << "C:\\Projekte\\Hilfe\\sub\\topic.htm" << "/sub/topic.htm";
+    QTest::newRow("build path before a top-level topic") << "/build/start.htm" << "/start.htm";
+    QTest::newRow("anchor kept") << "sub/other.htm#teil2" << "/sub/other.htm#teil2";
+    QTest::newRow("file name before the topic") << "Fixture.chm::/sub/topic.htm" << "/sub/topic.htm";
+    QTest::newRow("store link with anchor") << "mk:@MSITStore:C:\\Hilfe\\Fixture.chm::/sub/other.htm#teil2" << "/sub/other.htm#teil2";
+    QTest::newRow("dot levels") << "./sub/../sub/./topic.htm" << "/sub/topic.htm";
+    QTest::newRow("surrounding blanks") << "  sub/topic.htm " << "/sub/topic.htm";
+    QTest::newRow("missing topic") << "sub/missing.htm" << "";
+    QTest::newRow("missing topic under a build path") << "/work/sub/nothing/topic.htm" << "";
+    QTest::newRow("folder only") << "/sub/" << "";
+    QTest::newRow("empty") << "" << "";
+    // clang-format on
 }
 
 void tst_ChmFile::resolveTopic() {
     QFETCH(QString, written);
     QFETCH(QString, resolved);
     QCOMPARE(m_file->ResolveTopic(written), resolved);
-}
-
-void tst_ChmFile::read() {
-    const std::optional<QByteArray> page = m_file->Read(QStringLiteral("SUB\\OTHER.HTM"));
-    QVERIFY(page);
-    QVERIFY(page->contains("Zweiter Teil mit Umlauten: \xc3\xa4\xc3\xb6\xc3\xbc"));
-    const std::optional<QByteArray> picture = m_file->Read(QStringLiteral("/sub/dot.png"));
-    QVERIFY(picture);
-    QVERIFY(picture->startsWith("\x89PNG"));
-    QVERIFY(!m_file->Read(QStringLiteral("/sub/missing.htm")));
 }
 
 namespace {
@@ -171,32 +162,17 @@ void tst_ChmFile::openFailure_data() {
     const QString damaged = QStringLiteral("the file is damaged");
     QTest::newRow("missing file") << "missing.chm" << QByteArray() << "the file does not exist";
     QTest::newRow("folder") << "folder.chm" << QByteArray() << "it is not a file";
-    QTest::newRow("empty file") << "empty.chm" << QByteArray("") << notHelp;
     QTest::newRow("text file") << "text.chm" << QByteArray("Keine Hilfedatei\n") << notHelp;
     QTest::newRow("header only") << "header.chm" << QByteArray("ITSF") << notHelp;
     QTest::newRow("help file cut short") << "cut.chm" << Toolbox().left(120) << damaged;
     // Each of these once ended the process that read the file.
-    QTest::newRow("no windows per reset")
-        << "a.chm"
-        << Patched([](const QByteArray& f) { return ObjectAt(f, ControlData) + 0x14; }, QByteArray(4, 0))
-        << damaged;
-    QTest::newRow("reset table block length zero")
-        << "b.chm"
-        << Patched([](const QByteArray& f) { return ObjectAt(f, "InstanceData/ResetTable") + 0x20; },
-                   QByteArray(8, 0))
-        << damaged;
-    QTest::newRow("directory chunk followed by itself")
-        << "c.chm"
-        << Patched(
-               [](const QByteArray& f) {
-                   return qFromLittleEndian<qint64>(f.constData() + 0x48) + 0x54 + 0x10;
-               },
-               QByteArray(4, 0))
-        << damaged;
-    QTest::newRow("LZX version unknown, window of two bytes")
-        << "d.chm" << Patched([](const QByteArray& f) { return ObjectAt(f, ControlData) + 8; }, "\x01")
-        << damaged;
+    // clang-format off
+    QTest::newRow("no windows per reset") << "a.chm" << Patched([](const QByteArray& f) { return ObjectAt(f, ControlData) + 0x14; }, QByteArray(4, 0)) << damaged;
+    QTest::newRow("reset table block length zero") << "b.chm" << Patched([](const QByteArray& f) { return ObjectAt(f, "InstanceData/ResetTable") + 0x20; }, QByteArray(8, 0)) << damaged;
+    QTest::newRow("directory chunk followed by itself") << "c.chm" << Patched([](const QByteArray& f) { return qFromLittleEndian<qint64>(f.constData() + 0x48) + 0x54 + 0x10; }, QByteArray(4, 0)) << damaged + "|the directory chain returns to chunk 0";
+    QTest::newRow("LZX version unknown, window of two bytes") << "d.chm" << Patched([](const QByteArray& f) { return ObjectAt(f, ControlData) + 8; }, "\x01") << damaged;
     QTest::newRow("object longer than the file") << "e.chm" << SystemFileLongerThanTheFile() << damaged;
+    // clang-format on
 }
 
 void tst_ChmFile::openFailure() {
@@ -213,29 +189,29 @@ void tst_ChmFile::openFailure() {
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
+    // After "|": the reader's own words, which name the damage its checks found (logged as info).
+    if (why.contains(u'|')) {
+        QLoggingCategory::setFilterRules(QStringLiteral("kx4.help.chm.info=true"));
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("kx4chmread: " + why.section(u'|', 1) + "$"));
+    }
     QString reason;
-    QVERIFY(!ChmFile::Open(path, &reason));
-    QCOMPARE(reason, why);
+    const bool opened = bool(ChmFile::Open(path, &reason));
+    QLoggingCategory::setFilterRules(QString());
+    QVERIFY(!opened);
+    QCOMPARE(reason, why.section(u'|', 0, 0));
 }
 
 void tst_ChmFile::decodeText_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<quint32>("languageId");
     QTest::addColumn<QString>("text");
-    QTest::newRow("plain ASCII") << QByteArray("Hilfe") << 0x0407u << "Hilfe";
-    QTest::newRow("UTF-8 whatever the language") << QByteArray("\xc3\x9c"
-                                                               "bersicht")
-                                                 << 0x0419u << QString::fromUtf8("Übersicht");
-    QTest::newRow("German: Western code page") << QByteArray("\xdc"
-                                                             "bersicht \x84Hilfe\x93")
-                                               << 0x0407u << QString::fromUtf8("Übersicht „Hilfe“");
-    QTest::newRow("Russian: Cyrillic code page")
-        << QByteArray("\xd1\xef\xf0\xe0\xe2\xea\xe0") << 0x0419u << QString::fromUtf8("Справка");
-    QTest::newRow("Polish: Central European code page")
-        << QByteArray("Pomoc \xb9\xea") << 0x0415u << QString::fromUtf8("Pomoc ąę");
-    QTest::newRow("Japanese: Shift JIS")
-        << QByteArray("\x83\x77\x83\x8b\x83\x76") << 0x0411u << QString::fromUtf8("ヘルプ");
+    // clang-format off
+    QTest::newRow("UTF-8 whatever the language") << QByteArray("\xc3\x9c" "bersicht") << 0x0419u << QString::fromUtf8("Übersicht");
+    QTest::newRow("German: Western code page") << QByteArray("\xdc" "bersicht \x84Hilfe\x93") << 0x0407u << QString::fromUtf8("Übersicht „Hilfe“");
+    QTest::newRow("Russian: Cyrillic code page") << QByteArray("\xd1\xef\xf0\xe0\xe2\xea\xe0") << 0x0419u << QString::fromUtf8("Справка");
+    QTest::newRow("Japanese: Shift JIS") << QByteArray("\x83\x77\x83\x8b\x83\x76") << 0x0411u << QString::fromUtf8("ヘルプ");
     QTest::newRow("no language: Western") << QByteArray("gr\xf6\xdf") << 0u << QString::fromUtf8("größ");
+    // clang-format on
 }
 
 void tst_ChmFile::decodeText() {
@@ -243,6 +219,192 @@ void tst_ChmFile::decodeText() {
     QFETCH(quint32, languageId);
     QFETCH(QString, text);
     QCOMPARE(ChmFile::DecodeText(bytes, ChmFile::CodePageOf(languageId)), text);
+}
+
+// The fixture's index sitemap (Fixture.hhk) and the binary index the compiler built from it.
+void tst_ChmFile::index_data() {
+    QTest::addColumn<bool>("binary");
+    QTest::newRow("index sitemap: several topics, a nested keyword, see also") << false;
+    QTest::newRow("binary index where the sitemap is missing") << true;
+}
+
+void tst_ChmFile::index() {
+    QFETCH(bool, binary);
+    QList<IndexEntry> expected{
+        {"Anfang", 0, {{"Anfang", "/start.htm"}}, {}},
+        {QString::fromUtf8("Fenstergröße"), 0, {{QString::fromUtf8("Fenstergröße"), "/sub/western.htm"}}, {}},
+        {"Kopieren", 0, {{"Gruppen kopieren", "/sub/kopieren.htm"}, {"Thema 1234", "/sub/topic.htm"}}, {}},
+        {"Untergruppen", 1, {{"Untergruppen", "/sub/kopieren.htm"}}, {}},
+        {"Mathematik", 0, {{"Mathematik", "/sub/other.htm#teil2"}}, {}},
+        {"Thema", 0, {{"Thema", "/sub/topic.htm"}}, {}},
+        {QString::fromUtf8("Vervielfältigen"), 0, {}, "Kopieren"}};
+    QList<IndexEntry> read = ChmIndex::Read(binary ? *m_withoutSitemap : *m_file);
+    if (binary) {
+        // The binary index titles a topic by the compiler's topic table, not by the sitemap.
+        for (QList<IndexEntry>* entries : {&expected, &read})
+            for (IndexEntry& entry : *entries)
+                for (IndexTopic& topic : entry.topics)
+                    topic.title = topic.title.isEmpty() ? QStringLiteral("(none)") : QString();
+    }
+    QCOMPARE(read, expected);
+}
+
+void tst_ChmFile::indexFilter_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("listed");
+    // clang-format off
+    QTest::newRow("blank lists all in index order") << "  " << QStringList{ "Anfang", QString::fromUtf8("Fenstergröße"),   "Kopieren", "Untergruppen", "Mathematik", "Thema",  QString::fromUtf8("Vervielfältigen")};
+    QTest::newRow("beginning first, then inside") << "the" << QStringList{"Thema", "Mathematik"};
+    QTest::newRow("case-free beyond ASCII") << QString::fromUtf8("FENSTERGRÖ") << QStringList{QString::fromUtf8("Fenstergröße")};
+    QTest::newRow("nested keyword on its own") << "gruppen" << QStringList{"Untergruppen"};
+    QTest::newRow("nothing matches") << "xyz" << QStringList{};
+    // clang-format on
+}
+
+void tst_ChmFile::indexFilter() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, listed);
+    const QList<IndexEntry> entries = ChmIndex::Read(*m_file);
+    QStringList keywords;
+    for (int index : ChmIndex::Filter(entries, text))
+        keywords.append(entries.at(index).keyword);
+    QCOMPARE(keywords, listed);
+}
+
+namespace {
+
+SitemapEntry Entry(const QString& name, const QString& local, const QList<SitemapEntry>& children = {}) {
+    return SitemapEntry{name,
+                        local,
+                        children,
+                        local.isEmpty() ? QList<SitemapLink>{} : QList<SitemapLink>{{name, local}},
+                        {}};
+}
+
+QString Param(const QString& name, const QString& value) {
+    return QStringLiteral("<param name=\"%1\" value=\"%2\">").arg(name, value);
+}
+
+QString Item(const QString& name, const QString& local) {
+    QString html =
+        QStringLiteral("<LI> <OBJECT type=\"text/sitemap\">\n<param name=\"Name\" value=\"%1\">\n").arg(name);
+    if (!local.isEmpty())
+        html += QStringLiteral("<param name=\"Local\" value=\"%1\">\n").arg(local);
+    return html + QStringLiteral("</OBJECT>\n");
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<SitemapEntry>)
+
+void tst_ChmFile::sitemap_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QList<SitemapEntry>>("entries");
+
+    const QString head = QStringLiteral("<HTML><HEAD></HEAD><BODY>\n<OBJECT type=\"text/site properties\">\n"
+                                        "<param name=\"ImageType\" value=\"Folder\"></OBJECT>\n");
+    // clang-format off
+    QTest::newRow("flat list") << head + "<UL>" + Item("Eins", "eins.htm") + Item("Zwei", "zwei.htm") + "</UL>" << QList<SitemapEntry>{Entry("Eins", "eins.htm"), Entry("Zwei", "zwei.htm")};
+    QTest::newRow("nested lists belong to the entry before them") << head + "<UL>" + Item("Buch", "") + "<UL>" + Item("Kapitel", "k.htm") + "<UL>" + Item("Abschnitt", "a.htm") + "</UL></UL>" + Item("Anhang", "anhang.htm") + "</UL>" << QList<SitemapEntry>{Entry("Buch", "", {Entry("Kapitel", "k.htm", {Entry("Abschnitt", "a.htm")})}), Entry("Anhang", "anhang.htm")};
+    QTest::newRow("site properties are no entry") << head << QList<SitemapEntry>{};
+    QTest::newRow("lower case tags, bare and single-quoted values") << "<ul><li><object type=text/sitemap><param name=name value='Erste Seite'>" "<param name=local value=erste.htm></object></ul>" << QList<SitemapEntry>{Entry("Erste Seite", "erste.htm")};
+    QTest::newRow("character references decoded") << "<UL>" + Item("Gr&ouml;&szlig;e &amp; &#220;bersicht &#x2013; &quot;Neu&quot;", "a.htm?x=1&amp;y=2") + "</UL>" << QList<SitemapEntry>{Entry(QString::fromUtf8("Größe & Übersicht – \"Neu\""), "a.htm?x=1&y=2")};
+    SitemapEntry merged = Entry("Eins", "eins.htm");
+    merged.links.append(SitemapLink{"One", "one.htm"});
+    QTest::newRow("merged entry: the first name and local count, every pair is a link") << "<UL><LI><OBJECT type=\"text/sitemap\">" + Param("Name", "Eins") + Param("Local", "eins.htm") + Param("Name", "One") + Param("Local", "one.htm") + "</OBJECT></UL>" << QList<SitemapEntry>{merged};
+    SitemapEntry keyword{
+        "Kopieren", "a.htm", {}, {{"Gruppen kopieren", "a.htm"}, {"Texte kopieren", "b.htm"}}, {}};
+    QTest::newRow("keyword with several topics, each titled by the name before it") << "<UL><LI><OBJECT type=\"text/sitemap\">" + Param("Name", "Kopieren") + Param("Name", "Gruppen kopieren") + Param("Local", "a.htm") + Param("Name", "Texte kopieren") + Param("Local", "b.htm") + "</OBJECT></UL>" << QList<SitemapEntry>{keyword};
+    SitemapEntry seeAlso = Entry("Duplizieren", "");
+    seeAlso.seeAlso = "Kopieren";
+    QTest::newRow("see also") << "<UL><LI><OBJECT type=\"text/sitemap\">" + Param("Name", "Duplizieren") + Param("See Also", "Kopieren") + "</OBJECT></UL>" << QList<SitemapEntry>{seeAlso};
+    QTest::newRow("unknown reference kept") << "<UL>" + Item("A &unbekannt; B", "a.htm") + "</UL>" << QList<SitemapEntry>{Entry("A &unbekannt; B", "a.htm")};
+    QTest::newRow("commented entry skipped") << "<UL><!--" + Item("Alt", "alt.htm") + "-->" + Item("Neu", "neu.htm") + "</UL>" << QList<SitemapEntry>{Entry("Neu", "neu.htm")};
+    QTest::newRow("list never closed") << "<UL>" + Item("Eins", "eins.htm") + "<UL>" + Item("Unter", "unter.htm") << QList<SitemapEntry>{Entry("Eins", "eins.htm", {Entry("Unter", "unter.htm")})};
+    QTest::newRow("values spread over lines") << "<UL><LI><OBJECT\n type=\"text/sitemap\"><param\n name=\"Name\"\n value=\"Zeilen\"></OBJECT></UL>" << QList<SitemapEntry>{Entry("Zeilen", "")};
+    // clang-format on
+}
+
+void tst_ChmFile::sitemap() {
+    QFETCH(QString, html);
+    QFETCH(QList<SitemapEntry>, entries);
+    QCOMPARE(ChmSitemap::Parse(html), entries);
+}
+
+Q_DECLARE_METATYPE(QList<SearchHit>)
+
+// Searches over the fixture's pages: /sub/kopieren.htm (UTF-8) names "kopieren" four times and
+// hides words in an attribute, a comment and a script; /sub/topic.htm names it once;
+// /sub/western.htm is written in the Western code page without saying so.
+
+void tst_ChmFile::search_data() {
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QList<SearchHit>>("hits");
+    const SearchHit copying{"/sub/kopieren.htm", "Gruppen kopieren", 4};
+    const SearchHit window{"/sub/western.htm", QString::fromUtf8("Fenstergröße"), 1};
+    // clang-format off
+    QTest::newRow("ranked by hits") << "kopieren" << QList<SearchHit>{copying, {"/sub/topic.htm", "Thema", 1}};
+    QTest::newRow("every word must occur") << "Kopieren GRUPPE" << QList<SearchHit>{{"/sub/kopieren.htm", "Gruppen kopieren", 7}};
+    QTest::newRow("a word nowhere leaves nothing") << "kopieren fenster" << QList<SearchHit>{};
+    QTest::newRow("umlauts of an undeclared Western page") << QString::fromUtf8("größe") << QList<SearchHit>{window};
+    QTest::newRow("character reference decoded") << QString::fromUtf8("Übersicht") << QList<SearchHit>{window};
+    QTest::newRow("inline tags join a word") << "fensterrahmen" << QList<SearchHit>{window};
+    QTest::newRow("a word begins longer ones") << "unterg" << QList<SearchHit>{{"/sub/kopieren.htm", "Gruppen kopieren", 1}};
+    QTest::newRow("link target is no text") << "geheimziel" << QList<SearchHit>{};
+    QTest::newRow("comment is no text") << "verborgen" << QList<SearchHit>{};
+    QTest::newRow("script is no text") << "unsichtbar" << QList<SearchHit>{};
+    QTest::newRow("no words") << " ;-) " << QList<SearchHit>{};
+    // clang-format on
+}
+
+void tst_ChmFile::search() {
+    QFETCH(QString, query);
+    QFETCH(QList<SearchHit>, hits);
+    static const HelpSearchIndex index = HelpSearchIndex::Build(*m_file);
+    QCOMPARE(index.Search(query), hits);
+}
+
+Q_DECLARE_METATYPE(HelpLink::Kind)
+
+void tst_ChmFile::link_data() {
+    using Kind = HelpLink::Kind;
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("topic");
+
+    // clang-format off
+    QTest::newRow("relative in the same folder") << "other.htm" << "/sub/topic.htm" << Kind::Topic << "" << "/sub/other.htm";
+    QTest::newRow("relative upwards") << "../start.htm" << "/sub/topic.htm" << Kind::Topic << "" << "/sub/../start.htm";
+    QTest::newRow("relative with backslash") << "deeper\\page.htm" << "/sub/topic.htm" << Kind::Topic << "" << "/sub/deeper\\page.htm";
+    QTest::newRow("absolute in the file") << "/start.htm" << "/sub/topic.htm" << Kind::Topic << "" << "/start.htm";
+    QTest::newRow("anchor only") << "#teil2" << "/sub/other.htm#teil1" << Kind::Topic << "" << "/sub/other.htm#teil2";
+    QTest::newRow("relative with anchor") << "other.htm#teil2" << "/sub/topic.htm" << Kind::Topic << "" << "/sub/other.htm#teil2";
+    QTest::newRow("percent-encoded space") << "mein%20Thema.htm" << "/start.htm" << Kind::Topic << "" << "/mein Thema.htm";
+    QTest::newRow("ms-its naming this file") << "ms-its:Fixture.chm::/sub/other.htm" << "/start.htm" << Kind::Topic << "" << "/sub/other.htm";
+    QTest::newRow("ms-its naming this file in other case") << "MS-ITS:fixture.CHM::sub/other.htm" << "/start.htm" << Kind::Topic << "" << "/sub/other.htm";
+    QTest::newRow("store link with a Windows path to this file") << "mk:@MSITStore:C:\\Hilfe\\Fixture.chm::/start.htm#oben" << "/sub/topic.htm" << Kind::Topic << "" << "/start.htm#oben";
+    QTest::newRow("file name and topic without scheme") << "Fixture.chm::/start.htm" << "/sub/topic.htm" << Kind::Topic << "" << "/start.htm";
+    QTest::newRow("ms-its to another file") << "ms-its:Studio.chm::/index.htm" << "/start.htm" << Kind::OtherFile << "Studio.chm" << "/index.htm";
+    QTest::newRow("store link to another file without topic") << "mk:@MSITStore:C:\\Hilfe\\Studio.chm" << "/start.htm" << Kind::OtherFile << "C:\\Hilfe\\Studio.chm" << "";
+    QTest::newRow("internal address") << "chm:/sub/other.htm" << "/start.htm" << Kind::Topic << "" << "/sub/other.htm";
+    QTest::newRow("web address") << "https://example.org/hilfe" << "/start.htm" << Kind::External << "" << "";
+    QTest::newRow("empty link stays") << "" << "/sub/topic.htm#a" << Kind::Topic << "" << "/sub/topic.htm#a";
+    // clang-format on
+}
+
+void tst_ChmFile::link() {
+    QFETCH(QString, link);
+    QFETCH(QString, current);
+    QFETCH(HelpLink::Kind, kind);
+    QFETCH(QString, file);
+    QFETCH(QString, topic);
+    const HelpLink parsed = HelpLink::Parse(link, current, QStringLiteral("Fixture.chm"));
+    QCOMPARE(parsed.kind, kind);
+    QCOMPARE(parsed.file, file);
+    QCOMPARE(parsed.topic, topic);
+    QCOMPARE(parsed.address, kind == HelpLink::Kind::External ? link : QString());
 }
 
 QTEST_GUILESS_MAIN(tst_ChmFile)

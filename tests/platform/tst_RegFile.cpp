@@ -1,5 +1,4 @@
 #include "platform/registry/RegFile.h"
-#include "platform/registry/RegFileReader.h"
 #include "platform/registry/RegFileWriter.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryBatch.h"
@@ -8,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
+#include <optional>
 
 class tst_RegFile : public QObject {
     Q_OBJECT
@@ -20,41 +19,43 @@ private Q_SLOTS:
     void import();
     void roundTrip_data();
     void roundTrip();
-    void roundTripTree();
-    void regedit4RefusesWhatItCannotHold();
-    void importSpansBothHives();
-    void importRefusedByReadOnlyHiveChangesNeither();
+    void exportTree();
+    void importAcrossHives();
 
 private:
     QString WriteFile(const QString& name, const QByteArray& bytes);
-    std::unique_ptr<QTemporaryDir> m_dir;
+    QString Export(HKEY root, const QString& key, RegFileWriter::Format format, QString* error);
+    std::optional<QTemporaryDir> m_dir;
 };
 
 namespace {
 
 const QByteArray V5 = "Windows Registry Editor Version 5.00\r\n\r\n";
-const QByteArray V4 = "REGEDIT4\r\n\r\n";
 
-QByteArray Utf16(const QString& text) {
-    QByteArray bytes("\xff\xfe", 2);
-    for (const QChar c : text) {
-        bytes += char(c.unicode() & 0xff);
-        bytes += char(c.unicode() >> 8);
-    }
-    return bytes;
+// The text as UTF-16LE with its mark, as Windows writes a file.
+QByteArray Utf16(const QByteArray& utf8) {
+    const QString text = QString::fromUtf8(utf8);
+    return QByteArray("\xff\xfe", 2) +
+           QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
 
+// A file's text: UTF-16LE after its byte order mark, which stays as the first character; else UTF-8.
 QString DecodeExport(const QByteArray& bytes) {
     if (!bytes.startsWith("\xff\xfe"))
         return QString::fromUtf8(bytes);
-    QString text;
-    for (qsizetype i = 2; i + 1 < bytes.size(); i += 2)
-        text += QChar(char16_t(quint8(bytes[i]) | (quint8(bytes[i + 1]) << 8)));
-    return text;
+    return QString(reinterpret_cast<const QChar*>(bytes.constData()), bytes.size() / 2);
 }
 
-// The file with the text as UTF-16LE with its mark, as Windows writes it.
-QByteArray Utf16(const QByteArray& utf8) { return Utf16(QString::fromUtf8(utf8)); }
+constexpr HKEY HKCU = HKEY_CURRENT_USER;
+constexpr HKEY HKLM = HKEY_LOCAL_MACHINE;
+constexpr HKEY HKCR = HKEY_CLASSES_ROOT;
+constexpr long OK = ERROR_SUCCESS;
+
+QList<RegValue> Values(HKEY root, const QString& key) {
+    QList<RegValue> values;
+    RegistryStore::EnumValues(root, key, &values);
+    return values;
+}
 
 const RegValue Kept = RegValue::Dword("keep", 1); // in HKCU\Software\T before every row
 const QString Body5 =
@@ -64,8 +65,7 @@ const QString Body4 = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\T]\n";
 } // namespace
 
 void tst_RegFile::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
+    QVERIFY(m_dir.emplace().isValid());
     qputenv("KX4_PREFIX", QFile::encodeName(m_dir->path() + "/prefix"));
 }
 
@@ -74,12 +74,18 @@ void tst_RegFile::cleanup() {
     m_dir.reset();
 }
 
-QString tst_RegFile::WriteFile(const QString& name, const QByteArray& bytes) {
-    const QString path = m_dir->path() + u'/' + name;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+// Exports the key to x.reg in the test's folder; the file's text, or nothing on a failure.
+QString tst_RegFile::Export(HKEY root, const QString& key, RegFileWriter::Format format, QString* error) {
+    error->clear();
+    if (RegFile::Export(root, key, m_dir->filePath("x.reg"), format, error) != ERROR_SUCCESS)
         return QString();
-    return path;
+    QFile file(m_dir->filePath("x.reg"));
+    return file.open(QIODevice::ReadOnly) ? DecodeExport(file.readAll()) : QString();
+}
+
+QString tst_RegFile::WriteFile(const QString& name, const QByteArray& bytes) {
+    QFile file(m_dir->filePath(name));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName() : QString();
 }
 
 // Every row is imported as written (UTF-8) and, unless it is about the bytes themselves, as
@@ -91,7 +97,6 @@ void tst_RegFile::import_data() {
     QTest::addColumn<QString>("key");            // the key looked at afterwards, below HKCU
     QTest::addColumn<QList<RegValue>>("values"); // its values
     QTest::addColumn<QStringList>("subkeys");    // and its subkeys
-    const QStringList sub{"Sub"};
     auto row = [&](const char* name, const QString& text, const QString& error, const QList<RegValue>& values,
                    const QStringList& subkeys = {"Sub"}, bool utf16Too = true) {
         QTest::newRow(name) << text.toUtf8() << utf16Too << error << "Software\\T" << values << subkeys;
@@ -105,88 +110,45 @@ void tst_RegFile::import_data() {
     auto bin = [](const char* name, const QByteArray& bytes, quint32 type = REG_BINARY) {
         return RegValue{name, type, bytes};
     };
-
+    // clang-format off
     // Read as they are written.
-    row("string, default value, dword, escapes",
-        Body5 + "\"a\"=\"x\"\n@=\"C:\\\\x \\\"q\\\"\"\n\"n\"=dword:7\n\"a\\\"b\\\\\"=\"\"\n", "",
-        {Kept, RegValue::String("a", "x"), RegValue::String("", "C:\\x \"q\""), RegValue::Dword("n", 7),
-         RegValue::String("a\"b\\", "")});
-    row("hex(N) keeps its type, REGEDIT4 string data becomes UTF-16",
-        Body4 + "\"q\"=hex(b):01,00,00,00,00,00,00,00\n\"x\"=hex(2):c3,bc,00\n\"t\"=hex(ffffffff):\n", "",
-        {Kept, bin("q", QByteArray("\1\0\0\0\0\0\0\0", 8), REG_QWORD),
-         bin("x", QByteArray("\xfc\0\0\0", 4), REG_EXPAND_SZ), bin("t", {}, 0xffffffffu)});
-    row("deleting a key and values",
-        Body5 + "\"keep\"=-\n\"gone\"=  -\n[-HKEY_CURRENT_USER\\Software\\T\\Sub]\n", "", {}, {});
-    row("non-ASCII names and data",
-        Body5 + "\"\xc3\x9c\"=\"\xe2\x82\xac\"\n[HKCU\\Software\\T\\Pr\xc3\xbc"
-                "f ]\n",
-        "", {Kept, RegValue::String(QString::fromUtf8("Ü"), QString::fromUtf8("€"))},
-        {QString::fromUtf8("Prüf "), "Sub"});
-    row("spaces and tabs around everything",
-        " \tREGEDIT4\n\n\t[HKEY_CURRENT_USER\\Software\\T]\n"
-        "  \"a\" \t=\t \"b\"  \n\t@\t=\tdword:\t00000008\t\n",
-        "", {Kept, RegValue::String("a", "b"), RegValue::Dword("", 8)});
+    row("string, default value, dword, escapes", Body5 + "\"a\"=\"x\"\n@=\"C:\\\\x \\\"q\\\"\"\n\"n\"=dword:7\n\"a\\\"b\\\\\"=\"\"\n", "", {Kept, RegValue::String("a", "x"), RegValue::String("", "C:\\x \"q\""), RegValue::Dword("n", 7), RegValue::String("a\"b\\", "")});
+    row("hex(N) keeps its type, REGEDIT4 string data becomes UTF-16", Body4 + "\"q\"=hex(b):01,00,00,00,00,00,00,00\n\"x\"=hex(2):c3,bc,00\n\"t\"=hex(ffffffff):\n", "", {Kept, bin("q", QByteArray("\1\0\0\0\0\0\0\0", 8), REG_QWORD), bin("x", QByteArray("\xfc\0\0\0", 4), REG_EXPAND_SZ), bin("t", {}, 0xffffffffu)});
+    row("deleting a key and values", Body5 + "\"keep\"=-\n\"gone\"=  -\n[-HKEY_CURRENT_USER\\Software\\T\\Sub]\n", "", {}, {});
+    row("non-ASCII names and data", Body5 + "\"\xc3\x9c\"=\"\xe2\x82\xac\"\n[HKCU\\Software\\T\\Pr\xc3\xbc" "f ]\n", "", {Kept, RegValue::String(QString::fromUtf8("Ü"), QString::fromUtf8("€"))}, {QString::fromUtf8("Prüf "), "Sub"});
+    row("spaces and tabs around everything", " \tREGEDIT4\n\n\t[HKEY_CURRENT_USER\\Software\\T]\n  \"a\" \t=\t \"b\"  \n\t@\t=\tdword:\t00000008\t\n", "", {Kept, RegValue::String("a", "b"), RegValue::Dword("", 8)});
     // Accepted as reg accepts it.
-    row("a ;comment after data, #comment lines",
-        Body5 +
-            "#c\n\"a\"=\"x\";c\n\"b\"=dword:00000001 ;c\n\"c\"=hex:01,02 ;c\n\"keep\"=- ;c\n  #\"d\"=\"e\"\n",
-        "", {RegValue::String("a", "x"), RegValue::Dword("b", 1), bin("c", "\1\2")});
-    row("blank and ;comment lines, \\;comment inside continued hex",
-        Body5 + "\"d\"=hex:01,\\;c\n\n; note\n  02,  \\\n\t\n  03\n", "", {Kept, bin("d", "\1\2\3")});
+    row("a ;comment after data, #comment lines", Body5 + "#c\n\"a\"=\"x\";c\n\"b\"=dword:00000001 ;c\n\"c\"=hex:01,02 ;c\n\"keep\"=- ;c\n  #\"d\"=\"e\"\n", "", {RegValue::String("a", "x"), RegValue::Dword("b", 1), bin("c", "\1\2")});
+    row("blank and ;comment lines, \\;comment inside continued hex", Body5 + "\"d\"=hex:01,\\;c\n\n; note\n  02,  \\\n\t\n  03\n", "", {Kept, bin("d", "\1\2\3")});
     row("a final \\ keeps the bytes before it", Body5 + "\"f\"=hex:01,02,\\", "", {Kept, bin("f", "\1\2")});
     row("a trailing comma ends the data", Body5 + "\"g\"=hex:01,02,\n", "", {Kept, bin("g", "\1\2")});
-    win31("Windows 3.1 REGEDIT: key = text", "HKEY_CLASSES_ROOT\\T = one\r\n", "one");
     win31("Windows 3.1 REGEDIT: key and text", "HKEY_CLASSES_ROOT\\T  two", "two");
-    win31("Windows 3.1 REGEDIT: the text begins one space after =", "HKEY_CLASSES_ROOT\\T =  three ",
-          " three ");
+    win31("Windows 3.1 REGEDIT: the text begins one space after =", "HKEY_CLASSES_ROOT\\T =  three ", " three ");
     // Refused as reg refuses it, and all or nothing: the change before the fault is not made.
-    row("a split byte", Body5 + "\"a\"=\"x\"\n\"h\"=hex:33,4\\\n  4,55\n",
-        "line 5: \"\\\" must follow a comma to continue hex data, so no byte is split: \"\"h\"=hex:33,4\\\"",
-        unchanged);
-    row("a continued line starting with a comma", Body5 + "\"a\"=\"x\"\n\"i\"=hex:01,\\\n\n  ,02\n",
-        "line 7: a line that goes on with hex data starts with a comma: \",02\"", unchanged);
-    row("a continued line holding only \\", Body5 + "\"a\"=\"x\"\n\"i\"=hex:01,\\\n  \\\n  02\n",
-        "line 6: a line that goes on with hex data holds only \"\\\"", unchanged);
-    row("a #comment inside hex data", Body5 + "\"a\"=\"x\"\n\"i\"=hex:01,\\\n  #c\n  02\n",
-        "line 6: a #comment cannot stand inside hex data", unchanged);
-    row("bad text on a continued line is named there",
-        Body5 + "\"a\"=\"x\"\n\"b\"=hex:01,\\\n  02,\\\n  0g,03\n", "line 7: bad hex data \"0g,03\"",
-        unchanged);
-    row("a #comment after data", Body5 + "\"a\"=\"x\" #c\n",
-        "line 4: unexpected text \"#c\" after the closing quote", unchanged);
-    row("dword with 0x", Body5 + "\"a\"=\"x\"\n\"d\"=dword:0x123\n", "line 5: \"0x123\" is not a dword",
-        unchanged);
-    row("dword of nine digits", Body5 + "\"d\"=dword:012345678\n", "line 4: \"012345678\" is not a dword",
-        unchanged);
-    row("hex(0x2)", Body5 + "\"b\"=hex(0x2):41,00\n", "line 4: bad type in \"hex(\"", unchanged);
+    row("a split byte", Body5 + "\"a\"=\"x\"\n\"h\"=hex:33,4\\\n  4,55\n", "line 5: \"\\\" must follow a comma to continue hex data, so no byte is split: \"\"h\"=hex:33,4\\\"", unchanged);
+    row("a continued line starting with a comma", Body5 + "\"a\"=\"x\"\n\"i\"=hex:01,\\\n\n  ,02\n", "line 7: a line that goes on with hex data starts with a comma: \",02\"", unchanged);
+    row("a continued line holding only \\", Body5 + "\"a\"=\"x\"\n\"i\"=hex:01,\\\n  \\\n  02\n", "line 6: a line that goes on with hex data holds only \"\\\"", unchanged);
+    row("a #comment inside hex data", Body5 + "\"a\"=\"x\"\n\"i\"=hex:01,\\\n  #c\n  02\n", "line 6: a #comment cannot stand inside hex data", unchanged);
+    row("bad text on a continued line is named there", Body5 + "\"a\"=\"x\"\n\"b\"=hex:01,\\\n  02,\\\n  0g,03\n", "line 7: bad hex data \"0g,03\"", unchanged);
+    row("a #comment after data", Body5 + "\"a\"=\"x\" #c\n", "line 4: unexpected text \"#c\" after the closing quote", unchanged);
+    row("dword with 0x", Body5 + "\"a\"=\"x\"\n\"d\"=dword:0x123\n", "line 5: \"0x123\" is not a dword", unchanged);
+    row("dword of nine digits", Body5 + "\"d\"=dword:012345678\n", "line 4: \"012345678\" is not a dword", unchanged);
     row("a byte of three digits", Body5 + "\"b\"=hex:01,100\n", "line 4: bad hex data \"100\"", unchanged);
-    row("a value after a deleted key",
-        Body5 + "\"a\"=\"x\"\n[-HKEY_CURRENT_USER\\Software\\T\\Sub]\n\"b\"=\"y\"\n",
-        "line 6: a value cannot follow [-HKEY_CURRENT_USER\\Software\\T\\Sub] on line 5: that line deletes "
-        "the key",
-        unchanged);
-    row("a blank line before the header", "\n" + Body4 + "\"a\"=\"x\"\n",
-        "line 1: not a registry file: the header must be its first line", unchanged);
-    row("a header reg ignores", "REGEDIT4 FOO\n\n[HKEY_CURRENT_USER\\Software\\T]\n\"a\"=\"x\"\n",
-        "line 1: not a registry file", unchanged);
+    row("hex(0x2)", Body5 + "\"b\"=hex(0x2):41,00\n", "line 4: bad type in \"hex(\"", unchanged);
+    row("a value after a deleted key", Body5 + "\"a\"=\"x\"\n[-HKEY_CURRENT_USER\\Software\\T\\Sub]\n\"b\"=\"y\"\n", "line 6: a value cannot follow [-HKEY_CURRENT_USER\\Software\\T\\Sub] on line 5: that line deletes the key", unchanged);
+    row("a blank line before the header", "\n" + Body4 + "\"a\"=\"x\"\n", "line 1: not a registry file: the header must be its first line", unchanged);
+    row("a header reg ignores", "REGEDIT4 FOO\n\n[HKEY_CURRENT_USER\\Software\\T]\n\"a\"=\"x\"\n", "line 1: not a registry file", unchanged);
     row("\\0 inside a string", Body5 + "\"s\"=\"a\\0b\"\n", "line 4: \\0 inside a string", unchanged);
     row("an unknown escape", Body5 + "\"s\"=\"a\\qb\"\n", "line 4: unknown escape \\q", unchanged);
     row("a string never closed", Body5 + "\"s\"=\"abc\n", "line 4: the string is not closed", unchanged);
     row("an unknown root", Body5 + "[HKEY_USERS\\x]\n", "line 4: unknown root key \"HKEY_USERS\"", unchanged);
-    row("a key never closed", Body5 + "[HKEY_CURRENT_USER\\Software\\T\\x\n",
-        "line 4: the key name is not closed", unchanged);
-    row("an empty key name", Body5 + "[HKEY_CURRENT_USER\\a\\\\b]\n", "line 4: bad key name", unchanged);
-    row("a key name too long", Body5 + "[HKEY_CURRENT_USER\\" + QString(256, 'k') + "]\n",
-        "line 4: bad key name", unchanged);
+    row("a key never closed", Body5 + "[HKEY_CURRENT_USER\\Software\\T\\x\n", "line 4: the key name is not closed", unchanged);
+    row("a key name too long", Body5 + "[HKEY_CURRENT_USER\\" + QString(256, 'k') + "]\n", "line 4: bad key name", unchanged);
     row("a line that is nothing", Body5 + "just words\n", "line 4: expected a key in [brackets]", unchanged);
-    row("a Windows 3.1 line of another root", "REGEDIT\nHKEY_CURRENT_USER\\T = x\n",
-        "line 2: a REGEDIT file holds only lines that begin with HKEY_CLASSES_ROOT", unchanged);
-    QTest::newRow("invalid UTF-8") << (Body5 + "\"s\"=\"").toUtf8() + "\xff\xfe\"\n"
-                                   << false << "line 4: not valid UTF-8"
-                                   << "Software\\T" << unchanged << sub;
-    QTest::newRow("UTF-16 without its mark")
-        << Utf16(Body5.toUtf8()).mid(2) << false << "line 1: not a registry file"
-        << "Software\\T" << unchanged << sub;
+    row("a Windows 3.1 line of another root", "REGEDIT\nHKEY_CURRENT_USER\\T = x\n", "line 2: a REGEDIT file holds only lines that begin with HKEY_CLASSES_ROOT", unchanged);
+    QTest::newRow("invalid UTF-8") << (Body5 + "\"s\"=\"").toUtf8() + "\xff\xfe\"\n" << false << "line 4: not valid UTF-8" << "Software\\T" << unchanged << QStringList{"Sub"};
+    QTest::newRow("UTF-16 without its mark") << Utf16(Body5.toUtf8()).mid(2) << false << "line 1: not a registry file" << "Software\\T" << unchanged << QStringList{"Sub"};
+    // clang-format on
 }
 
 void tst_RegFile::import() {
@@ -230,185 +192,113 @@ void tst_RegFile::roundTrip_data() {
     QTest::addColumn<RegValue>("value");
     QTest::addColumn<QString>("line5"); // the value's line in a 5.00 export
     QTest::addColumn<RegValue>("back"); // what it imports as, when not value itself
-    QTest::newRow("plain string") << RegValue::String("s", "plain") << "\"s\"=\"plain\"" << RegValue();
-    QTest::newRow("empty string") << RegValue::String("s", "") << "\"s\"=\"\"" << RegValue();
-    QTest::newRow("quotes and backslashes")
-        << RegValue::String("a\"b\\", "C:\\x \"y\"") << "\"a\\\"b\\\\\"=\"C:\\\\x \\\"y\\\"\"" << RegValue();
-    QTest::newRow("non-ASCII string")
-        << RegValue::String(QString::fromUtf8("Größe"), QString::fromUtf8("Ü€ – ok"))
-        << QString::fromUtf8("\"Größe\"=\"Ü€ – ok\"") << RegValue();
+    // clang-format off
+    QTest::newRow("quotes and backslashes") << RegValue::String("a\"b\\", "C:\\x \"y\"") << "\"a\\\"b\\\\\"=\"C:\\\\x \\\"y\\\"\"" << RegValue();
+    QTest::newRow("non-ASCII string") << RegValue::String(QString::fromUtf8("Größe"), QString::fromUtf8("Ü€ – ok")) << QString::fromUtf8("\"Größe\"=\"Ü€ – ok\"") << RegValue();
     QTest::newRow("default value") << RegValue::String("", "def") << "@=\"def\"" << RegValue();
-    QTest::newRow("string without terminator")
-        << RegValue{"s", REG_SZ, QByteArray("a\0", 2)} << "\"s\"=hex(1):61,00" << RegValue();
-    QTest::newRow("string with an inner zero ends there")
-        << RegValue{"s", REG_SZ, QByteArray("a\0\0\0b\0\0\0", 8)} << "\"s\"=\"a\""
-        << RegValue::String("s", "a");
-    QTest::newRow("string of zeros is empty")
-        << RegValue{"s", REG_SZ, QByteArray(8, '\0')} << "\"s\"=\"\"" << RegValue::String("s", "");
-    QTest::newRow("string without data is empty")
-        << RegValue{"s", REG_SZ, {}} << "\"s\"=\"\"" << RegValue::String("s", "");
-    QTest::newRow("string with a line break")
-        << RegValue::String("s", "a\r\nb") << "\"s\"=hex(1):61,00,0d,00,0a,00,62,00,00,00" << RegValue();
-    QTest::newRow("expand string") << RegValue::String("e", "%TEMP%\\x", REG_EXPAND_SZ)
-                                   << "\"e\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,5c,00,78,00,00,00"
-                                   << RegValue();
-    QTest::newRow("multi string") << RegValue{"m", REG_MULTI_SZ, QByteArray("a\0\0\0\xfc\0\0\0\0\0", 10)}
-                                  << "\"m\"=hex(7):61,00,00,00,fc,00,00,00,00,00" << RegValue();
+    QTest::newRow("string without terminator") << RegValue{"s", REG_SZ, QByteArray("a\0", 2)} << "\"s\"=hex(1):61,00" << RegValue();
+    QTest::newRow("string with an inner zero ends there") << RegValue{"s", REG_SZ, QByteArray("a\0\0\0b\0\0\0", 8)} << "\"s\"=\"a\"" << RegValue::String("s", "a");
+    QTest::newRow("string with a line break") << RegValue::String("s", "a\r\nb") << "\"s\"=hex(1):61,00,0d,00,0a,00,62,00,00,00" << RegValue();
+    QTest::newRow("expand string") << RegValue::String("e", "%TEMP%\\x", REG_EXPAND_SZ) << "\"e\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,5c,00,78,00,00,00" << RegValue();
+    QTest::newRow("multi string") << RegValue{"m", REG_MULTI_SZ, QByteArray("a\0\0\0\xfc\0\0\0\0\0", 10)} << "\"m\"=hex(7):61,00,00,00,fc,00,00,00,00,00" << RegValue();
     QTest::newRow("dword") << RegValue::Dword("d", 0xdeadbeef) << "\"d\"=dword:deadbeef" << RegValue();
-    QTest::newRow("dword of three bytes")
-        << RegValue{"d", REG_DWORD, QByteArray("\1\2\3", 3)} << "\"d\"=hex(4):01,02,03" << RegValue();
-    QTest::newRow("qword") << RegValue{"q", REG_QWORD, QByteArray("\1\0\0\0\0\0\0\x80", 8)}
-                           << "\"q\"=hex(b):01,00,00,00,00,00,00,80" << RegValue();
+    QTest::newRow("dword of three bytes") << RegValue{"d", REG_DWORD, QByteArray("\1\2\3", 3)} << "\"d\"=hex(4):01,02,03" << RegValue();
     QTest::newRow("empty binary") << RegValue{"b", REG_BINARY, {}} << "\"b\"=hex:" << RegValue();
-    QTest::newRow("long binary over several lines")
-        << RegValue{"b", REG_BINARY, QByteArray(100, '\x5a')}
-        << "\"b\"=hex:" + QString("5a,").repeated(23) + "\\" << RegValue();
-    QTest::newRow("none with data") << RegValue{"n", REG_NONE, QByteArray("\0\1", 2)} << "\"n\"=hex(0):00,01"
-                                    << RegValue();
-    QTest::newRow("type without a name")
-        << RegValue{"r", 0x1234, QByteArray("\x7f", 1)} << "\"r\"=hex(1234):7f" << RegValue();
-    QTest::newRow("value name with a line break")
-        << RegValue::Dword("a\nb", 1) << "\"a\\nb\"=dword:00000001" << RegValue();
+    QTest::newRow("long binary over several lines") << RegValue{"b", REG_BINARY, QByteArray(100, '\x5a')} << "\"b\"=hex:" + QString("5a,").repeated(23) + "\\" << RegValue();
+    QTest::newRow("type without a name") << RegValue{"r", 0x1234, QByteArray("\x7f", 1)} << "\"r\"=hex(1234):7f" << RegValue();
+    QTest::newRow("value name with a line break") << RegValue::Dword("a\nb", 1) << "\"a\\nb\"=dword:00000001" << RegValue();
+    // clang-format on
 }
 
 void tst_RegFile::roundTrip() {
     QFETCH(RegValue, value);
     QFETCH(QString, line5);
     QFETCH(RegValue, back);
-    if (back == RegValue())
-        back = value;
+    const QString key = QString::fromUtf8("Software\\RT\\Ünïcode");
     for (const auto format : {RegFileWriter::Format::Version5, RegFileWriter::Format::Regedit4}) {
-        const char* formatName = format == RegFileWriter::Format::Version5 ? "5.00" : "REGEDIT4";
-        QCOMPARE(RegistryStore::DeleteTree(HKEY_CURRENT_USER, ""), long(ERROR_SUCCESS));
+        QCOMPARE(RegistryStore::DeleteTree(HKCU, ""), OK);
         // A neighbour before and after, so a broken line would take them along.
-        RegistryStore::SetValue(HKEY_CURRENT_USER, QString::fromUtf8("Software\\RT\\Ünïcode"),
-                                RegValue::Dword("before", 1));
-        QCOMPARE(
-            RegistryStore::SetValue(HKEY_CURRENT_USER, QString::fromUtf8("Software\\RT\\Ünïcode"), value),
-            long(ERROR_SUCCESS));
-        RegistryStore::SetValue(HKEY_CURRENT_USER, QString::fromUtf8("Software\\RT\\Ünïcode"),
-                                RegValue::Dword("after", 2));
-        QList<RegValue> stored;
-        RegistryStore::EnumValues(HKEY_CURRENT_USER, QString::fromUtf8("Software\\RT\\Ünïcode"), &stored);
-
-        const QString path = m_dir->path() + "/rt.reg";
+        for (const RegValue& v : {RegValue::Dword("before", 1), value, RegValue::Dword("after", 2)})
+            QCOMPARE(RegistryStore::SetValue(HKCU, key, v), OK);
         QString error;
-        QVERIFY2(RegFile::Export(HKEY_CURRENT_USER, "Software\\RT", path, format, &error) == ERROR_SUCCESS,
-                 qPrintable(error));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
+        const QString text = Export(HKCU, "Software\\RT", format, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QVERIFY(text.startsWith(format == RegFileWriter::Format::Version5
+                                    ? u"\uFEFFWindows Registry Editor Version 5.00\r\n"
+                                    : u"REGEDIT4\r\n"));
         if (format == RegFileWriter::Format::Version5) {
-            QVERIFY(bytes.startsWith("\xff\xfeW\0i\0"));
-            const QString text = DecodeExport(bytes);
             QVERIFY2(text.contains("\r\n" + line5 + "\r\n"), qPrintable(text));
             for (const QString& line : text.split("\r\n"))
                 QVERIFY2(line.size() <= 80 || !line.contains("hex"), qPrintable(line));
-        } else {
-            QVERIFY(bytes.startsWith("REGEDIT4\r\n"));
         }
-
-        QCOMPARE(RegistryStore::DeleteTree(HKEY_CURRENT_USER, "Software"), long(ERROR_SUCCESS));
-        QVERIFY2(RegFile::Import(path, &error) == ERROR_SUCCESS, qPrintable(formatName + (": " + error)));
-        QList<RegValue> imported;
-        QCOMPARE(RegistryStore::EnumValues(HKEY_CURRENT_USER, QString::fromUtf8("Software\\RT\\Ünïcode"),
-                                           &imported),
-                 long(ERROR_SUCCESS));
-        stored[1] = back;
-        QCOMPARE(imported, stored);
+        QCOMPARE(RegistryStore::DeleteTree(HKCU, "Software"), OK);
+        QVERIFY2(RegFile::Import(m_dir->filePath("x.reg"), &error) == OK, qPrintable(error));
+        QCOMPARE(Values(HKCU, key),
+                 (QList<RegValue>{RegValue::Dword("before", 1), back == RegValue() ? value : back,
+                                  RegValue::Dword("after", 2)}));
     }
 }
 
-void tst_RegFile::roundTripTree() {
-    RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXLanguage.Connect\\InprocServer32",
-                            RegValue::String("", "/x.so"));
-    RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXLanguage.Connect\\CLSID", RegValue::String("", "{1}"));
-    RegistryStore::CreateKey(HKEY_CLASSES_ROOT, "KXLanguage.Connect\\Empty\\Deeper");
-    const QString path = m_dir->path() + "/tree.reg";
+// A tree exports key by key in order, empty keys too, and imports back; a missing key is named.
+// Odd-sized string data has no REGEDIT4 form: refused there, kept by 5.00.
+void tst_RegFile::exportTree() {
+    RegistryStore::SetValue(HKCR, "KX.Connect\\InprocServer32", RegValue::String("", "/x.so"));
+    RegistryStore::SetValue(HKCR, "KX.Connect\\CLSID", RegValue::String("", "{1}"));
+    RegistryStore::CreateKey(HKCR, "KX.Connect\\Empty\\Deeper");
     QString error;
-    QCOMPARE(RegFile::Export(HKEY_CLASSES_ROOT, "KXLanguage.Connect", path, RegFileWriter::Format::Version5,
-                             &error),
-             long(ERROR_SUCCESS));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(DecodeExport(file.readAll()),
-             QString("Windows Registry Editor Version 5.00\r\n\r\n"
-                     "[HKEY_CLASSES_ROOT\\KXLanguage.Connect]\r\n\r\n"
-                     "[HKEY_CLASSES_ROOT\\KXLanguage.Connect\\CLSID]\r\n@=\"{1}\"\r\n\r\n"
-                     "[HKEY_CLASSES_ROOT\\KXLanguage.Connect\\Empty]\r\n\r\n"
-                     "[HKEY_CLASSES_ROOT\\KXLanguage.Connect\\Empty\\Deeper]\r\n\r\n"
-                     "[HKEY_CLASSES_ROOT\\KXLanguage.Connect\\InprocServer32]\r\n@=\"/x.so\"\r\n\r\n"));
-    QCOMPARE(RegistryStore::DeleteTree(HKEY_LOCAL_MACHINE, "Software"), long(ERROR_SUCCESS));
-    QCOMPARE(RegFile::Import(path, &error), long(ERROR_SUCCESS));
-    QVERIFY(
-        RegistryStore::KeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\KXLanguage.Connect\\Empty\\Deeper"));
-    RegValue v;
-    QCOMPARE(RegistryStore::QueryValue(HKEY_CLASSES_ROOT, "KXLanguage.Connect\\InprocServer32", "", &v),
-             long(ERROR_SUCCESS));
-    QCOMPARE(v.Text(), QString("/x.so"));
-    QCOMPARE(RegFile::Export(HKEY_CLASSES_ROOT, "Missing", path, RegFileWriter::Format::Version5, &error),
-             long(ERROR_FILE_NOT_FOUND));
+    QCOMPARE(
+        Export(HKCR, "KX.Connect", RegFileWriter::Format::Version5, &error),
+        QStringLiteral(
+            u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CLASSES_ROOT\\KX.Connect]\r\n\r\n"
+            "[HKEY_CLASSES_ROOT\\KX.Connect\\CLSID]\r\n@=\"{1}\"\r\n\r\n"
+            "[HKEY_CLASSES_ROOT\\KX.Connect\\Empty]\r\n\r\n[HKEY_CLASSES_ROOT\\KX.Connect\\Empty\\Deeper]"
+            "\r\n\r\n"
+            "[HKEY_CLASSES_ROOT\\KX.Connect\\InprocServer32]\r\n@=\"/x.so\"\r\n\r\n"));
+    QCOMPARE(RegistryStore::DeleteTree(HKLM, "Software"), OK);
+    QCOMPARE(RegFile::Import(m_dir->filePath("x.reg"), &error), OK);
+    QVERIFY(RegistryStore::KeyExists(HKLM, "Software\\Classes\\KX.Connect\\Empty\\Deeper"));
+    QCOMPARE(Values(HKCR, "KX.Connect\\InprocServer32"), QList<RegValue>{RegValue::String("", "/x.so")});
+    QCOMPARE(
+        RegFile::Export(HKCR, "Missing", m_dir->filePath("x.reg"), RegFileWriter::Format::Version5, &error),
+        long(ERROR_FILE_NOT_FOUND));
     QVERIFY(error.contains("HKEY_CLASSES_ROOT\\Missing"));
-}
 
-void tst_RegFile::regedit4RefusesWhatItCannotHold() {
-    // Odd-sized string data has no UTF-8 form; the 5.00 format keeps it.
-    RegistryStore::SetValue(HKEY_CURRENT_USER, "Software\\Odd",
-                            RegValue{"odd", REG_SZ, QByteArray("abc", 3)});
-    const QString path = m_dir->path() + "/odd.reg";
-    QString error;
-    QCOMPARE(
-        RegFile::Export(HKEY_CURRENT_USER, "Software\\Odd", path, RegFileWriter::Format::Regedit4, &error),
-        long(ERROR_INVALID_PARAMETER));
+    const RegValue odd{"odd", REG_SZ, QByteArray("abc", 3)};
+    RegistryStore::SetValue(HKCU, "Software\\Odd", odd);
+    QVERIFY(QFile::remove(m_dir->filePath("x.reg")));
+    QCOMPARE(Export(HKCU, "Software\\Odd", RegFileWriter::Format::Regedit4, &error), QString());
     QVERIFY2(error.contains("odd") && error.contains("5.00"), qPrintable(error));
-    QVERIFY(!QFile::exists(path));
-    QCOMPARE(
-        RegFile::Export(HKEY_CURRENT_USER, "Software\\Odd", path, RegFileWriter::Format::Version5, &error),
-        long(ERROR_SUCCESS));
-    RegistryStore::DeleteTree(HKEY_CURRENT_USER, "Software");
-    QCOMPARE(RegFile::Import(path, &error), long(ERROR_SUCCESS));
-    RegValue v;
-    RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\Odd", "odd", &v);
-    QCOMPARE(v, (RegValue{"odd", REG_SZ, QByteArray("abc", 3)}));
+    QVERIFY(!QFile::exists(m_dir->filePath("x.reg")));
+    Export(HKCU, "Software\\Odd", RegFileWriter::Format::Version5, &error);
+    RegistryStore::DeleteTree(HKCU, "Software");
+    QCOMPARE(RegFile::Import(m_dir->filePath("x.reg"), &error), OK);
+    QCOMPARE(Values(HKCU, "Software\\Odd"), QList<RegValue>{odd});
 }
 
-void tst_RegFile::importSpansBothHives() {
-    const QString path = WriteFile("both.reg", V5 + "[HKEY_LOCAL_MACHINE\\Software\\M]\n\"m\"=dword:1\n"
-                                                    "[HKEY_CURRENT_USER\\Software\\U]\n\"u\"=dword:2\n"
-                                                    "[HKEY_CLASSES_ROOT\\.kxs]\n@=\"KX\"\n");
+// One file changes both hives, or neither when one of them is read-only; a bad header or a
+// missing file is named.
+void tst_RegFile::importAcrossHives() {
+    RegistryStore::SetValue(HKCU, "Software\\U", RegValue::Dword("u", 1));
+    const QString both = WriteFile("both.reg", V5 + "[HKEY_LOCAL_MACHINE\\Software\\M]\n\"m\"=dword:9\n"
+                                                    "[HKEY_CURRENT_USER\\Software\\U]\n\"u\"=dword:9\n");
+    const QString user = RegistryStore::HiveFilePath(HKCU);
+    QVERIFY(QFile::setPermissions(user, QFile::ReadOwner));
     QString error;
-    QCOMPARE(RegFile::Import(path, &error), long(ERROR_SUCCESS));
-    RegValue v;
-    QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "Software\\M", "m", &v), long(ERROR_SUCCESS));
-    QCOMPARE(RegistryStore::QueryValue(HKEY_CURRENT_USER, "Software\\U", "u", &v), long(ERROR_SUCCESS));
-    QCOMPARE(RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "Software\\Classes\\.kxs", "", &v),
-             long(ERROR_SUCCESS));
-    QCOMPARE(v.Text(), QString("KX"));
-    // Bad header, and a file that is not there.
+    QCOMPARE(RegFile::Import(both, &error), long(ERROR_ACCESS_DENIED));
+    QVERIFY2(error.contains("user.db"), qPrintable(error));
+    QVERIFY(!RegistryStore::KeyExists(HKLM, "Software\\M"));
+    // A file that leaves the read-only hive alone still imports.
+    QCOMPARE(RegFile::Import(WriteFile("m.reg", V5 + "[HKEY_CLASSES_ROOT\\.kxs]\n@=\"KX\"\n"), &error), OK);
+    QCOMPARE(Values(HKLM, "Software\\Classes\\.kxs"), QList<RegValue>{RegValue::String("", "KX")});
+    QVERIFY(QFile::setPermissions(user, QFile::ReadOwner | QFile::WriteOwner));
+    QCOMPARE(RegFile::Import(both, &error), OK);
+    QCOMPARE(Values(HKLM, "Software\\M") + Values(HKCU, "Software\\U"),
+             (QList<RegValue>{RegValue::Dword("m", 9), RegValue::Dword("u", 9)}));
     QCOMPARE(RegFile::Import(WriteFile("hdr.reg", "REGEDIT5\n[HKCU\\x]\n"), &error),
              long(ERROR_INVALID_PARAMETER));
     QVERIFY2(error.contains("line 1: not a registry file"), qPrintable(error));
-    QCOMPARE(RegFile::Import(m_dir->path() + "/none.reg", &error), long(ERROR_FILE_NOT_FOUND));
+    QCOMPARE(RegFile::Import(m_dir->filePath("none.reg"), &error), long(ERROR_FILE_NOT_FOUND));
     QVERIFY(error.contains("none.reg"));
-}
-
-void tst_RegFile::importRefusedByReadOnlyHiveChangesNeither() {
-    RegistryStore::SetValue(HKEY_LOCAL_MACHINE, "Software\\M", RegValue::Dword("m", 1));
-    RegistryStore::SetValue(HKEY_CURRENT_USER, "Software\\U", RegValue::Dword("u", 1));
-    QVERIFY(QFile::setPermissions(RegistryStore::HiveFilePath(HKEY_CURRENT_USER), QFile::ReadOwner));
-    const QString path = WriteFile("both.reg", V5 + "[HKEY_LOCAL_MACHINE\\Software\\M]\n\"m\"=dword:9\n"
-                                                    "[HKEY_CURRENT_USER\\Software\\U]\n\"u\"=dword:9\n");
-    QString error;
-    QCOMPARE(RegFile::Import(path, &error), long(ERROR_ACCESS_DENIED));
-    QVERIFY2(error.contains("user.db"), qPrintable(error));
-    RegValue v;
-    RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "Software\\M", "m", &v);
-    QCOMPARE(v.Number(), 1u);
-    // A file that leaves the read-only hive alone still imports.
-    const QString machineOnly = WriteFile("m.reg", V5 + "[HKEY_LOCAL_MACHINE\\Software\\M]\n\"m\"=dword:9\n");
-    QCOMPARE(RegFile::Import(machineOnly, &error), long(ERROR_SUCCESS));
-    RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, "Software\\M", "m", &v);
-    QCOMPARE(v.Number(), 9u);
 }
 
 QTEST_GUILESS_MAIN(tst_RegFile)

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTextStream>
+
+// Running the command-line tools in a test: in this process, or as programs of the build.
+namespace ToolRun {
+
+// The exit status (-1 when a program did not end normally) and what the run printed.
+struct Result {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// command(out, err), returning the exit status, run in this process.
+template <typename Command> Result InProcess(Command&& command) {
+    Result result;
+    QTextStream out(&result.out);
+    QTextStream err(&result.err);
+    result.status = command(out, err);
+    out.flush();
+    err.flush();
+    return result;
+}
+
+inline QString Program(const QString& name) { return qEnvironmentVariable("KX4_BUILD_DIR") + "/bin/" + name; }
+
+// Starts the program with no standard input; the caller waits for it.
+inline void Start(QProcess& process, const QString& program, const QStringList& args,
+                  const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    process.setProcessEnvironment(environment);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(program, args);
+}
+
+// Runs the program to its end (a minute at most).
+inline Result Run(const QString& program, const QStringList& args,
+                  const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    QProcess process;
+    Start(process, program, args, environment);
+    const bool ended = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
+    return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// Writes data to path, making its folder.
+inline bool WriteFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly) &&
+           file.write(data) == data.size();
+}
+
+} // namespace ToolRun
