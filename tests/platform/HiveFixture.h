@@ -33,12 +33,10 @@ inline bool OverwriteSubkeyIndex(const QString& file) {
         if (db.Open(file, 1000) != 0)
             return false;
         SqliteStatement root = db.Prepare("SELECT rootpage FROM sqlite_master WHERE name = 'keys_parent'");
-        if (!root.Step())
+        SqliteStatement size = db.Prepare("PRAGMA page_size");
+        if (!root.Step() || !size.Step())
             return false;
         page = root.Int(0);
-        SqliteStatement size = db.Prepare("PRAGMA page_size");
-        if (!size.Step())
-            return false;
         pageSize = size.Int(0);
     }
     QFile out(file);
@@ -66,20 +64,19 @@ inline bool Make(Damage damage) {
     case Damage::ForeignDatabase: {
         RegistryStore::CreateKey(HKEY_LOCAL_MACHINE, "Software"); // the prefix folder
         SqliteDb db;
-        if (db.Open(made, 1000) != 0 ||
-            db.Exec("CREATE TABLE projects(name TEXT); INSERT INTO projects VALUES('mine')") != 0)
-            return false;
-        break;
+        return db.Open(made, 1000) == 0 &&
+               db.Exec("CREATE TABLE projects(name TEXT); INSERT INTO projects VALUES('mine')") == 0 &&
+               Replace(hive, made);
     }
     case Damage::NotADatabase: {
         RegistryStore::CreateKey(HKEY_LOCAL_MACHINE, "Software");
         QFile file(made);
-        if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray("not a database\n").repeated(100)) < 0)
-            return false;
-        break;
+        return file.open(QIODevice::WriteOnly) &&
+               file.write(QByteArray("not a database\n").repeated(100)) > 0 &&
+               (file.close(), Replace(hive, made));
     }
     }
-    return Replace(hive, made);
+    return false;
 }
 
 } // namespace HiveFixture

@@ -1,64 +1,20 @@
 #include "HiveFixture.h"
+#include "common/TempPrefix.h"
 #include "platform/registry/HiveReadCache.h"
 #include "platform/registry/RawRegistry.h"
 #include "platform/registry/RegErrorText.h"
 
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <functional>
 #include <optional>
-
-// The registry store, its batches and its raw reads; every test function gets a prefix of its own.
-class tst_Registry : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void init();
-    void cleanup();
-    void valueEncoding_data();
-    void valueEncoding();
-    void keyPaths_data();
-    void keyPaths();
-    void caseRules_data();
-    void caseRules();
-    void orderAndDeletion();
-    void deleteTreeSparesNeighbours();
-    void prefixesAndReplacedFiles();
-    void readOnlyHive();
-    void batchEndings_data();
-    void batchEndings();
-    void damagedHive_data();
-    void damagedHive();
-    void lockedByAnotherProcess();
-    void readCacheLimitAndCommits();
-    void cacheFollowsCommits_data();
-    void cacheFollowsCommits();
-    void rawOpenKey_data();
-    void rawOpenKey();
-    void rawQueryValue_data();
-    void rawQueryValue();
-    void rawBuffersAndHandles();
-
-private:
-    std::optional<QTemporaryDir> m_dir;
-};
-
-void tst_Registry::init() {
-    QVERIFY(m_dir.emplace().isValid());
-    // A folder that does not exist yet: the first write creates it.
-    qputenv("KX4_PREFIX", QFile::encodeName(m_dir->path() + "/prefix"));
-}
-
-void tst_Registry::cleanup() {
-    qunsetenv("KX4_PREFIX");
-    m_dir.reset();
-}
 
 namespace {
 
 constexpr HKEY HKCU = HKEY_CURRENT_USER;
 constexpr HKEY HKLM = HKEY_LOCAL_MACHINE;
+constexpr HKEY HKCR = HKEY_CLASSES_ROOT;
 constexpr long OK = ERROR_SUCCESS;
 constexpr long NotFound = ERROR_FILE_NOT_FOUND;
 constexpr long Denied = ERROR_ACCESS_DENIED;
@@ -79,11 +35,15 @@ QStringList Subkeys(HKEY root, const QString& key) {
     return RegistryStore::EnumKeys(root, key, &keys) == OK ? keys : QStringList{"(failed)"};
 }
 
-QStringList ValueNames(HKEY root, const QString& key) {
+QList<RegValue> Values(HKEY root, const QString& key) {
     QList<RegValue> values;
     RegistryStore::EnumValues(root, key, &values);
+    return values;
+}
+
+QStringList ValueNames(HKEY root, const QString& key) {
     QStringList names;
-    for (const RegValue& v : values)
+    for (const RegValue& v : Values(root, key))
         names << v.name;
     return names;
 }
@@ -104,355 +64,13 @@ int HoldWriteLock(const char* file) {
     return 0;
 }
 
-} // namespace
-
-void tst_Registry::valueEncoding_data() {
-    QTest::addColumn<RegValue>("value");
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<quint32>("number");
-    // clang-format off
-    QTest::newRow("string with terminator") << RegValue::String("a", "Hi") << QByteArray("H\0i\0\0\0", 6) << "Hi" << 0u;
-    QTest::newRow("empty string is one zero unit") << RegValue::String("a", "") << QByteArray("\0\0", 2) << "" << 0u;
-    QTest::newRow("non-ASCII as UTF-16LE") << RegValue::String("a", QString::fromUtf8("Ü€")) << QByteArray("\xdc\0\xac\x20\0\0", 6) << QString::fromUtf8("Ü€") << 0u;
-    QTest::newRow("text stops at the first zero") << RegValue{"a", REG_SZ, QByteArray("a\0\0\0b\0", 6)} << QByteArray("a\0\0\0b\0", 6) << "a" << 0u;
-    QTest::newRow("text without terminator") << RegValue{"a", REG_SZ, QByteArray("a\0b\0", 4)} << QByteArray("a\0b\0", 4) << "ab" << 0u;
-    QTest::newRow("dword little-endian") << RegValue::Dword("d", 0x12345678) << QByteArray("\x78\x56\x34\x12", 4) << "" << 0x12345678u;
-    QTest::newRow("short dword reads as zero") << RegValue{"d", REG_DWORD, QByteArray("\x01\x02", 2)} << QByteArray("\x01\x02", 2) << "" << 0u;
-    // clang-format on
-}
-
-void tst_Registry::valueEncoding() {
-    QFETCH(RegValue, value);
-    QFETCH(QByteArray, data);
-    QFETCH(QString, text);
-    QFETCH(quint32, number);
-    QCOMPARE(value.data, data);
-    QCOMPARE(value.type == REG_SZ ? value.Text() : QString::number(value.Number()),
-             value.type == REG_SZ ? text : QString::number(number));
-    // Stored and read back byte for byte.
-    QCOMPARE(Set(HKCU, "Software\\T", value), OK);
-    RegValue back;
-    QCOMPARE(RegistryStore::QueryValue(HKCU, "Software\\T", value.name, &back), OK);
-    QCOMPARE(back, value);
-}
-
-void tst_Registry::keyPaths_data() {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<long>("result");
-    QTest::addColumn<QString>("sameAs");
-    // clang-format off
-    QTest::newRow("leading and trailing backslashes") << "\\A\\B\\" << OK << "A\\B";
-    QTest::newRow("empty component") << "A\\\\B" << BadParameter << "";
-    QTest::newRow("name of 255 characters") << "A\\" + QString(255, 'n') << OK << "A\\" + QString(255, 'N');
-    QTest::newRow("name of 256 characters") << "A\\" + QString(256, 'n') << BadParameter << "";
-    QTest::newRow("spaces and dots are names") << "A\\ . \\x.y" << OK << "a\\ . \\X.Y";
-    // clang-format on
-}
-
-void tst_Registry::keyPaths() {
-    QFETCH(QString, key);
-    QFETCH(long, result);
-    QFETCH(QString, sameAs);
-    QCOMPARE(RegistryStore::CreateKey(HKCU, key), result);
-    QCOMPARE(Set(HKCU, key, RegValue::Dword("v", 1)), result);
-    if (result == OK)
-        QCOMPARE(Number(HKCU, sameAs, "V"), 1u);
-    else
-        QCOMPARE(Subkeys(HKCU, ""), QStringList()); // a refused path created nothing
-}
-
-void tst_Registry::caseRules_data() {
-    QTest::addColumn<QString>("written");
-    QTest::addColumn<QString>("asked");
-    QTest::newRow("ASCII") << "Software\\Kestrix"
-                           << "SOFTWARE\\kestrix";
-    QTest::newRow("beyond ASCII") << QString::fromUtf8("Prüfung\\Σίγμα")
-                                  << QString::fromUtf8("PRÜFUNG\\σίγμα");
-}
-
-void tst_Registry::caseRules() {
-    QFETCH(QString, written);
-    QFETCH(QString, asked);
-    const QString name = written.section('\\', -1) + "Wert";
-    QCOMPARE(Set(HKLM, written, RegValue::String(name, "x")), OK);
-    RegValue v;
-    QCOMPARE(RegistryStore::QueryValue(HKLM, asked, name.toUpper(), &v), OK);
-    QCOMPARE(v.name, name); // kept as written
-    // Writing under another case changes the one key and value, not a second one.
-    QCOMPARE(Set(HKLM, asked, RegValue::String(name.toLower(), "y")), OK);
-    QList<RegValue> values;
-    QCOMPARE(RegistryStore::EnumValues(HKLM, written, &values), OK);
-    QCOMPARE(values.size(), 1);
-    QCOMPARE(values.first().Text(), QString("y"));
-    QCOMPARE(Subkeys(HKLM, ""), QStringList{written.section('\\', 0, 0)});
-}
-
-void tst_Registry::orderAndDeletion() {
-    for (const char* name : {"beta", "Alpha", "gamma", "ALPHA2", "beta\\deeper"})
-        QCOMPARE(RegistryStore::CreateKey(HKCU, QString("K\\") + name), OK);
-    QCOMPARE(Subkeys(HKCU, "k"), (QStringList{"Alpha", "ALPHA2", "beta", "gamma"}));
-    for (const char* name : {"z", "A", "m", ""})
-        Set(HKCU, "K", RegValue::Dword(name, 1));
-    Subkeys(HKCU, ""); // reads K's values ahead into the cache: their order must hold
-    QCOMPARE(ValueNames(HKCU, "K"), (QStringList{"z", "A", "m", ""}));
-    // Replacing keeps the position; deleting finds the name in any case, once.
-    QCOMPARE(Set(HKCU, "K", RegValue::String("Z", "now text")), OK);
-    QCOMPARE(RegistryStore::DeleteValue(HKCU, "K", "a"), OK);
-    QCOMPARE(RegistryStore::DeleteValue(HKCU, "K", "A"), NotFound);
-    QCOMPARE(RegistryStore::DeleteValue(HKCU, "Nope", "a"), NotFound);
-    QList<RegValue> values;
-    RegistryStore::EnumValues(HKCU, "K", &values);
-    QCOMPARE(values, (QList<RegValue>{RegValue::String("Z", "now text"), RegValue::Dword("m", 1),
-                                      RegValue::Dword("", 1)}));
-    QCOMPARE(Set(HKCU, "K", RegValue::Dword(QString(16384, 'x'), 1)), BadParameter);
-    QCOMPARE(Set(HKCU, "K", RegValue::Dword(QString(16383, 'x'), 1)), OK);
-    // HKEY_CLASSES_ROOT is the machine's Software\Classes, nothing of the user's.
-    QCOMPARE(Set(HKEY_CLASSES_ROOT, "KX.Connect\\InprocServer32", RegValue::Dword("", 5)), OK);
-    QCOMPARE(Number(HKLM, "SOFTWARE\\Classes\\KX.Connect\\InprocServer32", ""), 5u);
-    QCOMPARE(Number(HKCU, "Software\\Classes\\KX.Connect\\InprocServer32", ""), 0xffffffffu);
-    QCOMPARE(RegistryStore::HiveFilePath(HKEY_CLASSES_ROOT), RegistryStore::HiveFilePath(HKLM));
-}
-
-void tst_Registry::deleteTreeSparesNeighbours() {
-    // "A\B" must not take its look-alike neighbours "A\B2" and "A\B]" with it.
-    for (const char* key : {"A\\B\\C\\D", "A\\B\\E", "A\\B2\\F", "A\\B]", "A\\Ba"})
-        QCOMPARE(Set(HKCU, key, RegValue::Dword("v", 7)), OK);
-    Set(HKCU, "A\\B", RegValue::Dword("own", 1));
-    QCOMPARE(RegistryStore::DeleteTree(HKCU, "a\\b"), OK);
-    QVERIFY(!RegistryStore::KeyExists(HKCU, "A\\B\\C\\D"));
-    QCOMPARE(Subkeys(HKCU, "A"), (QStringList{"B2", "B]", "Ba"}));
-    QCOMPARE(Number(HKCU, "A\\B2\\F", "v"), 7u);
-    // A re-created key starts empty: no orphaned values come back.
-    QCOMPARE(RegistryStore::CreateKey(HKCU, "A\\B\\C\\D"), OK);
-    QCOMPARE(ValueNames(HKCU, "A\\B\\C\\D") + ValueNames(HKCU, "A\\B"), QStringList());
-    QCOMPARE(RegistryStore::DeleteTree(HKCU, "A\\Missing"), NotFound);
-    // The root itself is emptied, not removed.
-    QCOMPARE(RegistryStore::DeleteTree(HKCU, ""), OK);
-    QCOMPARE(Subkeys(HKCU, ""), QStringList());
-}
-
-// Reads of an empty prefix create nothing; prefixes switched by the variable, more of them than
-// connections are kept, and hive files removed or replaced behind the store's back read anew.
-void tst_Registry::prefixesAndReplacedFiles() {
-    QCOMPARE(Number(HKLM, "Software", "x"), 0xffffffffu);
-    QCOMPARE(Subkeys(HKLM, ""), QStringList());
-    QStringList keys;
-    QCOMPARE(RegistryStore::EnumKeys(HKLM, "Software", &keys), NotFound);
-    QCOMPARE(RegistryStore::EnumKeys(0x80000003u, "", &keys), long(ERROR_INVALID_HANDLE));
-    QVERIFY(!QFile::exists(qEnvironmentVariable("KX4_PREFIX")));
-    for (const HKEY root : {HKCU, HKLM, HKEY_CLASSES_ROOT}) {
-        HKEY parsed = 0;
-        QVERIFY(RegistryStore::ParseRoot(RegistryStore::RootName(root), &parsed) && parsed == root);
-    }
-
-    std::vector<std::unique_ptr<QTemporaryDir>> dirs;
-    for (quint32 i = 0; i < 12; ++i) {
-        qputenv("KX4_PREFIX",
-                QFile::encodeName(dirs.emplace_back(std::make_unique<QTemporaryDir>())->path()));
-        QCOMPARE(Set(HKCU, "K", RegValue::Dword("n", i)), OK);
-        QCOMPARE(Set(HKLM, "K", RegValue::Dword("n", i)), OK);
-    }
-    for (quint32 i = 0; i < 12; ++i) {
-        qputenv("KX4_PREFIX", QFile::encodeName(dirs.at(i)->path()));
-        QCOMPARE(Number(HKCU, "K", "n"), i);
-        QCOMPARE(Set(HKLM, "K", RegValue::Dword("n", 100)), OK);
-    }
-
-    const QString file = RegistryStore::HiveFilePath(HKLM);
-    QVERIFY(QFile::copy(file, file + ".saved"));
-    QCOMPARE(Set(HKLM, "K", RegValue::Dword("n", 2)), OK);
-    QCOMPARE(Number(HKLM, "K", "n"), 2u);
-    QVERIFY(QFile::remove(file));
-    QVERIFY(!RegistryStore::KeyExists(HKLM, "K"));
-    QVERIFY(QFile::rename(file + ".saved", file));
-    QCOMPARE(Number(HKLM, "K", "n"), 100u);
-}
-
-void tst_Registry::readOnlyHive() {
-    QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("v", 3)), OK);
-    QCOMPARE(Set(HKCU, "Software\\K", RegValue::Dword("v", 4)), OK);
-    QVERIFY(MakeReadOnly(HKLM));
-    QVERIFY(!RegistryStore::IsWritable(HKEY_CLASSES_ROOT));
-    QVERIFY(RegistryStore::IsWritable(HKCU));
-    QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("v", 9)), Denied);
-    QCOMPARE(RegistryStore::CreateKey(HKEY_CLASSES_ROOT, "New"), Denied);
-    QCOMPARE(RegistryStore::DeleteValue(HKLM, "Software\\K", "v"), Denied);
-    QCOMPARE(RegistryStore::DeleteTree(HKLM, "Software"), Denied);
-    QCOMPARE(Number(HKLM, "Software\\K", "v"), 3u);
-    // A batch of the other hive alone neither needs nor touches it; one of both is refused.
-    {
-        RegistryBatch batch;
-        QCOMPARE(batch.BeginWrite(false, true), OK);
-        QCOMPARE(batch.SetValue(HKCU, "Software\\K", RegValue::Dword("v", 5)), OK);
-        QCOMPARE(batch.SetValue(HKEY_CLASSES_ROOT, "X", RegValue::Dword("v", 5)), Denied);
-        QCOMPARE(batch.Commit(), OK);
-    }
-    QCOMPARE(Number(HKCU, "Software\\K", "v"), 5u);
-    RegistryBatch refused;
-    QCOMPARE(refused.BeginWrite(true, true), Denied);
-    QVERIFY2(refused.LastError().contains("system.db"), qPrintable(refused.LastError()));
-}
-
-void tst_Registry::batchEndings_data() {
-    QTest::addColumn<bool>("commit");
-    QTest::newRow("committed: both hives changed") << true;
-    QTest::newRow("dropped unfinished: neither hive changed") << false;
-}
-
-void tst_Registry::batchEndings() {
-    QFETCH(bool, commit);
-    QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("n", 1)), OK);
-    QCOMPARE(Set(HKCU, "Software\\K", RegValue::Dword("n", 1)), OK);
-    {
-        RegistryBatch batch;
-        QCOMPARE(batch.BeginWrite(true, true), OK);
-        QCOMPARE(batch.SetValue(HKLM, "Software\\K", RegValue::Dword("n", 2)), OK);
-        QCOMPARE(batch.SetValue(HKEY_CLASSES_ROOT, ".kxs", RegValue::String("", "KX")), OK);
-        QCOMPARE(batch.DeleteTree(HKCU, "Software\\K"), OK);
-        // The batch reads its own changes.
-        QVERIFY(!batch.KeyExists(HKCU, "Software\\K"));
-        RegValue v;
-        QCOMPARE(batch.QueryValue(HKLM, "Software\\K", "N", &v), OK);
-        QCOMPARE(v.Number(), 2u);
-        if (commit)
-            QCOMPARE(batch.Commit(), OK);
-    }
-    QCOMPARE(Number(HKLM, "Software\\K", "n"), commit ? 2u : 1u);
-    QCOMPARE(RegistryStore::KeyExists(HKEY_CLASSES_ROOT, ".kxs"), commit);
-    QCOMPARE(RegistryStore::KeyExists(HKCU, "Software\\K"), !commit);
-    // The hives take plain changes again afterwards.
-    QCOMPARE(Set(HKCU, "Software\\After", RegValue::Dword("a", 1)), OK);
-    QCOMPARE(Set(HKLM, "Software\\After", RegValue::Dword("a", 1)), OK);
-}
-
-void tst_Registry::damagedHive_data() {
-    QTest::addColumn<HiveFixture::Damage>("damage");
-    QTest::addColumn<long>("expected");
-    QTest::newRow("subkey index overwritten")
-        << HiveFixture::Damage::IndexPageOverwritten << long(ERROR_REGISTRY_CORRUPT);
-    QTest::newRow("another program's database") << HiveFixture::Damage::ForeignDatabase << long(ERROR_BADDB);
-    QTest::newRow("not a database") << HiveFixture::Damage::NotADatabase << long(ERROR_BADDB);
-}
-
-// A hive that cannot be read fails every call with a code that says so, never "not found", and
-// is left as it was.
-void tst_Registry::damagedHive() {
-    QFETCH(HiveFixture::Damage, damage);
-    QFETCH(long, expected);
-    QVERIFY(HiveFixture::Make(damage));
-    const QString file = RegistryStore::HiveFilePath(HKLM);
-    QFile hive(file);
-    QVERIFY(hive.open(QIODevice::ReadOnly));
-    const QByteArray before = hive.readAll();
-    hive.close();
-
-    QStringList keys;
-    QCOMPARE(RegistryStore::EnumKeys(HKLM, "Software", &keys), expected);
-    QCOMPARE(RegistryStore::EnumKeys(HKEY_CLASSES_ROOT, "", &keys), expected);
-    QCOMPARE(Set(HKLM, "Software\\New", RegValue::Dword("v", 1)), expected);
-    if (expected == ERROR_BADDB) {
-        RegValue v;
-        QCOMPARE(RegistryStore::QueryValue(HKLM, "Software", "v", &v), expected);
-        QCOMPARE(RegistryStore::OpenKey(HKLM, ""), expected);
-    }
-    {
-        RegistryBatch batch;
-        long rc = batch.BeginRead();
-        if (rc == OK)
-            rc = batch.EnumKeys(HKLM, "Software", &keys);
-        else
-            QVERIFY2(batch.LastError().contains(file), qPrintable(batch.LastError()));
-        QCOMPARE(rc, expected);
-    }
-    QStringList findings;
-    QCOMPARE(RegistryStore::CheckHive(HKLM, &findings), expected);
-    QVERIFY(!findings.isEmpty());
-    QVERIFY(RegistryStore::Describe(expected, HKLM).contains(file));
-    // The other hive works on.
-    QCOMPARE(Set(HKCU, "Software", RegValue::Dword("v", 1)), OK);
-    QCOMPARE(RegistryStore::CheckHive(HKCU, &findings), OK);
-    QVERIFY(findings.isEmpty());
-    QVERIFY(hive.open(QIODevice::ReadOnly));
-    QVERIFY2(hive.readAll() == before, "the refused file is unchanged");
-}
-
-// Another process holds the hive's write lock past the busy wait (15 s): the change fails as
-// locked, naming the hive, and nothing is stored; reads go on meanwhile.
-void tst_Registry::lockedByAnotherProcess() {
-    QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("n", 1)), OK);
-    const QString file = RegistryStore::HiveFilePath(HKLM);
-    QProcess holder;
-    holder.start(QCoreApplication::applicationFilePath(), {"--hold-write-lock", file});
-    QVERIFY(holder.waitForReadyRead(10000));
-    QCOMPARE(holder.readAllStandardOutput(), QByteArray("locked\n"));
-    QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("n", 2)), long(ERROR_BUSY));
-    QVERIFY(RegistryStore::Describe(ERROR_BUSY, HKLM).contains(file));
-    QCOMPARE(Number(HKLM, "Software\\K", "n"), 1u);
-    holder.closeWriteChannel();
-    QVERIFY(holder.waitForFinished(10000));
-    QCOMPARE(holder.exitCode(), 0);
-    QCOMPARE(Number(HKLM, "Software\\K", "n"), 1u);
-    QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("n", 3)), OK);
-}
-
-// Past its limit the read cache starts afresh and what it was given reads right; a commit
-// anywhere (a new change counter) empties it, and another writer's commit between two reads of
-// the store shows in the second.
-void tst_Registry::readCacheLimitAndCommits() {
-    HiveReadCache cache;
-    cache.Validate(7);
-    auto values = [](qsizetype count) {
-        QList<RegValue> list(count);
-        for (qsizetype i = 0; i < count; ++i)
-            list[i] = RegValue::Dword(QString::number(i), quint32(i));
-        return list;
-    };
-    cache.Store("a", true, values(HiveReadCache::MaxValues - 10));
-    QVERIFY(cache.Find("a"));
-    const HiveReadCache::Key* b = cache.Store("b", true, values(20));
-    QVERIFY(!cache.Find("a"));
-    QCOMPARE(cache.ValueCount(), 20);
-    QCOMPARE(cache.Find("b"), b);
-    QCOMPARE(b->values.at(b->index.value("19")).Number(), 19u);
-    cache.Validate(7);
-    QCOMPARE(cache.Find("b"), b);
-    cache.Validate(8);
-    QVERIFY(!cache.Find("b"));
-
-    QCOMPARE(Set(HKCU, "K", RegValue::Dword("n", 1)), OK);
-    QCOMPARE(Number(HKCU, "K", "n"), 1u);
-    QCOMPARE(Subkeys(HKCU, "K"), QStringList());
-    {
-        RegistryBatch other; // a connection of its own, as another process has
-        QCOMPARE(other.BeginWrite(false, true), OK);
-        QCOMPARE(other.SetValue(HKCU, "K", RegValue::Dword("n", 2)), OK);
-        QCOMPARE(other.CreateKey(HKCU, "K\\Sub"), OK);
-        QCOMPARE(other.Commit(), OK);
-    }
-    QCOMPARE(Number(HKCU, "K", "n"), 2u);
-    QCOMPARE(Subkeys(HKCU, "K"), QStringList{"Sub"});
-}
-
-namespace {
-
-enum class Change {
-    SetInNewKey,
-    SetInKey,
-    CreateKey,
-    DeleteValue,
-    DeleteTree,
-    DeleteTrees,
-    EmptyRoot,
-    EmptyClasses
-};
-
-// What every key of the test's tree reads as through store (RegistryStore's reads or a batch's).
+// What every key of cacheFollowsCommits' tree reads as through store (RegistryStore's reads or a
+// batch's).
 template <class Store> QStringList ReadAll(Store& store) {
     const QStringList user{"", "A", "A\\B", "A\\C", "A\\D", "A\\D\\E", "A\\New", "A\\New\\Deep"};
     const QStringList machine{"", "Software", "Software\\Classes", "Software\\Classes\\X"};
     QStringList seen;
-    for (const HKEY root : {HKCU, HKLM, HKEY_CLASSES_ROOT}) {
+    for (const HKEY root : {HKCU, HKLM, HKCR}) {
         for (const QString& key : root == HKCU ? user : root == HKLM ? machine : QStringList{"", "X"}) {
             QStringList subkeys;
             QList<RegValue> values;
@@ -470,164 +88,399 @@ template <class Store> QStringList ReadAll(Store& store) {
     return seen;
 }
 
+// RegOpenKeyExA's arguments (with the machine hive read-only or not) and its result.
+struct OpenRow {
+    quint32 root;
+    QByteArray subKey;
+    quint32 access;
+    bool readOnly;
+    long result;
+};
+
+using Change = std::function<long()>; // a change to the store, its result
+
+struct Reads { // RegistryStore's reads, shaped as a batch's
+    long EnumKeys(HKEY root, const QString& key, QStringList* out) {
+        return RegistryStore::EnumKeys(root, key, out);
+    }
+    long EnumValues(HKEY root, const QString& key, QList<RegValue>* out) {
+        return RegistryStore::EnumValues(root, key, out);
+    }
+};
+
 } // namespace
 
-void tst_Registry::cacheFollowsCommits_data() {
-    QTest::addColumn<int>("change");
-    QTest::newRow("a value in a key read as missing") << int(Change::SetInNewKey);
-    QTest::newRow("a value in a key") << int(Change::SetInKey);
-    QTest::newRow("a new key") << int(Change::CreateKey);
-    QTest::newRow("a value deleted") << int(Change::DeleteValue);
-    QTest::newRow("a tree deleted") << int(Change::DeleteTree);
-    QTest::newRow("trees deleted in one change") << int(Change::DeleteTrees);
-    QTest::newRow("the root emptied") << int(Change::EmptyRoot);
-    QTest::newRow("HKEY_CLASSES_ROOT emptied") << int(Change::EmptyClasses);
-}
+// The registry store, its batches and its raw reads; every test function gets a prefix of its own.
+class tst_Registry : public QObject {
+    Q_OBJECT
+    std::optional<TestSupport::TempPrefix> m_prefix;
 
-// Changes of this process keep the rest of the read cache; what they touch must read anew. A
-// batch's own connection reads the file and is the judge.
-void tst_Registry::cacheFollowsCommits() {
-    QFETCH(int, change);
-    {
-        RegistryBatch batch;
-        QCOMPARE(batch.BeginWrite(true, true), OK);
-        batch.SetValue(HKEY_CLASSES_ROOT, "X", RegValue::Dword("x", 7));
-        batch.SetValue(HKCU, "A", RegValue::Dword("y", 1));
-        batch.SetValue(HKCU, "A\\B", RegValue::Dword("v", 2));
-        batch.SetValue(HKCU, "A\\B", RegValue::Dword("w", 3));
-        batch.SetValue(HKCU, "A\\D\\E", RegValue::Dword("x", 4));
-        QCOMPARE(batch.Commit(), OK);
+private Q_SLOTS:
+    void init() { QVERIFY(m_prefix.emplace().IsValid()); } // a folder the first write creates
+    void cleanup() { m_prefix.reset(); }
+
+    void keyPaths_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<long>("result");
+        QTest::addColumn<QString>("sameAs");
+        // clang-format off
+        QTest::newRow("leading and trailing backslashes") << "\\A\\B\\" << OK << "A\\B";
+        QTest::newRow("empty component") << "A\\\\B" << BadParameter << "";
+        QTest::newRow("name of 255 characters") << "A\\" + QString(255, 'n') << OK << "A\\" + QString(255, 'N');
+        QTest::newRow("name of 256 characters") << "A\\" + QString(256, 'n') << BadParameter << "";
+        QTest::newRow("spaces and dots are names") << "A\\ . \\x.y" << OK << "a\\ . \\X.Y";
+        QTest::newRow("ASCII in another case") << "Software\\Kestrix" << OK << "SOFTWARE\\kestrix";
+        QTest::newRow("beyond ASCII in another case") << QString::fromUtf8("Prüfung\\Σίγμα") << OK << QString::fromUtf8("PRÜFUNG\\σίγμα");
+        // clang-format on
     }
-    struct Store { // RegistryStore's reads, shaped as the batch's
-        long EnumKeys(HKEY root, const QString& key, QStringList* out) {
-            return RegistryStore::EnumKeys(root, key, out);
+    // Names compare without case and keep the case they were written in; a refused path creates
+    // nothing.
+    void keyPaths() {
+        QFETCH(QString, key);
+        QFETCH(long, result);
+        QFETCH(QString, sameAs);
+        QCOMPARE(RegistryStore::CreateKey(HKCU, key), result);
+        QCOMPARE(Set(HKCU, key, RegValue::Dword("Wert", 1)), result);
+        if (result != OK) {
+            QCOMPARE(Subkeys(HKCU, ""), QStringList());
+            return;
         }
-        long EnumValues(HKEY root, const QString& key, QList<RegValue>* out) {
-            return RegistryStore::EnumValues(root, key, out);
-        }
-    } store;
-    ReadAll(store); // fills the cache, missing keys too
-    long rc = -1;
-    switch (Change(change)) {
-    case Change::SetInNewKey: rc = Set(HKCU, "a\\new\\DEEP", RegValue::Dword("n", 5)); break;
-    case Change::SetInKey: rc = Set(HKCU, "A\\B", RegValue::Dword("V", 6)); break;
-    case Change::CreateKey: rc = RegistryStore::CreateKey(HKCU, "A\\C"); break;
-    case Change::DeleteValue: rc = RegistryStore::DeleteValue(HKCU, "A\\B", "W"); break;
-    case Change::DeleteTree: rc = RegistryStore::DeleteTree(HKCU, "A\\D"); break;
-    case Change::DeleteTrees: rc = RegistryStore::DeleteTrees(HKCU, "A", {"b", "D", "gone"}); break;
-    case Change::EmptyRoot: rc = RegistryStore::DeleteTree(HKCU, ""); break;
-    case Change::EmptyClasses: rc = RegistryStore::DeleteTree(HKEY_CLASSES_ROOT, ""); break;
+        QCOMPARE(ValueNames(HKCU, sameAs), QStringList{"Wert"}); // kept as written
+        QCOMPARE(Set(HKCU, sameAs, RegValue::Dword("WERT", 2)), OK);
+        QCOMPARE(ValueNames(HKCU, key).size(), 1); // the one value changed, no second one
+        QCOMPARE(Number(HKCU, key, "wErT"), 2u);
+        QCOMPARE(Subkeys(HKCU, ""), QStringList{key.section('\\', 0, 0, QString::SectionSkipEmpty)});
     }
-    QCOMPARE(rc, OK);
-    RegistryBatch judge;
-    QCOMPARE(judge.BeginRead(), OK);
-    QCOMPARE(ReadAll(store), ReadAll(judge));
-}
 
-void tst_Registry::rawOpenKey_data() {
-    QTest::addColumn<quint32>("root");
-    QTest::addColumn<QByteArray>("subKey");
-    QTest::addColumn<quint32>("access");
-    QTest::addColumn<bool>("readOnly");
-    QTest::addColumn<long>("result");
-    const QByteArray key("SOFTWARE\\Shared Tools\\MSINFO");
-    // clang-format off
-    QTest::newRow("existing key, about box access") << HKLM << key << 0x2003Fu << false << OK;
-    QTest::newRow("missing key") << HKLM << QByteArray("SOFTWARE\\Nothing") << KEY_READ << false << NotFound;
-    QTest::newRow("missing key on a read-only hive is still missing") << HKLM << QByteArray("SOFTWARE\\Nothing") << 0x2003Fu << true << NotFound;
-    QTest::newRow("read access to a read-only hive") << HKLM << key << KEY_READ << true << OK;
-    QTest::newRow("about box access to a read-only hive") << HKLM << key << 0x2003Fu << true << Denied;
-    QTest::newRow("set value alone is a write") << HKLM << key << KEY_SET_VALUE << true << Denied;
-    QTest::newRow("classes root lives in the machine hive") << HKEY_CLASSES_ROOT << QByteArray("") << KEY_WRITE << true << Denied;
-    QTest::newRow("null subkey opens the root") << HKCU << QByteArray() << KEY_ALL_ACCESS << false << OK;
-    QTest::newRow("empty name inside the path") << HKLM << QByteArray("SOFTWARE\\\\Shared Tools") << KEY_READ << false << BadParameter;
-    QTest::newRow("not a root") << 0x80000003u << QByteArray("x") << KEY_READ << false << long(ERROR_INVALID_HANDLE);
-    // clang-format on
-}
+    void orderAndDeletion() {
+        for (const char* name : {"z", "A", "m", ""})
+            Set(HKCU, "K", RegValue::Dword(name, 1));
+        Subkeys(HKCU, ""); // reads K's values ahead into the cache: their order must hold
+        QCOMPARE(ValueNames(HKCU, "K"), (QStringList{"z", "A", "m", ""}));
+        // Replacing keeps the position; deleting finds the name in any case, once.
+        QCOMPARE(Set(HKCU, "K", RegValue::String("Z", "now text")), OK);
+        QCOMPARE(RegistryStore::DeleteValue(HKCU, "K", "a"), OK);
+        QCOMPARE(RegistryStore::DeleteValue(HKCU, "K", "A"), NotFound);
+        QCOMPARE(RegistryStore::DeleteValue(HKCU, "Nope", "a"), NotFound);
+        QCOMPARE(Values(HKCU, "K"), (QList<RegValue>{RegValue::String("Z", "now text"),
+                                                     RegValue::Dword("m", 1), RegValue::Dword("", 1)}));
+        QCOMPARE(Set(HKCU, "K", RegValue::Dword(QString(16384, 'x'), 1)), BadParameter);
+        QCOMPARE(Set(HKCU, "K", RegValue::Dword(QString(16383, 'x'), 1)), OK);
+        // HKEY_CLASSES_ROOT is the machine's Software\Classes, nothing of the user's.
+        QCOMPARE(Set(HKCR, "KX.Connect\\InprocServer32", RegValue::Dword("", 5)), OK);
+        QCOMPARE(Number(HKLM, "SOFTWARE\\Classes\\KX.Connect\\InprocServer32", ""), 5u);
+        QCOMPARE(Number(HKCU, "Software\\Classes\\KX.Connect\\InprocServer32", ""), 0xffffffffu);
 
-void tst_Registry::rawOpenKey() {
-    QFETCH(quint32, root);
-    QFETCH(QByteArray, subKey);
-    QFETCH(quint32, access);
-    QFETCH(bool, readOnly);
-    QFETCH(long, result);
-    QCOMPARE(Set(HKLM, "SOFTWARE\\Shared Tools\\MSINFO", RegValue::String("PATH", "C:\\m.exe")), OK);
-    if (readOnly)
+        // "A\B" must not take its look-alike neighbours "A\B2" and "A\B]" with it.
+        for (const char* key : {"A\\B\\C\\D", "A\\B\\E", "A\\B2\\F", "A\\B]", "A\\Ba"})
+            QCOMPARE(Set(HKCU, key, RegValue::Dword("v", 7)), OK);
+        Set(HKCU, "A\\B", RegValue::Dword("own", 1));
+        QCOMPARE(RegistryStore::DeleteTree(HKCU, "a\\b"), OK);
+        QVERIFY(!RegistryStore::KeyExists(HKCU, "A\\B\\C\\D"));
+        QCOMPARE(Subkeys(HKCU, "A"), (QStringList{"B2", "B]", "Ba"}));
+        QCOMPARE(Number(HKCU, "A\\B2\\F", "v"), 7u);
+        // A re-created key starts empty: no orphaned values come back.
+        QCOMPARE(RegistryStore::CreateKey(HKCU, "A\\B\\C\\D"), OK);
+        QCOMPARE(ValueNames(HKCU, "A\\B\\C\\D") + ValueNames(HKCU, "A\\B"), QStringList());
+        QCOMPARE(RegistryStore::DeleteTree(HKCU, "A\\Missing"), NotFound);
+        QCOMPARE(RegistryStore::DeleteTree(HKCU, ""), OK); // the root is emptied, not removed
+        QCOMPARE(Subkeys(HKCU, ""), QStringList());
+    }
+
+    // Reads of an empty prefix create nothing; prefixes switched by the variable, more of them than
+    // connections are kept, and hive files removed or replaced behind the store's back read anew.
+    void prefixesAndReplacedFiles() {
+        QCOMPARE(Number(HKLM, "Software", "x"), 0xffffffffu);
+        QCOMPARE(Subkeys(HKLM, ""), QStringList());
+        QStringList keys;
+        QCOMPARE(RegistryStore::EnumKeys(HKLM, "Software", &keys), NotFound);
+        QCOMPARE(RegistryStore::EnumKeys(0x80000003u, "", &keys), long(ERROR_INVALID_HANDLE));
+        QVERIFY(!QFile::exists(m_prefix->Path()));
+        std::vector<std::unique_ptr<TestSupport::TempPrefix>> prefixes(12);
+        for (quint32 i = 0; i < 12; ++i) {
+            prefixes[i] = std::make_unique<TestSupport::TempPrefix>();
+            QCOMPARE(Set(HKCU, "K", RegValue::Dword("n", i)) + Set(HKLM, "K", RegValue::Dword("n", i)), OK);
+        }
+        for (quint32 i = 0; i < 12; ++i) {
+            qputenv("KX4_PREFIX", QFile::encodeName(prefixes[i]->Path()));
+            QCOMPARE(Number(HKCU, "K", "n"), i);
+            QCOMPARE(Set(HKLM, "K", RegValue::Dword("n", 100)), OK);
+        }
+        const QString file = RegistryStore::HiveFilePath(HKLM);
+        QVERIFY(QFile::copy(file, file + ".saved"));
+        QCOMPARE(Set(HKLM, "K", RegValue::Dword("n", 2)), OK);
+        QCOMPARE(Number(HKLM, "K", "n"), 2u);
+        QVERIFY(QFile::remove(file));
+        QVERIFY(!RegistryStore::KeyExists(HKLM, "K"));
+        QVERIFY(QFile::rename(file + ".saved", file));
+        QCOMPARE(Number(HKLM, "K", "n"), 100u);
+        qputenv("KX4_PREFIX", QFile::encodeName(m_prefix->Path()));
+    }
+
+    // A read-only hive refuses every change and keeps its values; a batch of the other hive alone
+    // neither needs nor touches it; one of both is refused, naming the file.
+    void readOnlyHive() {
+        QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("v", 3)), OK);
         QVERIFY(MakeReadOnly(HKLM));
-    HKEY handle = 0xdead;
-    QCOMPARE(RegOpenKeyExA(root, subKey.isNull() ? nullptr : subKey.constData(), 0, access, &handle), result);
-    QCOMPARE(handle == 0, result != OK);
-    QVERIFY(!RegistryStore::IsRoot(handle));
-    QCOMPARE(RegCloseKey(handle), result == OK ? OK : long(ERROR_INVALID_HANDLE));
-}
-
-void tst_Registry::rawQueryValue_data() {
-    QTest::addColumn<RegValue>("stored");
-    QTest::addColumn<QByteArray>("name"); // as asked, ANSI
-    QTest::addColumn<quint32>("type");
-    QTest::addColumn<QByteArray>("bytes");
-    // clang-format off
-    QTest::newRow("string keeps its terminator") << RegValue::String("PATH", "C:\\x") << QByteArray("path") << quint32(REG_SZ) << QByteArray("C:\\x\0", 5);
-    QTest::newRow("string without terminator has none") << RegValue{"S", REG_SZ, QByteArray("a\0b\0", 4)} << QByteArray("S") << quint32(REG_SZ) << QByteArray("ab");
-    QTest::newRow("non-ASCII becomes UTF-8") << RegValue::String("S", QString::fromUtf8("Größe")) << QByteArray("S") << quint32(REG_SZ) << QByteArray("Gr\xc3\xb6\xc3\x9f" "e\0", 8);
-    QTest::newRow("non-ASCII value name") << RegValue::String(QString::fromUtf8("Prüfung"), "x") << QByteArray("PR\xc3\x9c" "FUNG") << quint32(REG_SZ) << QByteArray("x\0", 2);
-    QTest::newRow("expand string converted too") << RegValue::String("E", "%TEMP%", REG_EXPAND_SZ) << QByteArray("E") << quint32(REG_EXPAND_SZ) << QByteArray("%TEMP%\0", 7);
-    QTest::newRow("multi string keeps its zeros") << RegValue{"M", REG_MULTI_SZ, QByteArray("a\0\0\0b\0\0\0\0\0", 10)} << QByteArray("M") << quint32(REG_MULTI_SZ) << QByteArray("a\0b\0\0", 5);
-    QTest::newRow("dword passes raw") << RegValue::Dword("D", 0x01020304) << QByteArray("D") << quint32(REG_DWORD) << QByteArray("\x04\x03\x02\x01", 4);
-    QTest::newRow("default value by null name") << RegValue::String("", "def") << QByteArray() << quint32(REG_SZ) << QByteArray("def\0", 4);
-    // clang-format on
-}
-
-void tst_Registry::rawQueryValue() {
-    QFETCH(RegValue, stored);
-    QFETCH(QByteArray, name);
-    QFETCH(quint32, type);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(Set(HKCU, "Software\\Q", stored), OK);
-    HKEY key = 0;
-    QCOMPARE(RegOpenKeyExA(HKCU, "Software\\Q", 0, KEY_READ, &key), OK);
-    const char* valueName = name.isNull() ? nullptr : name.constData();
-    quint32 gotType = 0;
-    quint32 size = 0;
-    QCOMPARE(RegQueryValueExA(key, valueName, nullptr, &gotType, nullptr, &size), OK);
-    QCOMPARE(gotType, type);
-    QCOMPARE(size, quint32(bytes.size()));
-    QByteArray buffer(64, 'X');
-    size = quint32(buffer.size());
-    QCOMPARE(
-        RegQueryValueExA(key, valueName, nullptr, &gotType, reinterpret_cast<uchar*>(buffer.data()), &size),
-        OK);
-    QCOMPARE(buffer.left(size), bytes);
-    QCOMPARE(buffer.at(size), 'X'); // nothing written past the data
-    RegCloseKey(key);
-}
-
-// A buffer too small says how much is needed; handles open relative to others and close once.
-void tst_Registry::rawBuffersAndHandles() {
-    Set(HKCU, "Software\\K\\Sub", RegValue::String("s", "abcd"));
-    HKEY software = 0;
-    HKEY key = 0;
-    QCOMPARE(RegOpenKeyExA(HKCU, "software", 0, KEY_READ, &software), OK);
-    QCOMPARE(RegOpenKeyExA(software, "K\\SUB", 0, KEY_READ, &key), OK);
-    QCOMPARE(RegCloseKey(software), OK);
-    QByteArray buffer(8, '\0');
-    auto* data = reinterpret_cast<uchar*>(buffer.data());
-    for (const auto& [given, result] :
-         {std::pair{5u, OK}, std::pair{4u, long(ERROR_MORE_DATA)}, std::pair{0u, long(ERROR_MORE_DATA)}}) {
-        quint32 size = given;
-        QCOMPARE(RegQueryValueExA(key, "s", nullptr, nullptr, data, &size), result);
-        QCOMPARE(size, 5u); // the size needed, or written
+        QVERIFY(!RegistryStore::IsWritable(HKCR) && RegistryStore::IsWritable(HKCU));
+        QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("v", 9)), Denied);
+        QCOMPARE(RegistryStore::CreateKey(HKCR, "New"), Denied);
+        QCOMPARE(RegistryStore::DeleteValue(HKLM, "Software\\K", "v"), Denied);
+        QCOMPARE(RegistryStore::DeleteTree(HKLM, "Software"), Denied);
+        QCOMPARE(Number(HKLM, "Software\\K", "v"), 3u);
+        {
+            RegistryBatch user;
+            QCOMPARE(user.BeginWrite(false, true) + user.SetValue(HKCU, "K", RegValue::Dword("v", 5)), OK);
+            QCOMPARE(user.SetValue(HKCR, "X", RegValue::Dword("v", 5)), Denied);
+            QCOMPARE(user.Commit(), OK);
+        }
+        QCOMPARE(Number(HKCU, "K", "v"), 5u);
+        RegistryBatch refused;
+        QCOMPARE(refused.BeginWrite(true, true), Denied);
+        QVERIFY2(refused.LastError().contains("system.db"), qPrintable(refused.LastError()));
     }
-    quint32 reserved = 0;
-    quint32 size = 8;
-    QCOMPARE(RegQueryValueExA(key, "s", &reserved, nullptr, nullptr, &size), BadParameter);
-    QCOMPARE(RegQueryValueExA(key, "s", nullptr, nullptr, data, nullptr), BadParameter);
-    QCOMPARE(RegQueryValueExA(key, "missing", nullptr, nullptr, nullptr, &size), NotFound);
-    QCOMPARE(RegQueryValueExA(HKCU, "s", nullptr, nullptr, nullptr, &size), NotFound);
-    QCOMPARE(RegCloseKey(key), OK);
-    QCOMPARE(RegQueryValueExA(key, "s", nullptr, nullptr, nullptr, &size), long(ERROR_INVALID_HANDLE));
-    QCOMPARE(RegCloseKey(HKLM), OK);
-}
+
+    void batchEndings_data() {
+        QTest::addColumn<bool>("commit");
+        QTest::newRow("committed: both hives changed") << true;
+        QTest::newRow("dropped unfinished: neither hive changed") << false;
+    }
+    void batchEndings() {
+        QFETCH(bool, commit);
+        QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("n", 1)) +
+                     Set(HKCU, "Software\\K", RegValue::Dword("n", 1)),
+                 OK);
+        {
+            RegistryBatch batch;
+            QCOMPARE(batch.BeginWrite(true, true), OK);
+            QCOMPARE(batch.SetValue(HKLM, "Software\\K", RegValue::Dword("n", 2)), OK);
+            QCOMPARE(batch.SetValue(HKCR, ".kxs", RegValue::String("", "KX")), OK);
+            QCOMPARE(batch.DeleteTree(HKCU, "Software\\K"), OK);
+            // The batch reads its own changes.
+            QVERIFY(!batch.KeyExists(HKCU, "Software\\K"));
+            RegValue v;
+            QCOMPARE(batch.QueryValue(HKLM, "Software\\K", "N", &v), OK);
+            QCOMPARE(v.Number(), 2u);
+            if (commit)
+                QCOMPARE(batch.Commit(), OK);
+        }
+        QCOMPARE(Number(HKLM, "Software\\K", "n"), commit ? 2u : 1u);
+        QCOMPARE(RegistryStore::KeyExists(HKCR, ".kxs"), commit);
+        QCOMPARE(RegistryStore::KeyExists(HKCU, "Software\\K"), !commit);
+        // The hives take plain changes again afterwards.
+        QCOMPARE(Set(HKCU, "Software\\After", RegValue::Dword("a", 1)) +
+                     Set(HKLM, "Software\\After", RegValue::Dword("a", 1)),
+                 OK);
+    }
+
+    void damagedHive_data() {
+        QTest::addColumn<HiveFixture::Damage>("damage");
+        QTest::addColumn<long>("expected");
+        // clang-format off
+        QTest::newRow("subkey index overwritten") << HiveFixture::Damage::IndexPageOverwritten << long(ERROR_REGISTRY_CORRUPT);
+        QTest::newRow("another program's database") << HiveFixture::Damage::ForeignDatabase << long(ERROR_BADDB);
+        QTest::newRow("not a database") << HiveFixture::Damage::NotADatabase << long(ERROR_BADDB);
+        // clang-format on
+    }
+    // A hive that cannot be read fails every call with a code that says so, never "not found", and
+    // is left as it was.
+    void damagedHive() {
+        QFETCH(HiveFixture::Damage, damage);
+        QFETCH(long, expected);
+        QVERIFY(HiveFixture::Make(damage));
+        const QString file = RegistryStore::HiveFilePath(HKLM);
+        QFile hive(file);
+        QVERIFY(hive.open(QIODevice::ReadOnly));
+        const QByteArray before = hive.readAll();
+        hive.close();
+        QStringList keys;
+        QCOMPARE(RegistryStore::EnumKeys(HKCR, "", &keys), expected);
+        QCOMPARE(Set(HKLM, "Software\\New", RegValue::Dword("v", 1)), expected);
+        if (expected == ERROR_BADDB) {
+            RegValue v;
+            QCOMPARE(RegistryStore::QueryValue(HKLM, "Software", "v", &v), expected);
+            QCOMPARE(RegistryStore::OpenKey(HKLM, ""), expected);
+        }
+        RegistryBatch batch;
+        const long begun = batch.BeginRead();
+        QCOMPARE(begun == OK ? batch.EnumKeys(HKLM, "Software", &keys) : begun, expected);
+        QVERIFY2(begun == OK || batch.LastError().contains(file), qPrintable(batch.LastError()));
+        QVERIFY(hive.open(QIODevice::ReadOnly));
+        QVERIFY2(hive.readAll() == before, "the refused file is unchanged");
+    }
+
+    // Another process holds the hive's write lock past the busy wait (15 s): the change fails as
+    // locked, naming the hive, and nothing is stored; reads go on meanwhile.
+    void lockedByAnotherProcess() {
+        QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("n", 1)), OK);
+        const QString file = RegistryStore::HiveFilePath(HKLM);
+        QProcess holder;
+        holder.start(QCoreApplication::applicationFilePath(), {"--hold-write-lock", file});
+        QVERIFY(holder.waitForReadyRead(10000));
+        QCOMPARE(holder.readAllStandardOutput(), QByteArray("locked\n"));
+        QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("n", 2)), long(ERROR_BUSY));
+        QVERIFY(RegistryStore::Describe(ERROR_BUSY, HKLM).contains(file));
+        QCOMPARE(Number(HKLM, "Software\\K", "n"), 1u);
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(10000));
+        QCOMPARE(holder.exitCode(), 0);
+        QCOMPARE(Number(HKLM, "Software\\K", "n"), 1u);
+        QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("n", 3)), OK);
+    }
+
+    // Past its limit the read cache starts afresh and what it was given reads right; a commit
+    // anywhere (a new change counter) empties it.
+    void readCacheLimit() {
+        HiveReadCache cache;
+        cache.Validate(7);
+        auto values = [](qsizetype count) {
+            QList<RegValue> list(count);
+            for (qsizetype i = 0; i < count; ++i)
+                list[i] = RegValue::Dword(QString::number(i), quint32(i));
+            return list;
+        };
+        cache.Store("a", true, values(HiveReadCache::MaxValues - 10));
+        QVERIFY(cache.Find("a"));
+        const HiveReadCache::Key* b = cache.Store("b", true, values(20));
+        QVERIFY(!cache.Find("a"));
+        QCOMPARE(cache.ValueCount(), 20);
+        QCOMPARE(cache.Find("b"), b);
+        QCOMPARE(b->values.at(b->index.value("19")).Number(), 19u);
+        cache.Validate(7);
+        QCOMPARE(cache.Find("b"), b);
+        cache.Validate(8);
+        QVERIFY(!cache.Find("b"));
+    }
+
+    void cacheFollowsCommits_data() {
+        QTest::addColumn<Change>("change");
+        namespace S = RegistryStore;
+        // clang-format off
+        QTest::newRow("a value in a key read as missing") << Change([] { return Set(HKCU, "a\\new\\DEEP", RegValue::Dword("n", 5)); });
+        QTest::newRow("a value in a key") << Change([] { return Set(HKCU, "A\\B", RegValue::Dword("V", 6)); });
+        QTest::newRow("a new key") << Change([] { return S::CreateKey(HKCU, "A\\C"); });
+        QTest::newRow("a value deleted") << Change([] { return S::DeleteValue(HKCU, "A\\B", "W"); });
+        QTest::newRow("a tree deleted") << Change([] { return S::DeleteTree(HKCU, "A\\D"); });
+        QTest::newRow("trees deleted in one change") << Change([] { return S::DeleteTrees(HKCU, "A", {"b", "D", "gone"}); });
+        QTest::newRow("the root emptied") << Change([] { return S::DeleteTree(HKCU, ""); });
+        QTest::newRow("HKEY_CLASSES_ROOT emptied") << Change([] { return S::DeleteTree(HKCR, ""); });
+        // clang-format on
+    }
+    // Changes of this process keep the rest of the read cache; what they touch must read anew. A
+    // batch's own connection reads the file and is the judge.
+    void cacheFollowsCommits() {
+        QFETCH(Change, change);
+        {
+            RegistryBatch batch;
+            QCOMPARE(batch.BeginWrite(true, true), OK);
+            batch.SetValue(HKCR, "X", RegValue::Dword("x", 7));
+            batch.SetValue(HKCU, "A", RegValue::Dword("y", 1));
+            batch.SetValue(HKCU, "A\\B", RegValue::Dword("v", 2));
+            batch.SetValue(HKCU, "A\\B", RegValue::Dword("w", 3));
+            batch.SetValue(HKCU, "A\\D\\E", RegValue::Dword("x", 4));
+            QCOMPARE(batch.Commit(), OK);
+        }
+        Reads store;
+        ReadAll(store); // fills the cache, missing keys too
+        QCOMPARE(change(), OK);
+        RegistryBatch judge;
+        QCOMPARE(judge.BeginRead(), OK);
+        QCOMPARE(ReadAll(store), ReadAll(judge));
+    }
+
+    void rawOpenKey_data() {
+        QTest::addColumn<OpenRow>("row");
+        const QByteArray key("SOFTWARE\\Shared Tools\\MSINFO");
+        const QByteArray missing("SOFTWARE\\Nothing");
+        // clang-format off
+        QTest::newRow("existing key, about box access") << OpenRow{HKLM, key, 0x2003Fu, false, OK};
+        QTest::newRow("missing key") << OpenRow{HKLM, missing, KEY_READ, false, NotFound};
+        QTest::newRow("missing key on a read-only hive is still missing") << OpenRow{HKLM, missing, 0x2003Fu, true, NotFound};
+        QTest::newRow("read access to a read-only hive") << OpenRow{HKLM, key, KEY_READ, true, OK};
+        QTest::newRow("about box access to a read-only hive") << OpenRow{HKLM, key, 0x2003Fu, true, Denied};
+        QTest::newRow("classes root lives in the machine hive") << OpenRow{HKCR, QByteArray(""), KEY_WRITE, true, Denied};
+        QTest::newRow("null subkey opens the root") << OpenRow{HKCU, QByteArray(), KEY_ALL_ACCESS, false, OK};
+        QTest::newRow("empty name inside the path") << OpenRow{HKLM, QByteArray("SOFTWARE\\\\Shared Tools"), KEY_READ, false, BadParameter};
+        QTest::newRow("not a root") << OpenRow{0x80000003u, QByteArray("x"), KEY_READ, false, long(ERROR_INVALID_HANDLE)};
+        // clang-format on
+    }
+    void rawOpenKey() {
+        QFETCH(OpenRow, row);
+        const long result = row.result;
+        QCOMPARE(Set(HKLM, "SOFTWARE\\Shared Tools\\MSINFO", RegValue::String("PATH", "C:\\m.exe")), OK);
+        QVERIFY(!row.readOnly || MakeReadOnly(HKLM));
+        HKEY handle = 0xdead;
+        const char* subKey = row.subKey.isNull() ? nullptr : row.subKey.constData();
+        QCOMPARE(RegOpenKeyExA(row.root, subKey, 0, row.access, &handle), result);
+        QCOMPARE(handle == 0, result != OK);
+        QVERIFY(!RegistryStore::IsRoot(handle));
+        QCOMPARE(RegCloseKey(handle), result == OK ? OK : long(ERROR_INVALID_HANDLE));
+    }
+
+    void rawQueryValue_data() {
+        QTest::addColumn<RegValue>("stored");
+        QTest::addColumn<QByteArray>("name"); // as asked, ANSI
+        QTest::addColumn<QByteArray>("bytes");
+        // clang-format off
+        QTest::newRow("string keeps its terminator") << RegValue::String("PATH", "C:\\x") << QByteArray("path") << QByteArray("C:\\x\0", 5);
+        QTest::newRow("string without terminator has none") << RegValue{"S", REG_SZ, QByteArray("a\0b\0", 4)} << QByteArray("S") << QByteArray("ab");
+        QTest::newRow("non-ASCII becomes UTF-8") << RegValue::String("S", QString::fromUtf8("Größe")) << QByteArray("S") << QByteArray("Gr\xc3\xb6\xc3\x9f" "e\0", 8);
+        QTest::newRow("non-ASCII value name") << RegValue::String(QString::fromUtf8("Prüfung"), "x") << QByteArray("PR\xc3\x9c" "FUNG") << QByteArray("x\0", 2);
+        QTest::newRow("expand string converted too") << RegValue::String("E", "%TEMP%", REG_EXPAND_SZ) << QByteArray("E") << QByteArray("%TEMP%\0", 7);
+        QTest::newRow("multi string keeps its zeros") << RegValue{"M", REG_MULTI_SZ, QByteArray("a\0\0\0b\0\0\0\0\0", 10)} << QByteArray("M") << QByteArray("a\0b\0\0", 5);
+        QTest::newRow("dword passes raw") << RegValue::Dword("D", 0x01020304) << QByteArray("D") << QByteArray("\x04\x03\x02\x01", 4);
+        QTest::newRow("default value by null name") << RegValue::String("", "def") << QByteArray() << QByteArray("def\0", 4);
+        // clang-format on
+    }
+    void rawQueryValue() {
+        QFETCH(RegValue, stored);
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(Set(HKCU, "Software\\Q", stored), OK);
+        HKEY key = 0;
+        QCOMPARE(RegOpenKeyExA(HKCU, "Software\\Q", 0, KEY_READ, &key), OK);
+        const char* valueName = name.isNull() ? nullptr : name.constData();
+        quint32 gotType = 0;
+        quint32 size = 0;
+        QCOMPARE(RegQueryValueExA(key, valueName, nullptr, &gotType, nullptr, &size), OK);
+        QCOMPARE(gotType, stored.type);
+        QCOMPARE(size, quint32(bytes.size()));
+        QByteArray buffer(64, 'X');
+        size = quint32(buffer.size());
+        auto* data = reinterpret_cast<uchar*>(buffer.data());
+        QCOMPARE(RegQueryValueExA(key, valueName, nullptr, &gotType, data, &size), OK);
+        QCOMPARE(buffer.left(size), bytes);
+        QCOMPARE(buffer.at(size), 'X'); // nothing written past the data
+        RegCloseKey(key);
+    }
+
+    // A buffer too small says how much is needed; handles open relative to others and close once.
+    void rawBuffersAndHandles() {
+        Set(HKCU, "Software\\K\\Sub", RegValue::String("s", "abcd"));
+        HKEY software = 0;
+        HKEY key = 0;
+        QCOMPARE(RegOpenKeyExA(HKCU, "software", 0, KEY_READ, &software), OK);
+        QCOMPARE(RegOpenKeyExA(software, "K\\SUB", 0, KEY_READ, &key), OK);
+        QCOMPARE(RegCloseKey(software), OK);
+        QByteArray buffer(8, '\0');
+        auto* data = reinterpret_cast<uchar*>(buffer.data());
+        for (const auto& [given, result] : {std::pair{5u, OK}, std::pair{4u, long(ERROR_MORE_DATA)},
+                                            std::pair{0u, long(ERROR_MORE_DATA)}}) {
+            quint32 size = given;
+            QCOMPARE(RegQueryValueExA(key, "s", nullptr, nullptr, data, &size), result);
+            QCOMPARE(size, 5u); // the size needed, or written
+        }
+        quint32 reserved = 0;
+        quint32 size = 8;
+        QCOMPARE(RegQueryValueExA(key, "s", &reserved, nullptr, nullptr, &size), BadParameter);
+        QCOMPARE(RegQueryValueExA(key, "s", nullptr, nullptr, data, nullptr), BadParameter);
+        QCOMPARE(RegQueryValueExA(key, "missing", nullptr, nullptr, nullptr, &size), NotFound);
+        QCOMPARE(RegQueryValueExA(HKCU, "s", nullptr, nullptr, nullptr, &size), NotFound);
+        QCOMPARE(RegCloseKey(key), OK);
+        QCOMPARE(RegQueryValueExA(key, "s", nullptr, nullptr, nullptr, &size), long(ERROR_INVALID_HANDLE));
+        QCOMPARE(RegCloseKey(HKLM), OK);
+    }
+};
 
 int main(int argc, char** argv) {
     if (argc == 3 && qstrcmp(argv[1], "--hold-write-lock") == 0)

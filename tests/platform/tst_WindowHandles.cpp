@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTest>
@@ -54,163 +53,132 @@ struct PaneWithWindow {
 class tst_WindowHandles : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void handlesAndEnumeration();
-    void windowText_data();
-    void windowText();
-    void setParent();
-    void style();
-    void borderResizesOnlyWithThickFrame_data();
-    void borderResizesOnlyWithThickFrame();
-    void systemMenuOnlyWithSysMenu();
-    void placement();
-    void staleHandlesFailQuietly();
-};
+    // Handles are never given out twice; children enumerate in pre-order by birth, whatever the
+    // stacking, a re-parented widget as the newest child of its new parent.
+    void handlesAndEnumeration() {
+        QCOMPARE(HandleOf(nullptr), 0);
+        QSet<qint32> seen;
+        for (int i = 0; i < 50; ++i) { // the allocator likely hands back the same address
+            QWidget again;
+            QVERIFY2(!seen.contains(HandleOf(&again)), "a handle was given out twice");
+            seen.insert(HandleOf(&again));
+            QCOMPARE(WidgetOf(HandleOf(&again)), &again);
+        }
+        QCOMPARE(WidgetOf(*seen.begin()), nullptr);
 
-// Handles are never given out twice; children enumerate in pre-order by birth, whatever the
-// stacking, a re-parented widget as the newest child of its new parent.
-void tst_WindowHandles::handlesAndEnumeration() {
-    QCOMPARE(HandleOf(nullptr), 0);
-    QSet<qint32> seen;
-    for (int i = 0; i < 50; ++i) { // the allocator likely hands back the same address
-        QWidget again;
-        QVERIFY2(!seen.contains(HandleOf(&again)), "a handle was given out twice");
-        seen.insert(HandleOf(&again));
-        QCOMPARE(WidgetOf(HandleOf(&again)), &again);
+        QWidget frame;
+        auto* a = new QWidget(&frame);
+        auto* a1 = new QWidget(a);
+        auto* b = new QLabel(&frame);
+        auto* b1 = new QWidget(b);
+        auto* w = new QWidget(&frame, Qt::Window); // a window parented to the frame
+        auto* w1 = new QWidget(w);
+        a->raise();
+        w->lower();
+        const qint32 root = HandleOf(&frame);
+        QCOMPARE(Children(root), (QList<qint32>{HandleOf(a), HandleOf(a1), HandleOf(b), HandleOf(b1),
+                                                HandleOf(w), HandleOf(w1)}));
+        a1->setParent(b);
+        QCOMPARE(Children(root), (QList<qint32>{HandleOf(a), HandleOf(b), HandleOf(b1), HandleOf(a1),
+                                                HandleOf(w), HandleOf(w1)}));
+        QCOMPARE(Children(root, 2).size(), 2);
+        // No handle and a stale one fail quietly.
+        RECT rect;
+        for (qint32 hwnd : {0, StaleHandle()}) {
+            QCOMPARE(EnumChildWindows(hwnd, nullptr, 0) + GetWindowLongA(hwnd, GWL_STYLE) +
+                         SetWindowLongA(hwnd, GWL_STYLE, 0),
+                     0);
+            QCOMPARE(GetWindowRect(hwnd, &rect) + ShowWindow(hwnd, SW_MAXIMIZE), 0);
+            QCOMPARE(SetWindowPos(hwnd, 0, 0, 0, 10, 10, 0) + SetParent(hwnd, root), 0);
+        }
     }
-    QCOMPARE(WidgetOf(*seen.begin()), nullptr);
 
-    QWidget frame;
-    auto* a = new QWidget(&frame);
-    auto* a1 = new QWidget(a);
-    auto* b = new QLabel(&frame);
-    auto* b1 = new QWidget(b);
-    auto* w = new QWidget(&frame, Qt::Window); // a window parented to the frame
-    auto* w1 = new QWidget(w);
-    a->raise();
-    w->lower();
-    const qint32 root = HandleOf(&frame);
-    QCOMPARE(Children(root), (QList<qint32>{HandleOf(a), HandleOf(a1), HandleOf(b), HandleOf(b1), HandleOf(w),
-                                            HandleOf(w1)}));
-    a1->setParent(b);
-    QCOMPARE(Children(root), (QList<qint32>{HandleOf(a), HandleOf(b), HandleOf(b1), HandleOf(a1), HandleOf(w),
-                                            HandleOf(w1)}));
-    QCOMPARE(Children(root, 2).size(), 2);
-    QCOMPARE(EnumChildWindows(0, nullptr, 0), 0);
-    QCOMPARE(EnumChildWindows(StaleHandle(), nullptr, 0), 0);
-}
-
-void tst_WindowHandles::windowText_data() {
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<int>("maxCount");
-    QTest::addColumn<QString>("expected");
-    const QString x254(254, QLatin1Char('x'));
+    void windowText_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("maxCount");
+        QTest::addColumn<QString>("expected");
+        // clang-format off
     QTest::newRow("empty title") << QString() << 255 << QString();
-    QTest::newRow("254 characters fit") << x254 << 255 << x254;
-    QTest::newRow("255 characters are cut to 254") << x254 + QLatin1Char('y') << 255 << x254;
-    QTest::newRow("umlauts take two bytes each") << QStringLiteral("Öffnen") << 4 << QStringLiteral("Öf");
     QTest::newRow("a cut never splits a character") << QStringLiteral("aÖ") << 3 << QStringLiteral("a");
     QTest::newRow("a one-byte buffer holds the zero only") << QStringLiteral("abc") << 1 << QString();
-}
+        // clang-format on
+    }
 
-void tst_WindowHandles::windowText() {
-    QFETCH(QString, title);
-    QFETCH(int, maxCount);
-    QFETCH(QString, expected);
-    QWidget window;
-    window.setWindowTitle(title);
-    QByteArray buffer(maxCount, ' ');
-    const int length = GetWindowTextA(HandleOf(&window), buffer.data(), maxCount);
-    QCOMPARE(QString::fromUtf8(buffer.constData(), length), expected);
-    QCOMPARE(buffer.at(length), '\0');
-    QCOMPARE(GetWindowTextLengthA(HandleOf(&window)), int(title.toUtf8().size()));
-    char one = 'z';
-    QCOMPARE(GetWindowTextA(HandleOf(&window), &one, 0) + GetWindowTextA(HandleOf(&window), nullptr, 9), 0);
-    QCOMPARE(one, 'z'); // nothing written into a buffer of no size
-    QCOMPARE(GetWindowTextA(0, buffer.data(), maxCount) + GetWindowTextLengthA(0), 0);
-}
+    void windowText() {
+        QFETCH(QString, title);
+        QFETCH(int, maxCount);
+        QFETCH(QString, expected);
+        QWidget window;
+        window.setWindowTitle(title);
+        QByteArray buffer(maxCount, ' ');
+        const int length = GetWindowTextA(HandleOf(&window), buffer.data(), maxCount);
+        QCOMPARE(QString::fromUtf8(buffer.constData(), length), expected);
+        QCOMPARE(buffer.at(length), '\0');
+        QCOMPARE(GetWindowTextLengthA(HandleOf(&window)), int(title.toUtf8().size()));
+        char one = 'z';
+        QCOMPARE(GetWindowTextA(HandleOf(&window), &one, 0) + GetWindowTextA(HandleOf(&window), nullptr, 9),
+                 0);
+        QCOMPARE(one, 'z'); // nothing written into a buffer of no size
+        QCOMPARE(GetWindowTextA(0, buffer.data(), maxCount) + GetWindowTextLengthA(0), 0);
+    }
 
-void tst_WindowHandles::setParent() {
-    QWidget frame;
-    auto* area = new QMdiArea(&frame);
-    auto* pane = new QWidget(&frame);
-    auto* sub = area->addSubWindow(new QLabel(QStringLiteral("x")));
-    sub->move(7, 9);
-    auto* inside = new QWidget(sub);
-    frame.show();
-    // Refused: the child itself, a descendant of it, a stale new parent.
-    for (const qint32 refused : {HandleOf(sub), HandleOf(inside), StaleHandle()})
-        QCOMPARE(SetParent(HandleOf(sub), refused), 0);
-    // A subwindow leaves the MDI area with its caption, shown where it was.
-    QCOMPARE(SetParent(HandleOf(sub), HandleOf(pane)), HandleOf(area->viewport()));
-    QCOMPARE(sub->parentWidget(), pane);
-    QVERIFY(area->subWindowList().isEmpty());
-    QVERIFY(GetWindowLongA(HandleOf(sub), GWL_STYLE) & WS_CAPTION);
-    QVERIFY(sub->isVisible());
-    QCOMPARE(sub->pos(), QPoint(7, 9));
-    QCOMPARE(SetParent(HandleOf(sub), 0), HandleOf(pane));
-    QVERIFY(sub->isWindow());
-    std::unique_ptr<QWidget> owned(sub); // a top-level window now: ours to delete
-    QCOMPARE(SetParent(HandleOf(sub), HandleOf(pane)), DesktopWindow);
-    owned.release();
-    QVERIFY(!sub->isWindow());
-}
+    // Refused: the child itself, a descendant of it, a stale new parent. A window given no parent
+    // becomes a top-level window, and comes back from the desktop.
+    void setParent() {
+        QWidget pane;
+        auto* sub = new QMdiSubWindow(&pane);
+        auto* inside = new QWidget(sub);
+        pane.show();
+        for (const qint32 refused : {HandleOf(sub), HandleOf(inside), StaleHandle()})
+            QCOMPARE(SetParent(HandleOf(sub), refused), 0);
+        QCOMPARE(SetParent(HandleOf(sub), 0), HandleOf(&pane));
+        QVERIFY(sub->isWindow());
+        std::unique_ptr<QWidget> owned(sub); // a top-level window now: ours to delete
+        QCOMPARE(SetParent(HandleOf(sub), HandleOf(&pane)), DesktopWindow);
+        owned.release();
+        QVERIFY(!sub->isWindow() && sub->isVisible());
+    }
 
-void tst_WindowHandles::style() {
-    QWidget frame;
-    auto* plain = new QWidget(&frame);
-    auto* hidden = new QWidget(&frame);
-    hidden->hide();
-    frame.show();
-    QCOMPARE(GetWindowLongA(HandleOf(&frame), GWL_STYLE) &
-                 (WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME),
-             WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME);
-    QCOMPARE(quint32(GetWindowLongA(HandleOf(plain), GWL_STYLE)), WS_CHILD | WS_VISIBLE);
-    QCOMPARE(quint32(GetWindowLongA(HandleOf(hidden), GWL_STYLE)), WS_CHILD);
-    QCOMPARE(GetWindowLongA(HandleOf(&frame), -20), 0); // GWL_EXSTYLE is not kept
-    // Clearing the system menu and the sizing border keeps the caption, and comes back.
-    PaneWithWindow p;
-    const qint32 before = GetWindowLongA(p.hwnd, GWL_STYLE);
-    QCOMPARE(SetWindowLongA(p.hwnd, GWL_STYLE, before & qint32(0xFFF3FFFF)), before);
-    QCOMPARE(GetWindowLongA(p.hwnd, GWL_STYLE), before & qint32(0xFFF3FFFF));
-    QVERIFY(p.window->windowFlags() & Qt::WindowTitleHint);
-    QVERIFY(p.window->isVisible());
-    SetWindowLongA(p.hwnd, GWL_STYLE, before);
-    QCOMPARE(GetWindowLongA(p.hwnd, GWL_STYLE), before);
-}
+    // Styles read as the widget is.
+    void style() {
+        QWidget frame;
+        auto* plain = new QWidget(&frame);
+        (new QWidget(&frame))->hide();
+        frame.show();
+        const auto style = [](QWidget* w) { return quint32(GetWindowLongA(HandleOf(w), GWL_STYLE)); };
+        QCOMPARE(style(&frame) & (WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME),
+                 WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME);
+        QCOMPARE(style(plain), WS_CHILD | WS_VISIBLE);
+        QCOMPARE(style(frame.findChildren<QWidget*>().last()), WS_CHILD);
+        QCOMPARE(GetWindowLongA(HandleOf(&frame), -20), 0); // GWL_EXSTYLE is not kept
+    }
 
-void tst_WindowHandles::borderResizesOnlyWithThickFrame_data() {
-    QTest::addColumn<bool>("thickFrame");
-    QTest::addColumn<QPoint>("press"); // relative to the window's bottom-right corner
-    QTest::newRow("right border with a sizing border") << true << QPoint(-2, -75);
-    QTest::newRow("right border without") << false << QPoint(-2, -75);
-    QTest::newRow("bottom-right corner without") << false << QPoint(-2, -2);
-}
-
-void tst_WindowHandles::borderResizesOnlyWithThickFrame() {
-    QFETCH(bool, thickFrame);
-    QFETCH(QPoint, press);
-    PaneWithWindow p;
-    if (!thickFrame)
-        ClearStyle(p.hwnd, WS_THICKFRAME);
-    const QSize before = p.window->size();
-    const QPoint start = QPoint(before.width(), before.height()) + press;
-    const QPoint end = start + QPoint(40, 30);
-    // The window picks its operation when the mouse hovers, before the press.
-    QMouseEvent hover(QEvent::MouseMove, start, p.window->mapToGlobal(start), Qt::NoButton, Qt::NoButton, {});
-    QApplication::sendEvent(p.window, &hover);
-    QTest::mousePress(p.window, Qt::LeftButton, {}, start);
-    QMouseEvent move(QEvent::MouseMove, end, p.window->mapToGlobal(end), Qt::NoButton, Qt::LeftButton, {});
-    QApplication::sendEvent(p.window, &move);
-    QTest::mouseRelease(p.window, Qt::LeftButton, {}, end);
-    QCOMPARE(p.window->size() != before, thickFrame);
-}
-
-void tst_WindowHandles::systemMenuOnlyWithSysMenu() {
-    for (bool sysMenu : {true, false}) {
+    void frameBits_data() {
+        QTest::addColumn<qint32>("cleared");
+        QTest::addColumn<bool>("setAgain");
+        QTest::addColumn<QPoint>("press"); // on the border, relative to the bottom-right corner
+        // clang-format off
+        QTest::newRow("as made: title-bar menu and sizing border") << 0 << false << QPoint(-2, -75);
+        QTest::newRow("no system menu") << qint32(WS_SYSMENU) << false << QPoint(-2, -75);
+        QTest::newRow("no sizing border") << qint32(WS_THICKFRAME) << false << QPoint(-2, -75);
+        QTest::newRow("no sizing border, at the corner") << qint32(WS_THICKFRAME) << false << QPoint(-2, -2);
+        QTest::newRow("both cleared and set again") << qint32(WS_SYSMENU | WS_THICKFRAME) << true << QPoint(-2, -75);
+        // clang-format on
+    }
+    // Cleared bits take the title-bar menu or the sizing border away and keep the caption; set
+    // again, they are back.
+    void frameBits() {
+        QFETCH(qint32, cleared);
+        QFETCH(bool, setAgain);
+        QFETCH(QPoint, press);
         PaneWithWindow p;
-        if (!sysMenu)
-            ClearStyle(p.hwnd, WS_SYSMENU);
-        QPointer<QWidget> popup;
+        const qint32 before = GetWindowLongA(p.hwnd, GWL_STYLE);
+        ClearStyle(p.hwnd, cleared);
+        QVERIFY(p.window->windowFlags() & Qt::WindowTitleHint && p.window->isVisible());
+        if (setAgain)
+            QCOMPARE(SetWindowLongA(p.hwnd, GWL_STYLE, before), before & ~cleared);
+        const qint32 gone = setAgain ? 0 : cleared;
+        QPointer<QWidget> popup; // a right click on the title bar
         QTimer::singleShot(0, [&popup] {
             if ((popup = QApplication::activePopupWidget()))
                 popup->close();
@@ -219,55 +187,41 @@ void tst_WindowHandles::systemMenuOnlyWithSysMenu() {
         QContextMenuEvent event(QContextMenuEvent::Mouse, title, p.window->mapToGlobal(title));
         QApplication::sendEvent(p.window, &event);
         QCoreApplication::processEvents();
-        QCOMPARE(!popup.isNull(), sysMenu);
+        QCOMPARE(!popup.isNull(), !(gone & WS_SYSMENU));
+        // A drag on the border; the window picks its operation when the mouse hovers, before the press.
+        const QSize size = p.window->size();
+        const QPoint start = QPoint(size.width(), size.height()) + press;
+        const QPoint end = start + QPoint(40, 30);
+        QMouseEvent hover(QEvent::MouseMove, start, p.window->mapToGlobal(start), Qt::NoButton, Qt::NoButton,
+                          {});
+        QApplication::sendEvent(p.window, &hover);
+        QTest::mousePress(p.window, Qt::LeftButton, {}, start);
+        QMouseEvent move(QEvent::MouseMove, end, p.window->mapToGlobal(end), Qt::NoButton, Qt::LeftButton,
+                         {});
+        QApplication::sendEvent(p.window, &move);
+        QTest::mouseRelease(p.window, Qt::LeftButton, {}, end);
+        QCOMPARE(p.window->size() != size, !(gone & WS_THICKFRAME));
     }
-}
 
-// Rectangles in screen pixels; maximizing fills the parent; moving, sizing and raising; a
-// top-level window without a sizing border keeps the size it is given.
-void tst_WindowHandles::placement() {
-    PaneWithWindow p;
-    RECT rect;
-    QVERIFY(GetWindowRect(p.hwnd, &rect));
-    QCOMPARE(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
-             QRect(p.window->mapToGlobal(QPoint(0, 0)), QSize(200, 150)));
-    QCOMPARE(ShowWindow(p.hwnd, SW_MAXIMIZE), 1);
-    QCOMPARE(p.window->geometry(), p.pane.rect());
-    QVERIFY(GetWindowLongA(p.hwnd, GWL_STYLE) & WS_MAXIMIZE);
-    ShowWindow(p.hwnd, SW_RESTORE);
-    QCOMPARE(p.window->geometry(), QRect(20, 20, 200, 150));
-    QCOMPARE(ShowWindow(p.hwnd, SW_HIDE), 1);
-    QCOMPARE(ShowWindow(p.hwnd, SW_SHOW), 0);
-    (new QWidget(&p.pane))->show();
-    QCOMPARE(SetWindowPos(p.hwnd, HWND_TOP, 0, 0, 300, 250, 0), 1);
-    QCOMPARE(p.window->geometry(), QRect(0, 0, 300, 250));
-    QCOMPARE(p.pane.children().last(), p.window); // top of its siblings
-    SetWindowPos(p.hwnd, 0, 5, 6, -10, 40, SWP_NOZORDER);
-    QCOMPARE(p.window->geometry(), QRect(5, 6, qMax(0, p.window->minimumWidth()), 40));
-    SetWindowPos(p.hwnd, 0, 50, 60, 1, 1, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_HIDEWINDOW);
-    QCOMPARE(p.window->pos(), QPoint(5, 6));
-    QVERIFY(p.window->isHidden());
-
-    QWidget window;
-    window.resize(300, 200);
-    window.show();
-    ClearStyle(HandleOf(&window), WS_THICKFRAME | WS_SYSMENU);
-    QCOMPARE(window.maximumSize(), QSize(300, 200));
-    QCOMPARE(window.minimumSize(), QSize(300, 200));
-    SetWindowPos(HandleOf(&window), 0, 0, 0, 320, 240, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
-    QCOMPARE(window.maximumSize(), window.size());
-    QCOMPARE(window.size(), QSize(320, 240) - (window.frameGeometry().size() - window.size()));
-}
-
-void tst_WindowHandles::staleHandlesFailQuietly() {
-    RECT rect;
-    QWidget parent;
-    for (qint32 hwnd : {0, StaleHandle()}) {
-        QCOMPARE(GetWindowLongA(hwnd, GWL_STYLE) + SetWindowLongA(hwnd, GWL_STYLE, 0), 0);
-        QCOMPARE(GetWindowRect(hwnd, &rect) + ShowWindow(hwnd, SW_MAXIMIZE), 0);
-        QCOMPARE(SetWindowPos(hwnd, 0, 0, 0, 10, 10, 0) + SetParent(hwnd, HandleOf(&parent)), 0);
+    // Rectangles in screen pixels; restoring, hiding, moving and sizing by flags.
+    void placement() {
+        PaneWithWindow p;
+        RECT rect;
+        QVERIFY(GetWindowRect(p.hwnd, &rect));
+        QCOMPARE(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
+                 QRect(p.window->mapToGlobal(QPoint(0, 0)), QSize(200, 150)));
+        QCOMPARE(ShowWindow(p.hwnd, SW_MAXIMIZE), 1);
+        QVERIFY(GetWindowLongA(p.hwnd, GWL_STYLE) & WS_MAXIMIZE);
+        ShowWindow(p.hwnd, SW_RESTORE);
+        QCOMPARE(p.window->geometry(), QRect(20, 20, 200, 150));
+        QCOMPARE(ShowWindow(p.hwnd, SW_HIDE) * 2 + ShowWindow(p.hwnd, SW_SHOW), 2); // was it visible
+        SetWindowPos(p.hwnd, 0, 5, 6, -10, 40, SWP_NOZORDER);
+        QCOMPARE(p.window->geometry(), QRect(5, 6, qMax(0, p.window->minimumWidth()), 40));
+        SetWindowPos(p.hwnd, 0, 50, 60, 1, 1, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_HIDEWINDOW);
+        QCOMPARE(p.window->pos(), QPoint(5, 6));
+        QVERIFY(p.window->isHidden());
     }
-}
+};
 
 QTEST_MAIN(tst_WindowHandles)
 #include "tst_WindowHandles.moc"
