@@ -1,5 +1,6 @@
 #include "app/FMDIFrame.h"
 #include "app/ToolBoxApplication.h"
+#include "app/ToolBoxCommandLine.h"
 #include "help/FAbout.h"
 #include "platform/help/HelpWindow.h"
 #include "platform/registry/Registry.h"
@@ -26,23 +27,10 @@ class tst_FMDIFrame : public QObject {
     QStringList m_boxes; // "title|text"
 
     QString OnDriveC(const QString& relative) const { return m_prefix->Path() + "/drives/c/" + relative; }
-    void Install(quint32 lcid) {
-        QVERIFY(QDir().mkpath(OnDriveC("Studio")));
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", lcid));
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
-                                RegValue::String("Path", "C:\\Studio"));
-        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders,
-                                RegValue::String("Personal", "C:\\Docs"));
-    }
     void Toolbox(const QString& name, const QString& text) {
         QCOMPARE(
             RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox, RegValue::String(name, text)),
             long(ERROR_SUCCESS));
-    }
-    QString WriteScript(const QByteArray& content) {
-        QFile file(m_prefix->Work() + "/script.txt");
-        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? file.fileName()
-                                                                                        : QString();
     }
     static QList<HelpWindow*> VisibleHelpWindows() {
         QList<HelpWindow*> windows;
@@ -56,6 +44,12 @@ private Q_SLOTS:
     void init() {
         m_prefix.reset(); // first: its end unsets the prefix
         m_prefix = std::make_unique<TestSupport::TempPrefix>();
+        QVERIFY(QDir().mkpath(OnDriveC("Studio"))); // an installation in German
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", 1031));
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
+                                RegValue::String("Path", "C:\\Studio"));
+        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders,
+                                RegValue::String("Personal", "C:\\Docs"));
         MResources::ResetForTesting();
         m_boxes.clear();
         MessageBox::SetHook([this](const QString& text, const QString& title, MessageBox::Icon) {
@@ -65,24 +59,20 @@ private Q_SLOTS:
     void cleanup() { MessageBox::SetHook({}); }
 
     void customerVariant_data() {
-        QTest::addColumn<QString>("activate");   // empty: absent
-        QTest::addColumn<QString>("scriptMenu"); // empty: absent
+        QTest::addColumn<QString>("activate");
+        QTest::addColumn<QString>("scriptMenu");
         QTest::addColumn<bool>("toolbarVisible");
         QTest::addColumn<bool>("extrasVisible");
         // clang-format off
-        QTest::newRow("no key")               << "" << "" << true << false;
         QTest::newRow("only 1 counts as on")  << "2" << "2" << true << false;
         QTest::newRow("variant and script menu on") << "1" << "1" << false << true;
         // clang-format on
     }
     void customerVariant() {
-        Install(1031);
         QFETCH(QString, activate);
         QFETCH(QString, scriptMenu);
-        if (!activate.isEmpty())
-            Toolbox("WexelActivate", activate);
-        if (!scriptMenu.isEmpty())
-            Toolbox("WexelToolboxEnableScriptMenu", scriptMenu);
+        Toolbox("WexelActivate", activate);
+        Toolbox("WexelToolboxEnableScriptMenu", scriptMenu);
         FMDIFrame frame({});
         frame.MDIForm_Load();
         frame.show();
@@ -108,10 +98,12 @@ private Q_SLOTS:
         QFETCH(QString, setting);
         QFETCH(QByteArray, script);
         QFETCH(QString, lastBox);
-        Install(1031);
         if (!setting.isEmpty())
             Toolbox("WexelIndextextEditorRowHeight", setting);
-        const QString path = WriteScript(script);
+        QFile file(m_prefix->Work() + "/script.txt");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(script) == script.size());
+        file.close();
+        const QString path = file.fileName();
         QTEST(static_cast<ToolBoxApplication*>(qApp)->Run({"/s", path}), "status");
         lastBox.replace("SCRIPT", path);
         QVERIFY2(lastBox.isEmpty() ? m_boxes.isEmpty()
@@ -122,10 +114,8 @@ private Q_SLOTS:
     void handlerFailureEndsTheProgramWithStatus1() {
         QTimer::singleShot(0, qApp,
                            [] { throw Failure(Failure::InvalidCall, QStringLiteral("im Handler")); });
-        QTimer guard; // ends the loop when the failure did not
-        guard.setSingleShot(true);
-        connect(&guard, &QTimer::timeout, qApp, [] { QCoreApplication::exit(0); });
-        guard.start(5000);
+        QObject guard; // ends the loop when the failure did not, and goes with the test
+        QTimer::singleShot(5000, &guard, [] { QCoreApplication::exit(0); });
         QCOMPARE(qApp->exec(), 1);
         QCOMPARE(m_boxes, QStringList{"KX4ToolBox|5: im Handler"});
     }
@@ -139,7 +129,6 @@ private Q_SLOTS:
     }
     void leavingClosesHelpAndAbout() {
         QFETCH(bool, byMenu);
-        Install(1031);
         QVERIFY(QDir().mkpath(OnDriveC("maker/helpfiles")));
         QVERIFY(QFile::copy(qEnvironmentVariable("KX4_BUILD_DIR") + "/share/kx4toolbox/help/Toolbox.chm",
                             OnDriveC("maker/helpfiles/toolbox.chm")));
@@ -170,38 +159,32 @@ private Q_SLOTS:
         QVERIFY(m_boxes.isEmpty());
     }
 
-    void splitter_data() {
-        QTest::addColumn<Qt::MouseButton>("press");
-        QTest::addColumn<Qt::MouseButton>("release");
-        QTest::addColumn<int>("releaseX");    // relative to the bar
-        QTest::addColumn<int>("widthChange"); // -1000: pane closed to 0
+    // The command line as the program takes it apart: the script switch /s, anywhere but inside
+    // a word, the ignored /i, and the quotes and blanks around the argument.
+    void reduce_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<bool>("silent");
         // clang-format off
-        QTest::newRow("left drag")                 << Qt::LeftButton  << Qt::LeftButton  << 40    << 40;
-        QTest::newRow("right press, left release") << Qt::RightButton << Qt::LeftButton  << 40    << 0;
-        QTest::newRow("left press, right release") << Qt::LeftButton  << Qt::RightButton << 40    << 0;
-        QTest::newRow("far left clamps to 0")      << Qt::LeftButton  << Qt::LeftButton  << -5000 << -1000;
+        QTest::newRow("nothing")                     << QStringList{}                          << ""          << false;
+        QTest::newRow("switch before quoted script") << QStringList{"/s", "\"C:\\S\\run me.txt\""} << "C:\\S\\run me.txt" << true;
+        QTest::newRow("switch after quoted script")  << QStringList{"\"C:\\S\\run.txt\"", "/s"}  << "C:\\S\\run.txt" << true;
+        QTest::newRow("switch touching the quote")   << QStringList{"/s\"C:\\x.txt\""}         << "C:\\x.txt"   << true;
+        QTest::newRow("capital S is no switch")      << QStringList{"/S", "x.txt"}             << "/S x.txt"    << false;
+        QTest::newRow("a path keeps its /s")         << QStringList{"D:/scripts/a.txt"}        << "D:/scripts/a.txt" << false;
+        QTest::newRow("silent run of a path beginning with /s")
+                                                     << QStringList{"/s", "/srv/in/run.txt"}    << "/srv/in/run.txt" << true;
+        QTest::newRow("/i ignored anywhere")         << QStringList{"/i", "Demo", "/i"}        << "Demo"        << false;
+        QTest::newRow("only one leading quote dropped") << QStringList{"\"\"Demo\"\""}         << "\"Demo\""    << false;
+        QTest::newRow("blanks trimmed before quotes go") << QStringList{" ", "\"Demo.kxs\"", " "} << "Demo.kxs" << false;
         // clang-format on
     }
-    void splitter() {
-        QFETCH(Qt::MouseButton, press);
-        QFETCH(Qt::MouseButton, release);
-        QFETCH(int, releaseX);
-        QFETCH(int, widthChange);
-        Install(1031);
-        FMDIFrame frame({});
-        frame.MDIForm_Load();
-        frame.Picture1()->show();
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        const int before = frame.Picture1()->width();
-        const QColor rest = frame.pctSplit()->palette().color(QPalette::Window);
-        frame.pctSplit_MouseDown(press, 1);
-        QCOMPARE(frame.SplitterDragging(), press == Qt::LeftButton);
-        frame.pctSplit_MouseUp(release, releaseX);
-        QCoreApplication::processEvents();
-        QCOMPARE(frame.Picture1()->width(), widthChange == -1000 ? 0 : before + widthChange);
-        if (release == Qt::LeftButton)
-            QCOMPARE(frame.pctSplit()->palette().color(QPalette::Window), rest);
+    void reduce() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, silent);
+        bool isSilent = !silent;
+        QTEST(ToolBoxCommandLine::Reduce(ToolBoxCommandLine::Join(arguments), &isSilent), "argument");
+        QCOMPARE(isSilent, silent);
     }
 };
 

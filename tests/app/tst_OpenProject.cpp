@@ -1,4 +1,5 @@
 #include "app/FMDIFrame.h"
+#include "app/MWindowControl.h"
 #include "platform/registry/Registry.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/windows/WindowHandles.h"
@@ -10,14 +11,15 @@
 
 #include "common/TestSupport.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QMdiArea>
-#include <QMenu>
-#include <QMenuBar>
+#include <QMdiSubWindow>
 #include <QTimer>
 #include <QTreeWidget>
+
+using MWindowControl::ReparentWindowByCaption;
+using WindowHandles::HandleOf;
 
 namespace {
 
@@ -26,7 +28,7 @@ const QString German = QStringLiteral("KestrixStudio Projekt-Explorer");
 
 } // namespace
 
-// The frame with an explorer: the recording one (tests/app/RecordingExplorer.h) or the studio's.
+// The frame with an explorer: the recording one (tests/app/RecordingExplorer.cpp) or the studio's.
 class tst_OpenProject : public QObject {
     Q_OBJECT
 
@@ -56,17 +58,12 @@ class tst_OpenProject : public QObject {
         QFile file(Projects() + '/' + name);
         return file.open(QIODevice::WriteOnly) ? file.fileName() : QString();
     }
-    // The explorers' calls; explorers are counted per process, numbered here from 1 in the
-    // order this test met them.
+    // The explorers' calls, the explorers numbered from 1.
     QStringList Log() const {
         QFile file(m_prefix->Work() + "/explorer.log");
-        QStringList lines = file.open(QIODevice::ReadOnly | QIODevice::Text)
-                                ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
-                                : QStringList();
-        const int first = lines.value(0).section(' ', 0, 0).toInt();
-        for (QString& line : lines)
-            line = QString::number(line.section(' ', 0, 0).toInt() - first + 1) + ' ' + line.section(' ', 1);
-        return lines;
+        return file.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
+                   : QStringList();
     }
     // The project-open dialog, when it shows, gets answered by steps (or cancelled).
     void WhenDialogShows(std::function<void(FProjectOpen&)> steps = {}) {
@@ -81,29 +78,20 @@ class tst_OpenProject : public QObject {
                 dialog.cmdCancel_Click();
         });
     }
-    // A user's click on File > Open in the frame's menu bar; the dialog notes the row it came up
-    // with selected and opens the row named answer (is cancelled when there is none).
+    // File > Open: the dialog notes the row it came up with selected and opens the row named
+    // answer (is cancelled when there is none).
     void ClickFileOpen(FMDIFrame& frame, const QString& answer, QStringList* selected) {
-        auto* file = frame.findChild<QMenu*>("mnuFile");
-        frame.menuBar()->setActiveAction(file->menuAction());
-        QVERIFY(QTest::qWaitForWindowExposed(file));
         WhenDialogShows([selected, answer](FProjectOpen& dialog) {
             auto* list = dialog.findChild<QTreeWidget*>("lvwRegisteredProjects");
             *selected << (list->selectedItems().isEmpty() ? QString()
                                                           : list->selectedItems().first()->text(0));
-            if (answer.isEmpty())
-                return;
-            QTreeWidgetItem* item = list->findItems(answer, Qt::MatchExactly).value(0);
-            list->setCurrentItem(item);
-            dialog.lvwRegisteredProjects_ItemClick(item);
-            dialog.cmdOpen_Click();
+            if (QTreeWidgetItem* item = list->findItems(answer, Qt::MatchExactly).value(0)) {
+                list->setCurrentItem(item);
+                dialog.lvwRegisteredProjects_ItemClick(item);
+                dialog.cmdOpen_Click();
+            }
         });
-        QTest::mouseClick(file, Qt::LeftButton, {},
-                          file->actionGeometry(frame.findChild<QAction*>("mnuFileOpen")).center());
-    }
-    static void Open(FMDIFrame& frame, QString project, bool silent) { frame.OpenProject(project, silent); }
-    static QWidget* EmbeddedWindow(FMDIFrame& frame) {
-        return WindowHandles::WidgetOf(frame.ExplorerWindow());
+        frame.mnuFileOpen_Click();
     }
 
 private Q_SLOTS:
@@ -124,6 +112,7 @@ private Q_SLOTS:
         });
     }
     void cleanup() {
+        QCoreApplication::processEvents(); // answers for a dialog that did not show end here
         MessageBox::SetHook({});
         for (QWidget* widget : QApplication::topLevelWidgets())
             QVERIFY2(!widget->isVisible(),
@@ -140,7 +129,6 @@ private Q_SLOTS:
         QTest::newRow("path only containing .kxs") << "FILE:Demo.kxs.bak" << false;
         QTest::newRow("registered name")           << "Anlage"            << true;
         QTest::newRow("name in another case")      << "anlage"            << false;
-        QTest::newRow("empty")                     << ""                  << false;
         // clang-format on
     }
     void startUpOpen() {
@@ -159,7 +147,7 @@ private Q_SLOTS:
         frame.mnuFileExit_Click();
     }
 
-    // File > Open through the menu always asks, with the open (or last) project selected, and
+    // File > Open always asks, with the open (or last) project selected, and
     // unloads the open project before the next: twice with a project open, after File > Close,
     // then cancelled, which keeps the open project. Toolbar button 1 goes to the explorer.
     void fileOpenAlwaysShowsTheDialog() {
@@ -167,7 +155,6 @@ private Q_SLOTS:
         const QString demo = RegisterProject("Demo");
         FMDIFrame frame({});
         frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
         frame.tbr_ButtonClick(1); // no project: nothing
         QStringList selected;
         ClickFileOpen(frame, "Anlage", &selected);
@@ -177,14 +164,11 @@ private Q_SLOTS:
         frame.mnuFileClose_Click();
         QVERIFY(!frame.Explorer());
         QCOMPARE(frame.ExplorerWindow(), window); // kept, though the window is gone
-        frame.Picture1()->setFixedWidth(250);     // a resize refits a window that no longer exists
-        QCoreApplication::processEvents();
         ClickFileOpen(frame, "Demo", &selected);
         ClickFileOpen(frame, "", &selected);
         QCOMPARE(frame.ProjectPath(), demo);
         QVERIFY(frame.ExplorerWindow() != window);
         frame.tbr_ButtonClick(1);
-        frame.tbr_ButtonClick(3);
         QCOMPARE(m_dialogsShown, 4);
         QCOMPARE(selected, (QStringList{"", "Anlage", "Demo", "Demo"}));
         QCOMPARE(Log(), (QStringList{"1 create", "1 LoadProject " + anlage, "1 UnloadProject", "1 destroy",
@@ -194,30 +178,24 @@ private Q_SLOTS:
         frame.close();
     }
 
-    // The explorer's window is taken into the pane when its title is the frame's string 300,
-    // wherever the explorer put it; framed, fitted, and fitted again when the pane resizes. The
-    // studio's own explorer reads "LCID" as the frame does, whatever its form, so it lands there.
-    // A failure shows one box, naming the project when it cannot be loaded; the steps before the
-    // failing one stay done.
+    // The explorer's window is taken into the pane, without its frame, when its title is the
+    // frame's string 300, wherever the explorer put it, and fills it. The studio's own explorer
+    // reads "LCID" as the frame does, whatever its form, so it lands there.
     void open_data() {
-        QTest::addColumn<QString>("lcid"); // digits: a number, else text
-        QTest::addColumn<QString>(
-            "explorer");                    // "": the recording one, "studio's", "unregistered", or a plugin
-        QTest::addColumn<QString>("title"); // of the recording explorer's window
-        QTest::addColumn<QString>("place"); // of that window: "" the MDI area, "frame", "none"
-        QTest::addColumn<QString>("fail");  // what the recording explorer fails
-        QTest::addColumn<int>("box");       // the number in the one box, 0: none
+        QTest::addColumn<QString>("lcid");     // digits: a number, else text
+        QTest::addColumn<QString>("explorer"); // "": the recording one, "studio's" or "unregistered"
+        QTest::addColumn<QString>("title");    // of the recording explorer's window
+        QTest::addColumn<QString>("place");    // of that window: "" the MDI area, "frame"
+        QTest::addColumn<QString>("fail");     // what the recording explorer fails
+        QTest::addColumn<int>("box");          // the number in the one box, 0: none
         QTest::addColumn<bool>("embedded");
         // clang-format off
         QTest::newRow("German title, German frame")      << "1031" << "" << German  << ""      << "" << 0 << true;
         QTest::newRow("English title, German frame")     << "1031" << "" << English << ""      << "" << 0 << false;
         QTest::newRow("window straight under the frame") << "1033" << "" << English << "frame" << "" << 0 << true;
-        QTest::newRow("no window at all")                << "1031" << "" << German  << "none"  << "" << 0 << false;
         QTest::newRow("studio's explorer, 1031")         << "1031" << "studio's" << German << "" << "" << 0 << true;
         QTest::newRow("studio's explorer, 1033.4 as text") << "1033.4" << "studio's" << English << "" << "" << 0 << true;
-        QTest::newRow("studio's explorer, &H409 as text")  << "&H409"  << "studio's" << English << "" << "" << 0 << true;
         QTest::newRow("explorer not registered")         << "1031" << "unregistered" << German << "" << "" << 429 << false;
-        QTest::newRow("explorer's plugin missing")       << "1031" << "/nowhere/libProjectExplorer.so" << German << "" << "" << 429 << false;
         QTest::newRow("object without the explorer interface") << "1031" << "" << German << "" << "Interface" << 430 << false;
         QTest::newRow("project cannot be loaded")        << "1031" << "" << German  << ""      << "LoadProject" << 440 << false;
         // clang-format on
@@ -243,38 +221,29 @@ private Q_SLOTS:
             ProjectFile::Create(path, {"Deutsch", "English"})->EnsureGroup("Alarme");
         } else if (explorer == "unregistered") {
             RegistryStore::DeleteTree(HKEY_CLASSES_ROOT, "KXProjectExplorer.Explorer");
-        } else if (!explorer.isEmpty()) {
-            RegisterExplorer(explorer);
         }
         FMDIFrame frame({});
         frame.show();
-        Open(frame, path, true);
+        frame.OpenProject(path, true);
         QCOMPARE(frame.ProjectPath(), path);
         QCOMPARE(frame.ExplorerWindow() != 0, embedded);
-        if (box != 0) {
-            QCOMPARE(m_boxes.size(), 1);
-            const QString start =
-                QString("KestrixStudio - FileOpen|%1|%2: ").arg(int(MessageBox::Icon::Exclamation)).arg(box);
-            QVERIFY2(m_boxes.first().startsWith(start), qPrintable(m_boxes.first()));
-            QCOMPARE(m_boxes.first().contains(path), fail == "LoadProject");
-            QCOMPARE(frame.Explorer() != nullptr, fail == "LoadProject");
-            QVERIFY(!frame.Picture1()->isVisible());
-            QCOMPARE(Log(), (fail == "LoadProject" ? QStringList{"1 create", "1 LoadProject " + path}
-                                                   : QStringList()));
-        } else {
-            QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.join('\n')));
-            QVERIFY(frame.Picture1()->isVisible());
-        }
+        // A failure shows one box, after which the pane stays hidden; the explorer stays when
+        // only its project failed, and the box names the project.
+        QCOMPARE(m_boxes.size(), int(box != 0));
+        const QString start =
+            QString("KestrixStudio - FileOpen|%1|%2: ").arg(int(MessageBox::Icon::Exclamation));
+        QVERIFY2(box == 0 || m_boxes.first().startsWith(start.arg(box)), qPrintable(m_boxes.join('\n')));
+        QCOMPARE(box != 0 && m_boxes.first().contains(path), fail == "LoadProject");
+        QCOMPARE(frame.Explorer() != nullptr, box == 0 || fail == "LoadProject");
+        QCOMPARE(frame.Picture1()->isVisible(), box == 0);
         if (embedded) {
-            QWidget* window = EmbeddedWindow(frame);
+            QWidget* window = WindowHandles::WidgetOf(frame.ExplorerWindow());
             QCOMPARE(window->parentWidget(), frame.Picture1());
             QCOMPARE(window->windowTitle(), title);
             QCOMPARE(MResources::GetResString(300), title);
             const quint32 style =
                 WindowHandles::GetWindowLongA(frame.ExplorerWindow(), WindowHandles::GWL_STYLE);
             QVERIFY(!(style & (WindowHandles::WS_SYSMENU | WindowHandles::WS_THICKFRAME)));
-            frame.Picture1()->setFixedWidth(frame.Picture1()->width() + 60);
-            QCoreApplication::processEvents();
             QCOMPARE(window->geometry(), frame.Picture1()->rect());
         } else if (place.isEmpty() && box == 0) {
             QCOMPARE(frame.MdiArea()->subWindowList().size(), 1); // where the explorer put it
@@ -282,41 +251,42 @@ private Q_SLOTS:
         frame.close();
     }
 
-    // Set at every open, also after the user moved the splitter.
-    void customerVariantSetsThePaneWidth_data() {
-        QTest::addColumn<QString>("activate"); // empty: absent
-        QTest::addColumn<QString>("width");    // twips, empty: absent
-        QTest::addColumn<int>("twips");        // -1: the designed width stays, -2: the largest width
+    // How the frame finds the explorer's window: by its whole title, as the 255-byte buffer of
+    // the window API holds it; bad or stale handles change nothing.
+    void reparentByCaption_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("found");
+        const QString long254 = QString(254, QLatin1Char('.'));
         // clang-format off
-        QTest::newRow("no key")                           << ""  << ""           << -1;
-        QTest::newRow("variant on with a width")          << "1" << "4320"       << 4320;
-        QTest::newRow("variant on without a width")       << "1" << ""           << 0;
-        QTest::newRow("2 is not on")                      << "2" << "4320"       << -1;
-        QTest::newRow("a negative width closes the pane") << "1" << "-1500"      << 0;
-        QTest::newRow("the largest width stays a width")  << "1" << "2147483647" << -2;
+        QTest::newRow("exact title")                     << long254              << long254       << true;
+        QTest::newRow("title differing in case")         << QString("Explorer")  << "EXPLORER"    << false;
+        QTest::newRow("title of 255 characters")         << long254 + 'x'        << long254 + 'x' << false;
+        QTest::newRow("caption that is the start of the title") << QString("Explorer (2)") << "Explorer" << false;
+        QTest::newRow("umlauts count as two bytes")      << QString(128, QChar(0xF6)) << QString(128, QChar(0xF6)) << false;
         // clang-format on
     }
-    void customerVariantSetsThePaneWidth() {
-        QFETCH(QString, activate);
-        QFETCH(QString, width);
-        QFETCH(int, twips);
-        if (!activate.isEmpty())
-            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox,
-                                    RegValue::String("WexelActivate", activate));
-        if (!width.isEmpty())
-            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox,
-                                    RegValue::String("WexelProjectExplorerWindowWidth", width));
-        const QString path = MakeFile("Demo.kxs");
-        FMDIFrame frame({});
-        Open(frame, path, true);
-        QVERIFY(m_boxes.isEmpty());
-        if (twips == -2) {
-            QCOMPARE(frame.Picture1()->minimumWidth(), QWIDGETSIZE_MAX - 1);
-            return;
+    void reparentByCaption() {
+        QFETCH(QString, title);
+        QFETCH(QString, caption);
+        QFETCH(bool, found);
+        QWidget frame;
+        auto* pane = new QWidget(&frame);
+        auto* area = new QMdiArea(&frame);
+        QMdiSubWindow* window = area->addSubWindow(new QWidget);
+        window->setWindowTitle(title);
+        frame.show();
+        qint32 stale = 0;
+        {
+            QWidget gone;
+            stale = HandleOf(&gone);
         }
-        frame.Picture1()->setFixedWidth(123);
-        Open(frame, path, true);
-        QCOMPARE(frame.Picture1()->width(), twips < 0 ? 123 : frame.TwipsToPixels(twips));
+        QCOMPARE(ReparentWindowByCaption(stale, HandleOf(pane), caption), 0);
+        QCOMPARE(ReparentWindowByCaption(HandleOf(&frame), stale, caption), 0);
+        QCOMPARE(window->mdiArea(), area);
+        QCOMPARE(ReparentWindowByCaption(HandleOf(&frame), HandleOf(pane), caption),
+                 found ? HandleOf(window) : 0);
+        QCOMPARE(window->parentWidget() == pane, found);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "ProjectData/GroupCopy.h"
 #include "ProjectData/ProjectCsv.h"
 #include "ProjectData/ProjectFile.h"
+#include "common/TempPrefix.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -13,13 +14,24 @@
 // Helpers shared by the project tests: projects are made from CSV and compared by export.
 namespace ProjectFixture {
 
-// A project file at dir/name with the rows of csv (header included) imported.
-inline QString Make(const QTemporaryDir& dir, const QString& name, const QByteArray& csv) {
-    const QString path = dir.filePath(name);
-    auto project = ProjectFile::Create(path, {});
-    ProjectCsv::Import(*project, csv, name);
-    return path;
-}
+// A temporary prefix for the test process while it lives, and new files in the folder beside it.
+class Files {
+public:
+    // A new file's path, ending in suffix.
+    QString Next(const QString& suffix = "kxs") {
+        return m_prefix.Work() + QString("/F%1.%2").arg(m_counter++).arg(suffix);
+    }
+    // A new project file with the rows of csv (header included) imported, named name if given.
+    QString Make(const QByteArray& csv, const QString& name = QString()) {
+        const QString path = name.isEmpty() ? Next() : m_prefix.Work() + '/' + name;
+        ProjectCsv::Import(*ProjectFile::Create(path, {}), csv, path);
+        return path;
+    }
+
+private:
+    TestSupport::TempPrefix m_prefix;
+    int m_counter = 0;
+};
 
 // The whole project as CSV with "\n" line ends, for readable comparisons.
 inline QByteArray Export(const QString& path, const QString& group = QString()) {
@@ -30,8 +42,5 @@ inline QByteArray Export(const QString& path, const QString& group = QString()) 
     QByteArray csv = buffer.data();
     return csv.replace("\r\n", "\n");
 }
-
-// A hermetic prefix for the test process.
-inline void UsePrefix(const QTemporaryDir& dir) { qputenv("KX4_PREFIX", dir.path().toLocal8Bit()); }
 
 } // namespace ProjectFixture

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "platform/registry/Registry.h"
+#include "studio/IStudioUtilities.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
@@ -10,19 +15,39 @@ namespace TestComponents {
 inline const QString EditorProgId = QStringLiteral("KXTestEditor.Connect");
 
 // Full paths of the plugins as built.
-QString EditorPlugin();
-QString PlainPlugin();
+inline QString EditorPlugin() { return KX4_TEST_EDITOR_PLUGIN; }
+inline QString PlainPlugin() { return KX4_TEST_PLAIN_PLUGIN; }
 
 // HKEY_CLASSES_ROOT\<progId>\InprocServer32, default value pluginFile.
-bool RegisterClass(const QString& progId, const QString& pluginFile);
+inline bool RegisterClass(const QString& progId, const QString& pluginFile) {
+    return RegistryStore::SetValue(HKEY_CLASSES_ROOT, progId + "\\InprocServer32",
+                                   RegValue::String("", pluginFile)) == ERROR_SUCCESS;
+}
+
 // "Editor" of ServerComponents\<component> under HKEY_LOCAL_MACHINE.
-bool RegisterComponent(const QString& component, const QString& editorPrefix);
+inline bool RegisterComponent(const QString& component, const QString& editorPrefix) {
+    return RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::ServerComponents + '\\' + component,
+                                   RegValue::String("Editor", editorPrefix)) == ERROR_SUCCESS;
+}
+
 // Both classes of the editor plugin, by the plugin's file name alone (found beside the program),
 // and "KXLanguage" served by the recording editor.
-bool RegisterAll();
+inline bool RegisterAll() {
+    const QString fileName = QFileInfo(EditorPlugin()).fileName();
+    return RegisterClass(EditorProgId, fileName) && RegisterClass("KXTestNoAddIn.Connect", fileName) &&
+           RegisterComponent("KXLanguage", "KXTestEditor");
+}
 
 // The recording editor's log set to logFile (empty: no recording) and the failures to inject.
-void Configure(const QString& logFile, const QStringList& failures = {});
-QStringList ReadLog(const QString& logFile);
+inline void Configure(const QString& logFile, const QStringList& failures = {}) {
+    qputenv("KX4_TESTEDITOR_LOG", logFile.toLocal8Bit());
+    qputenv("KX4_TESTEDITOR_FAIL", failures.join('\n').toUtf8());
+}
+
+inline QStringList ReadLog(const QString& logFile) {
+    QFile log(logFile);
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts)
+                                         : QStringList();
+}
 
 } // namespace TestComponents

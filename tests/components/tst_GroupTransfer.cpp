@@ -38,9 +38,8 @@ QByteArray Sample(const QString& fault = QString()) {
 class tst_GroupTransfer : public QObject {
     Q_OBJECT
 
-    QString Make(const QByteArray& csv) {
-        return ProjectFixture::Make(m_dir, QString("P%1.kxs").arg(m_counter++), csv);
-    }
+    ProjectFixture::Files m_files;
+    QString Make(const QByteArray& csv) { return m_files.Make(csv); }
 
     // Runs call on target; expected is target's export after it less the header, or "!" and the
     // failure, which names <source> or <target> and leaves the target as it was.
@@ -59,8 +58,6 @@ class tst_GroupTransfer : public QObject {
     }
 
 private Q_SLOTS:
-    void init() { ProjectFixture::UsePrefix(m_prefix); }
-
     void paste_data() {
         QTest::addColumn<QString>("group");
         QTest::addColumn<bool>("withSubgroups");
@@ -71,7 +68,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("texts");
         QTest::addColumn<QByteArray>("expected"); // the target's export, less its header
         // clang-format off
-        QTest::newRow("with subgroups") << "Alarme" << true << "" << "Kopie" << false << 0 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nKopie,1,Kessel heiß,\nKopie,2,Pumpe aus,\nKopie\\Kessel,1,Druck,\nKopie\\Kessel\\Ventil,5,Ventil zu,\n");
+        QTest::newRow("with subgroups, a position past the end") << "Alarme" << true << "" << "Kopie" << false << 9 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nKopie,1,Kessel heiß,\nKopie,2,Pumpe aus,\nKopie\\Kessel,1,Druck,\nKopie\\Kessel\\Ventil,5,Ventil zu,\n");
         QTest::newRow("without subgroups") << "Alarme" << false << "" << "Kopie" << false << 0 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nKopie,1,Kessel heiß,\nKopie,2,Pumpe aus,\n");
         QTest::newRow("nested address in other case, under its own name") << "alarme\\KESSEL" << true << "" << "" << false << 0 << true << QByteArray("Erst,1,e,\nmeldungen,9,alt,vieux\nmeldungen\\Unter,1,u,\nLetzt,1,l,\nKessel,1,Druck,\nKessel\\Ventil,5,Ventil zu,\n");
         QTest::newRow("replace swaps the group in its place") << "Meldungen" << true << "" << "Meldungen" << true << 0 << true << QByteArray("Erst,1,e,\nMeldungen,1,Start,\nLetzt,1,l,\n");
@@ -163,11 +160,6 @@ private Q_SLOTS:
         QCOMPARE(problem, why);
         QCOMPARE(read.ToBytes(), Sample()); // the copy given is left as it was
     }
-
-private:
-    QTemporaryDir m_dir;
-    QTemporaryDir m_prefix;
-    int m_counter = 0;
 };
 
 QTEST_GUILESS_MAIN(tst_GroupTransfer)

@@ -24,18 +24,16 @@ class tst_LanguageEditor : public QObject {
 
 private Q_SLOTS:
     void init() {
-        m_prefix.reset(new QTemporaryDir);
-        m_dir.reset(new QTemporaryDir);
-        ProjectFixture::UsePrefix(*m_prefix);
+        m_files = std::make_unique<ProjectFixture::Files>();
         QCOMPARE(RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXLanguage.Connect\\InprocServer32",
                                          RegValue::String("", KX4_LANGUAGE_PLUGIN)),
                  long(ERROR_SUCCESS));
-        m_target = ProjectFixture::Make(*m_dir, "Ziel.kxs", "group,index,1031\nAlarme,1,alt\nTexte,1,t\n");
+        m_target = m_files->Make("group,index,1031\nAlarme,1,alt\nTexte,1,t\n");
     }
     void cleanup() { m_keep.reset(); }
 
     // A project that cannot be connected makes every later call fail with the same reason.
-    void connectFailureShowsAtEveryLaterCall() {
+    void refusedConnectAndStart() {
         const QString why = "project \"Nirgends\" is not registered";
         IEditorAddIn* addIn = NewEditor();
         QVERIFY(addIn && !addIn->Connect("Nirgends", "", nullptr, nullptr));
@@ -47,10 +45,7 @@ private Q_SLOTS:
         QVERIFY(!answer.isValid() && addIn->Disconnect());
         QVERIFY(!addIn->Connect("", "", nullptr, nullptr));
         QCOMPARE(addIn->LastError(), "no project given");
-    }
-
-    void startEditorAcceptsOnlyIdx0() {
-        IEditorAddIn* addIn = NewEditor();
+        // Messages wait for StartEditor, which takes only "IDX0".
         QVERIFY(addIn->Connect(m_target, "", nullptr, nullptr) && addIn->Startup());
         QVERIFY(!addIn->Message("GLOBAL", "AddLanguage", QVariantList{"1033"}, nullptr));
         QCOMPARE(addIn->LastError(), "the language editor is not started (StartEditor \"IDX0\" first)");
@@ -76,7 +71,6 @@ private Q_SLOTS:
         QTest::newRow("rename into a missing parent") << "GLOBAL" << "Rename" << QVariantList{"Texte", "Nirgends\\Tief\\Neu"} << "index group \"Nirgends\" not found in %1";
         QTest::newRow("rename onto an existing group") << "GLOBAL" << "Rename" << QVariantList{"Texte", "ALARME"} << "index group \"ALARME\" already exists in %1";
         QTest::newRow("rename to another parent") << "GLOBAL" << "Rename" << QVariantList{"Texte", "Alarme\\Texte"} << "cannot rename index group \"Texte\" to \"Alarme\\Texte\" in %1: renaming does not move a group to another parent";
-        QTest::newRow("paste of a text instead of a copy") << "GLOBAL" << "Paste" << paste("Texte") << "command \"Paste\": the value is not a copy of an index group";
         QTest::newRow("paste of a damaged copy") << "GLOBAL" << "Paste" << paste("damaged") << "command \"Paste\": the copy is damaged (checksum mismatch)";
         QTest::newRow("paste of a copy nested too deeply") << "GLOBAL" << "Paste" << paste("deep") << "command \"Paste\": the copy is damaged (groups nested too deeply)";
         QTest::newRow("update with a damaged copy") << "GLOBAL" << "Updategroup" << QVariantList{"Texte", "damaged", Variant::Int16(3)} << "command \"Updategroup\": the copy is damaged (checksum mismatch)";
@@ -114,16 +108,8 @@ private Q_SLOTS:
         QCOMPARE(ProjectFixture::Export(m_target), before + "Danach,1,t\n");
     }
 
-    void otherClassOfThePluginIsNotMade() {
-        RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXLanguage.Other\\InprocServer32",
-                                RegValue::String("", KX4_LANGUAGE_PLUGIN));
-        QString why;
-        QVERIFY(!ObjectFactory::Create("KXLanguage.Other", &why));
-    }
-
 private:
-    std::unique_ptr<QTemporaryDir> m_prefix;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ProjectFixture::Files> m_files;
     ObjectRef m_keep;
     QString m_target;
 };

@@ -60,8 +60,7 @@ QTreeWidgetItem* FindGroup(QMdiSubWindow* window, const QString& name) {
 class tst_ProjectExplorer : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_prefix;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ProjectFixture::Files> m_files;
     ObjectRef m_keep;
     QString m_project;
 
@@ -76,16 +75,13 @@ class tst_ProjectExplorer : public QObject {
 
 private Q_SLOTS:
     void init() {
-        m_prefix = std::make_unique<QTemporaryDir>();
-        m_dir = std::make_unique<QTemporaryDir>();
-        ProjectFixture::UsePrefix(*m_prefix);
+        m_files = std::make_unique<ProjectFixture::Files>();
         QCOMPARE(RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXProjectExplorer.Explorer\\InprocServer32",
                                          RegValue::String("", KX4_EXPLORER_PLUGIN)),
                  long(ERROR_SUCCESS));
-        m_project = ProjectFixture::Make(*m_dir, "Demo.kxs",
-                                         "group,index,Deutsch,English\nAlarme,1,Kessel heiß,Boiler hot\n"
-                                         "Alarme,2,Pumpe aus,Pump off\nAlarme\\Kessel,7,Druck,Pressure\n"
-                                         "Meldungen,1,Start,\n");
+        m_project = m_files->Make("group,index,Deutsch,English\nAlarme,1,Kessel heiß,Boiler hot\n"
+                                  "Alarme,2,Pumpe aus,Pump off\nAlarme\\Kessel,7,Druck,Pressure\n"
+                                  "Meldungen,1,Start,\n");
     }
     void cleanup() { m_keep.reset(); }
 
@@ -129,8 +125,7 @@ private Q_SLOTS:
         auto* pane = new QWidget(&frame.window);
         IProjectExplorer* explorer = NewExplorer();
         QVERIFY(explorer->LoadProject(&frame.window, m_project));
-        QVERIFY(explorer->LoadProject(
-            &frame.window, ProjectFixture::Make(*m_dir, "Other.kxs", "group,index,Deutsch\nNur,1,eins\n")));
+        QVERIFY(explorer->LoadProject(&frame.window, m_files->Make("group,index,Deutsch\nNur,1,eins\n")));
         QCOMPARE(frame.area->subWindowList().size(), 1);
         QPointer<QMdiSubWindow> window = frame.Titled(German);
         QVERIFY(window && FindGroup(window, "Nur") && !FindGroup(window, "Alarme"));
@@ -144,7 +139,7 @@ private Q_SLOTS:
         QVERIFY(plain.findChild<QMdiSubWindow*>() &&
                 plain.findChild<QMdiSubWindow*>()->windowTitle() == German);
         QVERIFY(!explorer->LoadProject(nullptr, m_project));
-        const QString broken = m_dir->filePath("Broken.kxs");
+        const QString broken = m_files->Next();
         QFile file(broken);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("no database") > 0);
         file.close();
@@ -161,7 +156,7 @@ private Q_SLOTS:
         }
         Frame frame;
         IProjectExplorer* explorer = NewExplorer();
-        QVERIFY(explorer->LoadProject(&frame.window, ProjectFixture::Make(*m_dir, "Big.kxs", csv)));
+        QVERIFY(explorer->LoadProject(&frame.window, m_files->Make(csv)));
         Q_EMIT frame.Titled(German)->findChild<QTreeWidget*>()->itemDoubleClicked(
             FindGroup(frame.Titled(German), "Gross"), 0);
         QAbstractItemModel* model = frame.Titled("Gross")->findChild<QTableView*>()->model();

@@ -28,3 +28,12 @@ inline QByteArray Bytes(const uint8_t* data, size_t size) {
 }
 
 } // namespace Fuzz
+
+// Defines the fuzz entry point as a function of the input, which is libFuzzer's buffer itself.
+#define KX4_FUZZ_TARGET(input)                                                                               \
+    static void FuzzOne(const QByteArray& input);                                                            \
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {                                \
+        FuzzOne(Fuzz::Bytes(data, size));                                                                    \
+        return 0;                                                                                            \
+    }                                                                                                        \
+    static void FuzzOne(const QByteArray& input)

@@ -14,10 +14,9 @@ qsizetype Count(const QList<SitemapEntry>& entries) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString html = QString::fromUtf8(Fuzz::Bytes(data, size));
+KX4_FUZZ_TARGET(input) {
+    const QString html = QString::fromUtf8(input);
     // "<object" alone takes seven characters.
     Fuzz::Expect(Count(ChmSitemap::Parse(html)) * 7 <= html.size(),
                  "no more entries than objects in the text");
-    return 0;
 }

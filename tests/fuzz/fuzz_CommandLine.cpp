@@ -3,9 +3,9 @@
 
 #include "FuzzCheck.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+KX4_FUZZ_TARGET(input) {
     QStringList arguments;
-    for (const QByteArray& argument : Fuzz::Bytes(data, size).split('\0'))
+    for (const QByteArray& argument : input.split('\0'))
         arguments << QString::fromLocal8Bit(argument);
     const QString line = ToolBoxCommandLine::Join(arguments);
     bool silent = true;
@@ -13,5 +13,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Fuzz::Expect(reduced.size() <= line.size(), "the argument is part of the line", reduced);
     if (!line.contains(u'/') && !line.contains(u'"') && !line.startsWith(u' ') && !line.endsWith(u' '))
         Fuzz::Expect(reduced == line && !silent, "a plain argument passes unchanged, no silent run", reduced);
-    return 0;
 }

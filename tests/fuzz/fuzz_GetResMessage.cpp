@@ -3,8 +3,8 @@
 
 #include "FuzzCheck.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QList<QByteArray> parts = Fuzz::Bytes(data, size).split('\0');
+KX4_FUZZ_TARGET(input) {
+    const QList<QByteArray> parts = input.split('\0');
     const QString text = QString::fromUtf8(parts.first());
     QVariantList args;
     qsizetype argumentsSize = 0;
@@ -23,5 +23,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Each placeholder takes two "@" and gives at most one argument's text.
     Fuzz::Expect(message.size() <= qMax<qsizetype>(text.size(), 3) + text.count(u'@') / 2 * argumentsSize,
                  "a message holds the text and the arguments, no more", message);
-    return 0;
 }

@@ -22,8 +22,7 @@ struct Rewriter : GroupCopyVisitor {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArray input = Fuzz::Bytes(data, size);
+KX4_FUZZ_TARGET(input) {
     GroupCopyWriter writer({"untouched"}, true);
     writer.BeginGroup("Alarme");
     writer.EndGroup();
@@ -38,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Fuzz::Expect(!why.isEmpty() && copy.ToBytes() == sentinel.ToBytes() &&
                          copy.Languages() == sentinel.Languages(),
                      "a refused copy says why and leaves the target as it was");
-        return 0;
+        return;
     }
     const QByteArray written = Rewriter(copy).writer.Finish().ToBytes();
     GroupCopy again;
@@ -47,5 +46,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                      again.WithSubgroups() == copy.WithSubgroups() &&
                      Rewriter(again).writer.Finish().ToBytes() == written,
                  "a copy written again walks the same");
-    return 0;
 }

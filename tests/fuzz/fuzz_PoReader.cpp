@@ -4,7 +4,4 @@
 
 #include "TranslationRoundTrip.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Fuzz::ExpectRoundTrip<PoReader, PoWriter>(Fuzz::Bytes(data, size));
-    return 0;
-}
+KX4_FUZZ_TARGET(input) { Fuzz::ExpectRoundTrip<PoReader, PoWriter>(input); }

@@ -36,12 +36,12 @@ bool Write(const QList<RegFileEntry>& entries, RegFileWriter::Format format, QBy
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+KX4_FUZZ_TARGET(input) {
     QList<RegFileEntry> entries;
     QString error;
-    if (!RegFileReader::Parse(Fuzz::Bytes(data, size), &entries, &error)) {
+    if (!RegFileReader::Parse(input, &entries, &error)) {
         Fuzz::Expect(!error.isEmpty(), "a refused file says why");
-        return 0;
+        return;
     }
     for (const auto format : {RegFileWriter::Format::Version5, RegFileWriter::Format::Regedit4}) {
         QByteArray written;
@@ -52,5 +52,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Fuzz::Expect(Comparable(again) == Comparable(entries), "the writer's file reads back the same",
                      QString::fromUtf8(written));
     }
-    return 0;
 }

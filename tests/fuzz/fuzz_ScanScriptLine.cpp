@@ -4,15 +4,15 @@
 
 #include "FuzzCheck.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString line = QString::fromUtf8(Fuzz::Bytes(data, size));
+KX4_FUZZ_TARGET(input) {
+    const QString line = QString::fromUtf8(input);
     QString command, param1, param2;
     try {
         MScriptScan::ScanScriptLine(line, command, param1, param2);
     } catch (const Failure& failure) {
         Fuzz::Expect(failure.Number() == Failure::IndexOutOfRange && !command.isEmpty(),
                      "the scanner fails only with 9, naming the command", failure.Text());
-        return 0;
+        return;
     }
     // The selector of "set" is a word, so no argument holds a quote.
     const QString params = param1 + param2;
@@ -20,5 +20,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                      !params.contains(u'"') && !params.contains(u'\t'),
                  "a lower-case command; arguments only with one, without quote or tab",
                  command + '|' + params);
-    return 0;
 }

@@ -6,17 +6,17 @@
 
 #include <QBuffer>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0)
-        return 0;
+KX4_FUZZ_TARGET(input) {
+    if (input.isEmpty())
+        return;
     QBuffer device;
-    device.setData(Fuzz::Bytes(data + 1, size - 1));
+    device.setData(QByteArray::fromRawData(input.constData() + 1, input.size() - 1));
     const ScriptDecoding::WholeScript whole = ScriptDecoding::DecodeWhole(device.data());
-    ScriptFileReader reader(device, 1 + data[0] % 64);
+    ScriptFileReader reader(device, 1 + uchar(input[0]) % 64);
     if (!reader.Open()) {
         Fuzz::Expect(reader.Refused() && whole.settled.refusal == reader.Refused() && whole.lines.isEmpty(),
                      "a buffer fails to open only when both refuse alike", reader.ErrorString());
-        return 0;
+        return;
     }
     Fuzz::Expect(!whole.settled.refusal && reader.FileEncoding() == whole.settled.encoding &&
                      reader.LineCount() == whole.lines.size(),
@@ -26,5 +26,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         lines << line;
     Fuzz::Expect(reader.ErrorString().isEmpty() && lines == whole.lines, "both give the same lines",
                  reader.ErrorString());
-    return 0;
 }

@@ -20,14 +20,14 @@ template <typename Convert> std::pair<std::optional<double>, int> Try(Convert co
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString text = QString::fromUtf8(Fuzz::Bytes(data, size));
+KX4_FUZZ_TARGET(input) {
+    const QString text = QString::fromUtf8(input);
     const QVariant value(text);
     const auto [number, failure] = Try([&] { return Variant::ToDouble(value); });
     if (!Variant::IsNumeric(value)) {
         Fuzz::Expect(!number && (failure == Failure::TypeMismatch || failure == Failure::Overflow),
                      "a text that is not numeric fails to convert with 13 or 6", text);
-        return 0;
+        return;
     }
     const std::optional<double> bare = Try([&] { return Variant::LenientNumber(text.trimmed()); }).first;
     Fuzz::Expect(number && bare && (*bare == *number || (std::isnan(*bare) && std::isnan(*number))),
@@ -39,5 +39,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Fuzz::Expect(rounded >= -limit - 1 && rounded <= limit ? integer.first == rounded
                                                                : integer.second == Failure::Overflow,
                      "an integer is the rounded number, or overflows out of range", text);
-    return 0;
 }

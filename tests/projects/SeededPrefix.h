@@ -15,18 +15,15 @@ public:
 
     QString ProjectsFolder() const { return Work() + "/projects"; }
 
-    // A registration; an empty type or path leaves that value out. fileExtension ("kxs", "vbg"
+    // A registration; a null type or path leaves that value out. fileExtension ("kxs", "vbg"
     // or "") names the project file created in the projects folder.
     void Register(const QString& name, const QString& type, const QString& path,
                   const QString& fileExtension) {
-        const QString key = StudioKeys::Projects + '\\' + name;
-        QCOMPARE(RegistryStore::CreateKey(HKEY_LOCAL_MACHINE, key), long(ERROR_SUCCESS));
+        QCOMPARE(RegistryStore::CreateKey(HKEY_LOCAL_MACHINE, Key(name)), long(ERROR_SUCCESS));
         if (!type.isNull())
-            QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("ProjectType", type)),
-                     long(ERROR_SUCCESS));
+            Set(name, RegValue::String("ProjectType", type));
         if (!path.isNull())
-            QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("Path", path)),
-                     long(ERROR_SUCCESS));
+            Set(name, RegValue::String("Path", path));
         QFile file(ProjectsFolder() + '/' + name + '.' + fileExtension);
         QVERIFY(fileExtension.isEmpty() || file.open(QIODevice::WriteOnly));
     }
@@ -34,12 +31,9 @@ public:
     void RegisterPresent(const QString& name, const QString& type) {
         Register(name, type, ProjectsFolder(), "kxs");
     }
-
     // Replaces a value of a registration by binary data, which has no text form.
     void SetBinary(const QString& name, const QString& valueName) {
-        const RegValue binary{valueName, REG_BINARY, QByteArray("\x01\x02", 2)};
-        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + '\\' + name, binary),
-                 long(ERROR_SUCCESS));
+        Set(name, RegValue{valueName, REG_BINARY, QByteArray("\x01\x02", 2)});
     }
 
     static QStringList Registrations() {
@@ -47,9 +41,14 @@ public:
         RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, &names);
         return names;
     }
-
     static bool SetMachineHiveWritable(bool writable) {
         return QFile::setPermissions(RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE),
                                      writable ? QFile::ReadOwner | QFile::WriteOwner : QFile::ReadOwner);
+    }
+
+private:
+    static QString Key(const QString& name) { return StudioKeys::Projects + '\\' + name; }
+    static void Set(const QString& name, const RegValue& value) {
+        QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, Key(name), value), long(ERROR_SUCCESS));
     }
 };

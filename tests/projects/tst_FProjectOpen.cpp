@@ -39,19 +39,12 @@ class tst_FProjectOpen : public QObject {
     static QPushButton* Button(FProjectOpen& dialog, const char* name) {
         return dialog.findChild<QPushButton*>(name);
     }
-    // A user's step: "Enter", "Escape", "close" (the close box), "Cancel", "Help", "click N" or
-    // "double N" on row N (-1: below the rows).
+    // A user's step: "Enter", "Escape", "click N" or "double N" on row N.
     static void Do(FProjectOpen& dialog, const QString& step) {
         QTreeWidget* list = List(dialog);
-        const int row = step.section(' ', 1).toInt();
-        const QPoint at = row < 0 ? QPoint(10, list->viewport()->height() - 3)
-                                  : list->visualItemRect(list->topLevelItem(row)).center();
+        const QPoint at = list->visualItemRect(list->topLevelItem(step.section(' ', 1).toInt())).center();
         if (step == "Enter" || step == "Escape")
             QTest::keyClick(list, step == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
-        else if (step == "close")
-            dialog.close();
-        else if (step == "Cancel" || step == "Help")
-            QTest::mouseClick(Button(dialog, step == "Cancel" ? "cmdCancel" : "cmdHelp"), Qt::LeftButton);
         else
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         if (step.startsWith("double"))
@@ -78,66 +71,26 @@ private Q_SLOTS:
         QVERIFY(!m_leftOpen);
         for (QWidget* widget : QApplication::topLevelWidgets())
             QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName() + " left visible"));
-        FProjectOpen::SetHelpHandler({});
         m_prefix.reset();
-    }
-
-    // Silent: the name when it is listed, else nothing; the list is unloaded again, and an
-    // earlier choice does not leak into the next call.
-    void silent_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
-        // clang-format off
-        QTest::newRow("listed project")                   << "Zeta"  << "Zeta";
-        QTest::newRow("not registered")                   << "Nope"  << "";
-        QTest::newRow("other letter case does not match") << "alpha" << "";
-        QTest::newRow("group is not listed")              << "Grp"   << "";
-        QTest::newRow("KestrixX is not listed")           << "KX"    << "";
-        // clang-format on
-    }
-    void silent() {
-        QFETCH(QString, name);
-        QFETCH(QString, expected);
-        FProjectOpen dialog;
-        QCOMPARE(dialog.ShowDialog(name, true), expected);
-        QCOMPARE(dialog.Chosen(), !expected.isEmpty());
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(List(dialog)->topLevelItemCount(), 0);
-        QCOMPARE(dialog.ShowDialog("Nope", true), QString());
-        QVERIFY(!dialog.Chosen());
     }
 
     // The dialog comes up with the named project selected (Open enabled) or none (disabled);
     // what the user's steps return. Steps that must not end the dialog are followed by others.
     void answers_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("onlyAGroup"); // no project listed at all
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("expected");
         // clang-format off
-        QTest::newRow("Enter opens the pre-selected row")     << "beta"   << false << "Enter"                 << "beta";
-        QTest::newRow("double click on a row opens it")       << "beta"   << false << "double 2"              << "Zeta";
-        QTest::newRow("Escape returns nothing")               << "beta"   << false << "Escape"                << "";
-        QTest::newRow("close box returns nothing")            << "beta"   << false << "close"                 << "";
-        QTest::newRow("double click below the rows, Cancel")  << "beta"   << false << "double -1,Cancel"      << "";
-        QTest::newRow("no match: Enter first does nothing")   << "Nobody" << false << "Enter,click 2,Enter"   << "Zeta";
-        QTest::newRow("click below the rows clears the choice") << "Alpha" << false << "click 0,click -1,Enter,Escape" << "";
-        QTest::newRow("Help leaves the dialog open")          << "Alpha"  << false << "Help,Enter"            << "Alpha";
-        QTest::newRow("empty list")                           << "OnlyAGroup" << true << "Enter,double -1,Cancel" << "";
+        QTest::newRow("Enter opens the pre-selected row")     << "beta"   << "Enter"                 << "beta";
+        QTest::newRow("double click on a row opens it")       << "beta"   << "double 2"              << "Zeta";
+        QTest::newRow("Escape returns nothing")               << "beta"   << "Escape"                << "";
+        QTest::newRow("no match: Enter first does nothing")   << "Nobody" << "Enter,click 2,Enter"   << "Zeta";
         // clang-format on
     }
     void answers() {
         QFETCH(QString, name);
-        QFETCH(bool, onlyAGroup);
         QFETCH(QString, steps);
         QFETCH(QString, expected);
-        if (onlyAGroup) {
-            m_prefix.reset(); // first: its end unsets the prefix
-            m_prefix = std::make_unique<SeededPrefix>();
-            m_prefix->Register("OnlyAGroup", "Group", m_prefix->ProjectsFolder(), "vbg");
-        }
-        int helpCalls = 0;
-        FProjectOpen::SetHelpHandler([&helpCalls] { ++helpCalls; });
         QStringList shown; // selected row, Open enabled, status line
         FProjectOpen dialog;
         WhenShown(dialog, [&] {
@@ -152,13 +105,11 @@ private Q_SLOTS:
         });
         QCOMPARE(dialog.ShowDialog(name, false), expected);
         QCOMPARE(dialog.Chosen(), !expected.isEmpty());
-        QCOMPARE(helpCalls, int(steps.contains("Help")));
-        const QString preselected = name == "Nobody" || onlyAGroup ? "" : name;
+        const QString preselected = name == "Nobody" ? "" : name;
         QCOMPARE(shown.mid(0, 2), (QStringList{preselected, preselected.isEmpty() ? "disabled" : "enabled"}));
         // The first unreadable registration named, the others counted.
         const QString status = shown.value(2);
-        QVERIFY2(onlyAGroup ||
-                     (status.contains("\"Broken\"") && status.contains("\"Path\"") && status.contains("(1 ")),
+        QVERIFY2(status.contains("\"Broken\"") && status.contains("\"Path\"") && status.contains("(1 "),
                  qPrintable(status));
     }
 

