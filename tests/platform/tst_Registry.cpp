@@ -453,8 +453,7 @@ private Q_SLOTS:
         QCOMPARE(RegCloseKey(software), OK);
         QByteArray buffer(8, '\0');
         auto* data = reinterpret_cast<uchar*>(buffer.data());
-        for (const auto& [given, result] : {std::pair{5u, OK}, std::pair{4u, long(ERROR_MORE_DATA)},
-                                            std::pair{0u, long(ERROR_MORE_DATA)}}) {
+        for (const auto& [given, result] : {std::pair{5u, OK}, std::pair{4u, long(ERROR_MORE_DATA)}}) {
             quint32 size = given;
             QCOMPARE(RegQueryValueExA(key, "s", nullptr, nullptr, data, &size), result);
             QCOMPARE(size, 5u); // the size needed, or written
@@ -464,7 +463,6 @@ private Q_SLOTS:
         QCOMPARE(RegQueryValueExA(key, "s", &reserved, nullptr, nullptr, &size), BadParameter);
         QCOMPARE(RegQueryValueExA(key, "s", nullptr, nullptr, data, nullptr), BadParameter);
         QCOMPARE(RegQueryValueExA(key, "missing", nullptr, nullptr, nullptr, &size), NotFound);
-        QCOMPARE(RegQueryValueExA(HKCU, "s", nullptr, nullptr, nullptr, &size), NotFound);
         QCOMPARE(RegCloseKey(key), OK);
         QCOMPARE(RegQueryValueExA(key, "s", nullptr, nullptr, nullptr, &size), long(ERROR_INVALID_HANDLE));
         QCOMPARE(RegCloseKey(HKLM), OK);
