@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
@@ -48,5 +50,12 @@ private:
     QByteArray m_earlier;
     bool m_hadEarlier;
 };
+
+// Writes data to path, making its folder.
+inline bool WriteFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly) &&
+           file.write(data) == data.size();
+}
 
 } // namespace TestSupport

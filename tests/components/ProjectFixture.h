@@ -6,9 +6,6 @@
 #include "common/TempPrefix.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 // Helpers shared by the project tests: projects are made from CSV and compared by export.

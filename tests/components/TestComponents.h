@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/ObjectFactory.h"
 #include "platform/registry/Registry.h"
 #include "studio/IStudioUtilities.h"
 
@@ -28,6 +29,16 @@ inline bool RegisterClass(const QString& progId, const QString& pluginFile) {
 inline bool RegisterComponent(const QString& component, const QString& editorPrefix) {
     return RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::ServerComponents + '\\' + component,
                                    RegValue::String("Editor", editorPrefix)) == ERROR_SUCCESS;
+}
+
+// The object of progId as I, kept alive in keep; null, with the reason warned, when it cannot be made.
+template <typename I> I* Create(const QString& progId, ObjectRef& keep) {
+    QString why;
+    keep = ObjectFactory::Create(progId, &why);
+    I* object = ObjectFactory::Query<I>(keep);
+    if (!object)
+        qWarning() << "cannot create" << progId << why;
+    return object;
 }
 
 // Both classes of the editor plugin, by the plugin's file name alone (found beside the program),

@@ -5,8 +5,6 @@
 #include "studio/Failure.h"
 #include "studio/IEditorAddIn.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -42,8 +40,7 @@ private Q_SLOTS:
         QFETCH(QString, reason);
         if (plugin == "<text>") {
             plugin = m_prefix->filePath("readme.so");
-            QFile text(plugin);
-            QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a plugin\n") > 0);
+            QVERIFY(TestSupport::WriteFile(plugin, "not a plugin\n"));
         }
         QVERIFY(plugin == "-" || TestComponents::RegisterClass(progId, plugin));
         const std::optional<Failure> failure = TestSupport::FailureOf([&] { CreateObject(progId); });

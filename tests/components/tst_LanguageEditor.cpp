@@ -1,7 +1,6 @@
 #include "ProjectFixture.h"
+#include "TestComponents.h"
 
-#include "platform/core/ObjectFactory.h"
-#include "platform/registry/Registry.h"
 #include "studio/IEditorAddIn.h"
 #include "studio/Variant.h"
 
@@ -13,21 +12,12 @@ class tst_LanguageEditor : public QObject {
     Q_OBJECT
 
     // A fresh editor made the way the program makes it: by its programmatic identifier.
-    IEditorAddIn* NewEditor() {
-        QString why;
-        m_keep = ObjectFactory::Create("KXLanguage.Connect", &why);
-        auto* addIn = ObjectFactory::Query<IEditorAddIn>(m_keep);
-        if (!addIn)
-            qWarning() << "cannot create the editor:" << why;
-        return addIn;
-    }
+    IEditorAddIn* NewEditor() { return TestComponents::Create<IEditorAddIn>("KXLanguage.Connect", m_keep); }
 
 private Q_SLOTS:
     void init() {
         m_files = std::make_unique<ProjectFixture::Files>();
-        QCOMPARE(RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXLanguage.Connect\\InprocServer32",
-                                         RegValue::String("", KX4_LANGUAGE_PLUGIN)),
-                 long(ERROR_SUCCESS));
+        QVERIFY(TestComponents::RegisterClass("KXLanguage.Connect", KX4_LANGUAGE_PLUGIN));
         m_target = m_files->Make("group,index,1031\nAlarme,1,alt\nTexte,1,t\n");
     }
     void cleanup() { m_keep.reset(); }

@@ -1,7 +1,7 @@
 #include "ProjectFixture.h"
+#include "TestComponents.h"
+#include "common/TestSupport.h"
 
-#include "platform/core/ObjectFactory.h"
-#include "platform/registry/Registry.h"
 #include "studio/IProjectExplorer.h"
 #include "studio/StudioKeys.h"
 
@@ -65,20 +65,13 @@ class tst_ProjectExplorer : public QObject {
     QString m_project;
 
     IProjectExplorer* NewExplorer() {
-        QString why;
-        m_keep = ObjectFactory::Create(ProjectExplorerProgId, &why);
-        IProjectExplorer* explorer = ObjectFactory::Query<IProjectExplorer>(m_keep);
-        if (!explorer)
-            qWarning() << "cannot create the explorer:" << why;
-        return explorer;
+        return TestComponents::Create<IProjectExplorer>(ProjectExplorerProgId, m_keep);
     }
 
 private Q_SLOTS:
     void init() {
         m_files = std::make_unique<ProjectFixture::Files>();
-        QCOMPARE(RegistryStore::SetValue(HKEY_CLASSES_ROOT, "KXProjectExplorer.Explorer\\InprocServer32",
-                                         RegValue::String("", KX4_EXPLORER_PLUGIN)),
-                 long(ERROR_SUCCESS));
+        QVERIFY(TestComponents::RegisterClass("KXProjectExplorer.Explorer", KX4_EXPLORER_PLUGIN));
         m_project = m_files->Make("group,index,Deutsch,English\nAlarme,1,Kessel heiß,Boiler hot\n"
                                   "Alarme,2,Pumpe aus,Pump off\nAlarme\\Kessel,7,Druck,Pressure\n"
                                   "Meldungen,1,Start,\n");
@@ -140,9 +133,7 @@ private Q_SLOTS:
                 plain.findChild<QMdiSubWindow*>()->windowTitle() == German);
         QVERIFY(!explorer->LoadProject(nullptr, m_project));
         const QString broken = m_files->Next();
-        QFile file(broken);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("no database") > 0);
-        file.close();
+        QVERIFY(TestSupport::WriteFile(broken, "no database"));
         QVERIFY(!explorer->LoadProject(&plain, broken));
         QVERIFY2(explorer->LastError().contains(broken), qPrintable(explorer->LastError()));
     }

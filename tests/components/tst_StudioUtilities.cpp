@@ -3,8 +3,6 @@
 #include "studio/IStudioUtilities.h"
 #include "studio/Variant.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -77,9 +75,7 @@ private Q_SLOTS:
                        5, "Software\\P\\B");
         QCOMPARE(Registry().EnumKeys(HKEY_LOCAL_MACHINE, "Software\\P"), QStringList{"B"});
 
-        QFile file(hive);
-        QVERIFY(file.remove() && file.open(QIODevice::WriteOnly) && file.write(QByteArray(1500, 'x')) > 0);
-        file.close();
+        QVERIFY(QFile::remove(hive) && TestSupport::WriteFile(hive, QByteArray(1500, 'x')));
         qputenv("KX4_PREFIX", (m_prefix->path() + "//").toUtf8());
         VerifyFailures(
             {[&] { Registry().GetValue(HKEY_LOCAL_MACHINE, "Software\\T", "v", QString("default")); },
@@ -92,8 +88,7 @@ private Q_SLOTS:
         StudioUtilities().Folders().CreateFolder("C:\\a\\b\\c");
         StudioUtilities().Folders().CreateFolder("C:\\a\\b\\c"); // existing: success
         QVERIFY(StudioUtilities().Folders().FolderExists("c:\\A\\..\\a\\b\\C"));
-        QFile file(Drive("file"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(TestSupport::WriteFile(Drive("file"), {}));
         VerifyFailures({[] { StudioUtilities().Folders().CreateFolder("C:\\file\\sub"); }},
                        int(Failure::PathAccessError), "C:\\file\\sub");
         QVERIFY(!StudioUtilities().Folders().FolderExists("") &&
@@ -122,9 +117,7 @@ private Q_SLOTS:
             QCOMPARE(QDir::cleanPath(StudioUtilities().Files().GetProjectPath(argument)), Drive(expected));
         });
         QVERIFY(expected.isEmpty() == (failure && failure->Description().contains("\"" + argument + "\"")));
-        QVERIFY(QDir().mkpath(Drive("Prj")));
-        QFile file(Drive("Prj/Demo.kxs"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(TestSupport::WriteFile(Drive("Prj/Demo.kxs"), {}));
         QVERIFY(StudioUtilities().Files().FileExists("c:\\PRJ\\\\demo.KXS"));
         QVERIFY(StudioUtilities().Files().FileExists(Drive("Prj/Demo.kxs")));
         QVERIFY(!StudioUtilities().Files().FileExists("C:\\Prj") &&

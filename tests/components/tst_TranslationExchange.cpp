@@ -86,8 +86,7 @@ class tst_TranslationExchange : public QObject {
 
     QString Written(const QString& suffix, const QByteArray& bytes) {
         const QString path = Next(suffix);
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+        return TestSupport::WriteFile(path, bytes) ? path : QString();
     }
 
 private Q_SLOTS:

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "common/TempPrefix.h"
+
 #include <QProcess>
 #include <QTextStream>
 
@@ -47,11 +46,6 @@ inline Result Run(const QString& program, const QStringList& args,
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-// Writes data to path, making its folder.
-inline bool WriteFile(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly) &&
-           file.write(data) == data.size();
-}
+using TestSupport::WriteFile;
 
 } // namespace ToolRun

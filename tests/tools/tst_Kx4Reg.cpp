@@ -180,6 +180,7 @@ private Q_SLOTS:
         QCOMPARE(Dump(), before);
     }
 
+    // A verb fails on a hive it cannot read, naming the file, and prints nothing partial.
     void damagedHive_data() {
         QTest::addColumn<HiveFixture::Damage>("damage");
         QTest::addColumn<QString>("state"); // what check says of the hive
@@ -187,7 +188,6 @@ private Q_SLOTS:
         QTest::newRow("another program's database")
             << HiveFixture::Damage::ForeignDatabase << "not a registry hive";
     }
-    // A verb fails on a hive it cannot read, naming the file, and prints nothing partial.
     void damagedHive() {
         QFETCH(HiveFixture::Damage, damage);
         QFETCH(QString, state);
