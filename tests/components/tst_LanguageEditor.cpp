@@ -11,7 +11,6 @@
 class tst_LanguageEditor : public QObject {
     Q_OBJECT
 
-    // A fresh editor made the way the program makes it: by its programmatic identifier.
     IEditorAddIn* NewEditor() { return TestComponents::Create<IEditorAddIn>("KXLanguage.Connect", m_keep); }
 
 private Q_SLOTS:

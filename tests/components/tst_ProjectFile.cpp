@@ -103,8 +103,7 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(Failure, project->GroupAt(""));
     }
 
-    // Deleting takes the subtree and its texts; an empty text is no text; an uncommitted change
-    // is rolled back.
+    // Deleting takes the subtree and texts; an empty text is none; an uncommitted change rolls back.
     void changes() {
         const QString path = Make("group,index,1031,1033\nA,1,a,one\nA\\B,1,ab,\nA\\B\\C,1,abc,\nD,1,d,\n");
         {

@@ -15,7 +15,6 @@ class tst_StudioUtilities : public QObject {
     QString Drive(const QString& relative) const { return m_prefix->path() + "/drives/c/" + relative; }
     IRegistryService& Registry() { return StudioUtilities().Registry(); }
 
-    // Each call fails with number, naming what.
     void VerifyFailures(std::initializer_list<std::function<void()>> calls, int number, const QString& what) {
         for (const auto& call : calls) {
             const std::optional<Failure> failure = TestSupport::FailureOf(call);

@@ -92,8 +92,6 @@ class tst_TranslationExchange : public QObject {
 private Q_SLOTS:
     // Every text reaches the file and comes back byte for byte, directly and after tools that
     // rewrite the file; the tools find nothing wrong with what we wrote.
-    // Line breaks and blanks at the ends, quotes, backslashes, tabs, PO syntax, CRLF and a lone
-    // carriage return, scripts, markup, entities, format directives.
     void roundTrip() {
         const QString all = "\n  Ölstand € 😀 日本語 <b>&amp; ]]> &lt;/b> %d %s %1 %% der \"große\" "
                             "C:\\Pfad\\n\\\\\ta\tb\nmsgid \"x\"\n#, fuzzy\nZeile 1\r\nZeile 2\rb  \n";
@@ -159,9 +157,8 @@ private Q_SLOTS:
         QCOMPARE(failure->Description(), QString(why).replace("<project>", path));
     }
 
-    // What an import (with --force) takes from a file and what it leaves; a refused file changes
-    // nothing, though a good unit comes before the bad one. "result" is the project's export, or "!" and the
-    // refusal.
+    // What an import (with --force) takes from a file; a refused file changes nothing, though a good
+    // unit comes before the bad one. "result" is the project's export, or "!" and the refusal.
     void imports_data() {
         QTest::addColumn<QString>("suffix");
         QTest::addColumn<QByteArray>("file");

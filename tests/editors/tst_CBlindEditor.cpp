@@ -33,8 +33,7 @@ private Q_SLOTS:
         QVERIFY(TestComponents::ReadLog(m_logFile).last().endsWith("[bool:true, short:0, QString:\"\"])"));
     }
 
-    // Set up, Start, a message and release: which calls reach the component ("!" failed), and
-    // the failure a script sees.
+    // Start, a message and release: which calls reach the component ("!" failed), and what a script sees.
     void lifecycle_data() {
         QTest::addColumn<QString>("component");
         QTest::addColumn<QString>("editorValue"); // "-": none registered

@@ -53,8 +53,7 @@ private Q_SLOTS:
     }
     void cleanup() { m_prefix.reset(); }
 
-    // What a command prints (out, or the fragment of its one error line) and what it leaves
-    // in the registry.
+    // What a command prints (out, or a fragment of its one error line) and leaves in the registry.
     void commands_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QVariant>("input"); // the answers typed; invalid: no terminal
@@ -180,34 +179,30 @@ private Q_SLOTS:
         QCOMPARE(Dump(), before);
     }
 
-    // A verb fails on a hive it cannot read, naming the file, and prints nothing partial.
-    void damagedHive_data() {
-        QTest::addColumn<HiveFixture::Damage>("damage");
-        QTest::addColumn<QString>("state"); // what check says of the hive
-        QTest::newRow("subkey index overwritten") << HiveFixture::Damage::IndexPageOverwritten << "damaged";
-        QTest::newRow("another program's database")
-            << HiveFixture::Damage::ForeignDatabase << "not a registry hive";
-    }
+    // A verb fails on a hive it cannot read, naming the file, and prints nothing partial; check
+    // says what is wrong with it (state), and the other hive reads on.
     void damagedHive() {
-        QFETCH(HiveFixture::Damage, damage);
-        QFETCH(QString, state);
-        QVERIFY(HiveFixture::Make(damage));
-        const QString file = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
-        for (const QStringList& args : {QStringList{"query", "HKLM\\Software", "/s"},
-                                        QStringList{"add", "HKLM\\Software\\New", "/f"}}) {
-            const ToolRun::Result result = Run(args);
-            QVERIFY2(result.status == 1 && result.out.isEmpty() && result.err.startsWith("ERROR: ") &&
-                         result.err.contains(file) && result.err.count('\n') == 1,
-                     qPrintable(args.join(' ') + ": " + result.err));
+        for (const auto& [damage, state] :
+             {std::pair{HiveFixture::Damage::IndexPageOverwritten, "damaged"},
+              std::pair{HiveFixture::Damage::ForeignDatabase, "not a registry hive"}}) {
+            init(); // a sound prefix for each damage
+            QVERIFY(HiveFixture::Make(damage));
+            const QString file = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
+            for (const QStringList& args : {QStringList{"query", "HKLM\\Software", "/s"},
+                                            QStringList{"add", "HKLM\\Software\\New", "/f"}}) {
+                const ToolRun::Result result = Run(args);
+                QVERIFY2(result.status == 1 && result.out.isEmpty() && result.err.startsWith("ERROR: ") &&
+                             result.err.contains(file) && result.err.count('\n') == 1,
+                         qPrintable(args.join(' ') + ": " + result.err));
+            }
+            const ToolRun::Result check = Run({"check"});
+            const QString userHive =
+                "HKEY_CURRENT_USER: " + RegistryStore::HiveFilePath(HKEY_CURRENT_USER) + ": ok\n";
+            QVERIFY2(check.status == 1 && check.err.contains(file) && check.out.endsWith(userHive) &&
+                         check.out.startsWith("HKEY_LOCAL_MACHINE: " + file + ": " + state + "\n    "),
+                     qPrintable(check.out + check.err));
+            QCOMPARE(Run({"query", "HKCU\\Software\\Test", "/v", "Num"}).status, 0);
         }
-        // check says what is wrong with it, and the other hive reads on.
-        const ToolRun::Result check = Run({"check"});
-        const QString userHive =
-            "HKEY_CURRENT_USER: " + RegistryStore::HiveFilePath(HKEY_CURRENT_USER) + ": ok\n";
-        QVERIFY2(check.status == 1 && check.err.contains(file) && check.out.endsWith(userHive) &&
-                     check.out.startsWith("HKEY_LOCAL_MACHINE: " + file + ": " + state + "\n    "),
-                 qPrintable(check.out + check.err));
-        QCOMPARE(Run({"query", "HKCU\\Software\\Test", "/v", "Num"}).status, 0);
     }
 
     // Imports over both hives, killed at some moment or many at once: each hive holds all of an
