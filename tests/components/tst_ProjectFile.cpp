@@ -11,8 +11,6 @@ class tst_ProjectFile : public QObject {
     Q_OBJECT
 
     ProjectFixture::Files m_files;
-    QString Next() { return m_files.Next(); }
-    QString Make(const QByteArray& csv) { return m_files.Make(csv); }
 
 private Q_SLOTS:
 
@@ -29,7 +27,7 @@ private Q_SLOTS:
     void refusesWhatIsNoProject() {
         QFETCH(QString, sql);
         QFETCH(QString, expected);
-        const QString path = Next();
+        const QString path = m_files.Next();
         QFile file(path);
         if (sql.size() > 1) {
             ProjectFile::Create(path, {"1031"});
@@ -44,7 +42,7 @@ private Q_SLOTS:
     }
 
     void languages() {
-        const QString path = Next();
+        const QString path = m_files.Next();
         ProjectFile::Create(path, {"1031", "en-US", "EN-us", "1033"});
         ProjectFile project(path);
         QVERIFY(!project.AddLanguage("1031") && !project.AddLanguage("EN-us") &&
@@ -72,7 +70,7 @@ private Q_SLOTS:
         QFETCH(QString, call);
         QFETCH(QString, name);
         QFETCH(bool, works);
-        const QString path = Make("group,index,1031\nA,1,a\nA\\B,1,ab\nD,1,d\n");
+        const QString path = m_files.Make("group,index,1031\nA,1,a\nA\\B,1,ab\nD,1,d\n");
         const QByteArray before = ProjectFixture::Export(path);
         ProjectFile project(path);
         const std::optional<Failure> failure = TestSupport::FailureOf([&] {
@@ -92,7 +90,7 @@ private Q_SLOTS:
 
     // Paths compare without case level by level; malformed ones fail, absent ones are none.
     void groupPaths() {
-        auto project = ProjectFile::Create(Next(), {"1031"});
+        auto project = ProjectFile::Create(m_files.Next(), {"1031"});
         project->EnsureGroup("Alarme\\Kessel");
         project->EnsureGroup("Meldungen\\Kessel");
         QCOMPARE(project->GroupPath(project->RequireGroup("ALARME")), "Alarme");
@@ -105,7 +103,8 @@ private Q_SLOTS:
 
     // Deleting takes the subtree and texts; an empty text is none; an uncommitted change rolls back.
     void changes() {
-        const QString path = Make("group,index,1031,1033\nA,1,a,one\nA\\B,1,ab,\nA\\B\\C,1,abc,\nD,1,d,\n");
+        const QString path =
+            m_files.Make("group,index,1031,1033\nA,1,a,one\nA\\B,1,ab,\nA\\B\\C,1,abc,\nD,1,d,\n");
         {
             ProjectFile project(path);
             project.DeleteGroup(project.RequireGroup("A"));
@@ -131,7 +130,7 @@ private Q_SLOTS:
 
     // A second writer, as another program would be, waits for the first instead of failing as locked.
     void secondWriterWaits() {
-        const QString path = Make("group,index,1031\nA,1,a\n");
+        const QString path = m_files.Make("group,index,1031\nA,1,a\n");
         ProjectFile first(path);
         auto hold = std::make_unique<ProjectTransaction>(first.Database(), ProjectTransaction::Kind::Write);
         first.SetText(first.RequireGroup("A"), 2, first.LanguageId("1031"), "b");
@@ -154,7 +153,7 @@ private Q_SLOTS:
     // An import sets the texts of its header's languages, empty cells removing them, and adds
     // languages; a byte-order mark and a last line without line end are read.
     void csvImport() {
-        const QString imported = Make("group,index,1031,1033\nA,1,a,one\nA,2,b,two\n");
+        const QString imported = m_files.Make("group,index,1031,1033\nA,1,a,one\nA,2,b,two\n");
         ProjectFile project(imported);
         QCOMPARE(ProjectCsv::Import(project, "\xEF\xBB\xBFgroup,index,1033,fr\r\nA,1,,un\r\nA,3,three,trois",
                                     "more.csv"),
@@ -188,7 +187,7 @@ private Q_SLOTS:
     void csvMalformedChangesNothing() {
         QFETCH(QByteArray, csv);
         QFETCH(QString, why);
-        const QString path = Make("group,index,1031\nA,1,a\n");
+        const QString path = m_files.Make("group,index,1031\nA,1,a\n");
         ProjectFile project(path);
         const std::optional<Failure> failure =
             TestSupport::FailureOf([&] { ProjectCsv::Import(project, csv, "in.csv"); });

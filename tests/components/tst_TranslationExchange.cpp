@@ -84,11 +84,6 @@ class tst_TranslationExchange : public QObject {
         return path;
     }
 
-    QString Written(const QString& suffix, const QByteArray& bytes) {
-        const QString path = Next(suffix);
-        return TestSupport::WriteFile(path, bytes) ? path : QString();
-    }
-
 private Q_SLOTS:
     // Every text reaches the file and comes back byte for byte, directly and after tools that
     // rewrite the file; the tools find nothing wrong with what we wrote.
@@ -199,7 +194,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, file);
         QFETCH(QByteArray, result);
         const QString path = m_files.Make(Base);
-        const QString translated = Written(suffix, file);
+        const QString translated = Next(suffix);
+        QVERIFY(TestSupport::WriteFile(translated, file));
         ProjectFile project(path);
         QStringList listed;
         const std::optional<Failure> failure = TestSupport::FailureOf(
