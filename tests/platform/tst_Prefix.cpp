@@ -53,7 +53,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("local"); // "$P" stands for the prefix, "$T" for the folder beside it
         // clang-format off
         QTest::newRow("drive with folder") << false << "C:\\Program Files\\x.txt" << "$P/drives/c/Program Files/x.txt";
-        QTest::newRow("lower-case drive letter") << false << "c:\\a" << "$P/drives/c/a";
         QTest::newRow("bare drive") << false << "C:" << "$P/drives/c";
         QTest::newRow("drive without folder keeps its letter") << false << "D:\\data\\x" << "D:/data/x";
         QTest::newRow("letter and colon later in the path") << false << "ab:\\x" << "ab:/x";

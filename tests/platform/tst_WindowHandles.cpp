@@ -138,7 +138,6 @@ private Q_SLOTS:
         QVERIFY(!sub->isWindow() && sub->isVisible());
     }
 
-    // Styles read as the widget is.
     void style() {
         QWidget frame;
         auto* plain = new QWidget(&frame);
@@ -159,7 +158,6 @@ private Q_SLOTS:
         // clang-format off
         QTest::newRow("no system menu") << qint32(WS_SYSMENU) << false << QPoint(-2, -75);
         QTest::newRow("no sizing border") << qint32(WS_THICKFRAME) << false << QPoint(-2, -75);
-        QTest::newRow("no sizing border, at the corner") << qint32(WS_THICKFRAME) << false << QPoint(-2, -2);
         QTest::newRow("both cleared and set again") << qint32(WS_SYSMENU | WS_THICKFRAME) << true << QPoint(-2, -75);
         // clang-format on
     }
