@@ -15,18 +15,12 @@
 #include <QPointer>
 #include <QTextStream>
 
-namespace {
-
-QString Setting(const char* name) { return qEnvironmentVariable(name); }
-
-} // namespace
-
 class RecordingExplorer : public QObject, public IProjectExplorer {
     Q_OBJECT
     Q_INTERFACES(IProjectExplorer)
 public:
     RecordingExplorer() {
-        QFile file(Setting("KX4_TESTEXPLORER_LOG"));
+        QFile file(qEnvironmentVariable("KX4_TESTEXPLORER_LOG"));
         m_number = file.open(QIODevice::ReadOnly) ? int(file.readAll().count(" create\n")) + 1 : 1;
         Log("create");
     }
@@ -37,15 +31,15 @@ public:
 
     bool LoadProject(QWidget* frame, const QString& projectPath) override {
         Log("LoadProject", projectPath);
-        if (Setting("KX4_TESTEXPLORER_FAIL").contains(QLatin1String("LoadProject"))) {
+        if (qEnvironmentVariable("KX4_TESTEXPLORER_FAIL").contains(QLatin1String("LoadProject"))) {
             m_lastError = QStringLiteral("cannot read project \"%1\"").arg(projectPath);
             return false;
         }
         m_window = new QMdiSubWindow;
         m_window->setWidget(new QLabel(projectPath));
-        m_window->setWindowTitle(Setting("KX4_TESTEXPLORER_TITLE"));
+        m_window->setWindowTitle(qEnvironmentVariable("KX4_TESTEXPLORER_TITLE"));
         auto* area = frame->findChild<QMdiArea*>();
-        if (area && Setting("KX4_TESTEXPLORER_PLACE") != QLatin1String("frame"))
+        if (area && qEnvironmentVariable("KX4_TESTEXPLORER_PLACE") != QLatin1String("frame"))
             area->addSubWindow(m_window);
         else
             m_window->setParent(frame, m_window->windowFlags());
@@ -65,7 +59,7 @@ public:
 
 private:
     void Log(const char* call, const QString& argument = QString()) const {
-        QFile file(Setting("KX4_TESTEXPLORER_LOG"));
+        QFile file(qEnvironmentVariable("KX4_TESTEXPLORER_LOG"));
         if (file.fileName().isEmpty() || !file.open(QIODevice::Append | QIODevice::Text))
             return;
         QTextStream(&file) << m_number << ' ' << call << (argument.isNull() ? "" : " " + argument) << '\n';
@@ -84,7 +78,7 @@ public:
     QObject* CreateInstance(const QString& progId) override {
         if (progId.compare(QLatin1String("KXProjectExplorer.Explorer"), Qt::CaseInsensitive) != 0)
             return nullptr;
-        if (Setting("KX4_TESTEXPLORER_FAIL").contains(QLatin1String("Interface")))
+        if (qEnvironmentVariable("KX4_TESTEXPLORER_FAIL").contains(QLatin1String("Interface")))
             return new QObject;
         return new RecordingExplorer;
     }

@@ -27,10 +27,8 @@ class tst_FMDIFrame : public QObject {
     QStringList m_boxes; // "title|text"
 
     QString OnDriveC(const QString& relative) const { return m_prefix->Path() + "/drives/c/" + relative; }
-    void Toolbox(const QString& name, const QString& text) {
-        QCOMPARE(
-            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox, RegValue::String(name, text)),
-            long(ERROR_SUCCESS));
+    static void Set(HKEY root, const QString& key, const RegValue& value) {
+        QCOMPARE(RegistryStore::SetValue(root, key, value), long(ERROR_SUCCESS));
     }
     static QList<HelpWindow*> VisibleHelpWindows() {
         QList<HelpWindow*> windows;
@@ -45,11 +43,9 @@ private Q_SLOTS:
         m_prefix.reset(); // first: its end unsets the prefix
         m_prefix = std::make_unique<TestSupport::TempPrefix>();
         QVERIFY(QDir().mkpath(OnDriveC("Studio"))); // an installation in German
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", 1031));
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio,
-                                RegValue::String("Path", "C:\\Studio"));
-        RegistryStore::SetValue(HKEY_CURRENT_USER, StudioKeys::ShellFolders,
-                                RegValue::String("Personal", "C:\\Docs"));
+        Set(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::Dword("LCID", 1031));
+        Set(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::String("Path", "C:\\Studio"));
+        Set(HKEY_CURRENT_USER, StudioKeys::ShellFolders, RegValue::String("Personal", "C:\\Docs"));
         MResources::ResetForTesting();
         m_boxes.clear();
         MessageBox::SetHook([this](const QString& text, const QString& title, MessageBox::Icon) {
@@ -58,62 +54,42 @@ private Q_SLOTS:
     }
     void cleanup() { MessageBox::SetHook({}); }
 
-    void customerVariant_data() {
-        QTest::addColumn<QString>("activate");
-        QTest::addColumn<QString>("scriptMenu");
-        QTest::addColumn<bool>("toolbarVisible");
-        QTest::addColumn<bool>("extrasVisible");
-        // clang-format off
-        QTest::newRow("only 1 counts as on")  << "2" << "2" << true << false;
-        QTest::newRow("variant and script menu on") << "1" << "1" << false << true;
-        // clang-format on
-    }
+    // Only "1" switches the customer variant and its script menu on.
     void customerVariant() {
-        QFETCH(QString, activate);
-        QFETCH(QString, scriptMenu);
-        Toolbox("WexelActivate", activate);
-        Toolbox("WexelToolboxEnableScriptMenu", scriptMenu);
-        FMDIFrame frame({});
-        frame.MDIForm_Load();
-        frame.show();
-        QTEST(frame.tbr()->isVisible(), "toolbarVisible");
-        QTEST(frame.findChild<QMenu*>("mnuExtras")->menuAction()->isVisible(), "extrasVisible");
+        for (const QString on : {"2", "1"}) {
+            Set(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox, RegValue::String("WexelActivate", on));
+            Set(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox,
+                RegValue::String("WexelToolboxEnableScriptMenu", on));
+            FMDIFrame frame({});
+            frame.MDIForm_Load();
+            frame.show();
+            QCOMPARE(frame.tbr()->isVisible(), on != "1");
+            QCOMPARE(frame.findChild<QMenu*>("mnuExtras")->menuAction()->isVisible(), on == "1");
+        }
     }
 
     // The program's run up to the event loop: a failure while loading ends it with status 1 and
     // one box saying what; a good silent run ends at once with 0.
-    void run_data() {
-        QTest::addColumn<QString>("setting"); // WexelIndextextEditorRowHeight, empty: absent
-        QTest::addColumn<QByteArray>("script");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("lastBox");
-        // clang-format off
-        QTest::newRow("good silent run")      << "" << QByteArray("remark only\r\n\r\n") << 0 << "";
-        QTest::newRow("failing script line")  << "" << QByteArray("rem first\ncopy \"A\" \"B\"\n") << 1
-                                              << "KX4ToolBox|91: SCRIPT, line 2 (copy)";
-        QTest::newRow("non-numeric setting")  << "hoch" << QByteArray() << 1 << "KX4ToolBox|13: ";
-        // clang-format on
-    }
     void run() {
-        QFETCH(QString, setting);
-        QFETCH(QByteArray, script);
-        QFETCH(QString, lastBox);
-        if (!setting.isEmpty())
-            Toolbox("WexelIndextextEditorRowHeight", setting);
-        QFile file(m_prefix->Work() + "/script.txt");
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(script) == script.size());
-        file.close();
-        const QString path = file.fileName();
-        QTEST(static_cast<ToolBoxApplication*>(qApp)->Run({"/s", path}), "status");
-        lastBox.replace("SCRIPT", path);
-        QVERIFY2(lastBox.isEmpty() ? m_boxes.isEmpty()
-                                   : m_boxes.value(m_boxes.size() - 1).startsWith(lastBox),
-                 qPrintable(m_boxes.join("\n")));
+        const auto run = [this](const QByteArray& script, int status, QString lastBox) {
+            m_boxes.clear();
+            QFile file(m_prefix->Work() + "/script.txt");
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(script) == script.size() && file.flush());
+            QCOMPARE(static_cast<ToolBoxApplication*>(qApp)->Run({"/s", file.fileName()}), status);
+            lastBox.replace("SCRIPT", file.fileName());
+            QVERIFY2(lastBox.isEmpty() ? m_boxes.isEmpty()
+                                       : m_boxes.value(m_boxes.size() - 1).startsWith(lastBox),
+                     qPrintable(m_boxes.join("\n")));
+        };
+        run("remark only\r\n\r\n", 0, "");
+        run("rem first\ncopy \"A\" \"B\"\n", 1, "KX4ToolBox|91: SCRIPT, line 2 (copy)");
+        Set(HKEY_LOCAL_MACHINE, StudioKeys::Toolbox,
+            RegValue::String("WexelIndextextEditorRowHeight", "hoch"));
+        run("", 1, "KX4ToolBox|13: "); // the setting is read before the script
     }
 
     void handlerFailureEndsTheProgramWithStatus1() {
-        QTimer::singleShot(0, qApp,
-                           [] { throw Failure(Failure::InvalidCall, QStringLiteral("im Handler")); });
+        QTimer::singleShot(0, qApp, [] { throw Failure(Failure::InvalidCall, "im Handler"); });
         QObject guard; // ends the loop when the failure did not, and goes with the test
         QTimer::singleShot(5000, &guard, [] { QCoreApplication::exit(0); });
         QCOMPARE(qApp->exec(), 1);
@@ -122,41 +98,36 @@ private Q_SLOTS:
 
     // Leaving the frame, by File > Exit or by its close box, closes the help windows and the
     // about box with it; Help opens at the toolbox's own page.
-    void leavingClosesHelpAndAbout_data() {
-        QTest::addColumn<bool>("byMenu");
-        QTest::newRow("File > Exit over the about box") << true;
-        QTest::newRow("close box") << false;
-    }
     void leavingClosesHelpAndAbout() {
-        QFETCH(bool, byMenu);
         QVERIFY(QDir().mkpath(OnDriveC("maker/helpfiles")));
         QVERIFY(QFile::copy(qEnvironmentVariable("KX4_BUILD_DIR") + "/share/kx4toolbox/help/Toolbox.chm",
                             OnDriveC("maker/helpfiles/toolbox.chm")));
-        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Maker,
-                                RegValue::String("Common", "C:\\Maker"));
-        FMDIFrame frame({});
-        frame.MDIForm_Load();
-        frame.show();
-        frame.mnuHelpHelp_Click();
-        QCOMPARE(VisibleHelpWindows().size(), 1);
-        QCOMPARE(VisibleHelpWindows().first()->CurrentTopic(), QStringLiteral("/toolbox.htm"));
-        if (byMenu) {
-            bool aboutClosed = false;
-            QTimer::singleShot(0, &frame, [&] {
-                FAbout* about = FAbout::Current();
-                frame.mnuFileExit_Click();
-                aboutClosed = about && !about->isVisible();
-                if (FAbout::Current()) // left open by a fault: end the modal loop all the same
-                    FAbout::Current()->reject();
-            });
-            frame.mnuHelpInfo_Click();
-            QVERIFY(aboutClosed);
-        } else {
-            frame.close();
+        Set(HKEY_LOCAL_MACHINE, StudioKeys::Maker, RegValue::String("Common", "C:\\Maker"));
+        for (bool byMenu : {true, false}) { // File > Exit over the about box, or the close box
+            FMDIFrame frame({});
+            frame.MDIForm_Load();
+            frame.show();
+            frame.mnuHelpHelp_Click();
+            QCOMPARE(VisibleHelpWindows().size(), 1);
+            QCOMPARE(VisibleHelpWindows().first()->CurrentTopic(), QStringLiteral("/toolbox.htm"));
+            if (byMenu) {
+                bool aboutClosed = false;
+                QTimer::singleShot(0, &frame, [&] {
+                    FAbout* about = FAbout::Current();
+                    frame.mnuFileExit_Click();
+                    aboutClosed = about && !about->isVisible();
+                    if (FAbout::Current()) // left open by a fault: end the modal loop all the same
+                        FAbout::Current()->reject();
+                });
+                frame.mnuHelpInfo_Click();
+                QVERIFY(aboutClosed);
+            } else {
+                frame.close();
+            }
+            QVERIFY(VisibleHelpWindows().isEmpty());
+            QVERIFY(frame.IsUnloaded());
+            QVERIFY(m_boxes.isEmpty());
         }
-        QVERIFY(VisibleHelpWindows().isEmpty());
-        QVERIFY(frame.IsUnloaded());
-        QVERIFY(m_boxes.isEmpty());
     }
 
     // The command line as the program takes it apart: the script switch /s, anywhere but inside

@@ -37,39 +37,20 @@ private Q_SLOTS:
 
     // Arguments that Qt would take for itself stay the user's. What a failing script line says
     // is the frame's test's; here only that it reaches stderr as one line.
-    void silentRun_data() {
-        QTest::addColumn<bool>("installed"); // by kx4studio setup, else only an English LCID
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("message"); // the one line on stderr starts with it
-        // clang-format off
-        // The language is chosen before the installation is read: the message is in English.
-        QTest::newRow("no installation is reported, the run goes on") << false << QStringList{"/s", "SCRIPT"} << 0 << "KestrixStudio ToolBox - Message 91: ";
-        QTest::newRow("-style X is the script's name") << true << QStringList{"/s", "-style", "X"} << 1 << "KX4ToolBox: 53: cannot open the script file \"-style X\"";
-        // clang-format on
-    }
-    void silentRun() {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, message);
-        QFETCH(bool, installed);
-        if (installed)
-            QCOMPARE(Run({"setup"}, "kx4studio").status, 0);
-        else
-            RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::String("LCID", "1033"));
-        QFile file(m_prefix->Work() + "/migrate.txt");
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("rem\n") == 4);
-        file.close();
-        arguments.replaceInStrings("SCRIPT", file.fileName());
-
-        const Outcome outcome = Run(arguments);
-        QTEST(outcome.status, "status");
-        QVERIFY2(outcome.errors.startsWith(message), qPrintable(outcome.errors));
-        QVERIFY(outcome.errors.count('\n') == 1 && outcome.errors.endsWith('\n'));
-    }
-
-    // The frame on a set-up studio with a registered project: painted, and not a word on stderr.
-    void goodFrameStartIsQuiet() {
+    void runs() {
+        QFile script(m_prefix->Work() + "/migrate.txt");
+        QVERIFY(script.open(QIODevice::WriteOnly) && script.write("rem\n") == 4 && script.flush());
+        const auto check = [](const Outcome& outcome, int status, const QString& message) {
+            QCOMPARE(outcome.status, status);
+            QVERIFY2(outcome.errors.startsWith(message), qPrintable(outcome.errors));
+            QVERIFY(outcome.errors.count('\n') == 1 && outcome.errors.endsWith('\n'));
+        };
+        // No installation: reported in the LCID's English, chosen before the installation is read.
+        RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::String("LCID", "1033"));
+        check(Run({"/s", script.fileName()}), 0, "KestrixStudio ToolBox - Message 91: ");
         QCOMPARE(Run({"setup"}, "kx4studio").status, 0);
+        check(Run({"/s", "-style", "X"}), 1, "KX4ToolBox: 53: cannot open the script file \"-style X\"");
+        // The frame on the set-up studio with a registered project: painted, and not a word on stderr.
         const QString project = m_prefix->Work() + "/Demo.kxs";
         QCOMPARE(Run({"new", project, "--language", "1031"}, "kx4studio").status, 0);
         QCOMPARE(Run({"register", project}, "kx4studio").status, 0);

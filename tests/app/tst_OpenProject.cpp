@@ -47,7 +47,6 @@ class tst_OpenProject : public QObject {
                                          RegValue::String("", plugin)),
                  long(ERROR_SUCCESS));
     }
-    // A registered project with its file in the projects folder; returns the file's path.
     QString RegisterProject(const QString& name) {
         const QString key = StudioKeys::Projects + '\\' + name;
         RegistryStore::SetValue(HKEY_LOCAL_MACHINE, key, RegValue::String("ProjectType", "Single"));
@@ -78,8 +77,7 @@ class tst_OpenProject : public QObject {
                 dialog.cmdCancel_Click();
         });
     }
-    // File > Open: the dialog notes the row it came up with selected and opens the row named
-    // answer (is cancelled when there is none).
+    // File > Open: notes the row selected at first, opens the row named answer or cancels.
     void ClickFileOpen(FMDIFrame& frame, const QString& answer, QStringList* selected) {
         WhenDialogShows([selected, answer](FProjectOpen& dialog) {
             auto* list = dialog.findChild<QTreeWidget*>("lvwRegisteredProjects");
@@ -115,41 +113,34 @@ private Q_SLOTS:
         QCoreApplication::processEvents(); // answers for a dialog that did not show end here
         MessageBox::SetHook({});
         for (QWidget* widget : QApplication::topLevelWidgets())
-            QVERIFY2(!widget->isVisible(),
-                     qPrintable(widget->metaObject()->className() + QString(" left open")));
+            QVERIFY2(!widget->isVisible(), widget->metaObject()->className());
     }
 
     // At start-up a ".kxs" path or a registered name opens without the dialog; anything else
     // leaves the frame empty.
-    void startUpOpen_data() {
-        QTest::addColumn<QString>("argument"); // FILE: a made file of that name
-        QTest::addColumn<bool>("opens");
-        // clang-format off
-        QTest::newRow("KXS path in capitals")      << "FILE:DEMO.KXS"     << true;
-        QTest::newRow("path only containing .kxs") << "FILE:Demo.kxs.bak" << false;
-        QTest::newRow("registered name")           << "Anlage"            << true;
-        QTest::newRow("name in another case")      << "anlage"            << false;
-        // clang-format on
-    }
     void startUpOpen() {
-        QFETCH(QString, argument);
-        QFETCH(bool, opens);
         const QString registered = RegisterProject("Anlage");
-        const QString path = argument.startsWith("FILE:") ? MakeFile(argument.mid(5)) : QString();
-        FMDIFrame frame({path.isEmpty() ? argument : '"' + path + '"'});
-        WhenDialogShows();
-        frame.MDIForm_Load();
-        QCOMPARE(m_dialogsShown, 0);
-        const QString opened = path.isEmpty() ? registered : path;
-        QCOMPARE(Log(), (opens ? QStringList{"1 create", "1 LoadProject " + opened} : QStringList{}));
-        QCOMPARE(frame.ProjectPath(), opens ? opened : QString());
-        QCOMPARE(frame.ExplorerWindow() != 0, opens);
-        frame.mnuFileExit_Click();
+        const auto start = [&](const QString& argument, bool opens) { // FILE: a made file of that name
+            QFile::remove(m_prefix->Work() + "/explorer.log");
+            const QString path = argument.startsWith("FILE:") ? MakeFile(argument.mid(5)) : QString();
+            FMDIFrame frame({path.isEmpty() ? argument : '"' + path + '"'});
+            WhenDialogShows();
+            frame.MDIForm_Load();
+            QCOMPARE(m_dialogsShown, 0);
+            const QString opened = path.isEmpty() ? registered : path;
+            QCOMPARE(Log(), (opens ? QStringList{"1 create", "1 LoadProject " + opened} : QStringList{}));
+            QCOMPARE(frame.ProjectPath(), opens ? opened : QString());
+            QCOMPARE(frame.ExplorerWindow() != 0, opens);
+            frame.mnuFileExit_Click();
+        };
+        start("FILE:DEMO.KXS", true);      // a path in capitals
+        start("FILE:Demo.kxs.bak", false); // a path only containing .kxs
+        start("Anlage", true);
+        start("anlage", false); // a name in another case
     }
 
-    // File > Open always asks, with the open (or last) project selected, and
-    // unloads the open project before the next: twice with a project open, after File > Close,
-    // then cancelled, which keeps the open project. Toolbar button 1 goes to the explorer.
+    // File > Open always asks, with the open (or last) project selected, and unloads the open one
+    // first; cancelled, it keeps the open project. Toolbar button 1 goes to the explorer.
     void fileOpenAlwaysShowsTheDialog() {
         const QString anlage = RegisterProject("Anlage");
         const QString demo = RegisterProject("Demo");
@@ -208,9 +199,8 @@ private Q_SLOTS:
         QFETCH(QString, fail);
         QFETCH(int, box);
         QFETCH(bool, embedded);
-        bool number = false;
-        SetLanguage(lcid.toUInt(&number) && number ? RegValue::Dword("LCID", lcid.toUInt())
-                                                   : RegValue::String("LCID", lcid));
+        const uint number = lcid.toUInt();
+        SetLanguage(number ? RegValue::Dword("LCID", number) : RegValue::String("LCID", lcid));
         qputenv("KX4_TESTEXPLORER_TITLE", title.toUtf8());
         qputenv("KX4_TESTEXPLORER_PLACE", place.toUtf8());
         qputenv("KX4_TESTEXPLORER_FAIL", fail.toUtf8());
@@ -276,11 +266,10 @@ private Q_SLOTS:
         QMdiSubWindow* window = area->addSubWindow(new QWidget);
         window->setWindowTitle(title);
         frame.show();
-        qint32 stale = 0;
-        {
+        const qint32 stale = [] {
             QWidget gone;
-            stale = HandleOf(&gone);
-        }
+            return HandleOf(&gone);
+        }();
         QCOMPARE(ReparentWindowByCaption(stale, HandleOf(pane), caption), 0);
         QCOMPARE(ReparentWindowByCaption(HandleOf(&frame), stale, caption), 0);
         QCOMPARE(window->mdiArea(), area);

@@ -12,15 +12,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QLocale>
-#include <QTest>
 
 namespace {
 
 const QString MakerKey = QStringLiteral("SOFTWARE\\HALVERN GmbH");
-
-QString ShippedHelpFile() {
-    return qEnvironmentVariable("KX4_BUILD_DIR") + "/share/kx4toolbox/help/Toolbox.chm";
-}
 
 QList<HelpWindow*> HelpWindows() {
     QList<HelpWindow*> windows;
@@ -29,9 +24,6 @@ QList<HelpWindow*> HelpWindows() {
             windows.append(window);
     return windows;
 }
-
-const QString Unavailable =
-    QString::fromUtf8("KX4ToolBox: Systeminformationen sind momentan nicht verfügbar");
 
 void Set(HKEY root, const QString& key, const RegValue& value) {
     QCOMPARE(RegistryStore::SetValue(root, key, value), long(ERROR_SUCCESS));
@@ -89,7 +81,8 @@ private Q_SLOTS:
         QFETCH(bool, found);
         const QString drive = m_prefix->Path() + "/drives/c/"; // the help file in lower case on the disk
         QVERIFY(QDir().mkpath(drive + "studio/helpfiles") && QDir().mkpath(drive + "anderswo"));
-        QVERIFY(QFile::copy(ShippedHelpFile(), drive + "studio/helpfiles/toolbox.chm"));
+        QVERIFY(QFile::copy(qEnvironmentVariable("KX4_BUILD_DIR") + "/share/kx4toolbox/help/Toolbox.chm",
+                            drive + "studio/helpfiles/toolbox.chm"));
         if (!common.isNull())
             Set(HKEY_LOCAL_MACHINE, MakerKey, RegValue::String("Common", common));
         MHelp::InitHelp();
@@ -165,24 +158,25 @@ private Q_SLOTS:
         QFETCH(QString, program);
         QFETCH(bool, executable);
         QFETCH(bool, started);
+        const QString shared = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools");
         if (!path.isEmpty())
-            Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
-                RegValue::String("PATH", path));
+            Set(HKEY_LOCAL_MACHINE, shared + "\\MSINFO", RegValue::String("PATH", path));
         if (!folder.isEmpty())
-            Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Shared Tools Location",
-                RegValue::String("MSINFO", folder));
+            Set(HKEY_LOCAL_MACHINE, shared + " Location", RegValue::String("MSINFO", folder));
         const QString drive = m_prefix->Path() + "/drives/c/";
         if (!program.isEmpty()) {
             QVERIFY(QDir().mkpath(QFileInfo(drive + program).path()));
             QFile file(drive + program);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("#!/bin/sh\necho gestartet > \"" + QFile::encodeName(m_prefix->Work()) +
-                       "/started\"\n");
+            const QByteArray mark = QFile::encodeName(m_prefix->Work() + "/started");
+            QVERIFY(file.open(QIODevice::WriteOnly) &&
+                    file.write("#!/bin/sh\necho x > \"" + mark + "\"\n") > 0);
             file.close();
             QVERIFY(file.setPermissions(executable ? QFile::ReadOwner | QFile::ExeOwner : QFile::ReadOwner));
         }
         FAbout::StartSysInfo();
-        QCOMPARE(m_boxes, started ? QStringList() : QStringList{Unavailable});
+        QCOMPARE(m_boxes, started
+                              ? QStringList()
+                              : QStringList{"KX4ToolBox: Systeminformationen sind momentan nicht verfügbar"});
         if (started)
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_prefix->Work() + "/started"), 10000);
         QTest::qWait(started ? 0 : 100);

@@ -27,7 +27,6 @@ public:
         QFile file(ProjectsFolder() + '/' + name + '.' + fileExtension);
         QVERIFY(fileExtension.isEmpty() || file.open(QIODevice::WriteOnly));
     }
-    // A listed project in the projects folder with its file.
     void RegisterPresent(const QString& name, const QString& type) {
         Register(name, type, ProjectsFolder(), "kxs");
     }

@@ -33,15 +33,9 @@ class tst_FProjectOpen : public QObject {
             }
         });
     }
-    static QTreeWidget* List(FProjectOpen& dialog) {
-        return dialog.findChild<QTreeWidget*>("lvwRegisteredProjects");
-    }
-    static QPushButton* Button(FProjectOpen& dialog, const char* name) {
-        return dialog.findChild<QPushButton*>(name);
-    }
     // A user's step: "Enter", "Escape", "click N" or "double N" on row N.
     static void Do(FProjectOpen& dialog, const QString& step) {
-        QTreeWidget* list = List(dialog);
+        auto* list = dialog.findChild<QTreeWidget*>("lvwRegisteredProjects");
         const QPoint at = list->visualItemRect(list->topLevelItem(step.section(' ', 1).toInt())).center();
         if (step == "Enter" || step == "Escape")
             QTest::keyClick(list, step == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
@@ -94,9 +88,10 @@ private Q_SLOTS:
         QStringList shown; // selected row, Open enabled, status line
         FProjectOpen dialog;
         WhenShown(dialog, [&] {
-            const QList<QTreeWidgetItem*> selected = List(dialog)->selectedItems();
+            const QList<QTreeWidgetItem*> selected =
+                dialog.findChild<QTreeWidget*>("lvwRegisteredProjects")->selectedItems();
             shown << (selected.isEmpty() ? "" : selected.first()->text(0))
-                  << (Button(dialog, "cmdOpen")->isEnabled() ? "enabled" : "disabled")
+                  << (dialog.findChild<QPushButton*>("cmdOpen")->isEnabled() ? "enabled" : "disabled")
                   << dialog.findChild<QLabel*>("lblStatus")->text();
             for (const QString& step : steps.split(',')) {
                 QVERIFY2(dialog.isVisible(), qPrintable("closed before " + step));
@@ -119,14 +114,13 @@ private Q_SLOTS:
         m_prefix->Register("Stale", "Single", m_prefix->ProjectsFolder(), "");
         QVERIFY(SeededPrefix::SetMachineHiveWritable(false));
         FProjectOpen dialog;
-        const std::optional<Failure> failure =
-            TestSupport::FailureOf([&] { dialog.ShowDialog("Alpha", false); });
+        const auto failure = TestSupport::FailureOf([&] { dialog.ShowDialog("Alpha", false); });
         QVERIFY2(failure && failure->Number() == Failure::InvalidCall &&
                      failure->Description().contains("Stale"),
                  failure ? qPrintable(failure->Text()) : "no failure");
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(List(dialog)->topLevelItemCount(), 0);
-        QVERIFY(!Button(dialog, "cmdOpen")->isEnabled());
+        QCOMPARE(dialog.findChild<QTreeWidget*>("lvwRegisteredProjects")->topLevelItemCount(), 0);
+        QVERIFY(!dialog.findChild<QPushButton*>("cmdOpen")->isEnabled());
         QVERIFY(SeededPrefix::Registrations().contains("Stale"));
 
         QVERIFY(SeededPrefix::SetMachineHiveWritable(true));

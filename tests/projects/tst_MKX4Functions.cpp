@@ -12,7 +12,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTest>
 #include <QTreeWidget>
 
 using namespace MKX4FunctionsSpecial;
@@ -39,26 +38,21 @@ class tst_MKX4Functions : public QObject {
     // Every kind of registration; see fill_data for what becomes of each.
     static void SeedEveryKind(SeededPrefix& prefix) {
         const QString folder = prefix.ProjectsFolder();
-        prefix.RegisterPresent("Alpha", "Single");
+        // clang-format off
+        for (const auto& [name, type] : {std::pair<const char*, const char*>{"Alpha", "Single"}, {"beta", "Server"},
+                 {"BinaryType", nullptr}, {"Client One", "Client"}, {"Demo", "Terminal Server"}, {"Epsilon", "Terminal Client"},
+                 {"KX", "KestrixX"}, {"NoType", nullptr}, {"Numeric", "4"}, {"NumericMask", "3"}, {"Unknown", "Foo"}})
+            prefix.RegisterPresent(name, type);
+        // clang-format on
         prefix.Register("Ancient", "Single", folder, "");
-        prefix.RegisterPresent("beta", "Server");
         prefix.Register("BinaryPath", "Single", QString(), "kxs");
         prefix.SetBinary("BinaryPath", "Path");
-        prefix.RegisterPresent("BinaryType", QString());
         prefix.SetBinary("BinaryType", "ProjectType");
-        prefix.RegisterPresent("Client One", "Client");
-        prefix.RegisterPresent("Demo", "Terminal Server");
-        prefix.RegisterPresent("Epsilon", "Terminal Client");
         prefix.Register("Grp", "Group", folder, "vbg");
         prefix.Register("GrpKxsOnly", "Group", folder, "kxs");
-        prefix.RegisterPresent("KX", "KestrixX");
         prefix.Register("NoPath", "Single", QString(), "kxs");
-        prefix.RegisterPresent("NoType", QString());
-        prefix.RegisterPresent("Numeric", "4");
-        prefix.RegisterPresent("NumericMask", "3");
         prefix.Register("NumericGroup", "32", folder, "vbg");
         prefix.Register("Trailing", "Single", folder + "\\", "kxs");
-        prefix.RegisterPresent("Unknown", "Foo");
         prefix.Register("UnknownVbg", "Foo", folder, "vbg");
     }
 
@@ -90,30 +84,24 @@ private Q_SLOTS:
         const QString studio = QStringLiteral("C:\\Studio");
         const QString built = QStringLiteral("C:\\Users\\u\\Documents\\KestrixStudio\\Projects");
         const QString builtTemplates = QStringLiteral("C:\\Users\\u\\Documents\\KestrixStudio\\Templates");
-        const auto record = [](qint32 lcid, const QString& path, const QString& projects,
-                               const QString& templates) {
-            const bool read = !path.isEmpty();
-            return InstallSettingsRecord{lcid,
-                                         path,
-                                         read ? "C:\\Maker" : "",
-                                         read ? "C:\\Maker\\Common\\" : "",
-                                         read ? "4.0" : "",
-                                         projects,
-                                         templates};
+        const QString maker = QStringLiteral("C:\\Maker");
+        const auto record = [&](const QString& projects, const QString& templates) {
+            return InstallSettingsRecord{1031,  studio,   maker,    maker + "\\Common\\",
+                                         "4.0", projects, templates};
         };
         // clang-format off
-        QTest::newRow("no Path value") << 1033 << Absent << Absent << Absent << Absent << 91 << record(1033, "", "", "") << Absent << Absent;
-        QTest::newRow("Path names a missing folder") << -1 << studio << Absent << Absent << Absent << 92 << record(1031, "", "", "") << Absent << Absent;
+        QTest::newRow("no Path value") << 1033 << Absent << Absent << Absent << Absent << 91 << InstallSettingsRecord{1033, {}, {}, {}, {}, {}, {}} << Absent << Absent;
+        QTest::newRow("Path names a missing folder") << -1 << studio << Absent << Absent << Absent << 92 << InstallSettingsRecord{1031, {}, {}, {}, {}, {}, {}} << Absent << Absent;
         QTest::newRow("projects folder built, created and stored") << 1031 << studio << Absent << Absent << Absent << 0
-            << record(1031, studio, built, builtTemplates) << built << "Users/u/Documents/KestrixStudio/Projects";
+            << record(built, builtTemplates) << built << "Users/u/Documents/KestrixStudio/Projects";
         QTest::newRow("projects path set and present: taken as it stands") << 1031 << studio << "C:\\Mine\\" << "Mine" << "C:\\T" << 0
-            << record(1031, studio, "C:\\Mine\\", "C:\\T") << "C:\\Mine\\" << "Mine";
+            << record("C:\\Mine\\", "C:\\T") << "C:\\Mine\\" << "Mine";
         QTest::newRow("projects path set but missing: created, not written") << 1031 << studio << "C:\\New\\Projects" << Absent << Absent << 0
-            << record(1031, studio, "C:\\New\\Projects", builtTemplates) << "C:\\New\\Projects" << "New/Projects";
+            << record("C:\\New\\Projects", builtTemplates) << "C:\\New\\Projects" << "New/Projects";
         QTest::newRow("projects path set, creation fails: empty, registry kept") << 1031 << studio << "C:\\Blocked\\Projects" << "file:Blocked" << Absent << 0
-            << record(1031, studio, "", builtTemplates) << "C:\\Blocked\\Projects" << Absent;
+            << record("", builtTemplates) << "C:\\Blocked\\Projects" << Absent;
         QTest::newRow("projects not set, creation fails: empty, nothing written") << 1031 << studio << Absent << "file:Users" << Absent << 0
-            << record(1031, studio, "", builtTemplates) << Absent << Absent;
+            << record("", builtTemplates) << Absent << Absent;
         // clang-format on
     }
     void readInstallSettings() {
@@ -144,7 +132,6 @@ private Q_SLOTS:
         MResources::InitLanguage();
         QCOMPARE(MKX4Functions::ReadInstallSettings(), message == 0);
         QTEST(MKX4Functions::InstallSettings(), "record");
-        // The message in the chosen language, naming the folder that is missing.
         const QString text =
             MResources::GetResMessage(message, message == 92 ? QVariantList{path} : QVariantList{});
         QCOMPARE(m_boxes, message == 0 ? QStringList()
@@ -157,7 +144,6 @@ private Q_SLOTS:
         QVERIFY2(folderMade.isNull() || QFileInfo(Local(folderMade)).isDir(), qPrintable(folderMade));
     }
 
-    // A name gives an integer code, a number (or numeric text) gives a name.
     void convertProjectType_data() {
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QVariant>("expected");
@@ -197,12 +183,11 @@ private Q_SLOTS:
         QVERIFY(FillRegisteredProjects(&list, mask).isEmpty()); // no projects key yet
         QCOMPARE(list.topLevelItemCount(), 0);
         SeedEveryKind(prefix);
-        const QList<UnreadableRegistration> unreadable = FillRegisteredProjects(&list, mask);
-        QCOMPARE(unreadable.size(), 2);
-        QCOMPARE(unreadable[0].Name + ": " + unreadable[0].Why,
-                 "BinaryPath: value \"Path\" holds binary data, not text");
-        QCOMPARE(unreadable[1].Name + ": " + unreadable[1].Why,
-                 "BinaryType: value \"ProjectType\" holds binary data, not text");
+        QStringList unreadable;
+        for (const UnreadableRegistration& entry : FillRegisteredProjects(&list, mask))
+            unreadable << entry.Name + ": " + entry.Why;
+        QCOMPARE(unreadable, (QStringList{"BinaryPath: value \"Path\" holds binary data, not text",
+                                          "BinaryType: value \"ProjectType\" holds binary data, not text"}));
 
         QStringList texts;
         for (int i = 0; i < list.topLevelItemCount(); ++i) {

@@ -13,9 +13,9 @@
 #include <QBuffer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QStringEncoder>
 #include <QTimer>
-#include <QtTest>
 
 using ScriptDecoding::Encoding;
 using TestSupport::FailureOf;
@@ -132,7 +132,6 @@ private Q_SLOTS:
         row("updateflag with an unquoted number fails", "updateflag 2.5", "updateflag", "", "", 9);
         row("set with selector and unquoted path fails", "set dbread C:\\P\\A.kxs", "set", "", "", 9);
         row("copy with only two quotes fails", "copy \"A\" B", "copy", "", "", 9);
-        row("remark with a command later on the line", "' copy \"A\" \"B\"", "", "", "");
         row("unknown command word", "move \"A\" \"B\"", "", "", "");
         row("command word as a prefix of a longer word", "copying \"A\" \"B\"", "", "", "");
         // clang-format on
@@ -230,42 +229,41 @@ private Q_SLOTS:
 
     // Extras > Script asks for a file in the program's folder and runs it; a failure shows one
     // box and leaves the frame as it was.
-    void extrasMenu_data() {
-        QTest::addColumn<bool>("chosen"); // the script, or the dialog cancelled
-        QTest::addColumn<QStringList>("boxes");
-        const QString failing = "index group \"Alt\" not found in B.kxs";
-        QTest::newRow("cancel runs nothing") << false << QStringList();
-        QTest::newRow("runs the chosen file, a failure in a box")
-            << true << QStringList{"KestrixStudio - Script: 440: SCRIPT, line 2 (delete): " + failing};
-    }
     void extrasMenu() {
-        QFETCH(bool, chosen);
-        QFETCH(QStringList, boxes);
-        TestComponents::Configure(m_logFile, {"Message Delete=index group \"Alt\" not found in B.kxs"});
-        const QString path =
-            WriteScript("set dbwrite \"B.kxs\"\ndelete \"Alt\"\ndelete \"Neu\"", "migrate.txt");
-        // The file's name typed into the dialog as a user does: selectFile would leave the name
-        // field alone once it has the focus, which it gets at a moment of its own.
-        QString directory;
-        QObject answer; // the answer goes with the test
-        QTimer::singleShot(0, &answer, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            directory = dialog->directory().absolutePath();
-            dialog->setDirectory(QFileInfo(path).absolutePath());
-            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QFileInfo(path).fileName());
-            chosen ? static_cast<QDialog*>(dialog)->accept() : dialog->reject();
-        });
-        QWidget frame;
-        MScriptScan::mnuExtra_Click(0, &frame);
-        QCOMPARE(directory, QDir(QCoreApplication::applicationDirPath()).absolutePath());
-        QCOMPARE(Log().filter("Delete").size(), int(chosen)); // the run stops at the failure
-        QCOMPARE(m_boxes, boxes.replaceInStrings("SCRIPT", path));
-        QVERIFY(!frame.findChild<ScriptProgressWindow*>());
+        for (bool chosen : {false, true}) { // cancelled, or the script chosen
+            TestComponents::Configure(m_logFile, {"Message Delete=index group \"Alt\" not found in B.kxs"});
+            const QString path =
+                WriteScript("set dbwrite \"B.kxs\"\ndelete \"Alt\"\ndelete \"Neu\"", "migrate.txt");
+            // The file's name typed into the dialog as a user does: selectFile would leave the name
+            // field alone once it has the focus, which it gets at a moment of its own.
+            QString directory;
+            QObject answer; // the answer goes with the test
+            QTimer::singleShot(0, &answer, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return;
+                directory = dialog->directory().absolutePath();
+                dialog->setDirectory(QFileInfo(path).absolutePath());
+                dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QFileInfo(path).fileName());
+                chosen ? static_cast<QDialog*>(dialog)->accept() : dialog->reject();
+            });
+            QWidget frame;
+            MScriptScan::mnuExtra_Click(0, &frame);
+            QCOMPARE(directory, QDir(QCoreApplication::applicationDirPath()).absolutePath());
+            QCOMPARE(Log().filter("Delete").size(), int(chosen)); // the run stops at the failure
+            const QString failing = "KestrixStudio - Script: 440: " + path +
+                                    ", line 2 (delete): index group \"Alt\" not found in B.kxs";
+            QCOMPARE(m_boxes, chosen ? QStringList{failing} : QStringList());
+            QVERIFY(!frame.findChild<ScriptProgressWindow*>());
+        }
+    }
+    void cannotOpen() {
+        for (const char* name : {"missing.txt", ".", "/dev/stdin"}) { // a pipe cannot be read twice
+            ScriptFileReader reader(QDir(m_prefix->Work()).absoluteFilePath(name));
+            QVERIFY2(!reader.Open() && !reader.ErrorString().isEmpty() && !reader.Refused(), name);
+        }
     }
 
-    // Script decoding: the streaming reader and the whole-file decode.
     void decodes_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
@@ -325,21 +323,6 @@ private Q_SLOTS:
         QCOMPARE(Streamed(ScriptFileReader(buffer, 1)), expected);
         QCOMPARE(Streamed(ScriptFileReader(buffer, 3)), expected);
         QCOMPARE(Whole(bytes), expected);
-    }
-
-    void cannotOpen_data() {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("missing file") << "missing.txt";
-        QTest::newRow("folder") << ".";
-        QTest::newRow("pipe, which cannot be read twice") << "/dev/stdin";
-    }
-
-    void cannotOpen() {
-        QFETCH(QString, name);
-        ScriptFileReader reader(QDir(m_prefix->Work()).absoluteFilePath(name));
-        QVERIFY(!reader.Open());
-        QVERIFY(!reader.ErrorString().isEmpty());
-        QVERIFY(!reader.Refused());
     }
 };
 
