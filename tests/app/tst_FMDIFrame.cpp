@@ -130,6 +130,33 @@ private Q_SLOTS:
         }
     }
 
+    // The pane takes its width from where the left button lets go of the splitter bar, never
+    // below nothing; the right button moves nothing. Toolbar button 2 shows the about box.
+    void splitterAndAboutButton() {
+        FMDIFrame frame({});
+        frame.show();
+        QWidget* bar = frame.pctSplit();
+        const int width = frame.Picture1()->maximumWidth();
+        QTest::mousePress(bar, Qt::RightButton);
+        QTest::mouseRelease(bar, Qt::RightButton, {}, QPoint(40, 1));
+        QCOMPARE(frame.Picture1()->maximumWidth(), width);
+        for (int x : {40, -100000}) {
+            QTest::mousePress(bar, Qt::LeftButton);
+            QCOMPARE(bar->palette().color(QPalette::Window), QColor(Qt::black));
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(x, 1));
+            QCOMPARE(frame.Picture1()->maximumWidth(), qMax(0, bar->x() + x));
+        }
+        bool shown = false;
+        QTimer::singleShot(0, &frame, [&] {
+            shown = FAbout::Current() && FAbout::Current()->isVisible();
+            if (FAbout::Current())
+                FAbout::Current()->reject();
+        });
+        frame.tbr_ButtonClick(2);
+        QVERIFY(shown);
+        frame.close();
+    }
+
     // The command line as the program takes it apart: the script switch /s, anywhere but inside
     // a word, the ignored /i, and the quotes and blanks around the argument.
     void reduce_data() {

@@ -33,11 +33,17 @@ class tst_FProjectOpen : public QObject {
             }
         });
     }
-    // A user's step: "Enter", "Escape", "click N" or "double N" on row N.
+    // A user's step: "Enter", "Escape", "click N" or "double N" on row N, "empty" (a click below
+    // the rows), "help" or "close" (the close box).
     static void Do(FProjectOpen& dialog, const QString& step) {
         auto* list = dialog.findChild<QTreeWidget*>("lvwRegisteredProjects");
         const QPoint at = list->visualItemRect(list->topLevelItem(step.section(' ', 1).toInt())).center();
-        if (step == "Enter" || step == "Escape")
+        if (step == "empty")
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              QPoint(5, list->viewport()->height() - 2));
+        else if (step == "help" || step == "close")
+            step == "help" ? dialog.findChild<QPushButton*>("cmdHelp")->click() : void(dialog.close());
+        else if (step == "Enter" || step == "Escape")
             QTest::keyClick(list, step == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
         else
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
@@ -79,6 +85,9 @@ private Q_SLOTS:
         QTest::newRow("double click on a row opens it")       << "beta"   << "double 2"              << "Zeta";
         QTest::newRow("Escape returns nothing")               << "beta"   << "Escape"                << "";
         QTest::newRow("no match: Enter first does nothing")   << "Nobody" << "Enter,click 2,Enter"   << "Zeta";
+        QTest::newRow("click below the rows: Enter does nothing") << "beta" << "empty,Enter,Escape" << "";
+        QTest::newRow("close box leaves without the selected row") << "beta" << "close"          << "";
+        QTest::newRow("Help calls the help handler only")     << "beta"   << "help,Enter"            << "beta";
         // clang-format on
     }
     void answers() {
@@ -86,6 +95,8 @@ private Q_SLOTS:
         QFETCH(QString, steps);
         QFETCH(QString, expected);
         QStringList shown; // selected row, Open enabled, status line
+        int helped = 0;
+        FProjectOpen::SetHelpHandler([&helped] { ++helped; });
         FProjectOpen dialog;
         WhenShown(dialog, [&] {
             const QList<QTreeWidgetItem*> selected =
@@ -100,7 +111,10 @@ private Q_SLOTS:
         });
         QCOMPARE(dialog.ShowDialog(name, false), expected);
         QCOMPARE(dialog.Chosen(), !expected.isEmpty());
+        FProjectOpen::SetHelpHandler({});
+        QCOMPARE(helped, int(steps.contains("help")));
         const QString preselected = name == "Nobody" ? "" : name;
+        QCOMPARE(FProjectOpen().ShowDialog(name, true), preselected); // silently: registered names only
         QCOMPARE(shown.mid(0, 2), (QStringList{preselected, preselected.isEmpty() ? "disabled" : "enabled"}));
         // The first unreadable registration named, the others counted.
         const QString status = shown.value(2);
