@@ -163,6 +163,8 @@ private Q_SLOTS:
         const QVariant result = ConvertProjectType(value);
         QCOMPARE(result.metaType(), expected.metaType());
         QCOMPARE(result, expected);
+        if (expected.typeId() == QMetaType::Int) // a name's code comes the same way by itself
+            QCOMPARE(ProjectTypeCodeOf(value.toString()), expected.toInt());
     }
 
     void fill_data() {
