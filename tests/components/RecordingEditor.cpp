@@ -1,6 +1,7 @@
 #include "RecordingEditor.h"
 
 #include <QFile>
+#include <stdexcept>
 
 namespace {
 
@@ -46,6 +47,8 @@ bool RecordingEditor::Call(const QString& operation, const QString& failureKey,
                                fails ? " failed" : "")
                           .toUtf8());
     }
+    if (fails && Error == "throw")
+        throw std::runtime_error("injected");
     return !fails;
 }
 

@@ -56,6 +56,8 @@ private Q_SLOTS:
         QTest::newRow("StartEditor fails") << "KXLanguage" << "-" << QStringList{"StartEditor=main key IDX0 unknown"} << "Connect Startup StartEditor! Disconnect" << f + "main key IDX0 unknown";
         QTest::newRow("Message fails") << "KXLanguage" << "-" << QStringList{"Message Copy=group \"Alarme\" not found"} << "Connect Startup StartEditor Message! Disconnect" << f + "group \"Alarme\" not found";
         QTest::newRow("Message fails without a description") << "KXLanguage" << "-" << QStringList{"Message Copy="} << "Connect Startup StartEditor Message! Disconnect" << f + "the editor component \"KXLanguage\" reported a failure in Message \"Copy\" on \"" + Project + "\"";
+        QTest::newRow("failing Disconnect is only logged") << "KXLanguage" << "-" << QStringList{"Disconnect=busy"} << "Connect Startup StartEditor Message Disconnect!" << "";
+        QTest::newRow("throwing Connect and Disconnect are caught") << "KXLanguage" << "-" << QStringList{"Connect=throw", "Disconnect=throw"} << "Connect! StartEditor Disconnect!" << f + "no project connected (connecting to \"" + Project + "\" threw)";
         // clang-format on
     }
     void lifecycle() {

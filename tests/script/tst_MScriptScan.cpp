@@ -36,9 +36,31 @@ QString Reading(const QString& refused, Encoding encoding, qint64 lineCount, con
     return QStringLiteral("%1, %2 lines: ").arg(int(encoding)).arg(lineCount) + lines.join(QLatin1Char('|'));
 }
 
+// A device whose seeks and reads fail once the given number of them succeeded.
+class FailingBuffer : public QBuffer {
+public:
+    FailingBuffer(const QByteArray& bytes, int seeks, int reads) : m_seeks(seeks), m_reads(reads) {
+        setData(bytes);
+        open(QIODevice::ReadOnly);
+    }
+    bool seek(qint64 pos) override { return m_seeks-- > 0 ? QBuffer::seek(pos) : Gone(); }
+
+protected:
+    qint64 readData(char* data, qint64 size) override {
+        return m_reads-- > 0 ? QBuffer::readData(data, size) : (Gone(), -1);
+    }
+
+private:
+    bool Gone() {
+        setErrorString(QStringLiteral("disk gone"));
+        return false;
+    }
+    int m_seeks, m_reads;
+};
+
 QString Streamed(ScriptFileReader&& reader) {
     if (!reader.Open())
-        return reader.Refused() ? reader.Refused()->Text() : QStringLiteral("cannot open");
+        return reader.Refused() ? reader.Refused()->Text() : "cannot open: " + reader.ErrorString();
     QStringList lines;
     QString line;
     while (reader.ReadLine(line))
@@ -203,6 +225,10 @@ private Q_SLOTS:
             << QStringList{"Connect=project file is locked"} << "set dbwrite \"B.kxs\"\ndelete \"Alt\""
             << QStringList{SetUp(B).first() + " failed", Start(B), Disconnect(B)} << 440
             << "script.txt, line 2 (delete): no project connected (connecting to \"B.kxs\" failed: project file is locked)";
+        QTest::newRow("update flag outside 16 bits") << QStringList() << "updateflag \"40000\"" << QStringList()
+            << 6 << "script.txt, line 1 (updateflag): overflow: the update flag \"40000\" is outside -32768..32767";
+        QTest::newRow("refused file runs nothing") << QStringList() << u"\uFEFFset dbwrite \"B.kxs\"\n"_qs + QChar(0) << QStringList()
+            << 5 << "script.txt, line 2, column 1: NUL character";
         // clang-format on
     }
     void commands() {
@@ -223,7 +249,14 @@ private Q_SLOTS:
     void updateFlagStartsAt3InEachRun() {
         MScriptScan::RunScriptFile(WriteScript("updateflag \"7\""));
         QCOMPARE(MScriptScan::CurrentUpdateFlag(), qint16(7));
-        KX4_VERIFY_FAILURE(MScriptScan::RunScriptFile(WriteScript("delete \"Alt\"", "second.txt")), 91);
+        // The second run fails when its file turns into refused bytes after it was settled.
+        const QString second = WriteScript("delete \"Alt\"", "second.txt");
+        const auto caught = FailureOf([&] {
+            MScriptScan::RunScriptFile(
+                second, [&](qint64, qint64, const QString&) { WriteScript("' \xFF", "second.txt"); });
+        });
+        QCOMPARE(caught ? caught->Description() : QString(),
+                 second + ", line 1, column 3: byte 0xFF is not UTF-8 (the file changed while it ran)");
         QCOMPARE(MScriptScan::CurrentUpdateFlag(), qint16(3));
     }
 
@@ -258,10 +291,39 @@ private Q_SLOTS:
         }
     }
     void cannotOpen() {
-        for (const char* name : {"missing.txt", ".", "/dev/stdin"}) { // a pipe cannot be read twice
-            ScriptFileReader reader(QDir(m_prefix->Work()).absoluteFilePath(name));
-            QVERIFY2(!reader.Open() && !reader.ErrorString().isEmpty() && !reader.Refused(), name);
+        for (const QString& name : {QString(), m_prefix->Work() + "/missing.txt", m_prefix->Work(),
+                                    QStringLiteral("/dev/stdin")}) { // a pipe cannot be read twice
+            ScriptFileReader reader(name);
+            QString line;
+            QVERIFY2(!reader.Open() && !reader.ErrorString().isEmpty() && !reader.Refused() &&
+                         !reader.ReadLine(line),
+                     qPrintable(name));
         }
+    }
+    // A device failing to seek or read while the encoding is settled fails Open; later, the reading.
+    void deviceFails() {
+        const QByteArray plain = "a\nb\nc", marked = "\xEF\xBB\xBF" + plain;
+        const QString open = QStringLiteral("cannot open: disk gone"),
+                      read = "failed while reading: disk gone";
+        for (const auto& [bytes, seeks, reads, expected] : {std::tuple{plain, 0, 99, open},
+                                                            {plain, 1, 99, open},
+                                                            {plain, 2, 99, open},
+                                                            {plain, 9, 1, open},
+                                                            {marked, 9, 1, open},
+                                                            {plain, 9, 6, read}}) {
+            FailingBuffer device(bytes, seeks, reads);
+            QCOMPARE(Streamed(ScriptFileReader(device, 2)), expected);
+        }
+    }
+    // The progress window stays up while its run goes on: Escape and closing do not hide it.
+    void progressWindowStays() {
+        QWidget frame;
+        ScriptProgressWindow window(&frame, QStringLiteral("/x/run.txt"), 0);
+        window.Update(2, QStringLiteral("copy"));
+        window.reject();
+        window.close();
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.LineText() + ' ' + window.CommandText(), QStringLiteral("2 / 0 copy"));
     }
 
     void decodes_data() {
@@ -297,6 +359,7 @@ private Q_SLOTS:
         row("legacy file ending in a cut UTF-8 lead byte", "ab\xC3", {"ab\u00C3"}, Encoding::Windows1252);
         refuse("stray byte in a UTF-8 file, even in a remark", "copy \"G2\" \"M\xC3\xBCller\"\r\n' caf\xE9\r\n",
                "line 2, column 6: byte 0xE9 starts an incomplete UTF-8 sequence, though line 1 is UTF-8" + mixed);
+        refuse("stray byte after UTF-8 on the same line", "\xC3\xA4 \xE9", "line 1, column 4: byte 0xE9 starts an incomplete UTF-8 sequence, though line 1 is UTF-8" + mixed);
         refuse("UTF-8 after a Windows-1252 line", "' \xE4lter\nneu \xC3\xA4\n", "line 2, column 5: a UTF-8 sequence, though line 1 is not UTF-8" + mixed);
         refuse("invalid byte under a UTF-8 mark", "\xEF\xBB\xBF\xC3\xA4\nrename \"a\" \"b\xFC\"", "line 2, column 14: byte 0xFC is not UTF-8");
         refuse("overlong form under a UTF-8 mark", "\xEF\xBB\xBF\xC0\xAF", "line 1, column 1: byte 0xC0 is not UTF-8");
@@ -304,6 +367,8 @@ private Q_SLOTS:
         refuse("sequence cut by the end under a UTF-8 mark", "\xEF\xBB\xBF\xE2\x82", "line 1, column 1: byte 0xE2 starts an incomplete UTF-8 sequence");
         refuse("NUL character under a UTF-8 mark", QByteArray("\xEF\xBB\xBFok\n\nx\0", 9), "line 3, column 2: NUL character");
         refuse("unpaired surrogate in UTF-16 LE", QByteArray("\xFF\xFE" "a\0\n\0b\0\x00\xD8" "c\0", 12), "line 2, column 3: unpaired UTF-16 surrogate 0xD800");
+        refuse("UTF-16 ending in a high surrogate", QByteArray("\xFF\xFE" "a\0\x00\xD8", 6), "line 1, column 3: unpaired UTF-16 surrogate 0xD800");
+        refuse("lone low surrogate in UTF-16", QByteArray("\xFF\xFE" "\x00\xDC", 4), "line 1, column 1: unpaired UTF-16 surrogate 0xDC00");
         refuse("UTF-16 cut after an odd byte", QByteArray("\xFE\xFF\0a\0b\0", 7), "line 1, column 5: the file ends in the middle of a UTF-16 character");
         refuse("NUL bytes in a file that is no UTF-16", QByteArray("copy \"a\"\0 \"b\"\n", 15), "line 1, column 9: NUL byte in a file that is no UTF-16 text");
         // clang-format on
