@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLocale>
+#include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -136,6 +138,20 @@ private Q_SLOTS:
         QCOMPARE(value, QString());
     }
 
+    // A second call while the about box is up opens no other box; OK closes it.
+    void aboutBox() {
+        int boxes = 0;
+        QTimer::singleShot(0, [&] {
+            FAbout::ShowModal();
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                boxes += qobject_cast<FAbout*>(widget) && widget->isVisible();
+            FAbout::Current()->findChild<QPushButton*>("cmdOK")->click();
+        });
+        FAbout::ShowModal();
+        QCOMPARE(boxes, 1);
+        QVERIFY(!FAbout::Current());
+    }
+
     void startSysInfo_data() {
         QTest::addColumn<QString>("path");    // PATH under MSINFO, empty for none
         QTest::addColumn<QString>("folder");  // MSINFO under Shared Tools Location, empty for none
@@ -146,9 +162,11 @@ private Q_SLOTS:
         const QString exe = tools + "\\msinfo32.exe";
         const QString onDisk = QStringLiteral("programme/gemeinsame dateien/msinfo/msinfo32.exe");
         // clang-format off
-        QTest::newRow("program named by its path")         << exe << ""         << onDisk << true   << true;
+        QTest::newRow("program named by its path in quotes") << '"' + exe + '"' << ""         << onDisk << true   << true;
         QTest::newRow("program in the folder of the second key") << "" << tools << onDisk.toUpper() << true  << true;
         QTest::newRow("path to a file that is no program") << exe << ""         << onDisk << false  << false;
+        QTest::newRow("folder without the program")        << ""  << tools      << ""     << true   << false;
+        QTest::newRow("path of empty quotes")              << "\"\"" << ""   << ""     << true   << false;
         QTest::newRow("no key at all")                     << ""  << ""         << ""     << true   << false;
         // clang-format on
     }

@@ -149,6 +149,21 @@ private Q_SLOTS:
         QCOMPARE(style(plain), WS_CHILD | WS_VISIBLE);
         QCOMPARE(style(frame.findChildren<QWidget*>().last()), WS_CHILD);
         QCOMPARE(GetWindowLongA(HandleOf(&frame), -20), 0); // GWL_EXSTYLE is not kept
+        QCOMPARE(style(new QWidget(&frame, Qt::Window | Qt::FramelessWindowHint)) & WS_CAPTION, 0u);
+        // A top-level window without menu and sizing border loses its buttons and keeps the size
+        // it is given; disabled and minimized, it says so.
+        const qint32 hwnd = HandleOf(&frame);
+        SetWindowLongA(hwnd, GWL_STYLE,
+                       qint32((style(&frame) & ~(WS_SYSMENU | WS_THICKFRAME)) | WS_DISABLED));
+        SetWindowPos(hwnd, 0, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+        frame.showMinimized();
+        QVERIFY(!frame.isEnabled() && !(frame.windowFlags() & Qt::WindowCloseButtonHint));
+        QCOMPARE(frame.frameGeometry().size(), QSize(300, 200));
+        QCOMPARE(frame.maximumSize(), frame.size());
+        QCOMPARE(style(&frame) & (WS_DISABLED | WS_MINIMIZE | WS_SYSMENU | WS_THICKFRAME),
+                 WS_DISABLED | WS_MINIMIZE);
+        SetWindowLongA(hwnd, GWL_STYLE, qint32(style(&frame) | WS_THICKFRAME));
+        QCOMPARE(frame.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     }
 
     void frameBits_data() {

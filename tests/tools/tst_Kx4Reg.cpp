@@ -41,6 +41,8 @@ class tst_Kx4Reg : public QObject {
                                       RegValue::String("Path", "%TEMP%", REG_EXPAND_SZ),
                                       RegValue{"Nothing", REG_NONE, {}}, RegValue::String("", "def")})
             batch.SetValue(HKEY_CURRENT_USER, k, value);
+        for (quint32 type : {5, 6, 8, 9, 10, 11, 32}) // a byte each: printed in hex whatever the type
+            batch.SetValue(HKEY_CURRENT_USER, k, RegValue{QString::number(type), type, "\1"});
         batch.SetValue(HKEY_CURRENT_USER, k + "\\beta\\Deep", RegValue::String("Name", "deep"));
         batch.CreateKey(HKEY_CURRENT_USER, k + "\\Alpha");
         QCOMPARE(batch.Commit(), long(ERROR_SUCCESS));
@@ -60,11 +62,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");   // standard output; after "ERROR: ", part of the error line
         QTest::addColumn<QString>("after"); // the change to Dump(), as "old=>new"; empty: none
-        const QString values = "    Name    REG_SZ    hello world\n    Num    REG_DWORD    0x1f\n    Big    "
-                               "REG_QWORD    0x100000000\n"
-                               "    Bin    REG_BINARY    01AB00\n    Multi    REG_MULTI_SZ    a\\0b\n    "
-                               "Path    REG_EXPAND_SZ    %TEMP%\n"
-                               "    Nothing    REG_NONE    \n    (Default)    REG_SZ    def\n";
+        const QString values =
+            "    Name    REG_SZ    hello world\n    Num    REG_DWORD    0x1f\n    Big    "
+            "REG_QWORD    0x100000000\n"
+            "    Bin    REG_BINARY    01AB00\n    Multi    REG_MULTI_SZ    a\\0b\n    "
+            "Path    REG_EXPAND_SZ    %TEMP%\n"
+            "    Nothing    REG_NONE    \n    (Default)    REG_SZ    def\n    5    REG_DWORD_BIG_ENDIAN    "
+            "01\n    6    REG_LINK    01\n"
+            "    8    REG_RESOURCE_LIST    01\n    9    REG_FULL_RESOURCE_DESCRIPTOR    01\n    10    "
+            "REG_RESOURCE_REQUIREMENTS_LIST    01\n    11    REG_QWORD    01\n    32    0x20    01\n";
         const QString subkeys =
             "\nHKEY_CURRENT_USER\\Software\\Test\\Alpha\n\nHKEY_CURRENT_USER\\Software\\Test\\beta\n\n"
             "HKEY_CURRENT_USER\\Software\\Test\\beta\\Deep\n    Name    REG_SZ    deep\n\n";
@@ -111,6 +117,11 @@ private Q_SLOTS:
         QTest::newRow("delete all values, subkeys stay") << QStringList{"delete", "HKCU\\Software\\Test", "/va", "/f"} << none << 0 << ok << values + "=>";
         QTest::newRow("overwrite: no terminal") << QStringList{"add", "HKCU\\Software\\Test", "/v", "name", "/d", "new"} << none << 1 << "ERROR: Value name exists in HKEY_CURRENT_USER\\Software\\Test, overwrite? Not asked" << "";
         QTest::newRow("overwrite: forced") << QStringList{"add", "HKCU\\Software\\Test", "/v", "name", "/d", "new", "/f"} << none << 0 << ok << "Name    REG_SZ    hello world=>name    REG_SZ    new";
+        QTest::newRow("check of a key, not a root") << QStringList{"check", "HKCU\\Software"} << none << 1 << "ERROR: Invalid root \"HKCU\\Software\": it must be HKLM, HKCU or HKCR." << "";
+        QTest::newRow("/s with a type not multi string") << QStringList{"add", "HKCU\\a", "/t", "REG_SZ", "/s", "#"} << none << 1 << "/s is for REG_MULTI_SZ only" << "";
+        QTest::newRow("deleting a missing value") << QStringList{"delete", "HKCU\\Software\\Test", "/v", "Nope", "/f"} << none << 1 << notFound << "";
+        QTest::newRow("export into a missing folder") << QStringList{"export", "HKCU\\Software", "/nonexistent/x.reg", "/y"} << none << 1 << "/nonexistent/x.reg" << "";
+        QTest::newRow("help of the tool") << QStringList{"--HELP"} << none << 0 << "kx4reg query | add | delete | import | export | check ...\nThe registry of the prefix $KX4_PREFIX. Type \"kx4reg VERB /?\" for the switches of a verb.\n" << "";
         QTest::newRow("help of a verb") << QStringList{"check", "-H"} << none << 0 << "kx4reg check [ROOT]\n\n  KEY  ROOT\\SubKey, ROOT one of HKLM, HKCU, HKCR (or their long names)\n" << "";
         QTest::newRow("help, the other way") << QStringList{"import", "/?"} << none << 0 << "kx4reg import FILE\n\n  KEY  ROOT\\SubKey, ROOT one of HKLM, HKCU, HKCR (or their long names)\n" << "";
         // clang-format on
@@ -202,6 +213,7 @@ private Q_SLOTS:
                          check.out.startsWith("HKEY_LOCAL_MACHINE: " + file + ": " + state + "\n    "),
                      qPrintable(check.out + check.err));
             QCOMPARE(Run({"query", "HKCU\\Software\\Test", "/v", "Num"}).status, 0);
+            QCOMPARE(Run({"check", "HKCU"}).out, userHive); // the sound hive alone
         }
     }
 
