@@ -25,7 +25,9 @@ private Q_SLOTS:
     void refusedConnectAndStart() {
         const QString why = "project \"Nirgends\" is not registered";
         IEditorAddIn* addIn = NewEditor();
-        QVERIFY(addIn && !addIn->Connect("Nirgends", "", nullptr, nullptr));
+        QVERIFY(addIn && !addIn->Startup());
+        QCOMPARE(addIn->LastError(), "the language editor is not connected to a project");
+        QVERIFY(!addIn->Connect("Nirgends", "", nullptr, nullptr));
         QVERIFY(!addIn->Startup() && !addIn->StartEditor("", "IDX0", ""));
         QCOMPARE(addIn->LastError(), why);
         QVariant answer = "stale";
@@ -61,6 +63,7 @@ private Q_SLOTS:
         QTest::newRow("rename onto an existing group") << "GLOBAL" << "Rename" << QVariantList{"Texte", "ALARME"} << "index group \"ALARME\" already exists in %1";
         QTest::newRow("rename to another parent") << "GLOBAL" << "Rename" << QVariantList{"Texte", "Alarme\\Texte"} << "cannot rename index group \"Texte\" to \"Alarme\\Texte\" in %1: renaming does not move a group to another parent";
         QTest::newRow("paste of a damaged copy") << "GLOBAL" << "Paste" << paste("damaged") << "command \"Paste\": the copy is damaged (checksum mismatch)";
+        QTest::newRow("paste of a text, not a copy") << "GLOBAL" << "Paste" << paste("kein Kopie") << "command \"Paste\": the value is not a copy of an index group";
         QTest::newRow("paste of a copy nested too deeply") << "GLOBAL" << "Paste" << paste("deep") << "command \"Paste\": the copy is damaged (groups nested too deeply)";
         QTest::newRow("update with a damaged copy") << "GLOBAL" << "Updategroup" << QVariantList{"Texte", "damaged", Variant::Int16(3)} << "command \"Updategroup\": the copy is damaged (checksum mismatch)";
         // clang-format on
