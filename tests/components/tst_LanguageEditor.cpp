@@ -36,6 +36,8 @@ private Q_SLOTS:
         QVERIFY(!answer.isValid() && addIn->Disconnect());
         QVERIFY(!addIn->Connect("", "", nullptr, nullptr));
         QCOMPARE(addIn->LastError(), "no project given");
+        QVERIFY(!addIn->Connect("C:\\Nix\\Nix.kxs", "", nullptr, nullptr));
+        QCOMPARE(addIn->LastError(), "project \"C:\\Nix\\Nix.kxs\" not found");
         // Messages wait for StartEditor, which takes only "IDX0".
         QVERIFY(addIn->Connect(m_target, "", nullptr, nullptr) && addIn->Startup());
         QVERIFY(!addIn->Message("GLOBAL", "AddLanguage", QVariantList{"1033"}, nullptr));

@@ -49,6 +49,10 @@ private Q_SLOTS:
                 project.AddLanguage("fr-FR"));
         QCOMPARE(ProjectFile(path).Languages(), QStringList({"1031", "en-US", "1033", "fr-FR"}));
         QVERIFY_THROWS_EXCEPTION(Failure, ProjectFile::Create(path, {}));
+        // A language refused while the file is made leaves no half-made project behind.
+        const QString refused = m_files.Next();
+        QVERIFY_THROWS_EXCEPTION(Failure, ProjectFile::Create(refused, {"1031", ""}));
+        QVERIFY(!QFileInfo::exists(refused));
     }
 
     // A refused name fails naming the project and changes nothing.
