@@ -18,9 +18,9 @@ public:
     QString Next(const QString& suffix = "kxs") {
         return m_prefix.Work() + QString("/F%1.%2").arg(m_counter++).arg(suffix);
     }
-    // A new project file with the rows of csv (header included) imported, named name if given.
-    QString Make(const QByteArray& csv, const QString& name = QString()) {
-        const QString path = name.isEmpty() ? Next() : m_prefix.Work() + '/' + name;
+    // A new project file with the rows of csv (header included) imported.
+    QString Make(const QByteArray& csv) {
+        const QString path = Next();
         ProjectCsv::Import(*ProjectFile::Create(path, {}), csv, path);
         return path;
     }
@@ -31,13 +31,11 @@ private:
 };
 
 // The whole project as CSV with "\n" line ends, for readable comparisons.
-inline QByteArray Export(const QString& path, const QString& group = QString()) {
-    ProjectFile project(path);
+inline QByteArray Export(const QString& path) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    ProjectCsv::Export(project, group, &buffer);
-    QByteArray csv = buffer.data();
-    return csv.replace("\r\n", "\n");
+    ProjectCsv::Export(ProjectFile(path), QString(), &buffer);
+    return buffer.buffer().replace("\r\n", "\n");
 }
 
 } // namespace ProjectFixture

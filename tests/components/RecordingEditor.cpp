@@ -31,8 +31,8 @@ RecordingEditor::RecordingEditor() : LogFile(qEnvironmentVariable("KX4_TESTEDITO
             Failures.insert(failure.left(equals).trimmed(), failure.mid(equals + 1));
 }
 
-bool RecordingEditor::Call(const QString& operation, const QString& failureKey,
-                           const QVariantList& arguments) {
+bool RecordingEditor::Call(const QString& operation, const QString& failureKey, const QVariantList& arguments,
+                           bool needsProject) {
     const bool fails = Failures.contains(failureKey) || Failures.contains(operation);
     if (fails)
         Error = Failures.value(failureKey, Failures.value(operation));
@@ -49,43 +49,28 @@ bool RecordingEditor::Call(const QString& operation, const QString& failureKey,
     }
     if (fails && Error == "throw")
         throw std::runtime_error("injected");
-    return !fails;
+    if (!fails && needsProject && !Connected)
+        Error = "no project connected";
+    return !fails && (Connected || !needsProject);
 }
 
 bool RecordingEditor::Connect(const QString& project, const QString& reserved, QObject* application,
                               QObject* addInInstance) {
     Project = project;
-    Connected =
-        Call("Connect", "Connect",
-             {project, reserved, QVariant::fromValue(application), QVariant::fromValue(addInInstance)});
-    return Connected;
-}
-
-bool RecordingEditor::Disconnect() {
-    Connected = false;
-    return Call("Disconnect", "Disconnect", {});
-}
-
-bool RecordingEditor::StartEditor(const QString& reserved1, const QString& mainKey,
-                                  const QString& reserved2) {
-    if (!Call("StartEditor", "StartEditor", {reserved1, mainKey, reserved2}))
-        return false;
-    if (!Connected)
-        Error = "no project connected";
-    return Connected;
+    return Connected = Call(
+               "Connect", "Connect",
+               {project, reserved, QVariant::fromValue(application), QVariant::fromValue(addInInstance)});
 }
 
 bool RecordingEditor::Message(const QString& target, const QString& command, const QVariant& params,
                               QVariant* answer) {
     *answer = QVariant();
-    if (!Call("Message", "Message " + command, {target, command, params}))
+    if (!Call("Message", "Message " + command, {target, command, params}, true))
         return false;
-    if (!Connected)
-        Error = "no project connected";
-    else if (command == "Copy" || command == "Copynonh")
+    if (command == "Copy" || command == "Copynonh")
         *answer = QByteArray("copy of " + params.toList().value(1).toString().toUtf8() + " from " +
                              Project.toUtf8());
-    return Connected;
+    return true;
 }
 
 QObject* TestEditorPlugin::CreateInstance(const QString& progId) {

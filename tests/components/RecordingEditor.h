@@ -21,15 +21,22 @@ public:
     bool Connect(const QString& project, const QString& reserved, QObject* application,
                  QObject* addInInstance) override;
     bool Startup() override { return Call("Startup", "Startup", {}); }
-    bool Disconnect() override;
-    bool StartEditor(const QString& reserved1, const QString& mainKey, const QString& reserved2) override;
+    bool Disconnect() override {
+        Connected = false;
+        return Call("Disconnect", "Disconnect", {});
+    }
+    bool StartEditor(const QString& reserved1, const QString& mainKey, const QString& reserved2) override {
+        return Call("StartEditor", "StartEditor", {reserved1, mainKey, reserved2}, true);
+    }
     bool Message(const QString& target, const QString& command, const QVariant& params,
                  QVariant* answer) override;
     QString LastError() const override { return Error; }
 
 private:
-    // Records the call and answers whether it is to go on (not to fail).
-    bool Call(const QString& operation, const QString& failureKey, const QVariantList& arguments);
+    // Records the call and answers whether it is to go on (not to fail); one that needsProject
+    // fails while none is connected.
+    bool Call(const QString& operation, const QString& failureKey, const QVariantList& arguments,
+              bool needsProject = false);
 
     QString LogFile;
     QHash<QString, QString> Failures;

@@ -6,18 +6,12 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QString>
-#include <QStringList>
 
 // Registers the test component plugins in the current prefix ($KX4_PREFIX) and reads what the
 // recording editor logged. Every function answers whether it worked.
 namespace TestComponents {
 
 inline const QString EditorProgId = QStringLiteral("KXTestEditor.Connect");
-
-// Full paths of the plugins as built.
-inline QString EditorPlugin() { return KX4_TEST_EDITOR_PLUGIN; }
-inline QString PlainPlugin() { return KX4_TEST_PLAIN_PLUGIN; }
 
 // HKEY_CLASSES_ROOT\<progId>\InprocServer32, default value pluginFile.
 inline bool RegisterClass(const QString& progId, const QString& pluginFile) {
@@ -44,7 +38,7 @@ template <typename I> I* Create(const QString& progId, ObjectRef& keep) {
 // Both classes of the editor plugin, by the plugin's file name alone (found beside the program),
 // and "KXLanguage" served by the recording editor.
 inline bool RegisterAll() {
-    const QString fileName = QFileInfo(EditorPlugin()).fileName();
+    const QString fileName = QFileInfo(KX4_TEST_EDITOR_PLUGIN).fileName();
     return RegisterClass(EditorProgId, fileName) && RegisterClass("KXTestNoAddIn.Connect", fileName) &&
            RegisterComponent("KXLanguage", "KXTestEditor");
 }

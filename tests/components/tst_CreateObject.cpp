@@ -23,15 +23,14 @@ private Q_SLOTS:
 
     void failures_data() {
         QTest::addColumn<QString>("progId");
-        QTest::addColumn<QString>("plugin"); // "-" registers nothing, "<text>" a text file
+        QTest::addColumn<QString>("plugin"); // "<text>": a text file
         QTest::addColumn<QString>("reason");
         // clang-format off
-        QTest::newRow("not registered") << "KXNothing.Connect" << "-" << "not registered";
         QTest::newRow("registered without a file") << "KXEmpty.Connect" << "" << "names no plugin file";
         QTest::newRow("relative file missing beside the program") << "KXGone.Connect" << "libgone.so" << "/lib/kx4toolbox/libgone.so\" not found";
         QTest::newRow("text file is not a plugin") << "KXText.Connect" << "<text>" << "is not a component plugin";
-        QTest::newRow("plugin without class factory") << "KXPlain.Connect" << TestComponents::PlainPlugin() << "offers no class factory";
-        QTest::newRow("plugin without that class") << "KXBogus.Connect" << TestComponents::EditorPlugin() << "has no class \"KXBogus.Connect\"";
+        QTest::newRow("plugin without class factory") << "KXPlain.Connect" << KX4_TEST_PLAIN_PLUGIN << "offers no class factory";
+        QTest::newRow("plugin without that class") << "KXBogus.Connect" << KX4_TEST_EDITOR_PLUGIN << "has no class \"KXBogus.Connect\"";
         // clang-format on
     }
     void failures() {
@@ -42,7 +41,7 @@ private Q_SLOTS:
             plugin = m_prefix->filePath("readme.so");
             QVERIFY(TestSupport::WriteFile(plugin, "not a plugin\n"));
         }
-        QVERIFY(plugin == "-" || TestComponents::RegisterClass(progId, plugin));
+        QVERIFY(TestComponents::RegisterClass(progId, plugin));
         const std::optional<Failure> failure = TestSupport::FailureOf([&] { CreateObject(progId); });
         QVERIFY(failure && failure->Number() == int(Failure::CannotCreateObject));
         QVERIFY2(failure->Description().startsWith(QString("cannot create object \"%1\": ").arg(progId)) &&
@@ -54,7 +53,7 @@ private Q_SLOTS:
     // the folder the plugin was built in); the identifier in other case. By file name alone, as
     // TestComponents::RegisterAll registers, the editor tests make it.
     void creates() {
-        const QString plugin = TestComponents::EditorPlugin();
+        const QString plugin = KX4_TEST_EDITOR_PLUGIN;
         QVERIFY(QDir(m_prefix->path()).mkpath("drives"));
         QVERIFY(QFile::link(QFileInfo(plugin).absolutePath(), m_prefix->filePath("drives/c")));
         for (const QString& written : {plugin, QString("C:\\LIBKX4TESTEDITOR.SO")}) {
@@ -73,8 +72,6 @@ private Q_SLOTS:
         QVERIFY(watch);
         second.reset();
         QVERIFY(!watch);
-        // Made again after every object of the plugin is gone.
-        QVERIFY(ObjectFactory::Query<IEditorAddIn>(CreateObject(TestComponents::EditorProgId)));
     }
 };
 

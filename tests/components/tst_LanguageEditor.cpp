@@ -30,10 +30,7 @@ private Q_SLOTS:
         QVERIFY(!addIn->Connect("Nirgends", "", nullptr, nullptr));
         QVERIFY(!addIn->Startup() && !addIn->StartEditor("", "IDX0", ""));
         QCOMPARE(addIn->LastError(), why);
-        QVariant answer = "stale";
-        QVERIFY(!addIn->Message("GLOBAL", "Copy", QVariantList{"<IndexGroups>", "Alarme"}, &answer));
-        QCOMPARE(addIn->LastError(), why);
-        QVERIFY(!answer.isValid() && addIn->Disconnect());
+        QVERIFY(addIn->Disconnect());
         QVERIFY(!addIn->Connect("", "", nullptr, nullptr));
         QCOMPARE(addIn->LastError(), "no project given");
         QVERIFY(!addIn->Connect("C:\\Nix\\Nix.kxs", "", nullptr, nullptr));
@@ -51,11 +48,8 @@ private Q_SLOTS:
     void failingMessagesChangeNothing_data() {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QVariantList>("params"); // "copy": a copy of Texte, "damaged" or "deep" a forged one
+        QTest::addColumn<QVariantList>("params"); // "deep": a forged copy
         QTest::addColumn<QString>("why");
-        const auto paste = [](const QVariant& value) {
-            return QVariantList{value, "<IndexGroups>", "Neu", true, "", Variant::Int16(0), true};
-        };
         // clang-format off
         QTest::newRow("other target") << "LOCAL" << "Delete" << QVariantList{"<IndexGroups>", "Texte"} << "message target \"LOCAL\" is not supported (only \"GLOBAL\")";
         QTest::newRow("unknown command") << "GLOBAL" << "Purge" << QVariantList{"<IndexGroups>", "Texte"} << "command \"Purge\" is not supported by the language editor";
@@ -64,10 +58,8 @@ private Q_SLOTS:
         QTest::newRow("rename into a missing parent") << "GLOBAL" << "Rename" << QVariantList{"Texte", "Nirgends\\Tief\\Neu"} << "index group \"Nirgends\" not found in %1";
         QTest::newRow("rename onto an existing group") << "GLOBAL" << "Rename" << QVariantList{"Texte", "ALARME"} << "index group \"ALARME\" already exists in %1";
         QTest::newRow("rename to another parent") << "GLOBAL" << "Rename" << QVariantList{"Texte", "Alarme\\Texte"} << "cannot rename index group \"Texte\" to \"Alarme\\Texte\" in %1: renaming does not move a group to another parent";
-        QTest::newRow("paste of a damaged copy") << "GLOBAL" << "Paste" << paste("damaged") << "command \"Paste\": the copy is damaged (checksum mismatch)";
-        QTest::newRow("paste of a text, not a copy") << "GLOBAL" << "Paste" << paste("kein Kopie") << "command \"Paste\": the value is not a copy of an index group";
-        QTest::newRow("paste of a copy nested too deeply") << "GLOBAL" << "Paste" << paste("deep") << "command \"Paste\": the copy is damaged (groups nested too deeply)";
-        QTest::newRow("update with a damaged copy") << "GLOBAL" << "Updategroup" << QVariantList{"Texte", "damaged", Variant::Int16(3)} << "command \"Updategroup\": the copy is damaged (checksum mismatch)";
+        QTest::newRow("paste of a text, not a copy") << "GLOBAL" << "Paste" << QVariantList{"kein Kopie", "<IndexGroups>", "Neu", true, "", Variant::Int16(0), true} << "command \"Paste\": the value is not a copy of an index group";
+        QTest::newRow("paste of a copy nested too deeply") << "GLOBAL" << "Paste" << QVariantList{"deep", "<IndexGroups>", "Neu", true, "", Variant::Int16(0), true} << "command \"Paste\": the copy is damaged (groups nested too deeply)";
         // clang-format on
     }
     void failingMessagesChangeNothing() {
@@ -80,17 +72,14 @@ private Q_SLOTS:
                 write->StartEditor("", "IDX0", ""));
         QVariant copy;
         QVERIFY(write->Message("GLOBAL", "Copy", QVariantList{"<IndexGroups>", "Texte"}, &copy));
-        QByteArray damaged = copy.toByteArray();
-        damaged[damaged.size() / 2] = char(damaged[damaged.size() / 2] ^ 1);
         // A forged copy one level deeper than any project makes, sealed as a sound one.
         GroupCopyWriter deep({"1031"}, true);
         for (int level = 0; level <= 257; ++level)
             deep.BeginGroup(QString("Ebene %1").arg(level));
         for (int level = 0; level <= 257; ++level)
             deep.EndGroup();
-        const QHash<QString, QVariant> forged{{"damaged", damaged}, {"deep", deep.Finish().ToBytes()}};
         for (QVariant& param : params)
-            param = forged.value(param.toString(), param);
+            param = param.toString() == "deep" ? deep.Finish().ToBytes() : param;
         const QByteArray before = ProjectFixture::Export(m_target);
         QVERIFY(!write->Message(target, command, params, nullptr));
         QCOMPARE(write->LastError(), why.arg(m_target));

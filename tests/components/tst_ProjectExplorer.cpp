@@ -17,7 +17,6 @@
 
 namespace {
 
-const QString English = QStringLiteral("KestrixStudio Project Explorer");
 const QString German = QStringLiteral("KestrixStudio Projekt-Explorer");
 
 struct Frame {
@@ -88,7 +87,7 @@ private Q_SLOTS:
         QVERIFY(!explorer->ToolButtonClick() && !explorer->LastError().isEmpty()); // nothing loaded
         QVERIFY(explorer->LoadProject(&frame.window, m_project));
         QVERIFY(!explorer->ToolButtonClick()); // nothing selected
-        QMdiSubWindow* window = frame.Titled(English);
+        QMdiSubWindow* window = frame.Titled("KestrixStudio Project Explorer");
         QVERIFY(window && window->isVisible());
         QTreeWidgetItem* alarme = FindGroup(window, "Alarme");
         QTreeWidgetItem* kessel = FindGroup(window, "Kessel");

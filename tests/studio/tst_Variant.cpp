@@ -41,21 +41,13 @@ private Q_SLOTS:
         };
         const QString notNumber = "failure 13: type mismatch: \"%1\" is not a number";
         // clang-format off
-        row("lenient: no number gives 0", "Lenient", "abc", "0");
-        row("lenient: stops at the first letter", "Lenient", "12abc", "12");
         row("lenient: blanks, tabs and line feeds skipped anywhere", "Lenient", " \t\n-1 2\t3\n4", "-1234");
-        row("lenient: carriage return is not skipped", "Lenient", "\r5", "0");
-        row("lenient: two signs give no number", "Lenient", "--1", "0");
         row("lenient: fraction, second point ends it", "Lenient", ".25.3", "0.25");
-        row("lenient: exponent with blanks", "Lenient", "25 E -1", "2.5");
-        row("lenient: D exponent", "Lenient", "2d2", "200");
+        row("lenient: D exponent with sign and blanks", "Lenient", "25 d -1", "2.5");
         row("lenient: exponent without digits is not read", "Lenient", "3ex", "3");
         row("lenient: hexadecimal stops at a non-digit", "Lenient", "&hfG", "15");
         row("lenient: four hex digits are 16-bit", "Lenient", "&HFFFF", "-1");
         row("lenient: trailing ampersand makes hex 32-bit", "Lenient", "&HFFFF&", "65535");
-        row("lenient: hex above 16 bits is 32-bit", "Lenient", "&H10000", "65536");
-        row("lenient: 32-bit hex wraps negative", "Lenient", "&HFFFFFFFF", "-1");
-        row("lenient: octal up to 177777 is 16-bit", "Lenient", "&O177777", "-1");
         row("lenient: octal stops at 8", "Lenient", "&O18", "1");
         row("lenient: ampersand without letter", "Lenient", "&12", "0");
         row("lenient: hex without digits", "Lenient", "&H", "0");
@@ -63,36 +55,20 @@ private Q_SLOTS:
         row("lenient: hex beyond 32 bits", "Lenient", "&H100000000", "failure 6: overflow: \"&H100000000\" is too large a number");
         row("round: half to even, up", "Round", 1.5, "2");
         row("round: half to even, down", "Round", 2.5, "2");
-        row("round: negative half to even", "Round", -2.5, "-2");
         row("double: empty value gives 0", "Double", QVariant(), "0");
         row("double: true gives -1", "Double", true, "-1");
         row("double: white space of any kind around", "Double", QStringLiteral("\v\r\u00A0-1.25E1\u3000\n"), "-12.5");
-        row("double: hex text with trailing ampersand", "Double", " &HFFFF& ", "65535");
-        row("double: point after the digits", "Double", "5.", "5");
-        row("double: control character that is no space", "Double", "\x01" "5", notNumber.arg("\x01" "5"));
         row("double: empty text", "Double", "", notNumber.arg(""));
-        row("double: number then letters", "Double", "12abc", notNumber.arg("12abc"));
         row("double: blank between digits", "Double", "1 2", notNumber.arg("1 2"));
-        row("double: exponent without digits", "Double", "1e", notNumber.arg("1e"));
-        row("double: octal with 8", "Double", "&O8", notNumber.arg("&O8"));
         row("double: beyond a double", "Double", "1e400", "failure 6: overflow: \"1e400\" is too large a number");
         row("double: a list", "Double", QVariantList{1}, "failure 13: type mismatch: a list has no number form");
         row("double: missing", "Double", Variant::MissingArgument(), "failure 13: type mismatch: a missing argument has no number form");
-        row("int16: upper bound", "Int16", 32767, "32767");
-        row("int16: just under the bound rounds into range", "Int16", 32767.4, "32767");
         row("int16: text rounds half to even", "Int16", " 2.5 ", "2");
         row("int16: above the bound", "Int16", 32768, "failure 6: overflow: \"32768\" is outside -32768..32767");
-        row("int16: rounding over the bound", "Int16", 32767.5, "failure 6: overflow: \"32767.5\" is outside -32768..32767");
-        row("int16: below the bound", "Int16", -32769, "failure 6: overflow: \"-32769\" is outside -32768..32767");
-        row("int32: bounds", "Int32", "-2147483648", "-2147483648");
         row("int32: above the bound", "Int32", 2147483648.0, "failure 6: overflow: \"2147483648\" is outside -2147483648..2147483647");
         row("int32: long text quoted shortened", "Int32", QString(70, 'x'), notNumber.arg(QString(60, 'x') + "..."));
-        row("text: text unchanged", "Text", "a\\nb @1@", "a\\nb @1@");
-        row("text: empty value", "Text", QVariant(), "");
-        row("text: 16-bit integer", "Text", Variant::Int16(-7), "-7");
         row("text: whole double without point", "Text", 3.0, "3");
         row("text: large double in exponent form", "Text", 1e20, "1E+20");
-        row("text: Booleans", "Text", false, "False");
         row("text: an object", "Text", QVariant::fromValue(ObjectRef(std::make_shared<QObject>())), "failure 13: type mismatch: an object has no text form");
         // clang-format on
     }
@@ -109,11 +85,6 @@ private Q_SLOTS:
         // Whatever counts as a number converts, and nothing else does (empty converts to 0 too).
         if (conversion == "Double")
             QCOMPARE(Variant::IsNumeric(value), !failure && value.isValid());
-    }
-
-    void missingMarker() {
-        QVERIFY(Variant::IsMissing(Variant::MissingArgument()));
-        QVERIFY(!Variant::IsMissing(QVariant()));
     }
 };
 
