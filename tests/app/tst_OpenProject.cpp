@@ -21,12 +21,8 @@
 using MWindowControl::ReparentWindowByCaption;
 using WindowHandles::HandleOf;
 
-namespace {
-
-const QString English = QStringLiteral("KestrixStudio Project Explorer");
-const QString German = QStringLiteral("KestrixStudio Projekt-Explorer");
-
-} // namespace
+static const QString English = QStringLiteral("KestrixStudio Project Explorer");
+static const QString German = QStringLiteral("KestrixStudio Projekt-Explorer");
 
 // The frame with an explorer: the recording one (tests/app/RecordingExplorer.cpp) or the studio's.
 class tst_OpenProject : public QObject {
