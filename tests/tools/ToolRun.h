@@ -40,6 +40,4 @@ inline Result Run(const QString& program, const QStringList& args,
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-using TestSupport::WriteFile;
-
 } // namespace ToolRun

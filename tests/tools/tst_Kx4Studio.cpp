@@ -13,18 +13,7 @@
 
 #include <memory>
 
-using ToolRun::WriteFile;
-
-namespace {
-
-QString Text(HKEY root, const QString& key, const QString& name) {
-    RegValue value;
-    if (RegistryStore::QueryValue(root, key, name, &value) != ERROR_SUCCESS)
-        return QStringLiteral("<missing>");
-    return value.type == REG_DWORD ? QStringLiteral("dword:%1").arg(value.Number()) : value.Text();
-}
-
-} // namespace
+using TestSupport::WriteFile;
 
 // kx4studio's commands in this process, and as programs beside kx4toolbox on one prefix.
 class tst_Kx4Studio : public QObject {
@@ -35,6 +24,11 @@ class tst_Kx4Studio : public QObject {
             [&](QTextStream& out, QTextStream& err) { return RunKx4Studio(args, out, err, m_context); });
     }
     QString File(const QString& name) const { return m_prefix->Work() + "/" + name; }
+    static QString Text(HKEY root, const QString& key, const QString& name) {
+        RegValue value; // empty when missing
+        RegistryStore::QueryValue(root, key, name, &value);
+        return value.type == REG_DWORD ? QStringLiteral("dword:%1").arg(value.Number()) : value.Text();
+    }
     // A new project at file (a path on drive C: too) holding the texts of the CSV, left in seed.csv.
     void NewProject(const QString& file, const QByteArray& csv) {
         QVERIFY(WriteFile(File("seed.csv"), csv));
