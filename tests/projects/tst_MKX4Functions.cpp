@@ -120,7 +120,6 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QVariant>("expected");
         // clang-format off
-        QTest::newRow("name gives its code")             << QVariant("Terminal Server") << QVariant(8);
         QTest::newRow("name in other case gives 0")      << QVariant("single")          << QVariant(0);
         QTest::newRow("16-bit code gives its name")      << Variant::Int16(4)           << QVariant("Client");
         QTest::newRow("mask of two bits gives empty")    << QVariant(3)                 << QVariant("");
