@@ -1,7 +1,7 @@
 // An explorer plugin for the frame's tests. "KXProjectExplorer.Explorer" makes an explorer that
 // appends "<n> <call> <argument>" to the file named by $KX4_TESTEXPLORER_LOG (n counts the
 // explorers that logged there), titles its window with $KX4_TESTEXPLORER_TITLE and puts it in
-// the frame's MDI area (or, with $KX4_TESTEXPLORER_PLACE=frame, straight under the frame).
+// the frame's MDI area.
 // $KX4_TESTEXPLORER_FAIL holding "LoadProject" fails that call; holding "Interface", the plugin
 // makes an object without the explorer interface.
 
@@ -38,11 +38,7 @@ public:
         m_window = new QMdiSubWindow;
         m_window->setWidget(new QLabel(projectPath));
         m_window->setWindowTitle(qEnvironmentVariable("KX4_TESTEXPLORER_TITLE"));
-        auto* area = frame->findChild<QMdiArea*>();
-        if (area && qEnvironmentVariable("KX4_TESTEXPLORER_PLACE") != QLatin1String("frame"))
-            area->addSubWindow(m_window);
-        else
-            m_window->setParent(frame, m_window->windowFlags());
+        frame->findChild<QMdiArea*>()->addSubWindow(m_window);
         m_window->show();
         return true;
     }

@@ -50,11 +50,10 @@ private Q_SLOTS:
         check(Run({"/s", script.fileName()}), 0, "KestrixStudio ToolBox - Message 91: ");
         QCOMPARE(Run({"setup"}, "kx4studio").status, 0);
         check(Run({"/s", "-style", "X"}), 1, "KX4ToolBox: 53: cannot open the script file \"-style X\"");
-        // The frame on the set-up studio with a registered project: painted, and not a word on stderr.
+        // The frame on the set-up studio with a project: painted, and not a word on stderr.
         const QString project = m_prefix->Work() + "/Demo.kxs";
         QCOMPARE(Run({"new", project, "--language", "1031"}, "kx4studio").status, 0);
-        QCOMPARE(Run({"register", project}, "kx4studio").status, 0);
-        const Outcome outcome = Run({"Demo"});
+        const Outcome outcome = Run({project});
         QCOMPARE(outcome.errors, QString());
         QCOMPARE(outcome.status, 0);
     }

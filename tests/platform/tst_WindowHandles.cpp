@@ -29,10 +29,6 @@ qint32 StaleHandle() {
     return HandleOf(&gone);
 }
 
-void ClearStyle(qint32 hwnd, qint32 bits) {
-    SetWindowLongA(hwnd, GWL_STYLE, GetWindowLongA(hwnd, GWL_STYLE) & ~bits);
-}
-
 // A captioned child window in a plain container, the way the frame's pane holds one.
 struct PaneWithWindow {
     QWidget pane;
@@ -63,7 +59,6 @@ private Q_SLOTS:
             QCOMPARE(WidgetOf(*seen.insert(HandleOf(&again))), &again);
         }
         QCOMPARE(seen.size(), 50); // never given out twice
-        QCOMPARE(WidgetOf(*seen.begin()), nullptr);
 
         QWidget frame;
         auto* a = new QWidget(&frame);
@@ -92,33 +87,22 @@ private Q_SLOTS:
         }
     }
 
-    void windowText_data() {
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<int>("maxCount");
-        QTest::addColumn<QString>("expected");
-        // clang-format off
-    QTest::newRow("empty title") << QString() << 255 << QString();
-    QTest::newRow("a cut never splits a character") << QStringLiteral("aÖ") << 3 << QStringLiteral("a");
-    QTest::newRow("a one-byte buffer holds the zero only") << QStringLiteral("abc") << 1 << QString();
-        // clang-format on
-    }
-
+    // A cut never splits a character; a buffer of no size gets nothing written.
     void windowText() {
-        QFETCH(QString, title);
-        QFETCH(int, maxCount);
-        QFETCH(QString, expected);
         QWidget window;
-        window.setWindowTitle(title);
-        QByteArray buffer(maxCount, ' ');
-        const int length = GetWindowTextA(HandleOf(&window), buffer.data(), maxCount);
-        QCOMPARE(QString::fromUtf8(buffer.constData(), length), expected);
-        QCOMPARE(buffer.at(length), '\0');
-        QCOMPARE(GetWindowTextLengthA(HandleOf(&window)), int(title.toUtf8().size()));
+        window.setWindowTitle(QStringLiteral("aÖ"));
+        const qint32 hwnd = HandleOf(&window);
+        QCOMPARE(GetWindowTextLengthA(hwnd) + GetWindowTextLengthA(0), 3);
+        for (const auto& [maxCount, expected] :
+             {std::pair{4, "a\xc3\x96"}, std::pair{3, "a"}, std::pair{1, ""}}) {
+            QByteArray buffer(maxCount, ' ');
+            const int length = GetWindowTextA(hwnd, buffer.data(), maxCount);
+            QCOMPARE(QByteArray(buffer.constData(), length + 1), QByteArray(expected) + '\0');
+        }
         char one = 'z';
-        QCOMPARE(GetWindowTextA(HandleOf(&window), &one, 0) + GetWindowTextA(HandleOf(&window), nullptr, 9),
-                 0);
-        QCOMPARE(one, 'z'); // nothing written into a buffer of no size
-        QCOMPARE(GetWindowTextA(0, buffer.data(), maxCount) + GetWindowTextLengthA(0), 0);
+        QCOMPARE(GetWindowTextA(hwnd, &one, 0) + GetWindowTextA(hwnd, nullptr, 9), 0);
+        QCOMPARE(one, 'z');
+        QCOMPARE(GetWindowTextA(0, &one, 1), 0);
     }
 
     // Refused: the child itself, a descendant of it, a stale new parent. A window given no parent
@@ -169,22 +153,18 @@ private Q_SLOTS:
     void frameBits_data() {
         QTest::addColumn<qint32>("cleared");
         QTest::addColumn<bool>("setAgain");
-        QTest::addColumn<QPoint>("press"); // on the border, relative to the bottom-right corner
-        // clang-format off
-        QTest::newRow("no system menu") << qint32(WS_SYSMENU) << false << QPoint(-2, -75);
-        QTest::newRow("no sizing border") << qint32(WS_THICKFRAME) << false << QPoint(-2, -75);
-        QTest::newRow("both cleared and set again") << qint32(WS_SYSMENU | WS_THICKFRAME) << true << QPoint(-2, -75);
-        // clang-format on
+        QTest::newRow("no system menu") << qint32(WS_SYSMENU) << false;
+        QTest::newRow("no sizing border") << qint32(WS_THICKFRAME) << false;
+        QTest::newRow("both cleared and set again") << qint32(WS_SYSMENU | WS_THICKFRAME) << true;
     }
     // Cleared bits take the title-bar menu or the sizing border away and keep the caption; set
     // again, they are back.
     void frameBits() {
         QFETCH(qint32, cleared);
         QFETCH(bool, setAgain);
-        QFETCH(QPoint, press);
         PaneWithWindow p;
         const qint32 before = GetWindowLongA(p.hwnd, GWL_STYLE);
-        ClearStyle(p.hwnd, cleared);
+        SetWindowLongA(p.hwnd, GWL_STYLE, before & ~cleared);
         QVERIFY(p.window->windowFlags() & Qt::WindowTitleHint && p.window->isVisible());
         if (setAgain)
             QCOMPARE(SetWindowLongA(p.hwnd, GWL_STYLE, before), before & ~cleared);
@@ -199,9 +179,10 @@ private Q_SLOTS:
         QApplication::sendEvent(p.window, &event);
         QCoreApplication::processEvents();
         QCOMPARE(!popup.isNull(), !(gone & WS_SYSMENU));
-        // A drag on the border; the window picks its operation when the mouse hovers, before the press.
+        // A drag on the right border; the window picks its operation when the mouse hovers, before
+        // the press.
         const QSize size = p.window->size();
-        const QPoint start = QPoint(size.width(), size.height()) + press;
+        const QPoint start = QPoint(size.width() - 2, size.height() - 75);
         const QPoint end = start + QPoint(40, 30);
         QMouseEvent hover(QEvent::MouseMove, start, p.window->mapToGlobal(start), Qt::NoButton, Qt::NoButton,
                           {});
