@@ -122,7 +122,6 @@ private Q_SLOTS:
         // clang-format off
         QTest::newRow("name in other case gives 0")      << QVariant("single")          << QVariant(0);
         QTest::newRow("16-bit code gives its name")      << Variant::Int16(4)           << QVariant("Client");
-        QTest::newRow("mask of two bits gives empty")    << QVariant(3)                 << QVariant("");
         QTest::newRow("numeric text with blanks")        << QVariant(" 4.0 ")           << QVariant("Client");
         QTest::newRow("hex text gives Terminal Client")  << QVariant("&H10")            << QVariant("Terminal Client");
         // clang-format on

@@ -199,6 +199,7 @@ private Q_SLOTS:
         QTest::newRow("selecting the write side again disconnects the first before connecting") << QStringList()
             << "set dbwrite \"B.kxs\"\nset dbwrite \"C.kxs\"\ndelete \"Alt\""
             << SetUp(B) + QStringList{Disconnect(B)} + SetUp(C) + QStringList{Start(C), Message(C, "Delete", Group("Alt")), Disconnect(C)} << 0 << "";
+        QTest::newRow("copy as the first line fails before any message") << QStringList() << "copy \"Quelle\" \"Ziel\"" << QStringList() << 91 << "script.txt, line 1 (copy): object not set: no read side selected (no \"set\" line with \"dbread\" or \"prjread\" before)";
         QTest::newRow("copy without a write side fails after starting the read side") << QStringList()
             << "set dbread \"A.kxs\"\n\ncopy \"Quelle\" \"Ziel\"" << SetUp(A) + QStringList{Start(A), Disconnect(A)}
             << 91 << "script.txt, line 3 (copy): object not set: no write side selected (no \"set\" line with \"dbwrite\" or \"prjwrite\" before)";
