@@ -40,10 +40,6 @@ public:
         RegistryStore::EnumKeys(HKEY_LOCAL_MACHINE, StudioKeys::Projects, &names);
         return names;
     }
-    static bool SetMachineHiveWritable(bool writable) {
-        return QFile::setPermissions(RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE),
-                                     writable ? QFile::ReadOwner | QFile::WriteOwner : QFile::ReadOwner);
-    }
 
 private:
     static QString Key(const QString& name) { return StudioKeys::Projects + '\\' + name; }

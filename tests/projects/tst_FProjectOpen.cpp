@@ -81,9 +81,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("expected");
         // clang-format off
-        QTest::newRow("Enter opens the pre-selected row")     << "beta"   << "Enter"                 << "beta";
         QTest::newRow("double click on a row opens it")       << "beta"   << "double 2"              << "Zeta";
-        QTest::newRow("Escape returns nothing")               << "beta"   << "Escape"                << "";
         QTest::newRow("no match: Enter first does nothing")   << "Nobody" << "Enter,click 2,Enter"   << "Zeta";
         QTest::newRow("click below the rows: Enter does nothing") << "beta" << "empty,Enter,Escape" << "";
         QTest::newRow("close box leaves without the selected row") << "beta" << "close"          << "";
@@ -126,7 +124,8 @@ private Q_SLOTS:
     // registry as it was; the next showing works again and deletes it.
     void failureUnloadsTheList() {
         m_prefix->Register("Stale", "Single", m_prefix->ProjectsFolder(), "");
-        QVERIFY(SeededPrefix::SetMachineHiveWritable(false));
+        const QString hive = RegistryStore::HiveFilePath(HKEY_LOCAL_MACHINE);
+        QVERIFY(QFile::setPermissions(hive, QFile::ReadOwner));
         FProjectOpen dialog;
         const auto failure = TestSupport::FailureOf([&] { dialog.ShowDialog("Alpha", false); });
         QVERIFY2(failure && failure->Number() == Failure::InvalidCall &&
@@ -137,7 +136,7 @@ private Q_SLOTS:
         QVERIFY(!dialog.findChild<QPushButton*>("cmdOpen")->isEnabled());
         QVERIFY(SeededPrefix::Registrations().contains("Stale"));
 
-        QVERIFY(SeededPrefix::SetMachineHiveWritable(true));
+        QVERIFY(QFile::setPermissions(hive, QFile::ReadOwner | QFile::WriteOwner));
         WhenShown(dialog, [&] { Do(dialog, "Enter"); });
         QCOMPARE(dialog.ShowDialog("Alpha", false), QString("Alpha"));
         QVERIFY(!SeededPrefix::Registrations().contains("Stale"));

@@ -28,24 +28,16 @@ template <typename Command> Result InProcess(Command&& command) {
 
 inline QString Program(const QString& name) { return qEnvironmentVariable("KX4_BUILD_DIR") + "/bin/" + name; }
 
-// Starts the program with no standard input; the caller waits for it.
-inline void Start(QProcess& process, const QString& program, const QStringList& args,
-                  const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-    process.setProcessEnvironment(environment);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(program, args);
-}
-
-// Runs the program to its end (a minute at most).
+// Runs the program with no standard input to its end (a minute at most).
 inline Result Run(const QString& program, const QStringList& args,
                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
-    Start(process, program, args, environment);
+    process.setProcessEnvironment(environment);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(program, args);
     const bool ended = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
     return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
 }
-
-using TestSupport::WriteFile;
 
 } // namespace ToolRun
