@@ -8,6 +8,7 @@
 #include "platform/registry/Registry.h"
 #include "studio/IStudioUtilities.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <memory>
@@ -185,19 +186,28 @@ private Q_SLOTS:
 
     // While this process holds the project's write lock, a kx4studio writing it fails after its
     // busy wait (that it waits: tst_ProjectFile), naming the file.
-    void secondWriterFailsAsLocked() {
+    // The second writer waits for the first (ten seconds), then fails naming the lock; the first
+    // loses nothing.
+    void secondWriterWaitsThenFails() {
         const QString file = File("L.kxs");
         NewProject(file, "group,index,1031\nA,1,a\n");
-        ProjectFile project(file);
-        ProjectTransaction hold(project.Database(), ProjectTransaction::Kind::Write);
-        project.CreateGroup(ProjectFile::TopLevel, "Erster");
-        const ToolRun::Result second = ToolRun::Run(
-            ToolRun::Program("kx4studio"), {"import", file, File("seed.csv")}, m_prefix->Environment());
-        QCOMPARE(second.status, 1);
-        QVERIFY2(second.err.startsWith("kx4studio import: ") &&
-                     second.err.endsWith(file + ": the file is locked by another program\n") &&
-                     second.err.count('\n') == 1,
-                 qPrintable(second.err));
+        {
+            ProjectFile project(file);
+            ProjectTransaction hold(project.Database(), ProjectTransaction::Kind::Write);
+            project.CreateGroup(ProjectFile::TopLevel, "Erster");
+            QElapsedTimer waited;
+            waited.start();
+            const ToolRun::Result second = ToolRun::Run(
+                ToolRun::Program("kx4studio"), {"import", file, File("seed.csv")}, m_prefix->Environment());
+            QVERIFY2(waited.elapsed() >= 9000, "the second writer did not wait for the lock");
+            QCOMPARE(second.status, 1);
+            QVERIFY2(second.err.startsWith("kx4studio import: ") &&
+                         second.err.endsWith(file + ": the file is locked by another program\n") &&
+                         second.err.count('\n') == 1,
+                     qPrintable(second.err));
+            hold.Commit();
+        }
+        QVERIFY(Run({"groups", file}).out.contains("\nErster (1031: 0)\n"));
     }
 
     // The project's folder mounted read-only in a mount namespace of the command's own.
