@@ -316,6 +316,11 @@ fault kx4reg-delete-asks tools/kx4reg/DeleteVerb.cpp
   old |    if (!sw.force)
   new |    if (sw.force)
 
+fault kx4reg-no-terminal-goes-on tools/kx4reg/CommandIo.cpp
+  why kx4reg delete without /f, run from a script or a pipe, deletes without anyone answering
+  old |    if (!answers)
+  new |    if (!answers) return 0; if (false)
+
 fault kx4reg-dword-range tools/kx4reg/DataEncoder.cpp
   why kx4reg add /t REG_DWORD /d 4294967296 stores 0 instead of refusing the number
   old |    if (!ok || (type != REG_QWORD && value > 0xffffffffull) || (negative && value > (1ull << 63)))

@@ -108,6 +108,7 @@ private Q_SLOTS:
         QTest::newRow("deleting a missing key") << QStringList{"delete", "HKCU\\Nope", "/f"} << none << 1 << notFound << "";
         QTest::newRow("import of a missing file") << QStringList{"import", "/nonexistent/x.reg"} << none << 1 << "ERROR: /nonexistent/x.reg: cannot read the file" << "";
         QTest::newRow("export of a missing key") << QStringList{"export", "HKCU\\Nope", "x.reg", "/y"} << none << 1 << notFound << "";
+        QTest::newRow("delete key: no terminal") << QStringList{"delete", "HKCU\\Software\\Test"} << none << 1 << "ERROR: Permanently delete the registry key HKEY_CURRENT_USER\\Software\\Test? Not asked, because standard input is not a terminal; add /f" << "";
         QTest::newRow("delete key: answered no") << QStringList{"delete", "HKCU\\Software\\Test"} << QVariant("no\n") << 1 << "Permanently delete the registry key HKEY_CURRENT_USER\\Software\\Test (Yes/No)? The operation was cancelled.\n" << "";
         QTest::newRow("delete key: answered YES, tree gone") << QStringList{"delete", "HKCU\\Software\\Test"} << QVariant("YES\n") << 0 << "Permanently delete the registry key HKEY_CURRENT_USER\\Software\\Test (Yes/No)? " + ok << t + values + subkeys + "=>\n";
         QTest::newRow("delete the default value") << QStringList{"delete", "HKCU\\Software\\Test", "/ve"} << QVariant("y\n") << 0 << "Delete the registry value (Default) of HKEY_CURRENT_USER\\Software\\Test (Yes/No)? " + ok << "    (Default)    REG_SZ    def\n=>";
