@@ -38,8 +38,8 @@ private Q_SLOTS:
     // Arguments that Qt would take for itself stay the user's. What a failing script line says
     // is the frame's test's; here only that it reaches stderr as one line.
     void runs() {
-        QFile script(m_prefix->Work() + "/migrate.txt");
-        QVERIFY(script.open(QIODevice::WriteOnly) && script.write("rem\n") == 4 && script.flush());
+        const QString script = m_prefix->Work() + "/migrate.txt";
+        QVERIFY(TestSupport::WriteFile(script, "rem\n"));
         const auto check = [](const Outcome& outcome, int status, const QString& message) {
             QCOMPARE(outcome.status, status);
             QVERIFY2(outcome.errors.startsWith(message), qPrintable(outcome.errors));
@@ -47,7 +47,7 @@ private Q_SLOTS:
         };
         // No installation: reported in the LCID's English, chosen before the installation is read.
         RegistryStore::SetValue(HKEY_LOCAL_MACHINE, StudioKeys::Studio, RegValue::String("LCID", "1033"));
-        check(Run({"/s", script.fileName()}), 0, "KestrixStudio ToolBox - Message 91: ");
+        check(Run({"/s", script}), 0, "KestrixStudio ToolBox - Message 91: ");
         QCOMPARE(Run({"setup"}, "kx4studio").status, 0);
         check(Run({"/s", "-style", "X"}), 1, "KX4ToolBox: 53: cannot open the script file \"-style X\"");
         // The frame on the set-up studio with a project: painted, and not a word on stderr.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/TempPrefix.h"
 #include "platform/core/SqliteDb.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryBatch.h"
@@ -74,8 +75,7 @@ inline bool Make(Damage damage) {
         break;
     }
     case Damage::NotADatabase: {
-        QFile file(made);
-        ok = file.open(QIODevice::WriteOnly) && file.write(QByteArray("not a database\n").repeated(100)) > 0;
+        ok = TestSupport::WriteFile(made, QByteArray("not a database\n").repeated(100));
         break;
     }
     }

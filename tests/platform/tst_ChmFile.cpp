@@ -1,3 +1,4 @@
+#include "common/TempPrefix.h"
 #include "platform/help/ChmFile.h"
 #include "platform/help/ChmIndex.h"
 #include "platform/help/ChmSitemap.h"
@@ -74,10 +75,8 @@ private Q_SLOTS:
         const qsizetype name = bytes.indexOf("/Fixture.hhk");
         QVERIFY(name > 0);
         bytes[name + 11] = 'x';
-        QFile patched(m_dir.filePath("ohne-hhk.chm"));
-        QVERIFY(patched.open(QIODevice::WriteOnly) && patched.write(bytes) == bytes.size());
-        patched.close();
-        m_withoutSitemap = ChmFile::Open(patched.fileName());
+        QVERIFY(TestSupport::WriteFile(m_dir.filePath("ohne-hhk.chm"), bytes));
+        m_withoutSitemap = ChmFile::Open(m_dir.filePath("ohne-hhk.chm"));
         QVERIFY(m_withoutSitemap);
         QCOMPARE(m_withoutSitemap->IndexFile(), QString());
     }
@@ -96,14 +95,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("resolved");
         // clang-format off
-    QTest::newRow("absolute in the file") << "/sub/topic.htm" << "/sub/topic.htm";
-    QTest::newRow("leading backslash") << "\\sub\\topic.htm" << "/sub/topic.htm";
-    QTest::newRow("other case") << "SUB/Topic.HTM" << "/sub/topic.htm";
-    QTest::newRow("build path before a top-level topic") << "/build/start.htm" << "/start.htm";
-    QTest::newRow("store link with anchor") << "mk:@MSITStore:C:\\Hilfe\\Fixture.chm::/sub/other.htm#teil2" << "/sub/other.htm#teil2";
-    QTest::newRow("dot levels") << "./sub/../sub/./topic.htm" << "/sub/topic.htm";
-    QTest::newRow("missing topic under a build path") << "/work/sub/nothing/topic.htm" << "";
-    QTest::newRow("folder only") << "/sub/" << "";
+        QTest::newRow("absolute in the file") << "/sub/topic.htm" << "/sub/topic.htm";
+        QTest::newRow("leading backslash") << "\\sub\\topic.htm" << "/sub/topic.htm";
+        QTest::newRow("other case") << "SUB/Topic.HTM" << "/sub/topic.htm";
+        QTest::newRow("build path before a top-level topic") << "/build/start.htm" << "/start.htm";
+        QTest::newRow("store link with anchor") << "mk:@MSITStore:C:\\Hilfe\\Fixture.chm::/sub/other.htm#teil2" << "/sub/other.htm#teil2";
+        QTest::newRow("dot levels") << "./sub/../sub/./topic.htm" << "/sub/topic.htm";
+        QTest::newRow("missing topic under a build path") << "/work/sub/nothing/topic.htm" << "";
+        QTest::newRow("folder only") << "/sub/" << "";
         // clang-format on
     }
 
@@ -134,10 +133,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QString, why);
         const QString path = m_dir.filePath(name);
-        QFile file(path);
-        QVERIFY(name == "folder.chm" ? QDir().mkpath(path)
-                                     : file.open(QIODevice::WriteOnly) && file.write(content) >= 0);
-        file.close();
+        QVERIFY(name == "folder.chm" ? QDir().mkpath(path) : TestSupport::WriteFile(path, content));
         // After "|": the reader's own words, which name the damage its checks found (logged as info).
         if (why.contains(u'|')) {
             QLoggingCategory::setFilterRules(QStringLiteral("kx4.help.chm.info=true"));

@@ -37,9 +37,7 @@ class tst_RegFile : public QObject {
 
     QString File(const QString& name) const { return m_prefix->Work() + u'/' + name; }
     QString WriteFile(const QString& name, const QByteArray& bytes) {
-        QFile file(File(name));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName()
-                                                                                    : QString();
+        return TestSupport::WriteFile(File(name), bytes) ? File(name) : QString();
     }
     // Exports the key to x.reg; the file's text (UTF-16LE after its mark, which stays as the first
     // character; else UTF-8), or nothing on a failure.

@@ -102,9 +102,8 @@ class tst_MScriptScan : public QObject {
     QStringList m_boxes;
 
     QString WriteScript(const QByteArray& bytes, const QString& name = QStringLiteral("script.txt")) {
-        QFile file(m_prefix->Work() + '/' + name);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName()
-                                                                                    : QString();
+        const QString path = m_prefix->Work() + '/' + name;
+        return TestSupport::WriteFile(path, bytes) ? path : QString();
     }
     QStringList Log() const { return TestComponents::ReadLog(m_logFile); }
 
