@@ -54,12 +54,7 @@ class tst_OpenProject : public QObject {
         return file.open(QIODevice::WriteOnly) ? file.fileName() : QString();
     }
     // The explorers' calls, the explorers numbered from 1.
-    QStringList Log() const {
-        QFile file(m_prefix->Work() + "/explorer.log");
-        return file.open(QIODevice::ReadOnly)
-                   ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
-                   : QStringList();
-    }
+    QStringList Log() const { return TestSupport::ReadLines(m_prefix->Work() + "/explorer.log"); }
     // The project-open dialog, when it shows, gets answered by steps (or cancelled).
     void WhenDialogShows(std::function<void(FProjectOpen&)> steps = {}) {
         QTimer::singleShot(0, this, [this, steps] {

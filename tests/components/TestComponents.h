@@ -4,7 +4,6 @@
 #include "platform/registry/Registry.h"
 #include "studio/IStudioUtilities.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 // Registers the test component plugins in the current prefix ($KX4_PREFIX) and reads what the
@@ -47,12 +46,6 @@ inline bool RegisterAll() {
 inline void Configure(const QString& logFile, const QStringList& failures = {}) {
     qputenv("KX4_TESTEDITOR_LOG", logFile.toLocal8Bit());
     qputenv("KX4_TESTEDITOR_FAIL", failures.join('\n').toUtf8());
-}
-
-inline QStringList ReadLog(const QString& logFile) {
-    QFile log(logFile);
-    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts)
-                                         : QStringList();
 }
 
 } // namespace TestComponents

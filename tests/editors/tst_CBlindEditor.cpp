@@ -66,7 +66,7 @@ private Q_SLOTS:
                  failure);
         editor.reset();
         QStringList called;
-        for (const QString& line : TestComponents::ReadLog(m_logFile))
+        for (const QString& line : TestSupport::ReadLines(m_logFile))
             called << line.mid(Project.size() + 2).section('(', 0, 0) + (line.endsWith(" failed") ? "!" : "");
         QCOMPARE(called.join(' '), calls);
     }

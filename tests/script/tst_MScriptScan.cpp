@@ -105,7 +105,7 @@ class tst_MScriptScan : public QObject {
         const QString path = m_prefix->Work() + '/' + name;
         return TestSupport::WriteFile(path, bytes) ? path : QString();
     }
-    QStringList Log() const { return TestComponents::ReadLog(m_logFile); }
+    QStringList Log() const { return TestSupport::ReadLines(m_logFile); }
 
 private Q_SLOTS:
     // The file dialog remembers its history in the settings: keep them out of the user's.
