@@ -58,10 +58,13 @@ inline bool WriteFile(const QString& path, const QByteArray& data) {
            file.write(data) == data.size();
 }
 
+// The file's bytes, none when it cannot be read.
+inline QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 // The non-empty lines of a UTF-8 file (a recorder's log), none when it cannot be read.
 inline QStringList ReadLines(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
-                                          : QStringList();
+    return QString::fromUtf8(ReadFile(path)).split('\n', Qt::SkipEmptyParts);
 }
 } // namespace TestSupport

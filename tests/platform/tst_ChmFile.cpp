@@ -15,10 +15,7 @@
 
 namespace {
 
-QByteArray Bytes(const char* path) {
-    QFile file(QString::fromUtf8(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+QByteArray Bytes(const char* path) { return TestSupport::ReadFile(QString::fromUtf8(path)); }
 
 // The help file with its system file's length (a compressed number after the name, the section
 // and the start) grown past the end of the file.

@@ -304,8 +304,7 @@ private Q_SLOTS:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_prefix->Work() + "/thema.pdf");
         m_window->PrintTo(printer);
-        QFile pdf(printer.outputFileName());
-        const QByteArray bytes = pdf.open(QIODevice::ReadOnly) ? pdf.readAll() : QByteArray();
+        const QByteArray bytes = TestSupport::ReadFile(printer.outputFileName());
         QVERIFY(bytes.startsWith("%PDF-") && (bytes.contains("/Type /Page") || bytes.contains("/Type/Page")));
     }
 };

@@ -43,11 +43,9 @@ class tst_RegFile : public QObject {
     // character; else UTF-8), or nothing on a failure.
     QString Export(HKEY root, const QString& key, Format format, QString* error) {
         error->clear();
-        QFile file(File("x.reg"));
-        if (RegFile::Export(root, key, file.fileName(), format, error) != OK ||
-            !file.open(QIODevice::ReadOnly))
+        if (RegFile::Export(root, key, File("x.reg"), format, error) != OK)
             return QString();
-        const QByteArray bytes = file.readAll();
+        const QByteArray bytes = TestSupport::ReadFile(File("x.reg"));
         return bytes.startsWith("\xff\xfe") ? RegValueCodec::DecodeUtf16(bytes) : QString::fromUtf8(bytes);
     }
 
